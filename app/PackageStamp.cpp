@@ -1,0 +1,63 @@
+#include "app/PackageStamp.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::string TrimSpaces(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+// Owns a file handle for the duration of one read.
+class CFileHandle {
+public:
+    explicit CFileHandle(HANDLE h) : m_h(h) {}
+    ~CFileHandle() { if (valid()) CloseHandle(m_h); }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+}  // namespace
+
+TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
+    count = std::min(count, kPackageStampSize);
+    const size_t length = static_cast<size_t>(std::find(bytes, bytes + count, '\0') - bytes);
+    const std::string text(bytes, length);
+    TPackageStamp stamp;
+    stamp.gameId = text.substr(0, 7);
+    if (text.size() > 8) stamp.comefrom = TrimSpaces(text.substr(8, 9));
+    return stamp;
+}
+
+TPackageStamp ReadPackageStampFromFile(const wchar_t* path) {
+    // The path is opened as UTF-16 so that an installer kept in a folder whose name the ANSI
+    // code page cannot spell still finds its own stamp.
+    CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return {};
+    if (SetFilePointer(file.get(), kPackageStampOffset, nullptr, FILE_BEGIN) ==
+        INVALID_SET_FILE_POINTER) {
+        return {};
+    }
+    char buffer[kPackageStampSize] = {};
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) return {};
+    return ParsePackageStamp(buffer, read);
+}
+
+TPackageStamp ReadPackageStamp() {
+    wchar_t path[MAX_PATH] = {};
+    if (GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return {};
+    return ReadPackageStampFromFile(path);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The package stamp: 17 bytes written into the executable's DOS-stub text after the build,
+// naming the game this installer is for and the channel it was handed out through.
+
+#include <cstddef>
+#include <string>
+
+struct TPackageStamp {
+    std::string gameId;    // characters 0 to 6 of the stamp text, as they stand
+    std::string comefrom;  // characters 8 to 16, spaces stripped from both ends
+};
+
+constexpr long kPackageStampOffset = 0x4E;
+constexpr size_t kPackageStampSize = 17;
+
+// Splits raw stamp bytes (at most 17; the text ends at the first NUL) into the two fields.
+TPackageStamp ParsePackageStamp(const char* bytes, size_t count);
+
+// Reads the stamp of the given file. A file that cannot be opened gives two empty values; a file
+// that ends inside the stamp gives the fields of the bytes it has.
+TPackageStamp ReadPackageStampFromFile(const wchar_t* path);
+
+// Reads the stamp of the running executable.
+TPackageStamp ReadPackageStamp();

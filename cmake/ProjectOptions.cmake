@@ -1,0 +1,36 @@
+# Compile settings shared by every target of the project (not by the third-party code).
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
+                        WINVER=0x0601 _CRT_SECURE_NO_WARNINGS)
+
+# vexo_project_target(TARGET): the project's own warning level; third-party code keeps its own.
+function(vexo_project_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# vexo_add_layer(TARGET DIRS dir... LIBS lib...): one static library per subsystem, made of the
+# C++ sources directly in its folders. Headers are included from the repository root
+# ("support/Log.h", "ui/core/UIBase.h", ...).
+function(vexo_add_layer target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DIRS;LIBS")
+  set(sources)
+  foreach(dir IN LISTS arg_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${arg_LIBS})
+    vexo_project_target(${target})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${arg_LIBS})
+  endif()
+endfunction()
+
+# Test builds trap on undefined behaviour (mingw has no sanitizer run-time; trapping needs none).
+option(VEXO_UBSAN_TRAP "Build project code with -fsanitize=undefined, trapping on error" OFF)
+if(VEXO_UBSAN_TRAP)
+  add_compile_options(-fsanitize=undefined -fsanitize-undefined-trap-on-error)
+endif()

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs everything the build, the product and the tests need on a Debian 12 machine.
+# Idempotent: each step checks first and does nothing when its work is already done.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+PACKAGES=(
+  cmake ninja-build make perl python3 zip unzip ca-certificates openssl curl dpkg-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  libz-mingw-w64-dev rapidjson-dev libstb-dev googletest
+  wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei
+  nginx-light
+)
+
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+install_packages() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  echo "setup: installing: $(echo $missing)"
+  apt-get update -q
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# Source entries are needed to build libcurl and OpenSSL from Debian's source packages.
+add_source_entries() {
+  local f=/etc/apt/sources.list.d/vexo-deb-src.sources
+  [ -f "$f" ] && return 0
+  local src
+  for src in /etc/apt/sources.list.d/debian.sources; do
+    [ -f "$src" ] || continue
+    sed -e 's/^Types: deb$/Types: deb-src/' "$src" > "$f"
+  done
+  if [ ! -f "$f" ] && [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/vexo-deb-src.list
+    touch "$f"
+  fi
+  apt-get update -q
+}
+
+wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "setup: creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+  local marker="$WINEPREFIX/.vexo-settings-1"
+  [ -f "$marker" ] && return 0
+  echo "setup: applying the prefix settings"
+  # The skin names its font "微软雅黑"; Wine renders it with the installed CJK font.
+  local face
+  for face in '微软雅黑' 'Microsoft YaHei'; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+      /d 'WenQuanYi Micro Hei' /f >/dev/null
+  done
+  # A crashing test program must end at once with a backtrace, not wait behind a crash dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  wineserver -w || true
+  if grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" &&
+     grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
+    touch "$marker"
+  else
+    echo "setup: the prefix settings did not reach the registry" >&2
+    exit 1
+  fi
+}
+
+test_ca() {
+  bash "$VEXO_ROOT/scripts/make-test-ca.sh"
+}
+
+install_packages
+add_source_entries
+wine_prefix
+test_ca
+echo "setup: done"

@@ -1,0 +1,238 @@
+#include "support/Log.h"
+
+#include <shlwapi.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <utility>
+
+#include "support/LibThread.h"
+#include "support/LogClock.h"
+#include "support/TextConvert.h"
+
+namespace {
+
+// Levels above this are dropped before anything is formatted.
+constexpr int kMaxLoggedLevel = 3;
+// An existing log larger than this is dropped at the first write of a process.
+constexpr LONGLONG kMaxKeptLogSize = 512000;
+
+const wchar_t kInvalidFormatMessage[] = L"Log format is invalid!!!";
+
+// One owner for a file handle from CreateFileW.
+class CFileHandle {
+public:
+    explicit CFileHandle(HANDLE handle) : m_h(handle) {}
+    ~CFileHandle() {
+        if (Valid()) CloseHandle(m_h);
+    }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    bool Valid() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_h; }
+    HANDLE Release() { return std::exchange(m_h, nullptr); }
+
+private:
+    HANDLE m_h;
+};
+
+struct TBasePath {
+    bxutil::CCriticalSection lock;
+    std::wstring path;
+};
+
+// Never destroyed, like the log files that read it.
+TBasePath& BasePath() {
+    static TBasePath* const basePath = new TBasePath;
+    return *basePath;
+}
+
+const wchar_t* KindInfix(int kind) {
+    switch (kind) {
+        case CLogFile::kHttp: return L"http";
+        case CLogFile::kSip: return L"sip";
+        default: return L"normal";
+    }
+}
+
+// Only the log kinds that carry text for other tools (HTTP dumps, SIP) start with a UTF-8 mark.
+bool KindHasByteOrderMark(int kind) { return kind == CLogFile::kHttp || kind == CLogFile::kSip; }
+
+LONGLONG ExistingFileSize(const std::wstring& name) {
+    CFileHandle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) return 0;  // unknown counts as small
+    return size.QuadPart;
+}
+
+// Drops the old log when it has grown too large (a read-only one too). When the deletion fails
+// the old content stays and is appended to.
+void DiscardIfOversized(const std::wstring& name) {
+    if (!PathFileExistsW(name.c_str()) || ExistingFileSize(name) <= kMaxKeptLogSize) return;
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    DeleteFileW(name.c_str());
+}
+
+void WriteBytes(HANDLE file, const char* data, size_t size) {
+    DWORD written = 0;
+    WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);  // failures are ignored
+}
+
+// One conversion specification after its "%": flags, width, precision, size, type, in this
+// order. Returns the position after it, or null when the logger refuses it.
+const wchar_t* SkipConversion(const wchar_t* p) {
+    if (*p == L'%') return p + 1;
+    while (*p && wcschr(L"-+0 #", *p)) ++p;
+    auto skipCount = [&p] {
+        if (*p == L'*') ++p;
+        else
+            while (*p >= L'0' && *p <= L'9') ++p;
+    };
+    skipCount();
+    if (*p == L'.') {
+        ++p;
+        skipCount();
+    }
+    if (wcsncmp(p, L"I64", 3) == 0 || wcsncmp(p, L"I32", 3) == 0) p += 3;
+    else if (wcsncmp(p, L"ll", 2) == 0 || wcsncmp(p, L"hh", 2) == 0) p += 2;
+    else if (*p && wcschr(L"hlLwI", *p)) ++p;
+    // "%n" writes through its argument and "%Z" reads a counted-string record: both refused.
+    if (!*p || !wcschr(L"cCdiouxXeEfgGaApsS", *p)) return nullptr;
+    return p + 1;
+}
+
+bool IsAcceptedFormat(const wchar_t* format) {
+    for (const wchar_t* p = format; (p = wcschr(p, L'%')) != nullptr;) {
+        p = SkipConversion(p + 1);
+        if (!p) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// ---- base path and file names --------------------------------------------------------------
+
+void SetLogBasePath(const std::wstring& path) {
+    TBasePath& base = BasePath();
+    bxutil::CAutoLock lock(base.lock);
+    base.path = path;
+}
+
+std::wstring GetLogBasePath() {
+    TBasePath& base = BasePath();
+    bxutil::CAutoLock lock(base.lock);
+    return base.path;
+}
+
+std::wstring LogFileNameFor(const std::wstring& basePath, int kind) {
+    if (basePath.empty()) return {};
+    const size_t nameStart = basePath.find_last_of(L"\\/");
+    const size_t dot = basePath.rfind(L'.');
+    const std::wstring infix = KindInfix(kind);
+    if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart))
+        return basePath + L"." + infix + L".log";
+    return basePath.substr(0, dot) + L"." + infix + basePath.substr(dot);
+}
+
+// ---- formatting ----------------------------------------------------------------------------
+
+bool FormatLogText(std::wstring& out, const wchar_t* format, va_list args) {
+    if (!format || !IsAcceptedFormat(format)) return false;
+    // The msvcrt functions are called on purpose: their "%s" takes a wide string.
+    va_list measureArgs;
+    va_copy(measureArgs, args);
+    const int length = _vscwprintf(format, measureArgs);
+    va_end(measureArgs);
+    if (length < 0) return false;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    va_list formatArgs;
+    va_copy(formatArgs, args);
+    const int written = _vsnwprintf(&text[0], text.size(), format, formatArgs);
+    va_end(formatArgs);
+    if (written < 0) return false;
+    text.resize(wcslen(text.c_str()));
+    out.swap(text);
+    return true;
+}
+
+void WriteLog(const TLogRecord* record, const wchar_t* format, ...) {
+    if (!record || record->level > kMaxLoggedLevel) return;
+    try {
+        // The caller's format goes unexpanded behind the filled prefix, then everything is
+        // expanded with the caller's arguments.
+        const std::wstring fullFormat = L"(" + std::to_wstring(record->line) + L")(" +
+                                        std::to_wstring(GetCurrentThreadId()) + L"): " + (format ? format : L"");
+        std::wstring message;
+        va_list args;
+        va_start(args, format);
+        const bool formatted = format && FormatLogText(message, fullFormat.c_str(), args);
+        va_end(args);
+        if (!formatted) message = kInvalidFormatMessage;
+
+        const wchar_t* fileName = record->sourceFile ? PathFindFileNameW(record->sourceFile) : L"";
+        CLogFile::General().Write(false, WideToThreadAnsi(fileName) + "  " + WideToThreadAnsi(message.c_str()) + "\r\n");
+    } catch (...) {
+        // Logging never throws into its caller; a line that cannot be built is dropped.
+    }
+}
+
+// ---- log files -----------------------------------------------------------------------------
+
+CLogFile::CLogFile(int kind) : m_nKind(kind) { InitializeCriticalSection(&m_lock); }
+
+CLogFile::~CLogFile() {
+    Close();
+    DeleteCriticalSection(&m_lock);
+}
+
+template <int Kind>
+CLogFile& CLogFile::ProcessInstance() {
+    static CLogFile* const file = new CLogFile(Kind);
+    static const int closeAtExit = std::atexit([] { ProcessInstance<Kind>().Close(); });
+    (void)closeAtExit;
+    return *file;
+}
+
+CLogFile& CLogFile::General() { return ProcessInstance<kNormal>(); }
+CLogFile& CLogFile::HttpTraffic() { return ProcessInstance<kHttp>(); }
+
+void CLogFile::Close() {
+    bxutil::CAutoLock lock(m_lock);
+    if (m_hFile) CloseHandle(m_hFile);
+    m_hFile = nullptr;
+    m_bOpened = true;
+}
+
+void CLogFile::Open() {
+    const std::wstring name = LogFileNameFor(GetLogBasePath(), m_nKind);
+    if (name.empty()) return;  // no base path yet: try again at the next entry
+    DiscardIfOversized(name);
+    CFileHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_bOpened = true;  // also after a failure: the log then stays silent for the process
+    if (!file.Valid()) return;
+    // Entries are appended at the file's real end, so the mark goes only into an empty file.
+    LARGE_INTEGER end{};
+    const LARGE_INTEGER zero{};
+    const bool positioned = SetFilePointerEx(file.Get(), zero, &end, FILE_END);
+    if (positioned && end.QuadPart == 0 && KindHasByteOrderMark(m_nKind)) WriteBytes(file.Get(), "\xEF\xBB\xBF", 3);
+    m_hFile = file.Release();
+}
+
+void CLogFile::Write(bool lineBreakAfterStamp, const std::string& text) {
+    try {
+        bxutil::CAutoLock lock(m_lock);
+        if (!m_bOpened) Open();
+        if (!m_hFile) return;
+        const std::string stamp = FormatLogStamp(LogClockToLocalTime(CLogClock::Process().Now()));
+        WriteBytes(m_hFile, stamp.data(), stamp.size());
+        WriteBytes(m_hFile, lineBreakAfterStamp ? "\r\n" : "  ", 2);
+        WriteBytes(m_hFile, text.data(), text.size());
+    } catch (...) {
+        // An entry that cannot be stamped (out of memory) is dropped.
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Logging: one printf-style entry point for every component, two process-wide log files.
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <string>
+
+// One log call's origin; every call site fills it with constants.
+struct TLogRecord {
+    int level;                  // 1 failure, 3 progress; levels above 3 are dropped
+    const wchar_t* sourceFile;  // source file name (a leading directory is cut off)
+    int line;                   // source line
+};
+
+// Formats one line ("%s" takes a wide string, "%d" an int, "%ld" a long) and appends it to the
+// general log. Safe on any thread at any time; without a log base path the line is discarded.
+void WriteLog(const TLogRecord* record, const wchar_t* format, ...);
+
+// Log files; one per kind, each created on first use and living until process exit.
+class CLogFile {
+public:
+    enum Kind { kHttp = 1, kSip = 2, kNormal = 3 };
+
+    explicit CLogFile(int kind);
+    ~CLogFile();
+    CLogFile(const CLogFile&) = delete;
+    CLogFile& operator=(const CLogFile&) = delete;
+
+    // Appends one entry: the time stamp, then "\r\n" or two spaces, then text (already
+    // terminated by the caller where it wants a line break). Opens the file when needed.
+    void Write(bool lineBreakAfterStamp, const std::string& text);
+
+    static CLogFile& General();      // kind 3, written by WriteLog
+    static CLogFile& HttpTraffic();  // kind 1, the HTTP request and response dumps
+
+private:
+    void Open();
+    // Closes the file for good: later entries are dropped (used at process exit).
+    void Close();
+    // The process-wide instance of a kind: never destroyed, so threads still logging while the
+    // process runs its exit-time clean-up find a valid object; only its file is closed then.
+    template <int Kind>
+    static CLogFile& ProcessInstance();
+
+    int m_nKind;
+    HANDLE m_hFile = nullptr;
+    bool m_bOpened = false;
+    CRITICAL_SECTION m_lock;
+};
+
+// The process-wide log base path (a full file path with an extension); empty by default, in
+// which case no file is written. A log file takes its path at its first entry with a non-empty
+// base path and keeps it for the rest of the process.
+void SetLogBasePath(const std::wstring& path);
+std::wstring GetLogBasePath();
+
+// The file name of the log of the given kind: the kind's infix ("http", "sip", "normal") goes
+// before the extension of the base path's file name: C:\x\app.log gives C:\x\app.normal.log.
+// When the file name has no "." (a dot in a folder name does not count), the infix and ".log" are
+// appended: C:\x.d\app gives C:\x.d\app.normal.log. An empty base path gives an empty name.
+std::wstring LogFileNameFor(const std::wstring& basePath, int kind);
+
+// Formats a wide printf-style message with Microsoft semantics ("%s" takes a wide string, "%hs" a
+// narrow one). Returns false, leaving out untouched, for a format the logger refuses: a conversion
+// other than c C d i o u x X e E f g G a A p s S or "%%", the writing conversion "%n", a "%" at
+// the end, or flags, width, precision and size prefixes out of their order.
+bool FormatLogText(std::wstring& out, const wchar_t* format, va_list args);

@@ -1,0 +1,129 @@
+#include "support/UiDispatch.h"
+
+#include <memory>
+
+#include "support/LibThread.h"
+#include "support/Log.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+using CallPtr = std::unique_ptr<bxutil::IAsyncFuncCall>;
+
+const wchar_t kWindowClass[] = L"bxutilUiCallWindow";
+
+// The registered UI thread and its dispatch window, read and changed together.
+struct TRegistration {
+    DWORD threadId = 0;
+    HWND window = nullptr;
+};
+
+bxutil::CCriticalSection& RegistrationLock() {
+    static bxutil::CCriticalSection* const lock = new bxutil::CCriticalSection;  // lives until exit
+    return *lock;
+}
+TRegistration g_registration;
+
+TRegistration CurrentRegistration() {
+    bxutil::CAutoLock lock(RegistrationLock());
+    return g_registration;
+}
+
+void Register(HWND window) {
+    bxutil::CAutoLock lock(RegistrationLock());
+    g_registration = {GetCurrentThreadId(), window};
+}
+
+void Unregister(HWND window) {
+    bxutil::CAutoLock lock(RegistrationLock());
+    if (g_registration.window == window) g_registration = {};
+}
+
+// The window is gone (or will not take the call): the call is dropped, and destroyed so that
+// it does not leak.
+void DropCall(CallPtr call) {
+    const TLogRecord record{1, L"LibBiz.cpp", 151};
+    WriteLog(&record, L"消息窗口已经关闭，不再回调");
+    call.reset();
+}
+
+// Calls still queued for a window that is being destroyed will never run: free them.
+void DiscardQueuedCalls(HWND window) {
+    MSG msg;
+    while (PeekMessageW(&msg, window, kUiCallMessage, kUiCallMessage, PM_REMOVE))
+        delete reinterpret_cast<bxutil::IAsyncFuncCall*>(msg.wParam);
+}
+
+LRESULT CALLBACK UiCallWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kUiCallMessage) {
+        CallPtr call(reinterpret_cast<bxutil::IAsyncFuncCall*>(wParam));
+        try {
+            if (call) call->Run();
+        } catch (...) {
+            // Nothing may unwind through the window procedure.
+        }
+        return 1;  // tells a sending thread that the call was taken
+    }
+    if (message == WM_NCDESTROY) {
+        Unregister(window);
+        DiscardQueuedCalls(window);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+bool RegisterWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &UiCallWindowProc;
+        wc.hInstance = ThisModule();
+        wc.lpszClassName = kWindowClass;
+        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+// Hands the call to the window's thread; the window procedure owns it once it is delivered.
+void Forward(HWND window, CallPtr call, bool waitForCompletion) {
+    const WPARAM wParam = reinterpret_cast<WPARAM>(call.get());
+    const bool delivered = waitForCompletion ? SendMessageW(window, kUiCallMessage, wParam, 0) == 1
+                                             : PostMessageW(window, kUiCallMessage, wParam, 0) != FALSE;
+    if (delivered) {
+        (void)call.release();
+        return;
+    }
+    DropCall(std::move(call));
+}
+
+}  // namespace
+
+void PostCallToUiThread(bxutil::IAsyncFuncCall* rawCall, bool forcePost, bool waitForCompletion) {
+    CallPtr call(rawCall);
+    if (!call) return;
+    const TRegistration registration = CurrentRegistration();
+    if (registration.threadId == 0) {
+        const TLogRecord record{3, L"LibBiz.cpp", 141};
+        WriteLog(&record, L"尚未初始化消息窗口，直接回调");
+        call->Run();
+        return;
+    }
+    if (!registration.window || !IsWindow(registration.window)) {
+        DropCall(std::move(call));
+        return;
+    }
+    if (registration.threadId != GetCurrentThreadId() || forcePost) {
+        Forward(registration.window, std::move(call), waitForCompletion);
+        return;
+    }
+    call->Run();
+}
+
+HWND CreateUiCallWindow() {
+    if (!RegisterWindowClass()) return nullptr;
+    HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
+    if (window) Register(window);
+    return window;
+}

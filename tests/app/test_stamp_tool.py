@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""The stamping tool on real executables, and the stamp as a stamped program reads it itself."""
+import argparse
+import importlib.util
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ARGS = None
+STAMP_OFFSET = 0x4E
+
+
+def load_tool():
+    spec = importlib.util.spec_from_file_location("stamp", ARGS.tool)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+class StampedExecutable(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="stamp-")
+        self.probe = os.path.join(self.dir, "probe.exe")
+        shutil.copy(ARGS.probe, self.probe)
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def tool(self, *args):
+        return subprocess.run([sys.executable, ARGS.tool, *args], capture_output=True, text=True)
+
+    def read_by_probe(self, *probe_args):
+        out = subprocess.run([ARGS.wine, self.probe, *probe_args], capture_output=True,
+                             timeout=120, check=True).stdout
+        return out.decode("latin-1").rstrip("\r\n")
+
+    def write_raw(self, stamp_bytes):
+        with open(self.probe, "r+b") as f:
+            f.seek(STAMP_OFFSET)
+            f.write(stamp_bytes)
+
+    def test_unstamped_executable_reads_its_dos_stub(self):
+        self.assertEqual(self.read_by_probe(), "This pr|gram cann")
+
+    def test_tool_stamp_is_read_by_the_program_whatever_its_command_line(self):
+        result = self.tool(self.probe, "1000450", "qqgame")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.read_by_probe(), "1000450|qqgame")
+        self.assertEqual(self.read_by_probe("7777777", "--comefrom=x"), "1000450|qqgame")
+
+    def test_tool_changes_exactly_the_seventeen_stamp_bytes(self):
+        with open(self.probe, "rb") as f:
+            before = f.read()
+        self.assertEqual(self.tool(self.probe, "1234567", "abcdefghi").returncode, 0)
+        with open(self.probe, "rb") as f:
+            after = f.read()
+        self.assertEqual(len(before), len(after))
+        changed = [i for i in range(len(before)) if before[i] != after[i]]
+        self.assertTrue(changed)
+        self.assertGreaterEqual(min(changed), STAMP_OFFSET)
+        self.assertLess(max(changed), STAMP_OFFSET + 17)
+        self.assertEqual(after[STAMP_OFFSET:STAMP_OFFSET + 17], b"1234567 abcdefghi")
+
+    def test_stamps_written_by_other_means(self):
+        cases = [
+            (b"1000450Xqqgame   ", "1000450|qqgame"),      # separator never examined
+            (b" 123456 qqgame   ", " 123456|qqgame"),      # game id not trimmed
+            (b"1000450          ", "1000450|"),            # all-space tag
+            (b"1000450 ab\x00cdefgh", "1000450|ab"),           # early NUL ends the text
+            (b"1000\x00450 qqgame  ", "1000|"),
+        ]
+        for raw, expected in cases:
+            with self.subTest(raw=raw):
+                self.write_raw(raw)
+                self.assertEqual(self.read_by_probe(), expected)
+
+    def test_print_shows_the_stamp(self):
+        self.tool(self.probe, "1000450", "web")
+        result = self.tool("--print", self.probe)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout.splitlines(), ["GameId=1000450", "Comefrom=web"])
+
+    def test_refusals_leave_the_file_untouched(self):
+        text_file = os.path.join(self.dir, "notes.exe")
+        with open(text_file, "wb") as f:
+            f.write(b"MZ" + b"x" * 200)
+        cases = [
+            (self.probe, "123456", "web"),            # six digits
+            (self.probe, "12345678", "web"),          # eight digits
+            (self.probe, " 123456", "web"),           # a space is not a digit
+            (self.probe, "12a4567", "web"),
+            (self.probe, "1234567", "tenletters"),    # 10 bytes
+            (self.probe, "1234567", "\u6e20\u9053\u4e00x"),  # 10 bytes in UTF-8
+            (text_file, "1234567", "web"),             # MZ but no PE image
+            (os.path.join(self.dir, "missing.exe"), "1234567", "web"),
+        ]
+        with open(self.probe, "rb") as f:
+            probe_before = f.read()
+        for args in cases:
+            with self.subTest(args=args):
+                result = self.tool(*args)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("stamp:", result.stderr)
+        with open(self.probe, "rb") as f:
+            self.assertEqual(f.read(), probe_before)
+        with open(text_file, "rb") as f:
+            self.assertEqual(f.read(), b"MZ" + b"x" * 200)
+
+    def test_nul_in_tag_is_refused(self):
+        tool = load_tool()
+        with self.assertRaises(tool.StampError):
+            tool.encode_stamp("1234567", "ab\0cd")
+
+
+class InstallerImage(unittest.TestCase):
+    def test_installer_is_a_32_bit_gui_pe_image_that_takes_a_stamp(self):
+        with open(ARGS.installer, "rb") as f:
+            data = f.read(4096)
+        (pe,) = struct.unpack_from("<I", data, 0x3C)
+        self.assertEqual(data[pe:pe + 4], b"PE\0\0")
+        (machine,) = struct.unpack_from("<H", data, pe + 4)
+        self.assertEqual(machine, 0x14C)                      # Intel 80386
+        (magic,) = struct.unpack_from("<H", data, pe + 24)
+        self.assertEqual(magic, 0x10B)                        # PE32
+        (subsystem,) = struct.unpack_from("<H", data, pe + 24 + 68)
+        self.assertEqual(subsystem, 2)                        # Windows GUI
+        self.assertEqual(data[STAMP_OFFSET:STAMP_OFFSET + 17], b"This program cann")
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    for name in ("tool", "probe", "installer", "wine"):
+        parser.add_argument("--" + name, required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)

@@ -1,0 +1,339 @@
+// Logging: file names, opening and the size rule, entry layout, WriteLog formatting and levels,
+// concurrent writers, the log clock and the time stamp.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "TestFiles.h"
+#include "support/Log.h"
+#include "support/LogClock.h"
+#include "support/TextConvert.h"
+
+using testfiles::CTempDir;
+using testfiles::ReadBytes;
+using testfiles::SplitCrLfLines;
+
+namespace {
+
+const char kStampPattern[] = R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} \d{3})";
+const std::string kBom = "\xEF\xBB\xBF";
+
+// Every line of the general log written so far.
+std::vector<std::string> GeneralLogLines() { return SplitCrLfLines(ReadBytes(testfiles::GeneralLogFile())); }
+
+// The general log's lines that contain marker.
+std::vector<std::string> LinesWith(const std::string& marker) {
+    std::vector<std::string> found;
+    for (const std::string& line : GeneralLogLines())
+        if (line.find(marker) != std::string::npos) found.push_back(line);
+    return found;
+}
+
+std::string ThreadId() { return std::to_string(GetCurrentThreadId()); }
+
+// Runs FormatLogText with the given arguments.
+bool Format(std::wstring& out, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const bool ok = FormatLogText(out, format, args);
+    va_end(args);
+    return ok;
+}
+
+class LogEnvironment : public ::testing::Environment {
+public:
+    // The general log takes its path before any test logs.
+    void SetUp() override { testfiles::GeneralLogFile(); }
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+
+}  // namespace
+
+// ---- file names -----------------------------------------------------------------------------
+
+TEST(LogFileName, InfixGoesBeforeTheExtensionOfTheFileName) {
+    const struct {
+        const wchar_t* base;
+        int kind;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"C:\\x\\app.log", CLogFile::kNormal, L"C:\\x\\app.normal.log"},
+        {L"C:\\x\\app.log", CLogFile::kHttp, L"C:\\x\\app.http.log"},
+        {L"C:\\x\\app.log", CLogFile::kSip, L"C:\\x\\app.sip.log"},
+        {L"C:\\x\\app.tar.txt", CLogFile::kNormal, L"C:\\x\\app.tar.normal.txt"},
+        // No extension: infix and ".log" are appended; a dot in a folder name is no extension.
+        {L"C:\\x\\app", CLogFile::kNormal, L"C:\\x\\app.normal.log"},
+        {L"C:\\x.d\\app", CLogFile::kHttp, L"C:\\x.d\\app.http.log"},
+        {L"C:/x.d/app", CLogFile::kNormal, L"C:/x.d/app.normal.log"},
+        {L"", CLogFile::kNormal, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LogFileNameFor(c.base, c.kind), c.expected) << c.base << " kind " << c.kind;
+}
+
+// ---- opening, the size rule and the entry layout ---------------------------------------------
+
+class LogFileTest : public ::testing::Test {
+protected:
+    // Each test gets its own base path; the general log keeps the one it opened with.
+    void UseBasePath(const std::wstring& fileName) { SetLogBasePath(m_dir.File(fileName)); }
+    void TearDown() override { SetLogBasePath(L""); }
+
+    CTempDir m_dir;
+};
+
+TEST_F(LogFileTest, EmptyBasePathWritesNothingUntilAPathIsSet) {
+    SetLogBasePath(L"");
+    {
+        CLogFile log(CLogFile::kNormal);
+        log.Write(false, "dropped\r\n");
+        EXPECT_EQ(m_dir.FileCount(), 0u);
+        UseBasePath(L"late.log");
+        log.Write(false, "kept\r\n");
+    }
+    const std::vector<std::string> lines = SplitCrLfLines(ReadBytes(m_dir.File(L"late.normal.log")));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(std::string(kStampPattern) + "  kept"))) << lines[0];
+}
+
+TEST_F(LogFileTest, EntryIsStampThenSeparatorThenText) {
+    UseBasePath(L"layout.log");
+    {
+        CLogFile log(CLogFile::kHttp);
+        log.Write(true, "GET / HTTP/1.1\r\n");
+        log.Write(false, "second\r\n");
+    }
+    const std::string content = ReadBytes(m_dir.File(L"layout.http.log"));
+    const std::regex expected(kBom + kStampPattern + "\r\nGET / HTTP/1\\.1\r\n" + kStampPattern + "  second\r\n");
+    EXPECT_TRUE(std::regex_match(content, expected)) << content;
+}
+
+// An existing file is kept up to 512000 bytes and appended to; a larger one is replaced. Only a
+// new or emptied HTTP (or SIP) log starts with the UTF-8 byte order mark.
+TEST_F(LogFileTest, SizeRuleAndByteOrderMark) {
+    const struct {
+        int kind;
+        size_t existingSize;  // 0: no file before
+        bool readOnly;
+        bool keepsOldContent;
+        bool startsWithBom;
+    } cases[] = {
+        {CLogFile::kNormal, 0, false, false, false},
+        {CLogFile::kNormal, 512000, false, true, false},
+        {CLogFile::kNormal, 512001, false, false, false},
+        {CLogFile::kNormal, 512001, true, false, false},
+        {CLogFile::kHttp, 0, false, false, true},
+        {CLogFile::kHttp, 10, false, true, false},
+        {CLogFile::kHttp, 512001, false, false, true},
+        {CLogFile::kSip, 0, false, false, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::wstring base = L"size" + std::to_wstring(++n) + L".log";
+        const std::wstring file = LogFileNameFor(m_dir.File(base), c.kind);
+        const std::string old(c.existingSize, 'o');
+        if (c.existingSize) testfiles::WriteBytes(file, old);
+        if (c.readOnly) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+        UseBasePath(base);
+        {
+            CLogFile log(c.kind);
+            log.Write(false, "new\r\n");
+        }
+        const std::string content = ReadBytes(file);
+        const std::string expectedStart = c.keepsOldContent ? old : (c.startsWithBom ? kBom : std::string());
+        const std::string rest = content.substr(std::min(expectedStart.size(), content.size()));
+        SCOPED_TRACE("case " + std::to_string(n));
+        EXPECT_EQ(content.compare(0, expectedStart.size(), expectedStart), 0);
+        EXPECT_TRUE(std::regex_match(rest, std::regex(std::string(kStampPattern) + "  new\r\n"))) << rest;
+    }
+}
+
+TEST_F(LogFileTest, OversizedFileThatCannotBeDeletedIsAppendedTo) {
+    UseBasePath(L"held.log");
+    const std::wstring file = m_dir.File(L"held.normal.log");
+    testfiles::WriteBytes(file, std::string(512001, 'o'));
+    // Another reader without delete sharing blocks the deletion but not our writing.
+    HANDLE reader = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    {
+        CLogFile log(CLogFile::kNormal);
+        log.Write(false, "appended\r\n");
+    }
+    CloseHandle(reader);
+    const std::string content = ReadBytes(file);
+    ASSERT_GT(content.size(), 512001u);
+    EXPECT_EQ(content.substr(0, 512001), std::string(512001, 'o'));
+    EXPECT_NE(content.find("  appended\r\n", 512001), std::string::npos);
+}
+
+TEST_F(LogFileTest, FailedOpenLeavesTheLogSilentForGood) {
+    SetLogBasePath(m_dir.File(L"missing-folder\\x.log"));
+    CLogFile log(CLogFile::kNormal);
+    log.Write(false, "lost\r\n");
+    // Creating the folder later does not bring the log back: the open was attempted once.
+    CreateDirectoryW(m_dir.File(L"missing-folder").c_str(), nullptr);
+    log.Write(false, "lost too\r\n");
+    EXPECT_FALSE(testfiles::FileExists(m_dir.File(L"missing-folder\\x.normal.log")));
+    RemoveDirectoryW(m_dir.File(L"missing-folder").c_str());
+}
+
+// ---- WriteLog --------------------------------------------------------------------------------
+
+TEST(WriteLog, LineLayoutAndLevelThreshold) {
+    const struct {
+        int level;
+        bool written;
+    } cases[] = {{1, true}, {2, true}, {3, true}, {4, false}, {100, false}};
+    for (const auto& c : cases) {
+        const TLogRecord record{c.level, L"wininet\\HttpClientSession.cpp", 142};
+        WriteLog(&record, L"level test %d", c.level);
+        const std::vector<std::string> lines = LinesWith("level test " + std::to_string(c.level));
+        ASSERT_EQ(lines.size(), c.written ? 1u : 0u) << "level " << c.level;
+        if (!c.written) continue;
+        const std::string expected = std::string(kStampPattern) + "  HttpClientSession\\.cpp  \\(142\\)\\(" +
+                                     ThreadId() + "\\): level test " + std::to_string(c.level);
+        EXPECT_TRUE(std::regex_match(lines[0], std::regex(expected))) << lines[0];
+    }
+}
+
+TEST(WriteLog, CallersFormatIsExpandedWithWideStrings) {
+    const TLogRecord record{3, L"HttpWebRequest.cpp", 7};
+    WriteLog(&record, L"start HTTP request:%s n=%d l=%ld narrow=%hs pct=100%% [%5.1f]", L"https://h/x?a=b", -5, 70000L,
+             "nb", 2.5);
+    const std::vector<std::string> lines = LinesWith("start HTTP request:");
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string tail =
+        "  HttpWebRequest.cpp  (7)(" + ThreadId() + "): start HTTP request:https://h/x?a=b n=-5 l=70000 narrow=nb pct=100% [  2.5]";
+    ASSERT_GE(lines[0].size(), tail.size());
+    EXPECT_EQ(lines[0].substr(lines[0].size() - tail.size()), tail);
+}
+
+TEST(WriteLog, InvalidFormatBecomesTheInvalidFormatMessage) {
+    const TLogRecord record{1, L"Invalid.cpp", 9};
+    int target = 12345;
+    WriteLog(&record, L"count%n", &target);
+    WriteLog(&record, L"trailing %");
+    WriteLog(&record, L"%Z", nullptr);
+    EXPECT_EQ(target, 12345);  // nothing was written through the argument
+    const std::vector<std::string> lines = LinesWith("  Invalid.cpp  ");
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines)
+        EXPECT_TRUE(std::regex_match(line, std::regex(std::string(kStampPattern) + "  Invalid\\.cpp  Log format is invalid!!!")))
+            << line;
+}
+
+TEST(WriteLog, NonAsciiTextIsWrittenInTheThreadCodePage) {
+    const TLogRecord record{3, L"Text.cpp", 1};
+    WriteLog(&record, L"marker-text %s", L"caf\u00e9 \u4e2d");
+    const std::vector<std::string> lines = LinesWith("marker-text ");
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string expected = WideToThreadAnsi(L"marker-text caf\u00e9 \u4e2d");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - expected.size()), expected);
+}
+
+TEST(WriteLog, ConcurrentWritersNeverMixLines) {
+    constexpr int kThreads = 4;
+    constexpr int kLinesEach = 300;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t] {
+            const TLogRecord record{3, L"Concurrent.cpp", 100 + t};
+            for (int i = 0; i < kLinesEach; ++i) WriteLog(&record, L"concurrent %d/%d %s", t, i, L"0123456789abcdef");
+        });
+    for (std::thread& thread : threads) thread.join();
+
+    // Every line of the whole log is well formed, and each concurrent line appears exactly once.
+    const std::regex wellFormed(std::string(kStampPattern) + "  [^ ]+  (\\(\\d+\\)\\(\\d+\\): .*|Log format is invalid!!!)");
+    std::set<std::string> seen;
+    for (const std::string& line : GeneralLogLines()) {
+        ASSERT_TRUE(std::regex_match(line, wellFormed)) << line;
+        const size_t at = line.find("): concurrent ");
+        if (at != std::string::npos) {
+            EXPECT_TRUE(seen.insert(line.substr(at)).second) << line;
+        }
+    }
+    EXPECT_EQ(seen.size(), static_cast<size_t>(kThreads * kLinesEach));
+}
+
+// ---- FormatLogText ---------------------------------------------------------------------------
+
+TEST(FormatLogText, RefusesUnsafeOrIncompleteConversions) {
+    const wchar_t* refused[] = {L"%n", L"a%", L"%Z", L"%y", L"%5", L"%.", L"%ll", L"%I64", L"%-", L"%1$d", L"%k%d"};
+    for (const wchar_t* format : refused) {
+        std::wstring out = L"untouched";
+        EXPECT_FALSE(Format(out, format, 1, 2)) << format;
+        EXPECT_EQ(out, L"untouched");
+    }
+    std::wstring out;
+    EXPECT_FALSE(FormatLogText(out, nullptr, va_list{}));
+}
+
+TEST(FormatLogText, AcceptsMicrosoftConversions) {
+    std::wstring out;
+    ASSERT_TRUE(Format(out, L"%s|%ls|%hs|%c|%5d|%-3x|%08.3f|%I64d|%lld|%*d|%%|%p", L"w", L"l", "n", L'c', 42, 255, 1.5,
+                       static_cast<long long>(1) << 40, -1LL, 4, 7, nullptr));
+    EXPECT_EQ(out, L"w|l|n|c|   42|ff |0001.500|1099511627776|-1|   7|%|00000000");
+}
+
+// ---- clock and time stamp --------------------------------------------------------------------
+
+TEST(LogClock, FollowsTheTimerBetweenCalibrations) {
+    DWORD timer = 0xFFFFFF00;  // close to the 32-bit wrap
+    uint64_t system = 1'000'000'000;
+    int calibrations = 0;
+    CLogClock clock([&] { return timer; }, [&] { ++calibrations; return system; });
+
+    EXPECT_EQ(clock.Now(), 1'000'000'000u);  // first use: calibration
+    EXPECT_EQ(calibrations, 1);
+    timer += 1;  // 1 ms later: still inside the 2 ms window
+    system += 5;
+    EXPECT_EQ(clock.Now(), 1'000'001'000u);
+    EXPECT_EQ(calibrations, 1);
+    timer += 2;  // 3 ms after calibration: re-anchored to the system time
+    system = 2'000'000'000;
+    EXPECT_EQ(clock.Now(), 2'000'000'000u);
+    EXPECT_EQ(calibrations, 2);
+    timer += 0x100;  // wraps past 2^32: counted, so no jump back of 49 days
+    const uint64_t afterWrap = clock.Now();
+    EXPECT_EQ(calibrations, 3);
+    EXPECT_EQ(afterWrap, 2'000'000'000u);
+    timer += 1;
+    EXPECT_EQ(clock.Now(), 2'000'001'000u);
+}
+
+TEST(LogClock, ProcessClockTracksSystemTime) {
+    const uint64_t before = SystemTimeMicroseconds();
+    const uint64_t now = CLogClock::Process().Now();
+    const uint64_t after = SystemTimeMicroseconds();
+    EXPECT_GE(now + 20'000, before);
+    EXPECT_LE(now, after + 20'000);
+}
+
+TEST(LogStamp, FormatsLocalTimeAndZerosWhenConversionFails) {
+    SYSTEMTIME time{};
+    time.wYear = 2024;
+    time.wMonth = 3;
+    time.wDay = 7;
+    time.wHour = 8;
+    time.wMinute = 9;
+    time.wSecond = 10;
+    time.wMilliseconds = 5;
+    EXPECT_EQ(FormatLogStamp(time), "2024-03-07 08:09:10 005");
+
+    // A reading whose file time has the top bit set cannot be converted.
+    const SYSTEMTIME invalid = LogClockToLocalTime(0x0CCCCCCCCCCCCCCDull);
+    EXPECT_EQ(FormatLogStamp(invalid), "0000-00-00 00:00:00 000");
+
+    // 2001-01-01 12:00:00.250 UTC shifted to local time agrees with the system's own conversion.
+    const uint64_t micros = 12622824000ull * 1000000 + 250000;
+    const SYSTEMTIME local = LogClockToLocalTime(micros);
+    FILETIME utc{static_cast<DWORD>(micros * 10), static_cast<DWORD>((micros * 10) >> 32)}, localFt;
+    SYSTEMTIME expected{};
+    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &localFt) && FileTimeToSystemTime(&localFt, &expected));
+    EXPECT_EQ(FormatLogStamp(local), FormatLogStamp(expected));
+    EXPECT_EQ(local.wMilliseconds, 250);
+}
