@@ -1,0 +1,248 @@
+#include "support/HttpWebRequest.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "support/GlobalTimer.h"
+#include "support/LibBiz.h"
+#include "support/Log.h"
+#include "support/TextConvert.h"
+#include "support/wininet/Win32Handle.h"
+
+namespace {
+
+constexpr const wchar_t* kSource = L"HttpWebRequest.cpp";
+
+bool IsSuccessStatus(int status) { return status >= 200 && status <= 299; }
+
+void RemoveFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    DeleteFileW(path.c_str());
+}
+
+void CreateParentFolders(const std::wstring& path) {
+    const wchar_t* name = PathFindFileNameW(path.c_str());
+    const std::wstring folder(path.c_str(), name);
+    if (!folder.empty() && !PathIsDirectoryW(folder.c_str())) {
+        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    }
+}
+
+bool QueryFileSize(HANDLE file, long long* size) {
+    LARGE_INTEGER value = {};
+    if (!GetFileSizeEx(file, &value)) return false;
+    *size = value.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+bool IsHttpTrafficLogEnabled() {
+    static const bool enabled = GetConfigValue(L"loghttp", L"") == L"1";
+    return enabled;
+}
+
+CHttpWebRequest::CHttpWebRequest(const std::wstring& url) : bxutil::CWebRequest(url) {}
+
+CHttpWebRequest::~CHttpWebRequest() {
+    bxutil::CGlobalTimer::Instance().KillTimers(reinterpret_cast<uintptr_t>(this), nullptr);
+}
+
+void CHttpWebRequest::BuildBody(std::string& out) {
+    if (!m_strBody.empty()) {
+        out = m_strBody;
+        return;
+    }
+    CWebRequest::BuildBody(out);
+}
+
+int CHttpWebRequest::Execute() {
+    if (m_bDownloadMode) {
+        AddRequestHeader(L"Range:bytes=" + std::to_wstring(m_nResumeOffset) + L"-",
+                         HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    }
+    const TLogRecord startRecord = {3, kSource, 142};
+    WriteLog(&startRecord, L"start HTTP request:%s", m_strRequestURL.c_str());
+    const bool dump = IsHttpTrafficLogEnabled();
+    if (dump) DumpRequest();
+
+    bool exchanged = false;
+    try {
+        exchanged = Request();
+        if (dump) DumpResponse();
+    } catch (...) {
+        exchanged = false;
+    }
+
+    const int status = m_responseHeaders->StatusCode();
+    if (exchanged && (IsSuccessStatus(status) || m_bAlreadyComplete)) {
+        const TLogRecord record = {3, kSource, 188};
+        WriteLog(&record, L"http request successed:%s", m_strRequestURL.c_str());
+        return 1;
+    }
+    const TLogRecord record = {1, kSource, exchanged ? 184 : 193};
+    WriteLog(&record,
+             exchanged ? L"http request failed\uFF0Caddress:%s,code\uFF1A%d"
+                       : L"http request failled\uFF0Caddress:%s,code\uFF1A%d",
+             m_strRequestURL.c_str(), status);
+    return 0;
+}
+
+void CHttpWebRequest::DumpRequest() {
+    std::string text = WideToThreadAnsi(m_strRequestURL.c_str());
+    if (m_nRequestType == bxutil::kRequestPost) {
+        text += " POST";
+    } else if (m_nRequestType == bxutil::kRequestPostMultipart) {
+        text += "PostMulti\r\n";
+    } else {
+        text += " GET";
+    }
+    std::string body;
+    BuildBody(body);
+    text += "\r\n" + body + "\r\n\r\n";
+    CLogFile::HttpTraffic().Write(true, text);
+}
+
+void CHttpWebRequest::DumpResponse() {
+    const std::wstring& headers = ResponseHeaderText();
+    std::string text = "Response:" + WideToThreadAnsi(m_strRequestURL.c_str()) + "\r\n";
+    text += WideToThreadAnsi(headers.c_str()) + "\r\n";
+    // Pictures are binary and large; the dump names them instead.
+    if (headers.find(L"Content-Type: image") != std::wstring::npos) {
+        text += "not log image type content!";
+    } else {
+        text += ResponseBody();
+    }
+    text += "\r\n";
+    CLogFile::HttpTraffic().Write(true, text);
+}
+
+int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
+    CreateParentFolders(path);
+    bxutil::CKernelHandle file(CreateFileW(path.c_str(), FILE_WRITE_DATA, FILE_SHARE_WRITE,
+                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD error = GetLastError();
+        const TLogRecord record = {1, kSource, 541};
+        WriteLog(&record, L"\u6587\u4EF6\u521B\u5EFA\u5931\u8D25:%s result:%d error:%d",
+                 path.c_str(), static_cast<int>(HRESULT_FROM_WIN32(error)),
+                 static_cast<int>(error));
+        RemoveFile(path);
+        return 0;
+    }
+
+    m_nResumeOffset = 0;
+    m_bDownloadMode = true;  // a Range header goes out even for a fresh file (offset 0)
+    long long size = 0;
+    if (!resume) {
+        // A fresh download replaces whatever the file held; a longer old file would otherwise
+        // keep its tail after the new content.
+        SetEndOfFile(file.Get());
+    } else if (QueryFileSize(file.Get(), &size)) {
+        LARGE_INTEGER distance = {};
+        distance.QuadPart = size;
+        SetFilePointerEx(file.Get(), distance, nullptr, FILE_CURRENT);
+        m_nResumeOffset = static_cast<unsigned long long>(size);
+    }
+    m_nFileSize = static_cast<long long>(m_nResumeOffset);
+
+    m_hFile = file.Get();
+    const int result = Execute();
+    m_hFile = nullptr;
+    FlushFileBuffers(file.Get());
+    file.Reset();
+    if (!result && !resume) RemoveFile(path);
+    return result;
+}
+
+bool CHttpWebRequest::ReceiveResponse() {
+    if (!m_bDownloadMode) return CWebRequest::ReceiveResponse();
+    return ReceiveToFile();
+}
+
+bool CHttpWebRequest::ReceiveToFile() {
+    WaitForData();
+    if (m_hFile == nullptr || m_bCancelled) return false;
+
+    long long received = 0;  // body bytes of this response
+    bool first = true;
+    std::string chunk;
+    for (int chunks = 0;;) {
+        chunk.clear();
+        chunk.reserve(m_nChunkSize);
+        const int read = ReadChunk(chunk);
+        if (read < 0) return false;
+        if (first) {
+            // The headers are known once the first read is done.
+            first = false;
+            const int status = m_responseHeaders->StatusCode();
+            if (read == 0 && bxutil::IsRedirectStatus(status)) return true;
+            const Start start = PrepareFile();
+            if (start == Start::kAlreadyComplete) return true;
+            if (start == Start::kReject) return false;
+        }
+        if (read == 0) return !IsCutShort(received);
+        if (!IsSuccessStatus(m_responseHeaders->StatusCode())) return false;
+
+        DWORD written = 0;
+        WriteFile(m_hFile, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+        received += read;
+        ReportProgress();
+        ++chunks;
+        // Pacing: the download leaves bandwidth to everything else on the machine.
+        if (chunks % 5 != 0) Sleep(50);
+        if (m_bCancelled) return false;
+    }
+}
+
+CHttpWebRequest::Start CHttpWebRequest::PrepareFile() {
+    const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
+    const int status = headers.StatusCode();
+    if (status == 416) return HandleRangeNotSatisfiable();
+    if (!IsSuccessStatus(status)) return Start::kWrite;  // judged (and refused) by the caller
+    if (status == 206) {
+        // The part must start where the file ends, or appending it would corrupt the file.
+        const bool matches = headers.HasContentRange() &&
+                             headers.ContentRange().first == static_cast<long long>(m_nResumeOffset);
+        return matches ? Start::kWrite : Start::kReject;
+    }
+    if (m_nResumeOffset == 0) return Start::kWrite;
+    // The server ignored the range and sends the whole body: start the file again.
+    return TruncateFile() ? Start::kWrite : Start::kReject;
+}
+
+CHttpWebRequest::Start CHttpWebRequest::HandleRangeNotSatisfiable() {
+    // "bytes */N" with N equal to what is on disk: the earlier run already got everything.
+    const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
+    if (headers.HasContentRange() &&
+        headers.ContentRange().total == static_cast<long long>(m_nResumeOffset)) {
+        m_bAlreadyComplete = true;
+        return Start::kAlreadyComplete;
+    }
+    // The file on disk is no prefix of this resource (it is longer, or the server will not
+    // say): drop it so the next attempt starts from the beginning.
+    TruncateFile();
+    return Start::kReject;
+}
+
+bool CHttpWebRequest::TruncateFile() {
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN) || !SetEndOfFile(m_hFile)) {
+        return false;
+    }
+    m_nResumeOffset = 0;
+    m_nFileSize = 0;
+    return true;
+}
+
+void CHttpWebRequest::ReportProgress() {
+    if (!m_fnProgress) return;
+    QueryFileSize(m_hFile, &m_nFileSize);  // keeps the previous size when it cannot be read
+    const long long total =
+        static_cast<long long>(m_nResumeOffset) + m_responseHeaders->ContentLength();
+    // Called only while the file is short of the total; callers set 100 percent themselves.
+    if (total > m_nFileSize) m_fnProgress(m_nFileSize, total);
+}

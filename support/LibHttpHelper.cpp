@@ -1,0 +1,27 @@
+#include "support/LibHttpHelper.h"
+
+#include "support/SharedPtr.h"
+
+int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& contentType,
+                            int* statusOut, const std::string& body, std::string& responseOut,
+                            bool isGet) {
+    bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
+    request->SetRequestType(isGet ? bxutil::kRequestGet : bxutil::kRequestPost);
+    request->SetContentTypeHeader(L"Content-Type: " + contentType + L"\r\n");
+    if (!body.empty()) request->SetBody(body);
+    const int result = request->Execute();
+    responseOut = request->ResponseBody();
+    if (statusOut != nullptr) *statusOut = request->ResponseHeaders()->StatusCode();
+    return result;
+}
+
+int CLibHttpHelper::HttpGetDefault(const std::wstring& url, std::string& responseOut) {
+    return HttpGet(url, L"application/oct-stream", nullptr, std::string(), responseOut, true);
+}
+
+int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
+                                 const HttpProgressFn& progress) {
+    bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
+    request->SetProgress(progress);
+    return request->DownloadToFile(path, resume);
+}

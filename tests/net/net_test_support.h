@@ -1,0 +1,71 @@
+#pragma once
+// Shared helpers of the network tests: server addresses from the driver, temporary folders,
+// reading the logs and files the code under test writes.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+// The value of an environment variable; empty when it is not set.
+std::wstring EnvText(const wchar_t* name);
+
+// A Linux path as this Windows program sees it (drive Z: maps to the Linux root).
+std::wstring FromLinuxPath(const std::wstring& path);
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The bytes of a file in the nginx document root.
+std::string DocrootFile(const wchar_t* name);
+
+// Narrow text for gtest messages and comparisons with the logs.
+std::string Narrow(const std::wstring& text);
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class CTempFolder {
+public:
+    CTempFolder();
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::wstring operator/(const wchar_t* name) const { return (m_path / name).wstring(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The log files the test program writes (set once, before any test runs).
+std::filesystem::path GeneralLogPath();
+std::filesystem::path TrafficLogPath();
+
+// What a log file (by default the one WriteLog fills) gained since the object was made.
+class CLogTail {
+public:
+    explicit CLogTail(std::filesystem::path path = GeneralLogPath());
+    std::string Text() const;
+
+private:
+    std::filesystem::path m_path;
+    std::uintmax_t m_start;
+};
+
+// How often part occurs in text.
+size_t CountOf(const std::string& text, const std::string& part);
+
+// The blob pattern of the scriptable server: byte i is (i * 7 + 3) % 251.
+std::string Blob(size_t size);
+
+// Fixture for tests that need the driver's servers; skips when run without them.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    std::wstring m_http;      // the scriptable server
+    std::wstring m_nginx;     // nginx, plain HTTP
+    std::wstring m_refused;   // a loopback port nothing listens on
+    std::filesystem::path m_accessLog;  // nginx's: "METHOD URI range=[RANGE] status=STATUS"
+};

@@ -1,0 +1,57 @@
+// HTTPS: the test authority's localhost certificate is accepted; a certificate for another
+// name, an expired one and a self-signed one are refused, and the refusal is logged.
+
+#include "net_test_support.h"
+#include "support/LibHttpHelper.h"
+
+namespace {
+
+class Tls : public ServerTest {};
+
+
+TEST_F(Tls, TrustedCertificateForTheNameIsAccepted) {
+    const std::wstring url = EnvText(L"VEXO_NET_TLS_GOOD") + L"/small.txt";
+    std::string response;
+    int status = 0;
+    EXPECT_TRUE(CLibHttpHelper::HttpGet(url, L"text/plain", &status, "", response, true));
+    EXPECT_EQ(status, 200);
+    EXPECT_EQ(response, DocrootFile(L"small.txt"));
+}
+
+TEST_F(Tls, BadCertificatesAreRefusedAndLogged) {
+    CTempFolder folder;
+    const struct {
+        const wchar_t* server;
+        DWORD error;
+    } cases[] = {
+        {L"VEXO_NET_TLS_WRONGNAME", ERROR_INTERNET_SEC_CERT_CN_INVALID},
+        {L"VEXO_NET_TLS_EXPIRED", ERROR_INTERNET_SEC_CERT_DATE_INVALID},
+        {L"VEXO_NET_TLS_SELFSIGNED", ERROR_INTERNET_INVALID_CA},
+    };
+    for (const auto& c : cases) {
+        const std::wstring url = EnvText(c.server) + L"/small.txt";
+        SCOPED_TRACE(Narrow(c.server));
+        const CLogTail log;
+        std::string response;
+        int status = 0;
+        EXPECT_FALSE(CLibHttpHelper::HttpGet(url, L"text/plain", &status, "", response, true));
+        EXPECT_EQ(status, 400);
+        EXPECT_EQ(response, "");
+        EXPECT_FALSE(CLibHttpHelper::HttpGet(url, L"text/plain", &status, "x=1", response, false));
+        const std::wstring target = folder / L"download.bin";
+        EXPECT_FALSE(CLibHttpHelper::DownloadFile(false, url, target, {}));
+        EXPECT_FALSE(std::filesystem::exists(target));
+
+        const std::string text = log.Text();
+        const std::string error = "dwError = " + std::to_string(c.error) + " ";
+        EXPECT_NE(text.find("HttpSendRequest false , " + error), std::string::npos) << text;
+        EXPECT_NE(text.find("server certificate refused, " + error), std::string::npos) << text;
+        // Each send was tried twice (the second time after a pause, with the same checks):
+        // the GET and the download log each try, the POST only its refusal.
+        EXPECT_EQ(CountOf(text, "HttpSendRequest false"), 4u) << text;
+        EXPECT_EQ(CountOf(text, "server certificate refused"), 6u) << text;
+        EXPECT_NE(text.find("http request failled"), std::string::npos) << text;
+    }
+}
+
+}  // namespace
