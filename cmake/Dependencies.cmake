@@ -19,7 +19,7 @@ target_compile_options(vexo_third_party_headers INTERFACE
   "-DRAPIDJSON_ALIGN(x)=(((x) + static_cast<size_t>(7u)) & ~static_cast<size_t>(7u))")
 
 # libcurl and OpenSSL, built as static libraries by scripts/build-deps.sh.
-set(VEXO_DEPS_PREFIX "$ENV{HOME}/.cache/vexo/deps/current" CACHE PATH
+set(VEXO_DEPS_PREFIX "${VEXO_CACHE_DIR}/deps/current" CACHE PATH
     "Prefix holding the static libcurl and OpenSSL built by scripts/build-deps.sh")
 if(NOT EXISTS ${VEXO_DEPS_PREFIX}/lib/libcurl.a)
   message(FATAL_ERROR "libcurl not found in ${VEXO_DEPS_PREFIX}: run scripts/build-deps.sh")

@@ -1,3 +1,10 @@
+# Where the project's scripts keep what they build or fetch outside the repository.
+if(DEFINED ENV{VEXO_CACHE})
+  set(VEXO_CACHE_DIR "$ENV{VEXO_CACHE}")
+else()
+  set(VEXO_CACHE_DIR "$ENV{HOME}/.cache/vexo")
+endif()
+
 # Compile settings shared by every target of the project (not by the third-party code).
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
                         WINVER=0x0601 _CRT_SECURE_NO_WARNINGS)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in an optimised build without the test build's checks and runs one:
+#   scripts/bench.sh download [args]       DownloadFile of 8 and 64 MiB from nginx on loopback,
+#                                          beside the pacing bound and curl
+#   scripts/bench.sh markup [MB] [runs]    markup parse throughput beside pugixml
+#   scripts/bench.sh paint                 980x600 window paint cost beside a plain buffer copy
+# Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
+# none of them is part of the test suite.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+name="${1:-}"
+case "$name" in
+  download|markup|paint) shift ;;
+  *) echo "usage: scripts/bench.sh download|markup|paint [args]" >&2; exit 2 ;;
+esac
+build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
+
+config=(-DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=OFF -DBUILD_TESTING=OFF)
+if [ "$name" = markup ]; then
+  # The reference parser comes from Debian's source package.
+  config+=(-DVEXO_PUGIXML_DIR="$("$VEXO_ROOT/scripts/fetch-pugixml.sh")")
+fi
+cmake -S "$VEXO_ROOT" -B "$build" -G Ninja "${config[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target "bench_$name"
+program="$build/tools/bench/bench_$name.exe"
+
+if [ "$name" = download ]; then
+  exec python3 "$VEXO_ROOT/tools/bench/bench_download.py" "$program" "$@"
+fi
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a "$VEXO_ROOT/scripts/wine-run.sh" "$program" "$@"
+fi
+exec "$VEXO_ROOT/scripts/wine-run.sh" "$program" "$@"

@@ -1,0 +1,270 @@
+#!/usr/bin/env python3
+"""Writes the skin fixtures of the UI core tests into one folder: pictures (PNG encoded here),
+markup files, and ZIP archives made by real tools (Python's zipfile and Info-ZIP's zip) plus
+damaged and hostile archives derived from them.
+
+Usage: make_fixtures.py OUTPUT_DIR [--resources-only]
+"""
+import base64
+import io
+import os
+import random
+import shutil
+import struct
+import subprocess
+import sys
+import zipfile
+import zlib
+
+
+def png(width, height, pixels):
+    """Encodes straight RGBA pixels (a list of (r, g, b, a) rows top to bottom) as PNG."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)  # filter: none
+        for x in range(width):
+            raw.extend(pixels[y][x])
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 1)) + chunk(b"IEND", b""))
+
+
+def solid(width, height, rgba):
+    return png(width, height, [[rgba] * width for _ in range(height)])
+
+
+def pictures():
+    """name -> bytes of every picture fixture."""
+    out = {}
+    out["opaque.png"] = solid(4, 3, (10, 20, 30, 255))
+    # Row 0: opaque red, semi-transparent red (alpha 128), transparent, opaque magenta.
+    out["alpha.png"] = png(4, 1, [[(255, 0, 0, 255), (255, 0, 0, 128), (0, 0, 0, 0),
+                                   (255, 0, 255, 255)]])
+    # All opaque; the magenta pixel is the mask colour in the tests.
+    out["mask.png"] = png(2, 1, [[(255, 0, 255, 255), (0, 128, 0, 255)]])
+    good = out["opaque.png"]
+    out["corrupt.png"] = good[:len(good) // 2]
+    out["garbage.png"] = b"this is not a picture at all" * 4
+    # A header claiming 30000 x 30000 pixels over a few bytes of data.
+    big_header = struct.pack(">IIBBBBB", 30000, 30000, 8, 6, 0, 0, 0)
+    out["huge.png"] = (b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + big_header +
+                       struct.pack(">I", zlib.crc32(b"IHDR" + big_header) & 0xFFFFFFFF) + good[33:])
+    # About 5.7 MB of noise, so that it stays large inside a deflated archive as well.
+    rng = random.Random(7)
+    side = 1200
+    noise = bytearray(rng.getrandbits(8) for _ in range(side * side * 4))
+    rows = bytearray()
+    for y in range(side):
+        rows.append(0)
+        rows.extend(noise[y * side * 4:(y + 1) * side * 4])
+    ihdr = struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+    out["large.png"] = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) +
+                        chunk(b"IDAT", zlib.compress(bytes(rows), 0)) + chunk(b"IEND", b""))
+    out.update(other_formats())
+    out.update(hostile_pictures())
+    return out
+
+
+def other_formats():
+    """Small pictures in the other formats the decoder reads (fuzzing seeds as well)."""
+    # 2 x 2, 32 bits, bottom-up rows, BGRA.
+    pixels = bytes([0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 128])
+    info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
+    bmp = b"BM" + struct.pack("<IHHI", 14 + len(info) + len(pixels), 0, 0, 14 + len(info)) + info + pixels
+    tga = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, 2, 1, 32, 8) + bytes(
+        [255, 0, 0, 255, 0, 0, 255, 128])
+    gif = (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00"
+           b"\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;")
+    ppm = b"P6\n2 1\n255\n" + bytes([255, 0, 0, 0, 0, 255])
+    # A 1 x 1 baseline JPEG.
+    jpg = base64.b64decode(
+        "/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////////////////////////////////////////////"
+        "////////////////////////////////wgALCAABAAEBAREA/8QAFBABAAAAAAAAAAAAAAAAAAAAAP/aAAgBAQAB"
+        "PxA=")
+    return {"pic.bmp": bmp, "pic.tga": tga, "pic.gif": gif, "pic.ppm": ppm, "pic.jpg": jpg,
+            "baseline.jpg": baseline_jpeg()}
+
+
+def baseline_jpeg(scan_tables=0x00, dc_counts=None):
+    """A 1 x 1 grey baseline JPEG with one-code Huffman tables: DC difference 0, then end of
+    block, so the pixel is mid-grey (128). The arguments make hostile variants."""
+    def segment(marker, payload):
+        return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
+    counts = dc_counts if dc_counts is not None else bytes([1] + [0] * 15)
+    return (b"\xff\xd8" + segment(0xDB, b"\x00" + b"\x01" * 64) +
+            segment(0xC0, bytes([8, 0, 1, 0, 1, 1, 1, 0x11, 0])) +
+            segment(0xC4, b"\x00" + counts + b"\x00") +
+            segment(0xC4, b"\x10" + bytes([1] + [0] * 15) + b"\x00") +
+            segment(0xDA, bytes([1, 1, scan_tables, 0, 63, 0])) + b"\x3f\xff\xd9")
+
+
+def hostile_pictures():
+    """Pictures that would drive stb_image 2.27 into its memory faults."""
+    return {
+        "dht_overflow.jpg": baseline_jpeg(dc_counts=bytes([32] * 16)),
+        "undefined_table.jpg": baseline_jpeg(scan_tables=0x11),
+        "pnm16.ppm": b"P6\n22 1255 1255\n\n255\n\xff\x00",
+        "pnm_overflow.pgm": b"P5\n99999999999 1\n255\n\x00\x00",
+    }
+
+
+SKIN_XML = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<Window size="980,600" caption="0,0,0,40">\n'
+            '  <Font id="0" name="Tahoma" size="12"/>\n'
+            '  <VerticalLayout bkimage="bg.png">\n'
+            '    <Label text="Vexo \u00e9t\u00e9 \u4e2d\u6587" />\n'
+            '  </VerticalLayout>\n'
+            '</Window>\n').encode("utf-8")
+
+
+def markups():
+    return {
+        "skin.xml": SKIN_XML,
+        "empty.xml": b"",
+        "big.xml": b"<Window>" + b"<Control/>" * (5 * 1024 * 1024 // 10) + b"</Window>",
+        "broken.xml": b"<Window><Label></Window>",
+    }
+
+
+def write(folder, name, data):
+    path = os.path.join(folder, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def python_archive(path, entries, method, streamed=False):
+    """entries: (name, bytes); name ending in "/" is a directory entry."""
+    buffer = io.BytesIO()
+
+    class Unseekable(io.RawIOBase):  # makes zipfile write data descriptors
+        def writable(self):
+            return True
+
+        def write(self, data):
+            return buffer.write(data)
+    target = Unseekable() if streamed else buffer
+    with zipfile.ZipFile(target, "w", compression=method) as archive:
+        for name, data in entries:
+            if name.endswith("/"):
+                archive.writestr(zipfile.ZipInfo(name), b"")
+            else:
+                archive.writestr(name, data, compress_type=method)
+    with open(path, "wb") as f:
+        f.write(buffer.getvalue())
+    return buffer.getvalue()
+
+
+def infozip_archive(path, source_dir, streamed):
+    """Runs Debian's zip over source_dir; streamed output (a pipe) uses data descriptors."""
+    if os.path.exists(path):
+        os.remove(path)
+    if streamed:
+        data = subprocess.run(["zip", "-q", "-r", "-", "."], cwd=source_dir, check=True,
+                              stdout=subprocess.PIPE).stdout
+        with open(path, "wb") as f:
+            f.write(data)
+    else:
+        subprocess.run(["zip", "-q", "-r", "-9", os.path.abspath(path), "."], cwd=source_dir,
+                       check=True)
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def find_central(data, index):
+    """Offset of the index-th central directory record."""
+    end = data.rfind(b"PK\x05\x06")
+    offset = struct.unpack_from("<I", data, end + 16)[0]
+    for _ in range(index):
+        n, m, k = struct.unpack_from("<HHH", data, offset + 28)
+        offset += 46 + n + m + k
+    return offset
+
+
+def patched(data, offset, fmt, value):
+    out = bytearray(data)
+    struct.pack_into(fmt, out, offset, value)
+    return bytes(out)
+
+
+def hostile_archives(folder, base):
+    """Damaged variants of base (a deflated archive whose first entry is skin.xml)."""
+    first = find_central(base, 0)
+    end = base.rfind(b"PK\x05\x06")
+    write(folder, "truncated.zip", base[:len(base) // 2])
+    write(folder, "no_directory.zip", base[:end])
+    write(folder, "dir_outside.zip", patched(base, end + 16, "<I", len(base) + 1000))
+    write(folder, "count_lies.zip", patched(base, end + 10, "<H", 60000))
+    write(folder, "size_lies.zip", patched(base, first + 24, "<I", 0x7FFFFFF0))
+    write(folder, "small_size_lies.zip", patched(base, first + 24, "<I", 10))
+    write(folder, "large_size_lies.zip", patched(base, first + 24, "<I", len(SKIN_XML) + 100))
+    write(folder, "local_outside.zip", patched(base, first + 42, "<I", len(base) + 5))
+    write(folder, "compressed_lies.zip", patched(base, first + 20, "<I", 0x7FFFFFF0))
+    write(folder, "method_unknown.zip", patched(base, first + 10, "<H", 99))
+    corrupt = bytearray(base)
+    data_start = 30 + len("skin.xml")
+    for i in range(data_start, data_start + 40):
+        corrupt[i] ^= 0x5A
+    write(folder, "bad_deflate.zip", bytes(corrupt))
+    long_name = "d/" + "n" * 300 + ".xml"
+    python_archive(os.path.join(folder, "long_name.zip"),
+                   [(long_name, b"<a/>"), ("x" * 255, b"<b/>"), ("y" * 256, b"<c/>")],
+                   zipfile.ZIP_DEFLATED)
+    write(folder, "not_a_zip.zip", b"PK\x03\x04 but nothing else follows")
+    write(folder, "empty.zip", b"")
+
+
+def archives(folder, pics):
+    small = [("skin.xml", SKIN_XML), ("BG.png", pics["opaque.png"]),
+             ("img/", b""), ("img/a.png", pics["alpha.png"]), ("Img/Mask.PNG", pics["mask.png"]),
+             ("empty.xml", b""), ("empty.png", b""), ("\u00fcber.xml", b"<u/>")]
+    # The large members live in one archive only, to keep the fixtures small.
+    large = [("large.png", pics["large.png"]), ("big.xml", markups()["big.xml"])]
+    python_archive(os.path.join(folder, "py_large.zip"), small + large, zipfile.ZIP_DEFLATED)
+    deflated = python_archive(os.path.join(folder, "py_deflated.zip"), small, zipfile.ZIP_DEFLATED)
+    python_archive(os.path.join(folder, "py_stored.zip"), small, zipfile.ZIP_STORED)
+    python_archive(os.path.join(folder, "py_streamed.zip"), small, zipfile.ZIP_DEFLATED,
+                   streamed=True)
+    tree = os.path.join(folder, "zip_tree")
+    shutil.rmtree(tree, ignore_errors=True)
+    for name, data in small:
+        if not name.endswith("/") and not name.startswith("\u00fc"):
+            write(tree, name, data)
+    infozip_archive(os.path.join(folder, "infozip.zip"), tree, streamed=False)
+    infozip_archive(os.path.join(folder, "infozip_streamed.zip"), tree, streamed=True)
+    shutil.rmtree(tree)
+    hostile_archives(folder, deflated)
+
+
+def resources(folder, pics):
+    """Payloads compiled into the test program as resources."""
+    python_archive(os.path.join(folder, "resource_skin.zip"),
+                   [("skin.xml", SKIN_XML), ("bg.png", pics["opaque.png"])], zipfile.ZIP_DEFLATED)
+    write(folder, "resource_skin.xml", SKIN_XML)
+    write(folder, "resource_picture.png", pics["alpha.png"])
+
+
+def main():
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    pics = pictures()
+    if "--resources-only" in sys.argv:
+        resources(folder, pics)
+        return
+    for name, data in pics.items():
+        write(folder, name, data)
+    for name, data in markups().items():
+        write(folder, name, data)
+    archives(folder, pics)
+
+
+if __name__ == "__main__":
+    main()

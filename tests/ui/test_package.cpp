@@ -1,0 +1,170 @@
+// Where skin files come from: the skin folder, an archive file (kept open or opened per read),
+// an archive in memory or in the program's resources; the markup size limits and messages.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "ui/core/SkinPackage.h"
+#include "ui/core/SkinXml.h"
+#include "ui/core/WindowManager.h"
+#include "ui/core/ZipReader.h"
+
+using namespace SkinUI;
+using ui_test::CSkinScope;
+using ui_test::Fixture;
+using ui_test::FixtureDir;
+using ui_test::ReadAll;
+
+namespace {
+
+struct TMarkupCase {
+    const wchar_t* name;
+    const wchar_t* message;  // null: loads
+};
+
+void ExpectMarkup(const TMarkupCase& c) {
+    CSkinXml xml;
+    bool loaded = LoadSkinMarkupFile(xml, c.name);
+    if (c.message == nullptr) {
+        EXPECT_TRUE(loaded) << std::wstring(c.name).c_str() << ": " << std::wstring(xml.ErrorMessage()).c_str();
+        EXPECT_STREQ(xml.Root().Name(), L"Window") << std::wstring(c.name).c_str();
+    } else {
+        EXPECT_FALSE(loaded) << std::wstring(c.name).c_str();
+        EXPECT_STREQ(xml.ErrorMessage(), c.message) << std::wstring(c.name).c_str();
+        EXPECT_FALSE(xml.Root().IsValid());
+    }
+}
+
+}  // namespace
+
+TEST(SkinPackage, SkinPathGetsItsSeparator) {
+    CSkinScope scope;
+    const struct {
+        const wchar_t* given;
+        const wchar_t* stored;
+    } cases[] = {{L"C:\\skin", L"C:\\skin\\"}, {L"C:\\skin\\", L"C:\\skin\\"}, {L"C:/skin/", L"C:/skin/"}, {L"", L""}};
+    for (const auto& c : cases) {
+        CWindowManagerUI::SetSkinPath(c.given);
+        EXPECT_EQ(CWindowManagerUI::SkinPath(), c.stored);
+    }
+}
+
+TEST(SkinPackage, ModuleDirectoryAndResourceModule) {
+    CWindowManagerUI::SetModuleInstance(nullptr);
+    EXPECT_TRUE(CWindowManagerUI::ModuleDirectory().IsEmpty());
+    HINSTANCE self = ::GetModuleHandleW(nullptr);
+    CWindowManagerUI::SetModuleInstance(self);
+    EXPECT_EQ(CWindowManagerUI::ModuleInstance(), self);
+    EXPECT_EQ(CWindowManagerUI::ResourceModule(), self) << "no resource module: the instance";
+    CUIString directory = CWindowManagerUI::ModuleDirectory();
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(self, path, MAX_PATH);
+    EXPECT_EQ(directory.Right(1), L"\\");
+    EXPECT_EQ(std::wstring(path).rfind(directory.GetData(), 0), 0u);
+    EXPECT_EQ(std::wstring(path).find(L'\\', directory.GetLength()), std::wstring::npos);
+    THslSetting hsl = CWindowManagerUI::GetHSL();
+    EXPECT_EQ(hsl.hue, 180);
+    EXPECT_EQ(hsl.saturation, 100);
+    EXPECT_EQ(hsl.lightness, 100);
+    EXPECT_FALSE(hsl.enabled);
+}
+
+TEST(SkinPackage, MarkupFromTheSkinFolder) {
+    CSkinScope scope;
+    for (const TMarkupCase& c : {TMarkupCase{L"skin.xml", nullptr}, TMarkupCase{L"missing.xml", L"Error opening file"},
+                                 TMarkupCase{L"empty.xml", L"File is empty"}, TMarkupCase{L"big.xml", L"File too large"},
+                                 TMarkupCase{L"broken.xml", L"Unmatched closing tag"}})
+        ExpectMarkup(c);
+}
+
+TEST(SkinPackage, MarkupFromAnArchiveKeptOpenOrOpenedPerRead) {
+    CSkinScope scope;
+    for (bool cache : {true, false}) {
+        SCOPED_TRACE(cache ? "kept open" : "opened per read");
+        CWindowManagerUI::SetSkinArchive(L"py_large.zip", cache);
+        EXPECT_EQ(CWindowManagerUI::SkinArchive(), L"py_large.zip");
+        EXPECT_EQ(CWindowManagerUI::IsSkinArchiveCached(), cache);
+        EXPECT_EQ(CWindowManagerUI::SkinArchiveHandle() != nullptr, cache);
+        for (const TMarkupCase& c : {TMarkupCase{L"SKIN.xml", nullptr}, TMarkupCase{L"big.xml", L"File too large"},
+                                     TMarkupCase{L"empty.xml", L"File is empty"},
+                                     // not in the archive: read from the skin folder instead
+                                     TMarkupCase{L"broken.xml", L"Unmatched closing tag"},
+                                     TMarkupCase{L"missing.xml", L"Error opening file"}})
+            ExpectMarkup(c);
+        CSkinScope::Reset();
+    }
+}
+
+TEST(SkinPackage, ArchiveFailuresHaveTheirMessages) {
+    CSkinScope scope;
+    for (bool cache : {true, false}) {
+        CWindowManagerUI::SetSkinArchive(L"no-such-archive.zip", cache);
+        EXPECT_EQ(CWindowManagerUI::SkinArchiveHandle(), nullptr);
+        ExpectMarkup({L"skin.xml", L"Error opening zip file"});
+        CWindowManagerUI::SetSkinArchive(L"bad_deflate.zip", cache);
+        ExpectMarkup({L"skin.xml", L"Could not unzip file"});
+        CSkinScope::Reset();
+    }
+}
+
+TEST(SkinPackage, ChangingTheArchiveReopensIt) {
+    CSkinScope scope;
+    CWindowManagerUI::SetSkinArchive(L"py_deflated.zip", true);
+    CZipReader* first = CWindowManagerUI::SkinArchiveHandle();
+    ASSERT_NE(first, nullptr);
+    CWindowManagerUI::SetSkinArchive(L"py_deflated.zip", true);
+    EXPECT_EQ(CWindowManagerUI::SkinArchiveHandle(), first) << "the same setting keeps the archive";
+    CWindowManagerUI::SetSkinArchive(L"long_name.zip", true);
+    int index = 0;
+    ASSERT_NE(CWindowManagerUI::SkinArchiveHandle(), nullptr);
+    EXPECT_FALSE(CWindowManagerUI::SkinArchiveHandle()->FindEntry(L"skin.xml", &index, nullptr));
+}
+
+TEST(SkinPackage, MemoryArchiveTheFirstStays) {
+    CSkinScope scope;
+    std::vector<BYTE> first = ReadAll(Fixture(L"py_deflated.zip"));
+    std::vector<BYTE> second = ReadAll(Fixture(L"long_name.zip"));
+    for (bool cache : {true, false}) {
+        SCOPED_TRACE(cache ? "kept open" : "opened per read");
+        CWindowManagerUI::SetSkinArchive(L"", cache);
+        CWindowManagerUI::SetSkinPath(L"Z:\\no-such-folder");  // nothing on disk to fall back to
+        CWindowManagerUI::SetSkinArchive(first.data(), static_cast<DWORD>(first.size()));
+        EXPECT_EQ(CWindowManagerUI::SkinArchive(), L"membuffer");
+        CWindowManagerUI::SetSkinArchive(second.data(), static_cast<DWORD>(second.size()));
+        ExpectMarkup({L"skin.xml", nullptr});
+        CSkinScope::Reset();
+    }
+}
+
+TEST(SkinPackage, ArchiveAndMarkupFromResources) {
+    CSkinScope scope;
+    CWindowManagerUI::SetModuleInstance(::GetModuleHandleW(nullptr));
+    CWindowManagerUI::SetSkinPath(L"Z:\\no-such-folder");
+    EXPECT_FALSE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 999));
+    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 146));
+    EXPECT_EQ(CWindowManagerUI::SkinArchive(), L"membuffer");
+    ExpectMarkup({L"skin.xml", nullptr});
+    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 146)) << "a second window reuses the copy";
+    ExpectMarkup({L"skin.xml", nullptr});
+
+    CSkinXml xml;
+    EXPECT_TRUE(LoadSkinMarkupResource(xml, 200, L"XMLSKIN"));
+    EXPECT_STREQ(xml.Root().Name(), L"Window");
+    EXPECT_FALSE(LoadSkinMarkupResource(xml, 201, L"XMLSKIN"));
+}
+
+TEST(SkinPackage, PictureBytesTreatEmptyAsMissing) {
+    CSkinScope scope;
+    CWindowManagerUI::SetSkinArchive(L"py_deflated.zip", true);
+    std::vector<BYTE> bytes;
+    EXPECT_TRUE(ReadSkinFileBytes(L"Img\\a.png", bytes));
+    EXPECT_EQ(bytes, ReadAll(Fixture(L"alpha.png")));
+    EXPECT_TRUE(ReadSkinFileBytes(L"mask.png", bytes)) << "not in the archive: from the skin folder";
+    EXPECT_FALSE(ReadSkinFileBytes(L"empty.png", bytes)) << "an empty entry counts as missing";
+    EXPECT_FALSE(ReadSkinFileBytes(L"empty.xml", bytes)) << "as do empty entry and empty file";
+    EXPECT_FALSE(ReadSkinFileBytes(L"", bytes));
+    EXPECT_FALSE(ReadSkinFileBytes(nullptr, bytes));
+}

@@ -1,0 +1,152 @@
+// Decoding of skin pictures into premultiplied BGRA DIB sections.
+
+#include "ui/core/SkinImage.h"
+
+#include <cwchar>
+#include <cwctype>
+#include <vector>
+
+#include "ui/core/SkinImageCheck.h"
+#include "ui/core/SkinPackage.h"
+#include "ui/core/SkinState.h"
+
+// stb_image is compiled here, and only here, without its file functions (pictures always come
+// from memory) and with a dimension cap matching ours.
+// A PNG with an empty data chunk makes stb_image copy zero bytes to a null pointer, which C
+// leaves undefined (and the checked test build stops on). Its copies therefore go through
+// CopyBytes, which skips empty copies; the C headers are included first so that only
+// stb_image's own calls are renamed.
+#include <assert.h>
+#include <limits.h>
+#include <math.h>
+#include <stdarg.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+void* CopyBytes(void* target, const void* source, size_t count) {
+    return count != 0 ? memcpy(target, source, count) : target;
+}
+}  // namespace
+
+// The decoder's integer arithmetic on hostile data (IDCT sums, header numbers) can overflow;
+// compiled with wrapping signed arithmetic, such overflow is defined and yields wrong pixels at
+// worst, never undefined behaviour.
+#pragma GCC push_options
+#pragma GCC optimize("wrapv")
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_STDIO
+#define STBI_MAX_DIMENSIONS 16384
+#define memcpy CopyBytes
+#include "stb_image.h"
+#undef memcpy
+#pragma GCC pop_options
+
+namespace SkinUI {
+
+namespace {
+
+static_assert(STBI_MAX_DIMENSIONS == kMaxImageSide, "decoder cap must match the loader's");
+
+struct TStbiFree {
+    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+bool ImageSizeAllowed(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           static_cast<long long>(width) * height <= kMaxImagePixels;
+}
+
+// Premultiplies one straight RGBA pixel into a BGRA word; sets *translucent for alpha < 255.
+DWORD PremultipliedWord(const BYTE* rgba, bool* translucent) {
+    DWORD a = rgba[3];
+    DWORD r = rgba[0], g = rgba[1], b = rgba[2];
+    if (a != 255) {
+        r = r * a / 255;
+        g = g * a / 255;
+        b = b * a / 255;
+        *translucent = true;
+    }
+    return b | (g << 8) | (r << 16) | (a << 24);
+}
+
+bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes) {
+    if (resourceType != nullptr && *resourceType != L'\0') {
+        // A resource picture is named by its number.
+        if (!iswdigit(name[0])) return false;
+        const BYTE* data = nullptr;
+        DWORD size = 0;
+        if (!FindModuleResource(resourceType, static_cast<UINT>(wcstoul(name, nullptr, 10)), &data, &size))
+            return false;
+        try {
+            bytes.assign(data, data + size);
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    }
+    return ReadSkinFileBytes(name, bytes) || ReadDiskFile(name, bytes, 1) ||
+           ReadDiskFile(SkinState().resourcePath + name, bytes, 1, 0x400000);
+}
+
+}  // namespace
+
+std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height, DWORD mask) {
+    if (rgba == nullptr || !ImageSizeAllowed(width, height)) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) return nullptr;
+    auto image = std::make_unique<TImageData>();
+    image->hBitmap = bitmap;
+    image->pBits = static_cast<BYTE*>(bits);
+    image->nWidth = width;
+    image->nHeight = height;
+    image->dwMask = mask;
+    DWORD* out = static_cast<DWORD*>(bits);
+    size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    bool translucent = false;
+    for (size_t i = 0; i < count; ++i) {
+        DWORD word = PremultipliedWord(rgba + i * 4, &translucent);
+        if (mask != 0 && word == mask) {
+            word = 0;
+            translucent = true;
+        }
+        out[i] = word;
+    }
+    image->bAlpha = translucent;
+    return image;
+}
+
+std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask) {
+    if (bytes == nullptr || size == 0 || size > 0x7FFFFFFF) return nullptr;
+    int length = static_cast<int>(size);
+    int width = 0, height = 0, channels = 0;
+    // The header is checked first so that a huge picture is refused before it is decoded.
+    if (!IsPictureSafeToDecode(bytes, size) || !stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
+        !ImageSizeAllowed(width, height))
+        return nullptr;
+    std::unique_ptr<stbi_uc, TStbiFree> pixels(
+        stbi_load_from_memory(bytes, length, &width, &height, &channels, 4));
+    if (pixels == nullptr) return nullptr;
+    return CreateSkinImage(pixels.get(), width, height, mask);
+}
+
+std::unique_ptr<TImageData> LoadSkinImage(LPCWSTR name, LPCWSTR resourceType, DWORD mask) {
+    if (name == nullptr || *name == L'\0') return nullptr;
+    std::vector<BYTE> bytes;
+    if (!ReadImageBytes(name, resourceType, bytes)) return nullptr;
+    std::unique_ptr<TImageData> image = DecodeSkinImage(bytes.data(), bytes.size(), mask);
+    if (image != nullptr && resourceType != nullptr) image->strResType = resourceType;
+    return image;
+}
+
+}  // namespace SkinUI

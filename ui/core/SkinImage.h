@@ -1,0 +1,30 @@
+#pragma once
+// Picture decoding for the skin: PNG and the other formats stb_image reads become premultiplied
+// BGRA DIB sections (TImageData).
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/core/ResourceData.h"
+
+namespace SkinUI {
+
+// Pictures larger than this are refused before they are decoded (a hostile header must not make
+// the process allocate gigabytes).
+constexpr int kMaxImageSide = 16384;
+constexpr long long kMaxImagePixels = 4096LL * 4096LL;
+
+// Loads a picture the way the resource tables do: with a resource type, name is a resource
+// number ("123") of that type in the resource module; without one, name is read through the
+// skin (archive, skin folder), then as a path as given, then under the skin folder.
+std::unique_ptr<TImageData> LoadSkinImage(LPCWSTR name, LPCWSTR resourceType = nullptr,
+                                          DWORD mask = 0);
+// Decodes encoded picture bytes; null when they are no picture or too large.
+std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask = 0);
+// Builds a picture from straight (not premultiplied) RGBA pixels, rows top to bottom:
+// premultiplies, then clears every pixel whose BGRA word equals mask (when mask is not 0).
+std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height,
+                                            DWORD mask = 0);
+
+}  // namespace SkinUI

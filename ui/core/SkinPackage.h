@@ -1,0 +1,34 @@
+#pragma once
+// Reading named files of the skin: from the skin archive when one is set (the kept one, or one
+// opened for this read), falling back to the skin folder on disk.
+
+#include <windows.h>
+
+#include <vector>
+
+namespace SkinUI {
+
+class CSkinXml;
+
+// Markup files are refused above this size (and when empty).
+constexpr DWORD kMaxMarkupSize = 0x400000;
+
+// Loads a markup file of the skin and parses it as UTF-8. On failure the message ("Error opening
+// zip file", "File is empty", "File too large", "Error opening file", "Could not read file",
+// "Could not unzip file", or the parser's) is left on xml.
+bool LoadSkinMarkupFile(CSkinXml& xml, LPCWSTR name);
+// Loads markup stored as a resource (resource number and type) of the resource module.
+bool LoadSkinMarkupResource(CSkinXml& xml, UINT id, LPCWSTR type);
+
+// Reads a picture's bytes through the skin: the archive entry (an empty entry counts as
+// missing), else the file under the skin folder (an empty file counts as missing). No size
+// limit. False when neither holds it.
+bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes);
+// Reads a whole file from disk; false when it cannot be opened or read, or its size is outside
+// minSize..maxSize (an empty file is read as no bytes when minSize is 0).
+bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize = 0,
+                  DWORD maxSize = 0xFFFFFFFFu);
+// The bytes of a resource (type, id) of the resource module, or null/0 when missing.
+bool FindModuleResource(LPCWSTR type, UINT id, const BYTE** data, DWORD* size);
+
+}  // namespace SkinUI

@@ -1,0 +1,144 @@
+#pragma once
+// CWindowResourcesUI: the resource side of a window manager. Every window manager owns its own
+// font, image and default-attribute tables and its own default font and colours; the static
+// members hold what the whole process shares: the skin location and archive, the shared tables,
+// the texts for "%{N}" tokens and the process-wide default font and colours.
+// Lookups go to the window's table first, then to the shared one. All of it runs on the UI
+// thread only and takes no locks.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/core/ResourceData.h"
+#include "ui/core/UIOwnedMap.h"
+#include "ui/core/UIString.h"
+
+namespace SkinUI {
+
+class CZipReader;
+
+// Colour adjustment setting handed to controls that adjust colours.
+struct THslSetting {
+    short hue = 180;
+    short saturation = 100;
+    short lightness = 100;
+    bool enabled = false;
+};
+
+// The five default colours (ARGB).
+struct TDefaultColors {
+    DWORD disabledText = 0xFFA7A6AA;
+    DWORD normalText = 0xFF000000;
+    DWORD linkText = 0xFF0000FF;
+    DWORD linkHoverText = 0xFFD3215F;
+    DWORD selectedBk = 0xFFBAE4FF;
+};
+
+class CWindowResourcesUI {
+public:
+    CWindowResourcesUI(const CWindowResourcesUI&) = delete;
+    CWindowResourcesUI& operator=(const CWindowResourcesUI&) = delete;
+
+    // ---- Process-wide settings ----------------------------------------------------------
+    static THslSetting GetHSL();
+    static void SetModuleInstance(HINSTANCE instance);
+    static HINSTANCE ModuleInstance();
+    // The module file's directory with its trailing backslash (empty without an instance).
+    static CUIString ModuleDirectory();
+    static HINSTANCE ResourceModule();  // the resource module, or else the instance
+    static void SetResourceModule(HINSTANCE module);
+    // The skin folder; a backslash is appended when the path ends in neither "\" nor "/".
+    static void SetSkinPath(LPCWSTR path);
+    static const CUIString& SkinPath();
+    // Names the skin archive (relative to the skin folder; empty: plain files). With cache the
+    // archive is opened now and kept open.
+    static void SetSkinArchive(LPCWSTR name, bool cache = true);
+    // Uses an archive held in memory (named "membuffer"); the first memory archive stays, and
+    // the bytes must stay valid while it is in use.
+    static void SetSkinArchive(const BYTE* bytes, DWORD size);
+    // Copies the archive resource (type, id) of the resource module into the process-wide
+    // buffer (once) and uses it as the memory archive. False when the resource is missing.
+    static bool SetSkinArchiveResource(LPCWSTR type, UINT id);
+    static const CUIString& SkinArchive();
+    static bool IsSkinArchiveCached();
+    static CZipReader* SkinArchiveHandle();  // the kept archive, or null
+
+    // ---- Fonts --------------------------------------------------------------------------
+    // Creates a font and stores it under id (replacing and deleting an older one); null when
+    // the font cannot be created (the table is then unchanged).
+    HFONT AddFont(int id, LPCWSTR faceName, int size, bool bold, bool underline, bool italic,
+                  bool shared = false);
+    HFONT GetFont(int id);  // window table, shared table, else the default font
+    HFONT FindFont(LPCWSTR faceName, int size, bool bold, bool underline, bool italic);
+    bool RemoveFont(int id, bool shared = false);
+    void RemoveAllFonts(bool shared = false);
+    // Font records with their text metrics filled in; unknown ids give the default font.
+    const TFontData* GetFontInfo(int id);
+    const TFontData* GetFontInfo(HFONT font);
+    const TFontData* GetDefaultFontInfo();
+    void SetDefaultFont(LPCWSTR faceName, int size, bool bold, bool underline, bool italic,
+                        bool shared = false);
+
+    // ---- Default colours (shared: the process-wide value, and the window's value when it
+    // still equalled the old process-wide one) ------------------------------------------------
+    DWORD GetDefaultDisabledColor() const { return m_colors.disabledText; }
+    DWORD GetDefaultFontColor() const { return m_colors.normalText; }
+    DWORD GetDefaultLinkFontColor() const { return m_colors.linkText; }
+    DWORD GetDefaultLinkHoverFontColor() const { return m_colors.linkHoverText; }
+    DWORD GetDefaultSelectedBkColor() const { return m_colors.selectedBk; }
+    void SetDefaultDisabledColor(DWORD color, bool shared = false);
+    void SetDefaultFontColor(DWORD color, bool shared = false);
+    void SetDefaultLinkFontColor(DWORD color, bool shared = false);
+    void SetDefaultLinkHoverFontColor(DWORD color, bool shared = false);
+    void SetDefaultSelectedBkColor(DWORD color, bool shared = false);
+
+    // ---- Images -------------------------------------------------------------------------
+    // Loads the picture now (resourceType: null or empty for skin files) and stores it,
+    // replacing an older picture of that name; null when it cannot be loaded.
+    const TImageData* AddImage(LPCWSTR name, LPCWSTR resourceType = nullptr, DWORD mask = 0,
+                               bool shared = false);
+    const TImageData* GetImage(LPCWSTR name) const;  // window table, then shared; or null
+    // GetImage, else AddImage into the window's table. A cached picture is returned as it is,
+    // whatever mask it was loaded with.
+    const TImageData* GetImageCached(LPCWSTR name, LPCWSTR resourceType = nullptr,
+                                     DWORD mask = 0);
+    bool RemoveImage(LPCWSTR name, bool shared = false);
+    void RemoveAllImages(bool shared = false);
+
+    // ---- Default attribute lists (keys: element names as written, case-sensitive) ------------
+    void AddClassDefaults(LPCWSTR elementName, LPCWSTR attributeList, bool shared = false);
+    LPCWSTR ClassDefaults(LPCWSTR elementName) const;  // or null
+    void RemoveAllClassDefaults(bool shared = false);
+
+    // ---- Texts for "%{N}" tokens (process-wide) ------------------------------------------
+    static void AddTextById(int id, LPCWSTR text);
+    static LPCWSTR TextById(int id);  // or null
+    // Replaces in place every token "%{N}" whose id N has a text.
+    static void ExpandTextTokens(CUIString& text);
+
+    // The device context text metrics are measured through (the window's), or null.
+    HDC GetPaintDC() const { return m_hDcPaint; }
+
+protected:
+    CWindowResourcesUI();
+    ~CWindowResourcesUI();
+    // Set by the window manager once its window exists.
+    void SetPaintDC(HDC dc) { m_hDcPaint = dc; }
+
+private:
+    TFontData* LookupFont(int id) const;
+    TFontData* LookupFont(HFONT font) const;
+    TFontData* DefaultFont();
+    void EnsureMetrics(TFontData& font) const;
+    void SetDefaultColor(DWORD TDefaultColors::*which, DWORD color, bool shared);
+
+    HDC m_hDcPaint = nullptr;  // not owned
+    TDefaultColors m_colors;
+    std::unique_ptr<TFontData> m_pDefaultFont;  // empty face name: the process-wide one is used
+    CUIOwnedMap<TFontData> m_fonts;
+    CUIOwnedMap<TImageData> m_images;
+    CUIOwnedMap<CUIString> m_classDefaults;
+};
+
+}  // namespace SkinUI
