@@ -81,7 +81,7 @@ void WriteBytes(HANDLE file, const char* data, size_t size) {
     WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);  // failures are ignored
 }
 
-// One conversion specification after its "%": flags, width, precision, size, type, in this
+// One conversion directive after its "%": flags, width, precision, size, type, in this
 // order. Returns the position after it, or null when the logger refuses it.
 const wchar_t* SkipConversion(const wchar_t* p) {
     if (*p == L'%') return p + 1;
