@@ -31,6 +31,18 @@ void CreateParentFolders(const std::wstring& path) {
     }
 }
 
+// Writes all of data at the file's position; a short or failed write (a full disk) is a failure.
+bool WriteAll(HANDLE file, const std::string& data) {
+    DWORD written = 0;
+    if (WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+        written == data.size()) {
+        return true;
+    }
+    const TLogRecord record = {1, kSource, __LINE__};
+    WriteLog(&record, L"download file write failed, error:%d", static_cast<int>(GetLastError()));
+    return false;
+}
+
 bool QueryFileSize(HANDLE file, long long* size) {
     LARGE_INTEGER value = {};
     if (!GetFileSizeEx(file, &value)) return false;
@@ -187,8 +199,9 @@ bool CHttpWebRequest::ReceiveToFile() {
         if (read == 0) return !IsCutShort(received);
         if (!IsSuccessStatus(m_responseHeaders->StatusCode())) return false;
 
-        DWORD written = 0;
-        WriteFile(m_hFile, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+        // A chunk that does not reach the disk fails the download; with resume the part that
+        // did stays for the next attempt.
+        if (!WriteAll(m_hFile, chunk)) return false;
         received += read;
         ReportProgress();
         ++chunks;

@@ -115,6 +115,15 @@ TEST_F(Download, WithoutResumeTheFileIsReplaced) {
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=0-] status=206\n");
 }
 
+TEST_F(Download, WritesThatDoNotReachTheDiskFailTheDownload) {
+    // A file on a device that is always full (the driver links it to /dev/full).
+    const std::wstring fullDiskFile = FromLinuxPath(EnvText(L"VEXO_NET_FULL_DISK_FILE"));
+    ASSERT_FALSE(fullDiskFile.empty());
+    const CLogTail log;
+    EXPECT_FALSE(CLibHttpHelper::DownloadFile(true, m_nginx + L"/file300k.bin", fullDiskFile, {}));
+    EXPECT_NE(log.Text().find("download file write failed"), std::string::npos) << log.Text();
+}
+
 TEST_F(Download, NoLengthMeansNoProgress) {
     ASSERT_TRUE(Fetch(m_http + L"/nolength"));
     EXPECT_EQ(fs::file_size(m_target), 1500u);

@@ -76,6 +76,9 @@ def main():
     os.chmod(workdir, 0o755)  # nginx's workers run as an unprivileged user
     docroot = os.path.join(workdir, "docroot")
     make_docroot(docroot)
+    # A file on a device that is always full: every write to it fails.
+    full_disk_file = os.path.join(workdir, "full.bin")
+    os.symlink("/dev/full", full_disk_file)
     server = test_server.start_server()
     nginx = None
     try:
@@ -92,6 +95,7 @@ def main():
             "VEXO_NET_DOCROOT": docroot,
             "VEXO_NET_ACCESS_LOG": nginx.access_log,
             "VEXO_NET_CHILD": os.path.abspath(args.child),
+            "VEXO_NET_FULL_DISK_FILE": full_disk_file,
         })
         failures = run(args.tests, env, args.gtest_filter) != 0
         failures += traffic_log_runs(args.tests, env, workdir)
