@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/Win32Handle.h"
+
 namespace {
 
 std::string TrimSpaces(const std::string& text) {
@@ -13,20 +15,6 @@ std::string TrimSpaces(const std::string& text) {
     const size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
-
-// Owns a file handle for the duration of one read.
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    ~CFileHandle() { if (valid()) CloseHandle(m_h); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 }  // namespace
 
@@ -43,16 +31,16 @@ TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
 TPackageStamp ReadPackageStampFromFile(const wchar_t* path) {
     // The path is opened as UTF-16 so that an installer kept in a folder whose name the ANSI
     // code page cannot spell still finds its own stamp.
-    CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    bxutil::CKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return {};
-    if (SetFilePointer(file.get(), kPackageStampOffset, nullptr, FILE_BEGIN) ==
+    if (!file.Valid()) return {};
+    if (SetFilePointer(file.Get(), kPackageStampOffset, nullptr, FILE_BEGIN) ==
         INVALID_SET_FILE_POINTER) {
         return {};
     }
     char buffer[kPackageStampSize] = {};
     DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) return {};
+    if (!ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr)) return {};
     return ParsePackageStamp(buffer, read);
 }
 

@@ -7,7 +7,7 @@
 #include "support/LibBiz.h"
 #include "support/Log.h"
 #include "support/TextConvert.h"
-#include "support/wininet/Win32Handle.h"
+#include "support/Win32Handle.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "support/LibThread.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
+#include "support/Win32Handle.h"
 
 namespace {
 
@@ -18,23 +19,6 @@ constexpr int kMaxLoggedLevel = 3;
 constexpr LONGLONG kMaxKeptLogSize = 512000;
 
 const wchar_t kInvalidFormatMessage[] = L"Log format is invalid!!!";
-
-// One owner for a file handle from CreateFileW.
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE handle) : m_h(handle) {}
-    ~CFileHandle() {
-        if (Valid()) CloseHandle(m_h);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    bool Valid() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    HANDLE Release() { return std::exchange(m_h, nullptr); }
-
-private:
-    HANDLE m_h;
-};
 
 struct TBasePath {
     bxutil::CCriticalSection lock;
@@ -59,7 +43,7 @@ const wchar_t* KindInfix(int kind) {
 bool KindHasByteOrderMark(int kind) { return kind == CLogFile::kHttp || kind == CLogFile::kSip; }
 
 LONGLONG ExistingFileSize(const std::wstring& name) {
-    CFileHandle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    bxutil::CKernelHandle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) return 0;  // unknown counts as small
@@ -211,7 +195,7 @@ void CLogFile::Open() {
     const std::wstring name = LogFileNameFor(GetLogBasePath(), m_nKind);
     if (name.empty()) return;  // no base path yet: try again at the next entry
     DiscardIfOversized(name);
-    CFileHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    bxutil::CKernelHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     m_bOpened = true;  // also after a failure: the log then stays silent for the process
     if (!file.Valid()) return;

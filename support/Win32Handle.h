@@ -1,6 +1,6 @@
 #pragma once
-// A holder for one kernel handle (file, process, thread), shared by the download code and the
-// process runner. Null and INVALID_HANDLE_VALUE both mean "no handle".
+// A holder for one kernel handle (file, process, thread, event). Null and INVALID_HANDLE_VALUE
+// both mean "no handle".
 
 #include <windows.h>
 
@@ -15,6 +15,11 @@ public:
 
     HANDLE Get() const { return m_h; }
     bool Valid() const { return m_h != nullptr && m_h != INVALID_HANDLE_VALUE; }
+    HANDLE Release() {
+        const HANDLE handle = m_h;
+        m_h = nullptr;
+        return handle;
+    }
     void Reset(HANDLE handle = nullptr) {
         if (Valid()) CloseHandle(m_h);
         m_h = handle;
