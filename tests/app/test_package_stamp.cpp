@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/PackageStamp.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
 
@@ -43,45 +43,31 @@ INSTANTIATE_TEST_SUITE_P(
         StampCase{"LongerInputIsCut", "1000450 qqgame   EXTRA", "1000450", "qqgame"}),
     [](const ::testing::TestParamInfo<StampCase>& info) { return std::string(info.param.name); });
 
-// A temporary file holding the given bytes; removed at the end of the test.
-class TempFile {
-public:
-    explicit TempFile(const std::string& bytes) {
-        wchar_t dir[MAX_PATH];
-        GetTempPathW(MAX_PATH, dir);
-        GetTempFileNameW(dir, L"stm", 0, m_path);
-        FILE* f = _wfopen(m_path, L"wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    ~TempFile() { DeleteFileW(m_path); }
-    const wchar_t* path() const { return m_path; }
-
-private:
-    wchar_t m_path[MAX_PATH] = {};
-};
-
 std::string FileWithStampAt0x4E(const std::string& stamp) {
     return std::string(0x4E, 'M') + stamp + std::string(64, '.');
 }
 
+// Reads the stamp of a file holding the given bytes.
+TPackageStamp StampOfFileWith(const std::string& bytes, const wchar_t* name = L"installer.exe") {
+    const testfiles::CTempDir dir;
+    testfiles::WriteBytes(dir / name, bytes);
+    return ReadPackageStampFromFile((dir / name).c_str());
+}
+
 TEST(PackageStampFile, ReadsSeventeenBytesAt0x4E) {
-    TempFile file(FileWithStampAt0x4E("7654321 qqgame   "));
-    const TPackageStamp stamp = ReadPackageStampFromFile(file.path());
+    const TPackageStamp stamp = StampOfFileWith(FileWithStampAt0x4E("7654321 qqgame   "));
     EXPECT_EQ(stamp.gameId, "7654321");
     EXPECT_EQ(stamp.comefrom, "qqgame");
 }
 
 TEST(PackageStampFile, FileEndingInsideTheStampGivesTheBytesItHas) {
-    TempFile file(std::string(0x4E, 'M') + "7654321 qq");
-    const TPackageStamp stamp = ReadPackageStampFromFile(file.path());
+    const TPackageStamp stamp = StampOfFileWith(std::string(0x4E, 'M') + "7654321 qq");
     EXPECT_EQ(stamp.gameId, "7654321");
     EXPECT_EQ(stamp.comefrom, "qq");
 }
 
 TEST(PackageStampFile, FileEndingBeforeTheStampGivesEmptyValues) {
-    TempFile file(std::string(40, 'M'));
-    const TPackageStamp stamp = ReadPackageStampFromFile(file.path());
+    const TPackageStamp stamp = StampOfFileWith(std::string(40, 'M'));
     EXPECT_EQ(stamp.gameId, "");
     EXPECT_EQ(stamp.comefrom, "");
 }
@@ -93,16 +79,8 @@ TEST(PackageStampFile, MissingFileGivesEmptyValues) {
 }
 
 TEST(PackageStampFile, PathOutsideTheAnsiCodePageIsRead) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"\u6e38\u620f\u2603.exe";
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    ASSERT_NE(f, nullptr);
-    const std::string bytes = FileWithStampAt0x4E("1234567 web      ");
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-    const TPackageStamp stamp = ReadPackageStampFromFile(path.c_str());
-    DeleteFileW(path.c_str());
+    const TPackageStamp stamp =
+        StampOfFileWith(FileWithStampAt0x4E("1234567 web      "), L"\u6e38\u620f\u2603.exe");
     EXPECT_EQ(stamp.gameId, "1234567");
     EXPECT_EQ(stamp.comefrom, "web");
 }

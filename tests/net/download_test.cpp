@@ -37,7 +37,7 @@ protected:
         }
     }
 
-    CTempFolder m_folder;
+    CTempDir m_folder;
     std::wstring m_target = m_folder / L"VexoInstall.exe";
     std::vector<TProgressCall> m_calls;
 };
@@ -46,59 +46,59 @@ TEST_F(Download, FreshFileInMissingFoldersAsksForTheWholeRange) {
     m_target = m_folder / L"a\\b\\c\\file.bin";
     const CLogTail access(m_accessLog);
     ASSERT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
-    EXPECT_EQ(ReadFileBytes(m_target), DocrootFile(L"file300k.bin"));
+    EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=0-] status=206\n");
     ExpectProgressTowards(kFileSize, 0);
 }
 
 TEST_F(Download, ResumesAPartialFile) {
     const std::string whole = DocrootFile(L"file300k.bin");
-    WriteFileBytes(m_target, whole.substr(0, 1000));
+    WriteBytes(m_target, whole.substr(0, 1000));
     const CLogTail access(m_accessLog);
     ASSERT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
-    EXPECT_EQ(ReadFileBytes(m_target), whole);
+    EXPECT_EQ(ReadBytes(m_target), whole);
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=1000-] status=206\n");
     ExpectProgressTowards(1000 + (kFileSize - 1000), 1000);
 }
 
 TEST_F(Download, CompleteFileIsLeftAsItIs) {
     const std::string whole = DocrootFile(L"file300k.bin");
-    WriteFileBytes(m_target, whole);
+    WriteBytes(m_target, whole);
     const CLogTail access(m_accessLog);
     const CLogTail log;
     EXPECT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=300000-] status=416\n");
-    EXPECT_EQ(ReadFileBytes(m_target), whole);
+    EXPECT_EQ(ReadBytes(m_target), whole);
     EXPECT_TRUE(m_calls.empty());
     EXPECT_NE(log.Text().find("http request successed:"), std::string::npos) << log.Text();
 }
 
 TEST_F(Download, FileLongerThanTheResourceStartsOver) {
-    WriteFileBytes(m_target, std::string(kFileSize + 500, 'x'));
+    WriteBytes(m_target, std::string(kFileSize + 500, 'x'));
     EXPECT_FALSE(Fetch(m_nginx + L"/file300k.bin"));
     EXPECT_EQ(fs::file_size(m_target), 0u);
     EXPECT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
-    EXPECT_EQ(ReadFileBytes(m_target), DocrootFile(L"file300k.bin"));
+    EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
 }
 
 TEST_F(Download, WholeBodyForARangeReplacesThePartialFile) {
-    WriteFileBytes(m_target, std::string(1000, 'x'));
+    WriteBytes(m_target, std::string(1000, 'x'));
     ASSERT_TRUE(Fetch(m_http + L"/blob/200000"));
-    EXPECT_EQ(ReadFileBytes(m_target), Blob(200000));
+    EXPECT_EQ(ReadBytes(m_target), Blob(200000));
     ExpectProgressTowards(200000, 0);
 }
 
 TEST_F(Download, PartAtAnotherOffsetIsRefused) {
-    WriteFileBytes(m_target, std::string(1000, 'x'));
+    WriteBytes(m_target, std::string(1000, 'x'));
     EXPECT_FALSE(Fetch(m_http + L"/wrong-range/5000"));
-    EXPECT_EQ(ReadFileBytes(m_target), std::string(1000, 'x'));
+    EXPECT_EQ(ReadBytes(m_target), std::string(1000, 'x'));
 }
 
 TEST_F(Download, FailureKeepsThePartialFileOnlyWhenResuming) {
     EXPECT_FALSE(Fetch(m_http + L"/cutoff", true));
-    EXPECT_EQ(ReadFileBytes(m_target), Blob(1000));
+    EXPECT_EQ(ReadBytes(m_target), Blob(1000));
     EXPECT_FALSE(Fetch(m_nginx + L"/missing.bin", true));
-    EXPECT_EQ(ReadFileBytes(m_target), Blob(1000));
+    EXPECT_EQ(ReadBytes(m_target), Blob(1000));
 
     fs::remove(m_target);
     EXPECT_FALSE(Fetch(m_http + L"/cutoff", false));
@@ -108,10 +108,10 @@ TEST_F(Download, FailureKeepsThePartialFileOnlyWhenResuming) {
 }
 
 TEST_F(Download, WithoutResumeTheFileIsReplaced) {
-    WriteFileBytes(m_target, std::string(kFileSize + 500, 'x'));
+    WriteBytes(m_target, std::string(kFileSize + 500, 'x'));
     const CLogTail access(m_accessLog);
     ASSERT_TRUE(Fetch(m_nginx + L"/file300k.bin", false));
-    EXPECT_EQ(ReadFileBytes(m_target), DocrootFile(L"file300k.bin"));
+    EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=0-] status=206\n");
 }
 
@@ -133,7 +133,7 @@ TEST_F(Download, NoLengthMeansNoProgress) {
 TEST_F(Download, FollowsARedirectToTheFile) {
     const CLogTail access(m_accessLog);
     ASSERT_TRUE(Fetch(m_http + L"/goto?to=" + m_nginx + L"/file300k.bin"));
-    EXPECT_EQ(ReadFileBytes(m_target), DocrootFile(L"file300k.bin"));
+    EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
     EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=0-] status=206\n");
 }
 

@@ -1,7 +1,5 @@
 #include "net_test_support.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "support/Log.h"
@@ -49,38 +47,14 @@ std::wstring FromLinuxPath(const std::wstring& path) {
     return result;
 }
 
-std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string DocrootFile(const wchar_t* name) {
-    return ReadFileBytes(fs::path(FromLinuxPath(EnvText(L"VEXO_NET_DOCROOT"))) / name);
+    return ReadBytes((fs::path(FromLinuxPath(EnvText(L"VEXO_NET_DOCROOT"))) / name).wstring());
 }
 
 std::string Narrow(const std::wstring& text) {
     std::string result;
     for (wchar_t c : text) result += c < 128 ? static_cast<char>(c) : '?';
     return result;
-}
-
-CTempFolder::CTempFolder() {
-    static int counter = 0;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    m_path = fs::path(temp) / (L"vexo-net-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(++counter));
-    fs::create_directories(m_path);
-}
-
-CTempFolder::~CTempFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
 }
 
 fs::path GeneralLogPath() { return LogFolder() / L"net.normal.log"; }
@@ -107,7 +81,7 @@ CLogTail::CLogTail(fs::path path) : m_path(std::move(path)) {
 }
 
 std::string CLogTail::Text() const {
-    const std::string all = ReadFileBytes(m_path);
+    const std::string all = ReadBytes(m_path);
     return m_start < all.size() ? all.substr(static_cast<size_t>(m_start)) : std::string();
 }
 

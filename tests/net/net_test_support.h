@@ -9,34 +9,24 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/TestFiles.h"
+
+using testfiles::CTempDir;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
 // The value of an environment variable; empty when it is not set.
 std::wstring EnvText(const wchar_t* name);
 
 // A Linux path as this Windows program sees it (drive Z: maps to the Linux root).
 std::wstring FromLinuxPath(const std::wstring& path);
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 // The bytes of a file in the nginx document root.
 std::string DocrootFile(const wchar_t* name);
 
 // Narrow text for gtest messages and comparisons with the logs.
 std::string Narrow(const std::wstring& text);
-
-// A fresh folder under the temporary folder, removed with everything in it at the end.
-class CTempFolder {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::wstring operator/(const wchar_t* name) const { return (m_path / name).wstring(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // The log files the test program writes (set once, before any test runs).
 std::filesystem::path GeneralLogPath();

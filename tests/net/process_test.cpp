@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         const std::wstring child = EnvText(L"VEXO_NET_CHILD");
         if (child.empty()) GTEST_SKIP() << "needs VEXO_NET_CHILD from run_net_tests.py";
-        fs::create_directories(m_folder.Path() / L"dir with spaces");
+        fs::create_directories(fs::path(m_folder / L"dir with spaces"));
         fs::copy_file(FromLinuxPath(child), m_program);
         SetEnvironmentVariableW(L"VEXO_CHILD_RECORD", m_record.c_str());
     }
@@ -24,11 +24,11 @@ protected:
 
     // The child's record: its command line, then its start-up facts.
     std::wstring Record() const {
-        const std::string bytes = ReadFileBytes(m_record);
+        const std::string bytes = ReadBytes(m_record);
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
     }
 
-    CTempFolder m_folder;
+    CTempDir m_folder;
     std::wstring m_program = m_folder / L"dir with spaces\\child prog.exe";
     std::wstring m_record = m_folder / L"record.txt";
 };
@@ -65,7 +65,7 @@ TEST_F(ProcessRunner, FailuresLeaveTheExitCodeAlone) {
         {m_folder / L"missing.exe", "(84)("},
         {m_folder / L"not a program.exe", "CreateProcess--result is 0"},
     };
-    WriteFileBytes(cases[1].path, "this is not a program");
+    WriteBytes(cases[1].path, "this is not a program");
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.path));
         const CLogTail log;

@@ -19,7 +19,7 @@ TEST_F(Tls, TrustedCertificateForTheNameIsAccepted) {
 }
 
 TEST_F(Tls, BadCertificatesAreRefusedAndLogged) {
-    CTempFolder folder;
+    CTempDir folder;
     const struct {
         const wchar_t* server;
         DWORD error;
