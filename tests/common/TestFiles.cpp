@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -54,6 +55,30 @@ std::string ReadBytes(const std::wstring& path) {
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::wstring EnvText(const wchar_t* name) {
+    const wchar_t* value = _wgetenv(name);
+    return value ? value : L"";
+}
+
+std::wstring WinePath(const std::wstring& linuxPath) {
+    std::wstring path = L"Z:" + linuxPath;
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+std::wstring BuildFolder(const std::wstring& relative) {
+    const std::wstring binaryDir = EnvText(L"VEXO_BINARY_DIR");
+    fs::path folder = binaryDir.empty() ? fs::temp_directory_path() : fs::path(WinePath(binaryDir));
+    folder /= relative;
+    std::error_code ignored;
+    fs::create_directories(folder, ignored);
+    std::wstring path = folder.wstring();
+    if (path.back() != L'\\') path += L'\\';
+    return path;
 }
 
 std::vector<std::string> SplitCrLfLines(const std::string& text) {

@@ -1,6 +1,6 @@
 #pragma once
-// File helpers shared by the test programs: private temporary folders and whole-file reads and
-// writes.
+// File helpers shared by the test programs: private temporary folders, whole-file reads and
+// writes, and the paths the test drivers hand over from the Linux side.
 
 #include <string>
 #include <vector>
@@ -27,6 +27,16 @@ private:
 bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);  // empty when the file cannot be read
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+// The value of an environment variable; empty when it is not set.
+std::wstring EnvText(const wchar_t* name);
+
+// A Linux path as a Windows program under Wine sees it (drive Z: is the Linux root).
+std::wstring WinePath(const std::wstring& linuxPath);
+
+// A folder under the build directory (VEXO_BINARY_DIR; the temporary folder when that is not
+// set), created with every level; the result ends with a backslash.
+std::wstring BuildFolder(const std::wstring& relative);
 
 // The text split at "\r\n"; a text ending with "\r\n" gives no empty last line.
 std::vector<std::string> SplitCrLfLines(const std::string& text);

@@ -117,7 +117,7 @@ TEST_F(Download, WithoutResumeTheFileIsReplaced) {
 
 TEST_F(Download, WritesThatDoNotReachTheDiskFailTheDownload) {
     // A file on a device that is always full (the driver links it to /dev/full).
-    const std::wstring fullDiskFile = FromLinuxPath(EnvText(L"VEXO_NET_FULL_DISK_FILE"));
+    const std::wstring fullDiskFile = WinePath(EnvText(L"VEXO_NET_FULL_DISK_FILE"));
     ASSERT_FALSE(fullDiskFile.empty());
     const CLogTail log;
     EXPECT_FALSE(CLibHttpHelper::DownloadFile(true, m_nginx + L"/file300k.bin", fullDiskFile, {}));

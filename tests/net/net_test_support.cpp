@@ -34,21 +34,8 @@ const ::testing::Environment* const g_logEnvironment =
 
 }  // namespace
 
-std::wstring EnvText(const wchar_t* name) {
-    const wchar_t* value = _wgetenv(name);
-    return value ? value : L"";
-}
-
-std::wstring FromLinuxPath(const std::wstring& path) {
-    std::wstring result = L"Z:" + path;
-    for (wchar_t& c : result) {
-        if (c == L'/') c = L'\\';
-    }
-    return result;
-}
-
 std::string DocrootFile(const wchar_t* name) {
-    return ReadBytes((fs::path(FromLinuxPath(EnvText(L"VEXO_NET_DOCROOT"))) / name).wstring());
+    return ReadBytes((fs::path(WinePath(EnvText(L"VEXO_NET_DOCROOT"))) / name).wstring());
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -89,7 +76,7 @@ void ServerTest::SetUp() {
     m_http = EnvText(L"VEXO_NET_HTTP");
     m_nginx = EnvText(L"VEXO_NET_NGINX");
     m_refused = EnvText(L"VEXO_NET_REFUSED");
-    m_accessLog = FromLinuxPath(EnvText(L"VEXO_NET_ACCESS_LOG"));
+    m_accessLog = WinePath(EnvText(L"VEXO_NET_ACCESS_LOG"));
     if (m_http.empty() || m_nginx.empty()) {
         GTEST_SKIP() << "needs the servers of run_net_tests.py";
     }

@@ -12,15 +12,10 @@
 #include "tests/common/TestFiles.h"
 
 using testfiles::CTempDir;
+using testfiles::EnvText;
+using testfiles::WinePath;
 using testfiles::ReadBytes;
 using testfiles::WriteBytes;
-
-// The value of an environment variable; empty when it is not set.
-std::wstring EnvText(const wchar_t* name);
-
-// A Linux path as this Windows program sees it (drive Z: maps to the Linux root).
-std::wstring FromLinuxPath(const std::wstring& path);
-
 
 // The bytes of a file in the nginx document root.
 std::string DocrootFile(const wchar_t* name);

@@ -14,7 +14,7 @@ protected:
         const std::wstring child = EnvText(L"VEXO_NET_CHILD");
         if (child.empty()) GTEST_SKIP() << "needs VEXO_NET_CHILD from run_net_tests.py";
         fs::create_directories(fs::path(m_folder / L"dir with spaces"));
-        fs::copy_file(FromLinuxPath(child), m_program);
+        fs::copy_file(WinePath(child), m_program);
         SetEnvironmentVariableW(L"VEXO_CHILD_RECORD", m_record.c_str());
     }
     void TearDown() override {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "tests/common/TestFiles.h"
 #include "ui/core/WindowManager.h"
 
 namespace RenderTest {
@@ -82,25 +83,6 @@ bool PngEncoder(CLSID* clsid) {
     return false;
 }
 
-std::wstring FolderUnderBuild(const wchar_t* relative) {
-    std::wstring root;
-    if (const char* binary = std::getenv("VEXO_BINARY_DIR")) {
-        root = L"Z:";
-        for (const char* p = binary; *p != '\0'; ++p) root += (*p == '/') ? L'\\' : wchar_t(*p);
-    } else {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        root = temp;
-    }
-    if (!root.empty() && root.back() != L'\\') root += L'\\';
-    std::wstring path = root + relative;
-    // Create every level (the artefact folder is two deep).
-    for (size_t at = root.size(); at <= path.size(); ++at) {
-        if (at == path.size() || path[at] == L'\\') ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    }
-    return path.back() == L'\\' ? path : path + L'\\';
-}
-
 }  // namespace
 
 bool WritePng(const std::wstring& path, const DWORD* argb, int width, int height, bool opaque) {
@@ -115,9 +97,9 @@ bool WritePng(const std::wstring& path, const DWORD* argb, int width, int height
     return PngEncoder(&clsid) && bitmap.Save(path.c_str(), &clsid, nullptr) == Gdiplus::Ok;
 }
 
-std::wstring FixtureFolder() { return FolderUnderBuild(L"render-fixtures\\"); }
+std::wstring FixtureFolder() { return testfiles::BuildFolder(L"render-fixtures"); }
 
-std::wstring ArtifactFolder() { return FolderUnderBuild(L"artifacts\\render\\"); }
+std::wstring ArtifactFolder() { return testfiles::BuildFolder(L"artifacts\\render"); }
 
 void StartGdiplus() {
     static const bool started = [] {
