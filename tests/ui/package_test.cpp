@@ -143,17 +143,51 @@ TEST(SkinPackage, ArchiveAndMarkupFromResources) {
     CSkinScope scope;
     CWindowManagerUI::SetModuleInstance(::GetModuleHandleW(nullptr));
     CWindowManagerUI::SetSkinPath(L"Z:\\no-such-folder");
-    EXPECT_FALSE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 999));
-    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 146));
+    EXPECT_FALSE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(999)));
+    EXPECT_FALSE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", L"NOSUCHSKIN"));
+    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(146)));
     EXPECT_EQ(CWindowManagerUI::SkinArchive(), L"membuffer");
     ExpectMarkup({L"skin.xml", nullptr});
-    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", 146)) << "a second window reuses the copy";
+    ASSERT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(146)))
+        << "a second window reuses the copy";
     ExpectMarkup({L"skin.xml", nullptr});
+    EXPECT_TRUE(CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", L"VexoSkin")) << "by name";
 
     CSkinXml xml;
-    EXPECT_TRUE(LoadSkinMarkupResource(xml, 200, L"XMLSKIN"));
+    EXPECT_TRUE(LoadSkinMarkupResource(xml, MAKEINTRESOURCEW(200), L"XMLSKIN"));
     EXPECT_STREQ(xml.Root().Name(), L"Window");
-    EXPECT_FALSE(LoadSkinMarkupResource(xml, 201, L"XMLSKIN"));
+    EXPECT_FALSE(LoadSkinMarkupResource(xml, MAKEINTRESOURCEW(201), L"XMLSKIN"));
+    EXPECT_TRUE(LoadSkinMarkupResource(xml, L"SKINMARKUP", L"XMLSKIN")) << "by name";
+    EXPECT_STREQ(xml.Root().Name(), L"Window");
+    EXPECT_FALSE(LoadSkinMarkupResource(xml, L"NOSUCHMARKUP", L"XMLSKIN"));
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+    EXPECT_FALSE(FindModuleResource(L"XMLSKIN", nullptr, &data, &size));
+}
+
+namespace {
+
+std::vector<HINSTANCE> g_hookCalls;
+void RecordHook(HINSTANCE instance) { g_hookCalls.push_back(instance); }
+void RecordHookAgain(HINSTANCE instance) { g_hookCalls.push_back(instance); }
+
+}  // namespace
+
+TEST(SkinPackage, ModuleInstanceHooksRunWithTheInstance) {
+    HINSTANCE self = ::GetModuleHandleW(nullptr);
+    CWindowManagerUI::SetModuleInstance(nullptr);
+    g_hookCalls.clear();
+    CWindowManagerUI::AddModuleInstanceHook(&RecordHook);
+    CWindowManagerUI::AddModuleInstanceHook(&RecordHook);
+    CWindowManagerUI::AddModuleInstanceHook(nullptr);
+    EXPECT_TRUE(g_hookCalls.empty()) << "no instance yet: nothing runs";
+    CWindowManagerUI::SetModuleInstance(self);
+    EXPECT_EQ(g_hookCalls, std::vector<HINSTANCE>{self}) << "a hook added twice runs once";
+    CWindowManagerUI::AddModuleInstanceHook(&RecordHookAgain);
+    EXPECT_EQ(g_hookCalls, (std::vector<HINSTANCE>{self, self})) << "added later: runs at once";
+    g_hookCalls.clear();
+    CWindowManagerUI::SetModuleInstance(self);
+    EXPECT_EQ(g_hookCalls.size(), 2u) << "every hook runs again with a new setting";
 }
 
 TEST(SkinPackage, PictureBytesTreatEmptyAsMissing) {

@@ -78,7 +78,8 @@ bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes
         if (!iswdigit(name[0])) return false;
         const BYTE* data = nullptr;
         DWORD size = 0;
-        if (!FindModuleResource(resourceType, static_cast<UINT>(wcstoul(name, nullptr, 10)), &data, &size))
+        const UINT id = static_cast<UINT>(wcstoul(name, nullptr, 10));
+        if (id > 0xFFFF || !FindModuleResource(resourceType, MAKEINTRESOURCEW(id), &data, &size))
             return false;
         try {
             bytes.assign(data, data + size);

@@ -112,7 +112,7 @@ bool LoadSkinMarkupFile(CSkinXml& xml, LPCWSTR name) {
     return xml.LoadFromBytes(bytes.data(), static_cast<DWORD>(bytes.size()), CSkinXml::kUtf8);
 }
 
-bool LoadSkinMarkupResource(CSkinXml& xml, UINT id, LPCWSTR type) {
+bool LoadSkinMarkupResource(CSkinXml& xml, LPCWSTR id, LPCWSTR type) {
     xml.Release();
     const BYTE* data = nullptr;
     DWORD size = 0;
@@ -139,11 +139,12 @@ bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize, DWORD m
     return ReadFileChecked(path, bytes, minSize, maxSize) == DiskRead::kOk;
 }
 
-bool FindModuleResource(LPCWSTR type, UINT id, const BYTE** data, DWORD* size) {
+bool FindModuleResource(LPCWSTR type, LPCWSTR id, const BYTE** data, DWORD* size) {
     *data = nullptr;
     *size = 0;
+    if (type == nullptr || id == nullptr) return false;
     HMODULE module = CWindowResourcesUI::ResourceModule();
-    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    HRSRC resource = ::FindResourceW(module, id, type);
     if (resource == nullptr) return false;
     DWORD length = ::SizeofResource(module, resource);
     HGLOBAL loaded = ::LoadResource(module, resource);  // resources need no release
@@ -158,7 +159,26 @@ bool FindModuleResource(LPCWSTR type, UINT id, const BYTE** data, DWORD* size) {
 
 THslSetting CWindowResourcesUI::GetHSL() { return SkinState().hsl; }
 
-void CWindowResourcesUI::SetModuleInstance(HINSTANCE instance) { SkinState().instance = instance; }
+void CWindowResourcesUI::SetModuleInstance(HINSTANCE instance) {
+    TSkinState& state = SkinState();
+    state.instance = instance;
+    if (instance == nullptr) return;
+    // By index: a hook may add further hooks, which then run here as well.
+    for (size_t i = 0; i < state.moduleHooks.size(); ++i) state.moduleHooks[i](instance);
+}
+
+void CWindowResourcesUI::AddModuleInstanceHook(ModuleInstanceHook hook) {
+    TSkinState& state = SkinState();
+    if (hook == nullptr) return;
+    for (ModuleInstanceHook known : state.moduleHooks)
+        if (known == hook) return;
+    try {
+        state.moduleHooks.push_back(hook);
+    } catch (const std::exception&) {
+        return;  // out of memory: the hook is not kept and does not run
+    }
+    if (state.instance != nullptr) hook(state.instance);
+}
 
 HINSTANCE CWindowResourcesUI::ModuleInstance() { return SkinState().instance; }
 
@@ -216,7 +236,7 @@ void CWindowResourcesUI::SetSkinArchive(const BYTE* bytes, DWORD size) {
 }
 
 // The buffer is filled once: later calls (another window of the same program) reuse it.
-bool CWindowResourcesUI::SetSkinArchiveResource(LPCWSTR type, UINT id) {
+bool CWindowResourcesUI::SetSkinArchiveResource(LPCWSTR type, LPCWSTR id) {
     const BYTE* data = nullptr;
     DWORD size = 0;
     if (!FindModuleResource(type, id, &data, &size)) return false;

@@ -17,8 +17,9 @@ constexpr DWORD kMaxMarkupSize = 0x400000;
 // zip file", "File is empty", "File too large", "Error opening file", "Could not read file",
 // "Could not unzip file", or the parser's) is left on xml.
 bool LoadSkinMarkupFile(CSkinXml& xml, LPCWSTR name);
-// Loads markup stored as a resource (resource number and type) of the resource module.
-bool LoadSkinMarkupResource(CSkinXml& xml, UINT id, LPCWSTR type);
+// Loads markup stored as a resource of the resource module; id is a resource name or a number
+// made with MAKEINTRESOURCE.
+bool LoadSkinMarkupResource(CSkinXml& xml, LPCWSTR id, LPCWSTR type);
 
 // Reads a picture's bytes through the skin: the archive entry (an empty entry counts as
 // missing), else the file under the skin folder (an empty file counts as missing). No size
@@ -28,7 +29,8 @@ bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes);
 // minSize..maxSize (an empty file is read as no bytes when minSize is 0).
 bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize = 0,
                   DWORD maxSize = 0xFFFFFFFFu);
-// The bytes of a resource (type, id) of the resource module, or null/0 when missing.
-bool FindModuleResource(LPCWSTR type, UINT id, const BYTE** data, DWORD* size);
+// The bytes of a resource (type, id) of the resource module, or null/0 when missing. Types and
+// ids are names or numbers made with MAKEINTRESOURCE.
+bool FindModuleResource(LPCWSTR type, LPCWSTR id, const BYTE** data, DWORD* size);
 
 }  // namespace SkinUI

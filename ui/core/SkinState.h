@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "ui/core/ResourceData.h"
 #include "ui/core/UIOwnedMap.h"
@@ -26,6 +27,7 @@ struct TSkinState {
     std::unique_ptr<BYTE[]> zipBuffer;   // archive copied from a resource, kept for good
     DWORD zipBufferSize = 0;
     THslSetting hsl;
+    std::vector<CWindowResourcesUI::ModuleInstanceHook> moduleHooks;
 
     std::unique_ptr<TFontData> defaultFont;
     TDefaultColors colors;

@@ -2,6 +2,7 @@
 
 #include "ui/core/WindowResources.h"
 
+#include <climits>
 #include <cwchar>
 #include <cwctype>
 #include <optional>
@@ -87,6 +88,16 @@ TFontData* FindFontByStyle(const CUIOwnedMap<TFontData>& table, LPCWSTR faceName
     return found;
 }
 
+// Ids of fonts made for formatted text come from this counter (process-wide, UI thread only).
+constexpr int kFirstFormattedTextFontId = 30000;
+int g_nextFormattedTextFontId = kFirstFormattedTextFontId;
+
+int TakeFormattedTextFontId() {
+    const int id = g_nextFormattedTextFontId;
+    g_nextFormattedTextFontId = id < INT_MAX ? id + 1 : kFirstFormattedTextFontId;
+    return id;
+}
+
 // Length of a "%{digits}" token at text, or 0 when text holds none.
 int TokenLength(LPCWSTR text) {
     if (text[0] != L'%' || text[1] != L'{' || !iswdigit(text[2])) return 0;
@@ -163,6 +174,18 @@ bool CWindowResourcesUI::RemoveFont(int id, bool shared) {
 
 void CWindowResourcesUI::RemoveAllFonts(bool shared) {
     (shared ? SkinState().fonts : m_fonts).RemoveAll();
+    if (!shared) m_nFormattedTextFonts = 0;
+}
+
+HFONT CWindowResourcesUI::AddFormattedTextFont(LPCWSTR faceName, int size, bool bold,
+                                               bool underline, bool italic) {
+    if (m_nFormattedTextFonts >= kMaxFormattedTextFonts) return nullptr;
+    // Every font in use holds at most one id, so this ends after that many steps at most.
+    int id = TakeFormattedTextFontId();
+    while (LookupFont(id) != nullptr) id = TakeFormattedTextFontId();
+    HFONT font = AddFont(id, faceName, size, bold, underline, italic);
+    if (font != nullptr) ++m_nFormattedTextFonts;
+    return font;
 }
 
 void CWindowResourcesUI::EnsureMetrics(TFontData& font) const {

@@ -42,7 +42,14 @@ public:
 
     // ---- Process-wide settings ----------------------------------------------------------
     static THslSetting GetHSL();
+    // Stores the application module and runs every module-instance hook with it.
     static void SetModuleInstance(HINSTANCE instance);
+    // Start-up work that needs the module instance (the window shadow registers its window
+    // class this way, so that the skin code does not depend on it). SetModuleInstance runs every
+    // hook with the new instance; a hook added after the instance was set runs at once. A hook
+    // added twice is kept once.
+    using ModuleInstanceHook = void (*)(HINSTANCE instance);
+    static void AddModuleInstanceHook(ModuleInstanceHook hook);
     static HINSTANCE ModuleInstance();
     // The module file's directory with its trailing backslash (empty without an instance).
     static CUIString ModuleDirectory();
@@ -58,8 +65,9 @@ public:
     // the bytes must stay valid while it is in use.
     static void SetSkinArchive(const BYTE* bytes, DWORD size);
     // Copies the archive resource (type, id) of the resource module into the process-wide
-    // buffer (once) and uses it as the memory archive. False when the resource is missing.
-    static bool SetSkinArchiveResource(LPCWSTR type, UINT id);
+    // buffer (once) and uses it as the memory archive. False when the resource is missing. The
+    // id is a resource name or a number made with MAKEINTRESOURCE.
+    static bool SetSkinArchiveResource(LPCWSTR type, LPCWSTR id);
     static const CUIString& SkinArchive();
     static bool IsSkinArchiveCached();
     static CZipReader* SkinArchiveHandle();  // the kept archive, or null
@@ -79,6 +87,13 @@ public:
     const TFontData* GetDefaultFontInfo();
     void SetDefaultFont(LPCWSTR faceName, int size, bool bold, bool underline, bool italic,
                         bool shared = false);
+    // A font made for formatted text, stored in the window's table under the first id of a
+    // process-wide counter (from 30000 up) that no table uses yet, so that it never replaces a
+    // skin font. A window makes at most kMaxFormattedTextFonts of them (the text keeps its
+    // current font beyond that: hostile tags cannot pile up fonts); null then.
+    static constexpr int kMaxFormattedTextFonts = 64;
+    HFONT AddFormattedTextFont(LPCWSTR faceName, int size, bool bold, bool underline,
+                               bool italic);
 
     // ---- Default colours (shared: the process-wide value, and the window's value when it
     // still equalled the old process-wide one) ------------------------------------------------
@@ -139,6 +154,7 @@ private:
     CUIOwnedMap<TFontData> m_fonts;
     CUIOwnedMap<TImageData> m_images;
     CUIOwnedMap<CUIString> m_classDefaults;
+    int m_nFormattedTextFonts = 0;  // fonts this window made for formatted text
 };
 
 }  // namespace SkinUI
