@@ -1,6 +1,6 @@
 # Third-party dependencies, all from Debian's packages; nothing is copied into the repository.
 
-# zlib from libz-mingw-w64-dev (/usr/i686-w64-mingw32/lib).
+# zlib from libz-mingw-w64-dev (/usr/TRIPLET/lib).
 find_library(VEXO_ZLIB_LIBRARY NAMES libz.a z REQUIRED)
 add_library(vexo_zlib INTERFACE)
 target_link_libraries(vexo_zlib INTERFACE ${VEXO_ZLIB_LIBRARY})
@@ -19,7 +19,7 @@ target_compile_options(vexo_third_party_headers INTERFACE
   "-DRAPIDJSON_ALIGN(x)=(((x) + static_cast<size_t>(7u)) & ~static_cast<size_t>(7u))")
 
 # libcurl and OpenSSL, built as static libraries by scripts/build-deps.sh.
-set(VEXO_DEPS_PREFIX "${VEXO_CACHE_DIR}/deps/current" CACHE PATH
+set(VEXO_DEPS_PREFIX "${VEXO_CACHE_DIR}/deps/current-${VEXO_TRIPLET}" CACHE PATH
     "Prefix holding the static libcurl and OpenSSL built by scripts/build-deps.sh")
 if(NOT EXISTS ${VEXO_DEPS_PREFIX}/lib/libcurl.a)
   message(FATAL_ERROR "libcurl not found in ${VEXO_DEPS_PREFIX}: run scripts/build-deps.sh")

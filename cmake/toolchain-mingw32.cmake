@@ -1,8 +1,21 @@
-# Cross toolchain: 32-bit Windows (PE32) with mingw-w64, posix thread model.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
+# Cross toolchain: Windows with mingw-w64, posix thread model. The product is 32-bit (PE32,
+# VEXO_ARCH i686, the default); VEXO_ARCH x86_64 builds the same sources as PE32+ for machines
+# that cannot run 32-bit programs (scripts/env.sh decides which one runs here).
+if(NOT VEXO_ARCH)
+  if(DEFINED ENV{VEXO_ARCH})
+    set(VEXO_ARCH "$ENV{VEXO_ARCH}")
+  else()
+    set(VEXO_ARCH i686)
+  endif()
+endif()
+set(VEXO_ARCH "${VEXO_ARCH}" CACHE STRING "Target processor: i686 (the product) or x86_64")
+# Try-compile projects see the same choice.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VEXO_ARCH)
 
-set(VEXO_TRIPLET i686-w64-mingw32)
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${VEXO_ARCH})
+
+set(VEXO_TRIPLET ${VEXO_ARCH}-w64-mingw32)
 set(CMAKE_C_COMPILER   ${VEXO_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VEXO_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER  ${VEXO_TRIPLET}-windres)

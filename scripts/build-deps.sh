@@ -1,25 +1,33 @@
 #!/usr/bin/env bash
 # Builds OpenSSL and libcurl as static 32-bit Windows libraries from Debian's source packages.
-# The result goes to $VEXO_CACHE/deps/openssl-V_curl-V_gccV (keyed by the versions and the
-# toolchain) and $VEXO_CACHE/deps/current points at it; a complete earlier build is reused.
+# The result goes to $VEXO_CACHE/deps/TRIPLET_openssl-V_curl-V_gccV (keyed by the target, the
+# versions and the toolchain) and $VEXO_CACHE/deps/current-TRIPLET points at it; a complete
+# earlier build is reused.
+#   build-deps.sh [i686|x86_64]      (default: VEXO_ARCH of scripts/env.sh)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
-triplet=i686-w64-mingw32
-toolkey="gcc$(dpkg-query -W -f='${Version}' g++-mingw-w64-i686-posix)"
+arch="${1:-$VEXO_ARCH}"
+triplet="$arch-w64-mingw32"
+case "$arch" in
+  i686) ossl_target=mingw; toolpkg=g++-mingw-w64-i686-posix ;;
+  x86_64) ossl_target=mingw64; toolpkg=g++-mingw-w64-x86-64-posix ;;
+  *) echo "build-deps: unknown architecture $arch" >&2; exit 2 ;;
+esac
+toolkey="gcc$(dpkg-query -W -f='${Version}' $toolpkg)"
 deps="$VEXO_CACHE/deps"
 mkdir -p "$deps"
 
-for d in "$deps"/openssl-*_curl-*_"$toolkey"; do
+for d in "$deps"/"$triplet"_openssl-*_curl-*_"$toolkey"; do
   if [ -f "$d/.complete" ]; then
-    ln -sfn "$d" "$deps/current"
+    ln -sfn "$d" "$deps/current-$triplet"
     echo "build-deps: reusing $d"
     exit 0
   fi
 done
 
 jobs=$(nproc)
-work="$deps/src"
+work="$deps/src-$triplet"
 rm -rf "$work"; mkdir -p "$work"
 
 # fetch PKG: downloads the newest source version whose upstream tarball can be had (a fresh
@@ -40,18 +48,18 @@ fetch() {
 
 read -r ossl_v ossl_dir < <(fetch openssl)
 read -r curl_v curl_dir < <(fetch curl)
-prefix="$deps/openssl-${ossl_v}_curl-${curl_v}_$toolkey"
+prefix="$deps/${triplet}_openssl-${ossl_v}_curl-${curl_v}_$toolkey"
 echo "build-deps: building OpenSSL $ossl_v and curl $curl_v into $prefix"
 
 [ -f "$prefix/.openssl-complete" ] || (rm -rf "$prefix" && cd "$ossl_dir" &&
-  ./Configure mingw no-shared no-tests no-module --prefix="$prefix" --libdir=lib \
+  ./Configure $ossl_target no-shared no-tests no-module --prefix="$prefix" --libdir=lib \
     --cross-compile-prefix=$triplet- CC=gcc-posix CXX=g++-posix >"$work/openssl-configure.log" 2>&1 &&
   make -j"$jobs" build_libs >"$work/openssl-build.log" 2>&1 &&
   make install_dev >"$work/openssl-install.log" 2>&1 && touch "$prefix/.openssl-complete") ||
   { echo "build-deps: OpenSSL failed, see $work/openssl-*.log" >&2; exit 1; }
 
 cmake -S "$curl_dir" -B "$work/curl-build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$VEXO_ROOT/cmake/toolchain-mingw32.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$VEXO_ROOT/cmake/toolchain-mingw32.cmake" -DVEXO_ARCH="$arch" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
   -DCURL_USE_OPENSSL=ON -DOPENSSL_ROOT_DIR="$prefix" -DOPENSSL_INCLUDE_DIR="$prefix/include" \
@@ -65,6 +73,6 @@ cmake --install "$work/curl-build" >"$work/curl-install.log" 2>&1 ||
   { echo "build-deps: curl failed, see $work/curl-*.log" >&2; exit 1; }
 
 touch "$prefix/.complete"
-ln -sfn "$prefix" "$deps/current"
+ln -sfn "$prefix" "$deps/current-$triplet"
 rm -rf "$work"
 echo "build-deps: done: $prefix"

@@ -1,11 +1,41 @@
 # Shared environment of the project's scripts: sourced, never run.
 # Everything the scripts build or install outside the repository lives under VEXO_CACHE.
 export VEXO_CACHE="${VEXO_CACHE:-$HOME/.cache/vexo}"
-export WINEPREFIX="${WINEPREFIX:-$VEXO_CACHE/wineprefix}"
-export WINEARCH=win32
-export WINEDEBUG="${WINEDEBUG:--all}"
-# No Mono or Gecko installation prompts when the prefix is created.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 VEXO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export VEXO_ROOT
 export VEXO_TESTCA_DIR="$VEXO_CACHE/testca"
+
+# vexo_runs_i386: whether this machine runs 32-bit x86 programs. Some virtual machines refuse
+# them (the kernel answers "Exec format error"), and wine32 cannot start there. The probe is a
+# minimal static i386 Linux program that only exits.
+vexo_runs_i386() {
+  local probe="$VEXO_CACHE/probe-i386"
+  if [ ! -x "$probe" ]; then
+    mkdir -p "$VEXO_CACHE"
+    python3 "$VEXO_ROOT/scripts/make-i386-probe.py" "$probe" || return 1
+  fi
+  "$probe" 2>/dev/null
+}
+
+# The architecture the Windows programs are built for to run here: i686 (the product's own)
+# wherever 32-bit programs run, else x86_64 under Debian's wine64. The shipped installer is i686
+# in every case (scripts/test.sh builds it beside the test build and checks its image type).
+if [ -z "${VEXO_ARCH:-}" ]; then
+  if vexo_runs_i386; then VEXO_ARCH=i686; else VEXO_ARCH=x86_64; fi
+fi
+export VEXO_ARCH
+export VEXO_TRIPLET="$VEXO_ARCH-w64-mingw32"
+
+if [ "$VEXO_ARCH" = i686 ]; then
+  export WINEARCH=win32
+  export WINEPREFIX="${WINEPREFIX:-$VEXO_CACHE/wineprefix}"
+  export VEXO_WINE="${VEXO_WINE:-wine}"
+else
+  export WINEARCH=win64
+  export WINEPREFIX="${WINEPREFIX:-$VEXO_CACHE/wineprefix-win64}"
+  # Debian's "wine" script prefers the 32-bit loader whenever wine32 is installed.
+  export VEXO_WINE="${VEXO_WINE:-/usr/lib/wine/wine64}"
+fi
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installation prompts when the prefix is created.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

@@ -14,8 +14,8 @@ installer="$build/app/VexoInstall.exe"
 echo "run: starting $installer (stamp: $(python3 "$VEXO_ROOT/tools/stamp.py" --print "$installer" | tr '\n' ' '))"
 rc=0
 if [ -n "${DISPLAY:-}" ]; then
-  wine "$installer" || rc=$?
+  "$VEXO_WINE" "$installer" || rc=$?
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$installer" || rc=$?
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$VEXO_WINE" "$installer" || rc=$?
 fi
 echo "run: the installer exited with code $rc"

@@ -4,13 +4,21 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
+# The shipped installer is always built for i686; the programs that run here (tests, the
+# demonstration) are built for VEXO_ARCH and run by the matching Wine loader (scripts/env.sh).
 PACKAGES=(
   cmake ninja-build make perl python3 zip unzip ca-certificates openssl curl dpkg-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev rapidjson-dev libstb-dev googletest
-  wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei
+  wine xvfb xauth xdotool imagemagick fonts-wqy-microhei xcompmgr
   nginx-light
 )
+if [ "$VEXO_ARCH" = i686 ]; then
+  PACKAGES+=(wine32:i386)
+else
+  PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+fi
 
 missing_packages() {
   local p
@@ -52,7 +60,7 @@ wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "setup: creating the Wine prefix $WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i >/dev/null 2>&1 || true
+    "$VEXO_WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
   local marker="$WINEPREFIX/.vexo-settings-1"
@@ -61,11 +69,11 @@ wine_prefix() {
   # The skin names its font "微软雅黑"; Wine renders it with the installed CJK font.
   local face
   for face in '微软雅黑' 'Microsoft YaHei'; do
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+    "$VEXO_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
       /d 'WenQuanYi Micro Hei' /f >/dev/null
   done
   # A crashing test program must end at once with a backtrace, not wait behind a crash dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  "$VEXO_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
   wineserver -w || true
   if grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" &&
      grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
