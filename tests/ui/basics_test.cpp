@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "ui/core/UIAttribute.h"
 #include "ui/core/UIGeometry.h"
@@ -205,6 +207,37 @@ TEST(UIStringMap, CollidingKeysAndIterationOrder) {
     for (int i = 0; i < 200; i += 2) EXPECT_TRUE(map.Remove(std::to_wstring(i).c_str()));
     for (int i = 0; i < 200; ++i)
         EXPECT_EQ(map.Find(std::to_wstring(i).c_str()), i % 2 ? &values[i] : nullptr) << i;
+}
+
+TEST(UIStringMap, LookupsDuringAWalkKeepItsOrder) {
+    CUIStringMap map;
+    int values[200];
+    for (int i = 0; i < 200; ++i) {
+        values[i] = i;
+        ASSERT_TRUE(map.Insert(std::to_wstring(i).c_str(), &values[i]));
+    }
+    // Looking up every key (the ones still ahead in the same chain among them) while walking:
+    // each entry must still be visited exactly once.
+    auto lookUpAll = [&map] {
+        for (int k = 199; k >= 0; --k) map.Find(std::to_wstring(k).c_str());
+    };
+    std::vector<int> seen(200, 0);
+    map.ForEach([&](LPCWSTR key, LPVOID) {
+        ++seen[_wtoi(key)];
+        lookUpAll();
+    });
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 200) << "ForEach";
+
+    std::fill(seen.begin(), seen.end(), 0);
+    {
+        const CUIStringMap::CWalk walk(map);
+        for (int i = 0; LPCWSTR key = map.GetAt(i); ++i) {
+            ++seen[_wtoi(key)];
+            lookUpAll();
+        }
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 200) << "walk by index";
+    EXPECT_EQ(map.Find(L"7"), &values[7]) << "lookups work as before after the walk";
 }
 
 TEST(UIGeometry, ColoursAndRectangles) {

@@ -52,7 +52,7 @@ LPVOID CUIStringMap::Find(LPCWSTR key) const {
     if (link == nullptr) return nullptr;
     TEntry* entry = *link;
     TEntry*& head = m_buckets[HashKey(entry->key) % kBucketCount];
-    if (entry != head) {  // move to the front of the chain
+    if (entry != head && m_nWalks == 0) {  // move to the front of the chain
         *link = entry->next;
         entry->next = head;
         head = entry;
