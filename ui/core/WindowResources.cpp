@@ -129,7 +129,7 @@ HFONT CWindowResourcesUI::AddFont(int id, LPCWSTR faceName, int size, bool bold,
                                   bool italic, bool shared) {
     std::unique_ptr<TFontData> data = CreateFontData(faceName, size, bold, underline, italic);
     if (data == nullptr) return nullptr;
-    if (m_hDcPaint != nullptr) EnsureMetrics(*data);
+    if (GetPaintDC() != nullptr) EnsureMetrics(*data);
     CUIOwnedMap<TFontData>& table = shared ? SkinState().fonts : m_fonts;
     TFontData* stored = table.Set(IdKey(id), std::move(data));
     return stored != nullptr ? stored->hFont : nullptr;
@@ -192,7 +192,7 @@ void CWindowResourcesUI::EnsureMetrics(TFontData& font) const {
     if (font.HasMetrics() || font.hFont == nullptr) return;
     // Measured through the window's context; before the window exists, through the screen's.
     std::optional<CWindowDC> screen;
-    HDC dc = m_hDcPaint;
+    HDC dc = GetPaintDC();
     if (dc == nullptr) dc = screen.emplace(nullptr).Get();
     if (dc == nullptr) return;
     CSelectObject select(dc, font.hFont);
@@ -223,7 +223,7 @@ void CWindowResourcesUI::SetDefaultFont(LPCWSTR faceName, int size, bool bold, b
                                         bool italic, bool shared) {
     std::unique_ptr<TFontData> data = CreateFontData(faceName, size, bold, underline, italic);
     if (data == nullptr) return;
-    if (m_hDcPaint != nullptr) EnsureMetrics(*data);
+    if (GetPaintDC() != nullptr) EnsureMetrics(*data);
     (shared ? SkinState().defaultFont : m_pDefaultFont) = std::move(data);
 }
 

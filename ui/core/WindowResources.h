@@ -132,14 +132,13 @@ public:
     // Replaces in place every token "%{N}" whose id N has a text.
     static void ExpandTextTokens(CUIString& text);
 
-    // The device context text metrics are measured through (the window's), or null.
-    HDC GetPaintDC() const { return m_hDcPaint; }
+    // The device context text metrics are measured through: the window's, owned by the window
+    // manager; null before the window exists.
+    virtual HDC GetPaintDC() const = 0;
 
 protected:
     CWindowResourcesUI();
     ~CWindowResourcesUI();
-    // Set by the window manager once its window exists.
-    void SetPaintDC(HDC dc) { m_hDcPaint = dc; }
 
 private:
     TFontData* LookupFont(int id) const;
@@ -148,7 +147,6 @@ private:
     void EnsureMetrics(TFontData& font) const;
     void SetDefaultColor(DWORD TDefaultColors::*which, DWORD color, bool shared);
 
-    HDC m_hDcPaint = nullptr;  // not owned
     TDefaultColors m_colors;
     std::unique_ptr<TFontData> m_pDefaultFont;  // empty face name: the process-wide one is used
     CUIOwnedMap<TFontData> m_fonts;
