@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/GuardedBuffer.h"
 #include "tests/common/TestFiles.h"
+#include "ui/core/SkinXml.h"
 #include "ui/core/WindowManager.h"
 
 namespace ui_test {
@@ -34,6 +36,18 @@ public:
         SkinUI::CWindowManagerUI::SetSkinArchive(L"", true);
         SkinUI::CWindowManagerUI::SetSkinPath(FixtureDir().c_str());
     }
+};
+
+// While it lives, markup documents keep their in-place text against a no-access page, so that
+// the parser or a node handle reading past the terminator stops the test.
+class CGuardedDocuments {
+public:
+    CGuardedDocuments() {
+        SkinUI::CSkinXml::SetTextAllocator({&testguard::GuardedAlloc, &testguard::GuardedFree});
+    }
+    ~CGuardedDocuments() { SkinUI::CSkinXml::SetTextAllocator({nullptr, nullptr}); }
+    CGuardedDocuments(const CGuardedDocuments&) = delete;
+    CGuardedDocuments& operator=(const CGuardedDocuments&) = delete;
 };
 
 }  // namespace ui_test

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "UiTestSupport.h"
 #include "ui/core/SkinXml.h"
 
 using namespace SkinUI;
@@ -263,4 +264,44 @@ TEST(SkinXml, ReloadReplacesTheDocument) {
     EXPECT_STREQ(xml.ErrorMessage(), L"") << "a successful parse clears the last failure";
     xml.Release();
     EXPECT_FALSE(xml.Root().IsValid());
+}
+
+TEST(SkinXml, NothingIsReadPastTheDocument) {
+    // Input and document both end at a no-access page: a read past either terminator faults.
+    const ui_test::CGuardedDocuments guarded;
+    struct {
+        const wchar_t* text;
+        const wchar_t* tree;  // null: the parse fails
+    } const cases[] = {
+        {L"<Window a=\"1\">", L"Window(a=1)"},  // attributes, then the end of the text
+        {L"<Window a=\"1\">text", L"Window(a=1)'text'"},
+        {L"<Window a=\"1\" b=\"&amp;\">", L"Window(a=1,b=&)"},
+        {L"<W a=\"1\"><C b=\"2\">", L"W(a=1){C(b=2)}"},
+        {L"<W><C b=\"2\">t", L"W{C(b=2)'t'}"},
+        {L"<Window a=\"1\"/>", L"Window(a=1)"},
+        {L"<Window a=\"1\"", nullptr},
+        {L"<Window a=\"1", nullptr},
+        {L"<Window a=", nullptr},
+        {L"<Window", nullptr},
+        {L"<!-- x -", L""},
+        {L"<?xml", L""},
+        {L"<A x=\"1\"></A", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        const std::wstring text = c.text;
+        const testguard::CGuardedBuffer wide(text);
+        std::string narrow(text.begin(), text.end());
+        const testguard::CGuardedBuffer bytes(narrow.data(), narrow.size());
+        CSkinXml fromText;
+        CSkinXml fromBytes;
+        const bool loaded = fromText.Load(wide.Text());
+        EXPECT_EQ(fromBytes.LoadFromBytes(bytes.Data(), static_cast<DWORD>(bytes.Size())), loaded);
+        EXPECT_EQ(loaded, c.tree != nullptr);
+        if (!loaded) continue;
+        EXPECT_TRUE(testguard::EndsAtGuardPage(fromText.TextAt(0), (text.size() + 1) * sizeof(wchar_t)))
+            << "the document itself ends at the guard";
+        EXPECT_EQ(DumpDocument(fromText), c.tree);
+        EXPECT_EQ(DumpDocument(fromBytes), c.tree);
+    }
 }

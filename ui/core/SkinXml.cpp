@@ -54,10 +54,7 @@ constexpr TEntity kEntities[] = {
     {L"amp;", 4, L'&'}, {L"lt;", 3, L'<'}, {L"gt;", 3, L'>'}, {L"quot;", 5, L'"'}, {L"apos;", 5, L'\''},
 };
 
-LPWSTR AllocateText(size_t characters) {
-    if (characters >= 0x7FFFFFFF) return nullptr;
-    return static_cast<LPWSTR>(malloc((characters + 1) * sizeof(wchar_t)));
-}
+CSkinXml::TTextAllocator g_textAllocator = {&malloc, &free};
 
 }  // namespace
 
@@ -260,8 +257,21 @@ CSkinXml::CSkinXml(LPCWSTR text) {
     if (text != nullptr) Load(text);
 }
 
+void CSkinXml::SetTextAllocator(const TTextAllocator& allocator) {
+    g_textAllocator = allocator.allocate != nullptr && allocator.release != nullptr
+                          ? allocator
+                          : TTextAllocator{&malloc, &free};
+}
+
+bool CSkinXml::AllocateText(size_t characters) {
+    if (characters >= 0x7FFFFFFF) return false;
+    m_pstrXml = static_cast<LPWSTR>(g_textAllocator.allocate((characters + 1) * sizeof(wchar_t)));
+    m_pfnReleaseText = g_textAllocator.release;
+    return m_pstrXml != nullptr;
+}
+
 void CSkinXml::Release() {
-    free(m_pstrXml);
+    if (m_pstrXml != nullptr) m_pfnReleaseText(m_pstrXml);
     free(m_pElements);
     m_pstrXml = nullptr;
     m_pElements = nullptr;
@@ -274,8 +284,7 @@ bool CSkinXml::Load(LPCWSTR text) {
     Release();
     if (text == nullptr) return SetError(L"Error opening file");
     size_t length = wcslen(text);
-    m_pstrXml = AllocateText(length);
-    if (m_pstrXml == nullptr) return SetError(L"Out of memory");
+    if (!AllocateText(length)) return SetError(L"Out of memory");
     wmemcpy(m_pstrXml, text, length + 1);
     m_nTextLength = length;
     return Parse();
@@ -291,8 +300,7 @@ bool CSkinXml::LoadFromBytes(const void* bytes, DWORD size, int encoding) {
             return SetError(L"Unknown text encoding");
         bool bigEndian = data[0] == 0xFE;
         size_t count = size / 2 - 1;
-        m_pstrXml = AllocateText(count);
-        if (m_pstrXml == nullptr) return SetError(L"Out of memory");
+        if (!AllocateText(count)) return SetError(L"Out of memory");
         for (size_t i = 0; i < count; ++i) {
             const BYTE* unit = data + 2 + i * 2;
             m_pstrXml[i] = static_cast<wchar_t>(bigEndian ? (unit[0] << 8) | unit[1] : unit[0] | (unit[1] << 8));
@@ -307,8 +315,7 @@ bool CSkinXml::LoadFromBytes(const void* bytes, DWORD size, int encoding) {
         if (size > 0x7FFFFFFF) return SetError(L"File too large");
         int inLength = static_cast<int>(size);
         int length = size == 0 ? 0 : ::MultiByteToWideChar(codePage, 0, reinterpret_cast<LPCSTR>(data), inLength, nullptr, 0);
-        m_pstrXml = AllocateText(static_cast<size_t>(length));
-        if (m_pstrXml == nullptr) return SetError(L"Out of memory");
+        if (!AllocateText(static_cast<size_t>(length))) return SetError(L"Out of memory");
         if (length > 0)
             ::MultiByteToWideChar(codePage, 0, reinterpret_cast<LPCSTR>(data), inLength, m_pstrXml, length);
         m_pstrXml[length] = L'\0';
@@ -394,7 +401,9 @@ int CSkinXmlNode::AttributeCount() {
 }
 
 // Walks the parsed start tag: after the name come pairs of NUL-terminated name and value (the
-// "=" and closing quotes became blanks or NULs during the parse).
+// "=" and closing quotes became blanks or NULs during the parse). Every step stays before the
+// element's data position: the tag's closing ">" is not followed by a NUL when the text ends
+// right after it, so a walk past it would run off the document.
 void CSkinXmlNode::MapAttributes() {
     if (m_bMapped || m_pDocument == nullptr) return;
     m_bMapped = true;
@@ -402,19 +411,25 @@ void CSkinXmlNode::MapAttributes() {
     if (element == nullptr) return;
     LPCWSTR base = m_pDocument->TextAt(0);
     LPCWSTR dataEnd = base + element->dataPos;
-    LPCWSTR p = base + element->namePos;
-    p += wcslen(p) + 1;
-    while (p < dataEnd && m_nAttributeCount < kMaxAttributes) {
-        while (IsBlank(*p)) ++p;
-        if (p >= dataEnd) break;
+    auto skipBlanks = [dataEnd](LPCWSTR p) {
+        while (p < dataEnd && IsBlank(*p)) ++p;
+        return p;
+    };
+    auto stepOverText = [dataEnd](LPCWSTR p) {  // past the text at p and its NUL
+        p += wcsnlen(p, static_cast<size_t>(dataEnd - p));
+        return p < dataEnd ? p + 1 : dataEnd;
+    };
+    LPCWSTR p = stepOverText(base + element->namePos);
+    while (m_nAttributeCount < kMaxAttributes) {
+        p = skipBlanks(p);
+        if (p >= dataEnd || *p == L'>') break;  // the end of the start tag
         LPCWSTR name = p;
-        p += wcslen(p) + 1;
-        while (IsBlank(*p)) ++p;
-        if (*p != L'"') break;
+        p = skipBlanks(stepOverText(p));
+        if (p >= dataEnd || *p != L'"') break;
         ++p;
         m_attributes[m_nAttributeCount++] = TAttribute{static_cast<uint32_t>(name - base),
                                                        static_cast<uint32_t>(p - base)};
-        p += wcslen(p) + 1;
+        p = stepOverText(p);
     }
 }
 

@@ -97,6 +97,16 @@ public:
     // Whitespace after a space in texts is kept (true) or collapsed (false).
     void SetPreserveWhitespace(bool preserve) { m_bPreserveWhitespace = preserve; }
 
+    // Where documents loaded from now on keep their text (the C heap by default). The tests
+    // place it against a no-access page, so that a read past the terminator stops them at once.
+    // Each document frees its text with the function it was allocated with; null functions
+    // restore the default.
+    struct TTextAllocator {
+        void* (*allocate)(size_t bytes);
+        void (*release)(void* block);
+    };
+    static void SetTextAllocator(const TTextAllocator& allocator);
+
     // Read access for handles and tools.
     uint32_t ElementCount() const { return m_nElements; }
     const TElement* Element(uint32_t index) const {
@@ -108,8 +118,10 @@ private:
     class CParser;
     bool Parse();
     TElement* NewElement();  // null when out of memory
+    bool AllocateText(size_t characters);  // room for characters and the terminator
 
-    LPWSTR m_pstrXml = nullptr;      // the document (malloc), NUL-terminated, parsed in place
+    LPWSTR m_pstrXml = nullptr;      // the document, NUL-terminated, parsed in place
+    void (*m_pfnReleaseText)(void*) = nullptr;  // frees m_pstrXml
     TElement* m_pElements = nullptr; // the element table (realloc)
     uint32_t m_nElements = 0;
     uint32_t m_nReservedElements = 0;
