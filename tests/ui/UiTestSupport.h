@@ -38,6 +38,27 @@ public:
     }
 };
 
+// The largest virtual size the process has had so far, in bytes (0 when it cannot be read):
+// tests compare it before and after a step to see that hostile input did not make the step
+// reserve what the input merely claims.
+inline unsigned long long PeakVirtualBytes() {
+    struct TVmCounters {  // the system's VM_COUNTERS
+        SIZE_T peakVirtualSize, virtualSize;
+        ULONG pageFaultCount;
+        SIZE_T peakWorkingSetSize, workingSetSize, quotaPeakPagedPoolUsage, quotaPagedPoolUsage,
+            quotaPeakNonPagedPoolUsage, quotaNonPagedPoolUsage, pagefileUsage, peakPagefileUsage;
+    };
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+    static const QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    constexpr int kProcessVmCounters = 3;
+    TVmCounters counters{};
+    if (query == nullptr ||
+        query(::GetCurrentProcess(), kProcessVmCounters, &counters, sizeof(counters), nullptr) != 0)
+        return 0;
+    return counters.peakVirtualSize;
+}
+
 // While it lives, markup documents keep their in-place text against a no-access page, so that
 // the parser or a node handle reading past the terminator stops the test.
 class CGuardedDocuments {

@@ -8,6 +8,7 @@
 #include "UiTestSupport.h"
 #include "ui/core/SkinImage.h"
 #include "ui/core/SkinImageCheck.h"
+#include "ui/core/SkinPackage.h"
 #include "ui/core/WindowManager.h"
 
 using namespace SkinUI;
@@ -127,6 +128,19 @@ TEST(SkinImage, FoundInTheArchiveTheFolderOrAsAPath) {
     CWindowManagerUI::SetSkinArchive(L"", true);
     CWindowManagerUI::SetSkinPath(L"Z:\\no-such-folder");
     EXPECT_NE(LoadSkinImage(Fixture(L"alpha.png").c_str()), nullptr) << "a full path as given";
+}
+
+TEST(SkinImage, PicturesBeyondWhatThePixelLimitCanNeedAreNotRead) {
+    // A real 140 MiB entry: more than any picture within 16M pixels needs, refused before it is
+    // inflated; its small neighbour loads.
+    CSkinScope scope;
+    CWindowManagerUI::SetSkinArchive(L"huge_entry.zip", true);
+    EXPECT_GT(140u << 20, kMaxPictureBytes);
+    std::vector<BYTE> bytes;
+    EXPECT_FALSE(ReadSkinFileBytes(L"zeros.png", bytes, kMaxPictureBytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(LoadSkinImage(L"zeros.png"), nullptr);
+    EXPECT_NE(LoadSkinImage(L"small.png"), nullptr);
 }
 
 TEST(SkinImage, PicturesFromResources) {

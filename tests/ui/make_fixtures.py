@@ -208,6 +208,10 @@ def hostile_archives(folder, base):
     write(folder, "large_size_lies.zip", patched(base, first + 24, "<I", len(SKIN_XML) + 100))
     write(folder, "local_outside.zip", patched(base, first + 42, "<I", len(base) + 5))
     write(folder, "compressed_lies.zip", patched(base, first + 20, "<I", 0x7FFFFFF0))
+    # Both sizes lie together: 256 MiB said to come from 300000 compressed bytes (a ratio deflate
+    # allows), in an archive of a few hundred bytes.
+    write(folder, "both_sizes_lie.zip",
+          patched(patched(base, first + 20, "<I", 300000), first + 24, "<I", 0x10000000))
     write(folder, "method_unknown.zip", patched(base, first + 10, "<H", 99))
     corrupt = bytearray(base)
     data_start = 30 + len("skin.xml")
@@ -242,6 +246,20 @@ def archives(folder, pics):
     infozip_archive(os.path.join(folder, "infozip_streamed.zip"), tree, streamed=True)
     shutil.rmtree(tree)
     hostile_archives(folder, deflated)
+    huge_entry_archive(os.path.join(folder, "huge_entry.zip"), pics)
+
+
+def huge_entry_archive(path, pics):
+    """A real deflated entry of 140 MiB (zeros: about 140 KB compressed), more than any picture
+    within the pixel limit can need, beside a small picture."""
+    with zipfile.ZipFile(path, "w", compression=zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("small.png", pics["opaque.png"])
+        info = zipfile.ZipInfo("zeros.png")
+        info.compress_type = zipfile.ZIP_DEFLATED
+        block = bytes(1 << 20)
+        with archive.open(info, "w") as entry:
+            for _ in range(140):
+                entry.write(block)
 
 
 def resources(folder, pics):

@@ -128,3 +128,55 @@ TEST(ZipReader, EntriesWithLyingHeadersFailToExtract) {
         EXPECT_FALSE(Extracted(zip, L"bg.png").empty());
     }
 }
+
+TEST(ZipReader, SizesThatLieTogetherAreRefusedBeforeAllocating) {
+    // 256 MiB claimed from 300000 compressed bytes in an archive of a few hundred: the data is
+    // located and bounded by the archive before anything is reserved for it.
+    const testguard::CGuardedBuffer archive(ReadAll(Fixture(L"both_sizes_lie.zip")));
+    CZipReader zip;
+    ASSERT_TRUE(zip.OpenMemory(archive.Data(), archive.Size()));
+    int index = -1;
+    DWORD size = 0;
+    ASSERT_TRUE(zip.FindEntry(L"skin.xml", &index, &size));
+    EXPECT_EQ(size, 0x10000000u);
+    const unsigned long long peakBefore = ui_test::PeakVirtualBytes();
+    std::vector<BYTE> bytes;
+    EXPECT_FALSE(zip.ExtractAll(index, bytes));
+    EXPECT_LT(ui_test::PeakVirtualBytes(), peakBefore + 0x8000000) << "nothing near 256 MiB reserved";
+    EXPECT_FALSE(Extracted(zip, L"bg.png").empty());
+}
+
+TEST(ZipReader, EntriesAboveTheCallersLimitAreRefused) {
+    CZipReader zip;
+    ASSERT_TRUE(zip.OpenFile(Fixture(L"huge_entry.zip").c_str()));
+    int index = -1;
+    DWORD size = 0;
+    ASSERT_TRUE(zip.FindEntry(L"zeros.png", &index, &size));
+    std::vector<BYTE> bytes;
+    EXPECT_FALSE(zip.ExtractAll(index, bytes, size - 1));
+    EXPECT_TRUE(bytes.empty());
+    ASSERT_TRUE(zip.FindEntry(L"small.png", &index, &size));
+    EXPECT_TRUE(zip.ExtractAll(index, bytes, size)) << "a limit of exactly the size is kept";
+}
+
+TEST(ZipReader, GuardedArchivesAreReadInsideTheirBytes) {
+    // Every archive of the tests, placed against a no-access page: opening, finding and
+    // extracting never read past the archive's last byte.
+    for (const wchar_t* name :
+         {L"py_deflated.zip", L"py_stored.zip", L"py_streamed.zip", L"infozip.zip",
+          L"infozip_streamed.zip", L"long_name.zip", L"truncated.zip", L"no_directory.zip",
+          L"dir_outside.zip", L"count_lies.zip", L"size_lies.zip", L"small_size_lies.zip",
+          L"large_size_lies.zip", L"local_outside.zip", L"compressed_lies.zip",
+          L"method_unknown.zip", L"bad_deflate.zip", L"not_a_zip.zip", L"empty.zip"}) {
+        SCOPED_TRACE(testing::Message() << std::wstring(name).c_str());
+        const testguard::CGuardedBuffer archive(ReadAll(Fixture(name)));
+        CZipReader zip;
+        if (!zip.OpenMemory(archive.Data(), archive.Size())) continue;
+        for (int i = 0; i < zip.EntryCount(); ++i) {
+            std::vector<BYTE> bytes;
+            if (zip.ExtractAll(i, bytes)) {
+                EXPECT_EQ(bytes.size(), zip.EntrySize(i));
+            }
+        }
+    }
+}

@@ -88,7 +88,8 @@ bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes
         }
         return true;
     }
-    return ReadSkinFileBytes(name, bytes) || ReadDiskFile(name, bytes, 1) ||
+    return ReadSkinFileBytes(name, bytes, kMaxPictureBytes) ||
+           ReadDiskFile(name, bytes, 1, kMaxPictureBytes) ||
            ReadDiskFile(SkinState().resourcePath + name, bytes, 1, 0x400000);
 }
 

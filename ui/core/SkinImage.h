@@ -14,6 +14,11 @@ namespace SkinUI {
 // the process allocate gigabytes).
 constexpr int kMaxImageSide = 16384;
 constexpr long long kMaxImagePixels = 4096LL * 4096LL;
+// The most bytes a picture file within that limit can need: every pixel in 16-bit RGBA stored
+// without compression, plus a generous allowance for the format's framing. Larger files are
+// refused before they are read.
+constexpr DWORD kMaxPictureBytes =
+    static_cast<DWORD>(kMaxImagePixels * 8 + kMaxImagePixels * 8 / 64 + (1 << 20));
 
 // Loads a picture the way the resource tables do: with a resource type, name is a resource
 // number ("123") of that type in the resource module; without one, name is read through the

@@ -121,17 +121,18 @@ bool LoadSkinMarkupResource(CSkinXml& xml, LPCWSTR id, LPCWSTR type) {
     return xml.LoadFromBytes(data, size, CSkinXml::kUtf8);
 }
 
-bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes) {
+bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes, DWORD maxSize) {
     bytes.clear();
     if (name == nullptr || *name == L'\0') return false;
     CZipReader scratch;
     if (const CZipReader* archive = CurrentArchive(scratch)) {
         int index = 0;
         DWORD size = 0;
-        if (archive->FindEntry(name, &index, &size) && size > 0 && archive->ExtractAll(index, bytes))
+        if (archive->FindEntry(name, &index, &size) && size > 0 &&
+            archive->ExtractAll(index, bytes, maxSize))
             return true;
     }
-    return ReadDiskFile(SkinState().resourcePath + name, bytes, 1);
+    return ReadDiskFile(SkinState().resourcePath + name, bytes, 1, maxSize);
 }
 
 bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize, DWORD maxSize) {

@@ -22,9 +22,10 @@ bool LoadSkinMarkupFile(CSkinXml& xml, LPCWSTR name);
 bool LoadSkinMarkupResource(CSkinXml& xml, LPCWSTR id, LPCWSTR type);
 
 // Reads a picture's bytes through the skin: the archive entry (an empty entry counts as
-// missing), else the file under the skin folder (an empty file counts as missing). No size
-// limit. False when neither holds it.
-bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes);
+// missing), else the file under the skin folder (an empty file counts as missing). Entries and
+// files larger than maxSize count as missing too, and are refused before they are read. False
+// when neither holds it.
+bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes, DWORD maxSize = 0xFFFFFFFFu);
 // Reads a whole file from disk; false when it cannot be opened or read, or its size is outside
 // minSize..maxSize (an empty file is read as no bytes when minSize is 0).
 bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize = 0,

@@ -210,10 +210,14 @@ bool CZipReader::Extract(int index, void* buffer, DWORD size) const {
     return false;
 }
 
-bool CZipReader::ExtractAll(int index, std::vector<BYTE>& bytes) const {
+bool CZipReader::ExtractAll(int index, std::vector<BYTE>& bytes, DWORD maxSize) const {
     bytes.clear();
     if (!IsOpen() || index < 0 || static_cast<size_t>(index) >= m_entries.size()) return false;
     const TEntry& entry = m_entries[static_cast<size_t>(index)];
+    // Both stated sizes may lie: the compressed one counts only once it is known to lie inside
+    // the archive, and only then bounds what the entry can expand to.
+    const BYTE* data = nullptr;
+    if (entry.uncompressedSize > maxSize || !LocateData(entry, &data)) return false;
     unsigned long long most = entry.method == kMethodStored
                                   ? entry.compressedSize
                                   : entry.compressedSize * kMaxDeflateRatio + 1024;

@@ -38,9 +38,11 @@ public:
     // Fails for a size that does not match, unknown compression methods, data reaching outside
     // the archive and data that ends before the buffer is full. The CRC-32 is not checked.
     bool Extract(int index, void* buffer, DWORD size) const;
-    // Extracts into a new buffer of the entry's size. An entry whose stated size cannot come
-    // from its compressed data (a lying header) is refused before anything is allocated.
-    bool ExtractAll(int index, std::vector<BYTE>& bytes) const;
+    // Extracts into a new buffer of the entry's size. The entry's data is located and bounded by
+    // the archive first: an entry whose stated size cannot come from the compressed data really
+    // there (a lying header), or that is larger than maxSize, is refused before anything is
+    // allocated.
+    bool ExtractAll(int index, std::vector<BYTE>& bytes, DWORD maxSize = 0xFFFFFFFFu) const;
     // The entry's stored name (raw bytes, "/" separators) and uncompressed size.
     const std::string& EntryName(int index) const { return m_entries[index].name; }
     DWORD EntrySize(int index) const { return m_entries[index].uncompressedSize; }
