@@ -1,0 +1,155 @@
+// The tile layout: rows of equal cells, each row as tall as its tallest tile.
+
+#include "ui/controls/TileLayoutUI.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cwchar>
+
+#include "ui/controls/ControlMath.h"
+#include "ui/controls/ScrollBarUI.h"
+#include "ui/core/UIAttribute.h"
+#include "ui/core/UIGeometry.h"
+
+namespace SkinUI {
+
+namespace {
+
+// Raises a length to the control's minimum, then lowers it to its maximum (the maximum wins
+// when the two conflict).
+int64_t ClampWidth(const CControlUI& control, int64_t cx) {
+    return std::min<int64_t>(std::max<int64_t>(cx, control.MinWidth()), control.MaxWidth());
+}
+int64_t ClampHeight(const CControlUI& control, int64_t cy) {
+    return std::min<int64_t>(std::max<int64_t>(cy, control.MinHeight()), control.MaxHeight());
+}
+
+bool TakesTile(const CControlUI* control) {
+    return control != nullptr && control->IsVisible() && !control->IsFloat();
+}
+
+}  // namespace
+
+CTileLayoutUI::CTileLayoutUI() = default;
+CTileLayoutUI::~CTileLayoutUI() = default;
+
+LPCWSTR CTileLayoutUI::ClassName() const { return L"TileLayoutUI"; }
+
+LPVOID CTileLayoutUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && wcscmp(name, L"TileLayout") == 0) return this;
+    return CContainerUI::InterfaceByName(name);
+}
+
+void CTileLayoutUI::SetItemSize(SIZE size) {
+    if (SizeEquals(m_szItem, size)) return;
+    m_szItem = size;
+    MarkForLayout();
+}
+
+void CTileLayoutUI::SetColumns(int columns) {
+    if (columns <= 0) return;
+    m_nColumns = columns;
+    MarkForLayout();
+}
+
+void CTileLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name != nullptr && wcscmp(name, L"itemsize") == 0)
+        SetItemSize(ParseAttrSize(value));
+    else if (name != nullptr && wcscmp(name, L"columns") == 0)
+        SetColumns(ParseAttrInt(value));
+    else
+        CContainerUI::ApplyAttribute(name, value);
+}
+
+LONG CTileLayoutUI::MeasureRow(int first, int placed, LONG cellWidth) const {
+    int64_t rowHeight = 0;
+    int k = 0;
+    for (int i = first; i < m_items.GetSize() && k < m_nColumns; ++i) {
+        auto* tile = static_cast<CControlUI*>(m_items.GetAt(i));
+        if (!TakesTile(tile)) continue;
+        const RECT pad = tile->Padding();
+        // The first and the last column give up half the child padding, the others all of it.
+        const bool edge = k == 0 || (static_cast<int64_t>(placed) + k + 1) % m_nColumns == 0;
+        const int64_t gap = edge ? m_iChildPadding / 2 : m_iChildPadding;
+        const int64_t width =
+            ClampWidth(*tile, static_cast<int64_t>(cellWidth) - pad.left - pad.right - gap);
+        const SIZE desired = tile->DesiredSize(SIZE{ClampToInt(width), 9999});
+        const int64_t height = ClampHeight(*tile, desired.cy) + pad.top + pad.bottom;
+        rowHeight = std::max(rowHeight, height);
+        ++k;
+    }
+    return ClampToInt(rowHeight);
+}
+
+void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
+    CControlUI::Place(rect, invalidate);
+    RECT rc = RectDeflate(m_rcItem, m_rcInset);
+    if (m_items.GetSize() == 0) {
+        UpdateScrollBars(rc, 0, 0);
+        return;
+    }
+    const bool vertical = BarShown(m_pVerticalScrollBar);
+    const bool horizontal = BarShown(m_pHorizontalScrollBar);
+    if (vertical) rc.right -= m_pVerticalScrollBar->FixedWidth();
+    if (horizontal) rc.bottom -= m_pHorizontalScrollBar->FixedHeight();
+
+    const LONG width = RectWidth(rc);
+    // An inset wider than the layout leaves no width: one column then.
+    if (m_szItem.cx > 0) m_nColumns = std::max(width / m_szItem.cx, 1L);
+    LONG cellWidth = width / m_nColumns;
+    if (horizontal)
+        cellWidth = ClampToInt((static_cast<int64_t>(m_pHorizontalScrollBar->Range()) + width) /
+                               m_nColumns);
+
+    // Rows may add up beyond the int range in a hostile skin: the running values are 64-bit.
+    const int64_t rowStartX = rc.left - (horizontal ? m_pHorizontalScrollBar->Position() : 0);
+    const int64_t scrollY = vertical ? m_pVerticalScrollBar->Position() : 0;
+    int64_t tileX = rowStartX;
+    int64_t tileY = rc.top - scrollY;
+    int64_t rowHeight = 0;
+    int64_t heightNeeded = 0;
+    int placed = 0;
+    const int half = m_iChildPadding / 2;
+
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* tile = static_cast<CControlUI*>(m_items.GetAt(i));
+        if (tile == nullptr || !tile->IsVisible()) continue;
+        if (tile->IsFloat()) {
+            PlaceFloatChild(i);
+            continue;
+        }
+        const int64_t cellRight = tileX + cellWidth;
+        const bool firstColumn = placed % m_nColumns == 0;
+        if (firstColumn) rowHeight = MeasureRow(i, placed, cellWidth);
+
+        const RECT pad = tile->Padding();
+        int64_t left = firstColumn ? tileX + pad.left : tileX + pad.left + half;
+        int64_t right = cellRight - pad.right - half;
+        ++placed;
+        const bool lastColumn = placed % m_nColumns == 0;
+        if (lastColumn) right = cellRight - pad.right;
+        const int64_t top = tileY + pad.top;
+        const int64_t bottom = tileY + rowHeight;
+
+        const SIZE desired =
+            tile->DesiredSize(SIZE{ClampToInt(right - left), ClampToInt(bottom - top)});
+        const int64_t cx = ClampWidth(*tile, desired.cx != 0 ? desired.cx : right - left);
+        const int64_t cy = ClampHeight(*tile, desired.cy != 0 ? desired.cy : bottom - top);
+        const int64_t x = (left + right - cx) / 2;
+        const int64_t y = (top + bottom - cy) / 2;
+        tile->Place(RECT{ClampToInt(x), ClampToInt(y), ClampToInt(x + cx), ClampToInt(y + cy)},
+                    false);
+
+        if (lastColumn) {
+            tileY += rowHeight + m_iChildPadding;
+            rowHeight = 0;
+            tileX = rowStartX;
+        } else {
+            tileX = cellRight;
+        }
+        heightNeeded = bottom - rc.top + scrollY;
+    }
+    UpdateScrollBars(rc, 0, ClampToInt(heightNeeded));
+}
+
+}  // namespace SkinUI
