@@ -1,0 +1,166 @@
+#include "app/GameInfo.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+
+#include "app/FormatText.h"
+#include "app/JsonReply.h"
+#include "app/TempFiles.h"
+#include "support/JsonText.h"
+#include "support/LibBiz.h"
+#include "support/LibHttpHelper.h"
+#include "support/TextConvert.h"
+
+namespace {
+
+constexpr int kPostAttempts = 3;
+constexpr long kConnectTimeoutMs = 2000;
+constexpr long kTimeoutSeconds = 10;
+constexpr long kDnsCacheSeconds = 60;
+
+// libcurl's process-wide set-up, done once, before the first request (the first request runs on
+// the main thread before any other thread exists).
+bool CurlReady() {
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+// The reply of one attempt, refused once it outgrows what any genuine reply needs.
+struct TReplyBuffer {
+    std::string text;
+    bool tooLong = false;
+};
+
+size_t AppendReply(char* data, size_t size, size_t count, void* userData) {
+    TReplyBuffer& reply = *static_cast<TReplyBuffer*>(userData);
+    // size is 1 for body data; count alone bounds the copy.
+    if (size != 1 || count > kMaxJsonReplyBytes - reply.text.size()) {
+        reply.tooLong = true;
+        return 0;  // libcurl ends the transfer with a write error
+    }
+    reply.text.append(data, count);
+    return count;
+}
+
+bool SetUpRequest(CURL* curl, char* errorBuffer, const std::string& url, const std::string& body,
+                  const std::string& proxy, TReplyBuffer& reply) {
+    bool ok = curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_POST, 1L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str()) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendReply) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_USERAGENT, "libcurl-agent/1.0") == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_DNS_CACHE_TIMEOUT, kDnsCacheSeconds) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxJsonReplyBytes)) == CURLE_OK;
+    // The server must prove its name against the system's trusted authorities, as on the WinInet
+    // path: the reply names the pictures the installer shows.
+    ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NATIVE_CA)) == CURLE_OK;
+    // Always set, so that only the system's setting counts (an empty text means direct).
+    ok &= curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
+    return ok;
+}
+
+bool IsFinalFailure(CURLcode result, const TReplyBuffer& reply) {
+    // A reply too long for us stays too long on a second attempt.
+    return reply.tooLong || result == CURLE_FILESIZE_EXCEEDED;
+}
+
+bool IsFileNameSafe(unsigned char c) {
+    return c >= 0x20 && c != 0x7F && c != '\\' && c != '/' && c != ':' && c != '*' && c != '?' && c != '"' &&
+           c != '<' && c != '>' && c != '|';
+}
+
+// Resumes what an earlier run left; a failure keeps the earlier file. Without an address there
+// is nothing to ask for, and no empty file is made.
+void DownloadPicture(const std::wstring& url, const std::wstring& file) {
+    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn());
+}
+
+}  // namespace
+
+CGameInfoRequest::CGameInfoRequest(std::string url, TProxySetting proxy)
+    : m_szError{}, m_strUrl(std::move(url)), m_proxy(std::move(proxy)) {}
+
+std::string CGameInfoRequest::Post(const std::string& body) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_nAttempts = 0;
+    m_nLastResult = CURLE_FAILED_INIT;
+    if (!CurlReady()) return {};
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) return {};
+    TReplyBuffer reply;
+    if (!SetUpRequest(curl.get(), m_szError, m_strUrl, body, ProxyForUrl(m_proxy, m_strUrl), reply)) return {};
+    CURLcode result = CURLE_OK;
+    for (m_nAttempts = 1; m_nAttempts <= kPostAttempts; ++m_nAttempts) {
+        // Only the reply of the attempt that completes counts.
+        reply = TReplyBuffer();
+        result = curl_easy_perform(curl.get());
+        if (result == CURLE_OK || m_nAttempts == kPostAttempts || IsFinalFailure(result, reply)) break;
+    }
+    m_nLastResult = result;
+    if (result != CURLE_OK) return {};
+    return reply.text.substr(0, reply.text.find('\0'));
+}
+
+std::string BuildGameInfoBody(const std::string& gameId) {
+    return "jsondata=" + UrlEncodeForm(FormatText("{\"GameId\":%d}", gameId));
+}
+
+bool ParseGameInfoReply(const std::string& reply, TGameInfo& info) {
+    info.shortName.clear();
+    info.iconUrl.clear();
+    info.launcherUrl.clear();
+    info.logoUrl.clear();
+    rapidjson::Document doc;
+    if (!ParseJsonReply(reply, doc)) return false;
+    const rapidjson::Value* result = FindJsonObject(doc, "result");
+    if (!result) return false;
+    info.shortName = Utf8ToWide(GetJsonString(*result, "ShortNameChs"));
+    info.iconUrl = Utf8ToWide(GetJsonString(*result, "IconImage"));
+    info.launcherUrl = Utf8ToWide(GetJsonString(*result, "LauncherImage"));
+    info.logoUrl = Utf8ToWide(GetJsonString(*result, "LogoImage"));
+    return true;
+}
+
+int LoadGameInfo(const std::string& gameId, TGameInfo& info, CGameInfoRequest& request) {
+    ParseGameInfoReply(request.Post(BuildGameInfoBody(gameId)), info);
+    return 1;
+}
+
+int LoadGameInfo(const std::string& gameId, TGameInfo& info) {
+    CGameInfoRequest request;
+    return LoadGameInfo(gameId, info, request);
+}
+
+std::wstring ArtworkFile(const char* prefix, const std::string& gameId) {
+    std::string name = prefix;
+    for (const char c : gameId) name += IsFileNameSafe(static_cast<unsigned char>(c)) ? c : '_';
+    return TempFolder() + AnsiToWide(name) + L".png";
+}
+
+int DownloadArtwork(const std::string& gameId, TGameInfo& info) {
+    info.iconFile = ArtworkFile("iconimage", gameId);
+    info.backgroundFile = ArtworkFile("bkImage", gameId);
+    info.logoFile = ArtworkFile("logoImage", gameId);
+    DownloadPicture(info.iconUrl, info.iconFile);
+    DownloadPicture(info.launcherUrl, info.backgroundFile);
+    DownloadPicture(info.logoUrl, info.logoFile);
+    return 1;
+}
+
+std::wstring BuildGameTitle(const std::wstring& shortName) {
+    return L"《" + shortName + L"》游戏安装 - Vexo游戏平台";
+}
+
+std::wstring BackgroundImageDescription(const std::wstring& file) {
+    return L"file='" + file + L"' source='193,0,1173,600' dest='0,0,980,600'";
+}

@@ -1,0 +1,74 @@
+#pragma once
+// CVexoInstallHelper: fetches the platform client's installer, runs it silently and removes it.
+// One object serves one installation attempt: construction asks the data service for the
+// installer's address (blocking), Install downloads, checks, runs and deletes the installer.
+
+#include <string>
+
+#include "app/ServiceHosts.h"
+#include "support/HttpWebRequest.h"
+
+// Why an attempt did not produce a run installer.
+enum class EInstallFailure {
+    kNone,
+    kAddressQuery,  // the data service could not be asked
+    kNoAddress,     // its reply named no installer
+    kDownload,      // the download failed or was cut off (the partial file stays for the next try)
+    kVerify,        // the file did not match the digest the service named (the file is deleted)
+    kClientMissing,  // the installer ran, but no client is registered (decided by the workflow)
+    kInternal,       // the attempt could not be carried out (no thread, no memory)
+};
+
+// What the data service's reply says about the installer: "result" / "internation" /
+// "downloadURL" and, when the service names one, "sha256" beside it.
+struct TInstallerAddress {
+    std::string downloadUrl;  // empty when the reply names none
+    bool hasSha256 = false;   // the reply carries a "sha256" member (of any type)
+    std::string sha256;       // its text when it is a string
+};
+
+// Reads a reply of the data service; an unusable reply gives an empty address.
+TInstallerAddress ParseInstallerAddressReply(const std::string& reply);
+
+class CVexoInstallHelper {
+public:
+    // Asks the data service (infoUrl is its full query URL) for the installer's address.
+    explicit CVexoInstallHelper(const std::wstring& infoUrl = DataServiceQueryUrl());
+    CVexoInstallHelper(const CVexoInstallHelper&) = delete;
+    CVexoInstallHelper& operator=(const CVexoInstallHelper&) = delete;
+    // Leaves the installer file alone.
+    ~CVexoInstallHelper() = default;
+
+    // The address query: 1 when the service answered 2xx (whatever the reply held), else 0.
+    int GetHttpInfo();
+    // Downloads the installer into the temporary folder, resuming a partial file an earlier
+    // attempt left. Non-zero on success.
+    int Download(const HttpProgressFn& progress);
+    // Download, check against the service's digest when it named one, run silently ("/qn
+    // QR="true"", hidden, waited for), delete. 0 when the installer was downloaded (and matched),
+    // whatever the run gave; -1 otherwise. After a complete download progress is called once
+    // with equal counts.
+    int Install(const HttpProgressFn& progress);
+
+    EInstallFailure Failure() const { return m_failure; }
+    const std::wstring& DownloadUrl() const { return m_strDownloadUrl; }
+    const std::wstring& FilePath() const { return m_strFilePath; }
+    // The installer's exit code of the last run (1 when it could not be read or did not run).
+    unsigned long InstallerExitCode() const { return m_nExitCode; }
+
+    // Where the installer is downloaded: the temporary folder's "VexoInstall.exe".
+    static std::wstring InstallerPath();
+
+private:
+    bool Verify();
+
+    std::wstring m_strInfoUrl;
+    std::wstring m_strDownloadUrl;
+    std::wstring m_strFileName = L"VexoInstall";
+    std::wstring m_strFilePath;
+    int m_nInfoResult = 0;
+    bool m_bHasSha256 = false;
+    std::string m_strSha256;
+    EInstallFailure m_failure = EInstallFailure::kNone;
+    unsigned long m_nExitCode = 1;
+};
