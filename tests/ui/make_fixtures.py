@@ -17,19 +17,33 @@ import zipfile
 import zlib
 
 
-def png(width, height, pixels):
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def chunk(kind, data, length=None):
+    """One PNG chunk; length (optional) is the length it declares instead of the real one."""
+    body = kind + data
+    declared = len(data) if length is None else length
+    return struct.pack(">I", declared) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+
+def png_rows(width, height, bit_depth, color_type, rows, before_data=b"", idat_parts=1):
+    """A PNG from raw scanlines (filter bytes included); the data may be split into parts."""
+    header = struct.pack(">IIBBBBB", width, height, bit_depth, color_type, 0, 0, 0)
+    data = zlib.compress(bytes(rows), 1)
+    step = -(-len(data) // idat_parts)
+    idats = b"".join(chunk(b"IDAT", data[i:i + step]) for i in range(0, len(data), step))
+    return PNG_SIGNATURE + chunk(b"IHDR", header) + before_data + idats + chunk(b"IEND", b"")
+
+
+def png(width, height, pixels, idat_parts=1):
     """Encodes straight RGBA pixels (a list of (r, g, b, a) rows top to bottom) as PNG."""
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
     raw = bytearray()
     for y in range(height):
         raw.append(0)  # filter: none
         for x in range(width):
             raw.extend(pixels[y][x])
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(bytes(raw), 1)) + chunk(b"IEND", b""))
+    return png_rows(width, height, 8, 6, raw, idat_parts=idat_parts)
 
 
 def solid(width, height, rgba):
@@ -61,19 +75,31 @@ def pictures():
         rows.append(0)
         rows.extend(noise[y * side * 4:(y + 1) * side * 4])
     ihdr = struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    out["large.png"] = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) +
+    out["large.png"] = (PNG_SIGNATURE + chunk(b"IHDR", ihdr) +
                         chunk(b"IDAT", zlib.compress(bytes(rows), 0)) + chunk(b"IEND", b""))
+    out.update(png_variants())
     out.update(other_formats())
     out.update(hostile_pictures())
     return out
 
 
+def png_variants():
+    """PNGs in the other bit depths and colour types, and with the data split over chunks
+    (fuzzing seeds as well)."""
+    deep = bytearray([0])  # 1 x 2, 16-bit RGBA: opaque red, then half-transparent blue
+    deep += struct.pack(">HHHH", 65535, 0, 0, 65535)
+    deep += bytes([0]) + struct.pack(">HHHH", 0, 0, 65535, 32768)
+    palette = chunk(b"PLTE", bytes([255, 0, 0, 0, 255, 0])) + chunk(b"tRNS", bytes([255, 128]))
+    return {
+        "deep.png": png_rows(1, 2, 16, 6, deep),
+        "palette.png": png_rows(2, 1, 8, 3, bytes([0, 0, 1]), before_data=palette),
+        "gray_alpha.png": png_rows(2, 1, 8, 4, bytes([0, 200, 255, 50, 128])),
+        "split_idat.png": png(4, 3, [[(10, 20, 30, 255)] * 4] * 3, idat_parts=3),
+    }
+
+
 def other_formats():
-    """Small pictures in the other formats the decoder reads (fuzzing seeds as well)."""
+    """Small pictures in formats the decoder library knows but the skin refuses."""
     # 2 x 2, 32 bits, bottom-up rows, BGRA.
     pixels = bytes([0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 128])
     info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
@@ -106,8 +132,16 @@ def baseline_jpeg(scan_tables=0x00, dc_counts=None):
 
 
 def hostile_pictures():
-    """Pictures that would drive stb_image 2.27 into its memory faults."""
+    """Pictures that would drive stb_image 2.27 into its memory faults, a hang or a huge
+    reservation."""
+    first_idat = zlib.compress(bytes([0, 1, 2, 3, 4]), 1)
+    idat_claims = (PNG_SIGNATURE + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 6, 0, 0, 0)) +
+                   chunk(b"IDAT", first_idat[:4]) + chunk(b"IDAT", first_idat[4:], 1 << 30))
     return {
+        # A Radiance picture whose run-length scanline is cut short: the decoder never returns.
+        "truncated_rle.hdr": b"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 8\n\x02\x02\x00\x08",
+        # The second data chunk declares 2^30 bytes: 2 GiB reserved before anything is read.
+        "idat_claims_1g.png": idat_claims,
         "dht_overflow.jpg": baseline_jpeg(dc_counts=bytes([32] * 16)),
         "undefined_table.jpg": baseline_jpeg(scan_tables=0x11),
         "pnm16.ppm": b"P6\n22 1255 1255\n\n255\n\xff\x00",

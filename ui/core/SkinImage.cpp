@@ -10,8 +10,9 @@
 #include "ui/core/SkinPackage.h"
 #include "ui/core/SkinState.h"
 
-// stb_image is compiled here, and only here, without its file functions (pictures always come
-// from memory) and with a dimension cap matching ours.
+// stb_image is compiled here, and only here, with its PNG and JPEG decoders alone (the formats
+// skins and the game pictures use; see SkinImageCheck.h for why no other is decoded), without
+// its file functions (pictures always come from memory) and with a dimension cap matching ours.
 // A PNG with an empty data chunk makes stb_image copy zero bytes to a null pointer, which C
 // leaves undefined (and the checked test build stops on). Its copies therefore go through
 // CopyBytes, which skips empty copies; the C headers are included first so that only
@@ -38,6 +39,8 @@ void* CopyBytes(void* target, const void* source, size_t count) {
 #pragma GCC optimize("wrapv")
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
 #define STBI_MAX_DIMENSIONS 16384
 #define memcpy CopyBytes
 #include "stb_image.h"

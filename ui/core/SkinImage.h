@@ -1,6 +1,6 @@
 #pragma once
-// Picture decoding for the skin: PNG and the other formats stb_image reads become premultiplied
-// BGRA DIB sections (TImageData).
+// Picture decoding for the skin: PNG and JPEG pictures become premultiplied BGRA DIB sections
+// (TImageData). Other formats are refused before decoding (SkinImageCheck.h).
 
 #include <windows.h>
 
@@ -25,7 +25,8 @@ constexpr DWORD kMaxPictureBytes =
 // skin (archive, skin folder), then as a path as given, then under the skin folder.
 std::unique_ptr<TImageData> LoadSkinImage(LPCWSTR name, LPCWSTR resourceType = nullptr,
                                           DWORD mask = 0);
-// Decodes encoded picture bytes; null when they are no picture or too large.
+// Decodes encoded picture bytes; null when they are no PNG or JPEG picture, hostile or too
+// large.
 std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask = 0);
 // Builds a picture from straight (not premultiplied) RGBA pixels, rows top to bottom:
 // premultiplies, then clears every pixel whose BGRA word equals mask (when mask is not 0).

@@ -1,5 +1,7 @@
 #include "ui/core/SkinImageCheck.h"
 
+#include <cstring>
+
 namespace SkinUI {
 
 namespace {
@@ -104,41 +106,49 @@ bool JpegSafe(const BYTE* bytes, size_t size, size_t pos) {
     return true;
 }
 
-// The decoder's notion of blanks in PNM headers.
-bool IsPnmSpace(BYTE ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
+constexpr BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-// Reads the three header numbers (width, height, maximum value) the way the decoder does and
-// refuses any that would overflow its int arithmetic, and 16-bit pictures (maximum value above
-// 255), whose conversion to 8 bits per channel reads past the decoder's buffer.
-bool PnmSafe(const BYTE* bytes, size_t size) {
-    size_t pos = 2;  // after "P5" / "P6"
-    long long value = 0;
-    for (int number = 0; number < 3; ++number) {
-        while (pos < size && (IsPnmSpace(bytes[pos]) || bytes[pos] == '#')) {
-            while (pos < size && IsPnmSpace(bytes[pos])) ++pos;
-            if (pos < size && bytes[pos] == '#')
-                while (pos < size && bytes[pos] != '\n' && bytes[pos] != '\r') ++pos;
-        }
-        value = 0;
-        for (; pos < size && bytes[pos] >= '0' && bytes[pos] <= '9'; ++pos) {
-            value = value * 10 + (bytes[pos] - '0');
-            if (value > 0x7FFFFFFF / 10) return false;
-        }
+DWORD ReadBigEndian32(const BYTE* p) {
+    return static_cast<DWORD>(p[0]) << 24 | static_cast<DWORD>(p[1]) << 16 |
+           static_cast<DWORD>(p[2]) << 8 | p[3];
+}
+
+bool IsPng(const BYTE* bytes, size_t size) {
+    return size >= sizeof(kPngSignature) && memcmp(bytes, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
+// Every chunk up to IEND must declare no more data than the file still holds after its header.
+// The walk ends where the decoder's would: at IEND, or where too few bytes remain for a chunk
+// header (the decoder fails there without reserving anything).
+bool PngChunksInsideFile(const BYTE* bytes, size_t size) {
+    size_t pos = sizeof(kPngSignature);
+    while (size - pos >= 8) {
+        const size_t length = ReadBigEndian32(bytes + pos);
+        const bool end = memcmp(bytes + pos + 4, "IEND", 4) == 0;
+        pos += 8;
+        if (length > size - pos) return false;
+        if (end) return true;
+        pos += length;
+        pos += size - pos < 4 ? size - pos : 4;  // the chunk's CRC
     }
-    return value <= 255;
+    return true;
+}
+
+// Position after the SOI marker of a JPEG (the decoder skips fill bytes before it), or 0.
+size_t JpegStart(const BYTE* bytes, size_t size) {
+    if (size == 0 || bytes[0] != kMarkerStart) return 0;
+    size_t pos = 1;
+    while (pos < size && bytes[pos] == kMarkerStart) ++pos;
+    return pos < size && bytes[pos] == kSoi ? pos + 1 : 0;
 }
 
 }  // namespace
 
 bool IsPictureSafeToDecode(const BYTE* bytes, size_t size) {
-    if (bytes == nullptr || size < 3) return true;
-    if (bytes[0] == kMarkerStart) {  // the decoder skips fill bytes before SOI as well
-        size_t pos = 1;
-        while (pos < size && bytes[pos] == kMarkerStart) ++pos;
-        if (pos < size && bytes[pos] == kSoi) return JpegSafe(bytes, size, pos + 1);
-    }
-    if (bytes[0] == 'P' && (bytes[1] == '5' || bytes[1] == '6')) return PnmSafe(bytes, size);
-    return true;
+    if (bytes == nullptr) return false;
+    if (IsPng(bytes, size)) return PngChunksInsideFile(bytes, size);
+    if (size_t start = JpegStart(bytes, size)) return JpegSafe(bytes, size, start);
+    return false;
 }
 
 }  // namespace SkinUI
