@@ -194,7 +194,8 @@ inline LONG WINAPI SaveCrashInput(EXCEPTION_POINTERS* exception) {
 }
 
 // Runs target(const Bytes&) on every seed once, then on mutated inputs until the iteration or
-// time budget runs out. Prints one line at the start (with the seed) and one at the end.
+// time budget runs out. Prints one line at the start (with the seed) and one at the end. An
+// empty corpus ends the process with a failure: a run of zero iterations would pass unnoticed.
 template <class Target>
 TFuzzStats RunFuzzLoop(const char* name, const std::vector<Bytes>& seeds, const TFuzzOptions& options,
                        Target&& target, std::vector<Bytes> dictionary = {}) {
@@ -203,6 +204,11 @@ TFuzzStats RunFuzzLoop(const char* name, const std::vector<Bytes>& seeds, const 
                 static_cast<unsigned long long>(options.seed), options.iterations, options.seconds,
                 static_cast<unsigned>(seeds.size()));
     std::fflush(stdout);
+    if (seeds.empty()) {
+        std::printf("[fuzz %s] no seed inputs: nothing would be fuzzed\n", name);
+        std::fflush(stdout);
+        std::exit(3);
+    }
     TFuzzStats stats;
     Clock::time_point start = Clock::now();
     TCrashState& crash = CrashState();
@@ -220,7 +226,7 @@ TFuzzStats RunFuzzLoop(const char* name, const std::vector<Bytes>& seeds, const 
     for (const Bytes& seed : seeds) run(seed);
     CMutator mutator(options.seed, std::move(dictionary));
     Bytes input;
-    while (!seeds.empty() && stats.iterations < options.iterations) {
+    while (stats.iterations < options.iterations) {
         if ((stats.iterations & 63) == 0 &&
             std::chrono::duration<double>(Clock::now() - start).count() >= options.seconds)
             break;

@@ -1,7 +1,8 @@
 // Fuzz program for the render engine's two parsers: image descriptions (parsed, and drawn when
 // they name a fixture picture) and formatted text (measured and drawn with several styles).
-// Inputs are mutated from the fixture strings below; a crash or a trap ends the process with a
-// failure code, which fails the CTest test "render_fuzz".
+// Inputs are mutated from the fixture strings below and end at a no-access page, so that a read
+// past the text's terminator stops the run; a crash or a trap ends the process with a failure
+// code, which fails the CTest test "render_fuzz".
 //
 // CTest runs it with a small budget. For a longer run by hand, from the build folder:
 //   VEXO_BINARY_DIR=$PWD VEXO_FUZZ_SECONDS=600 xvfb-run -a ../main/scripts/wine-run.sh
@@ -17,6 +18,7 @@
 
 #include "RenderTestSupport.h"
 #include "tests/common/FuzzLoop.h"
+#include "tests/common/GuardedBuffer.h"
 #include "ui/core/ImageSpec.h"
 #include "ui/core/UIRender.h"
 #include "ui/core/UIString.h"
@@ -74,15 +76,18 @@ bool IsFixturePicture(const CUIString& name) {
 
 class CFuzzTargets {
 public:
-    CFuzzTargets() : m_canvas(96, 48) { Renew(); }
+    // One manager for the whole run: the fonts hostile tags make are bounded per manager.
+    CFuzzTargets() : m_canvas(96, 48), m_manager(std::make_unique<CWindowManagerUI>()) {
+        m_manager->SetDefaultFont(L"\u5FAE\u8F6F\u96C5\u9ED1", 14, false, false, false);
+    }
 
     void Description(const vexo_fuzz::Bytes& data) {
-        const std::wstring text = AsText(data);
+        const testguard::CGuardedBuffer text(AsText(data));
         TImageSpec spec;
         TImageSource source;
-        ParseImageDescription(text.c_str(), spec, source);
+        ParseImageDescription(text.Text(), spec, source);
         if (!IsFixturePicture(source.name)) return;
-        spec.Reset(text.c_str());
+        spec.Reset(text.Text());
         for (const RECT& control : {RECT{0, 0, 96, 48}, RECT{10, 5, 40, 30}}) {
             CUIRender::DrawImageSpec(m_canvas.DC(), m_manager.get(), control, m_canvas.Rect(), spec);
             CUIRender::DrawImageSpec(m_canvas.DC(), m_manager.get(), control, RECT{20, 10, 30, 20},
@@ -91,24 +96,19 @@ public:
     }
 
     void Formatted(const vexo_fuzz::Bytes& data) {
-        if (++m_nRuns % 400 == 0) Renew();  // fonts made by tags accumulate in the manager
-        const std::wstring text = AsText(data);
+        const testguard::CGuardedBuffer text(AsText(data));
         static const UINT kStyles[] = {DT_WORDBREAK, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CENTER,
                                        DT_VCENTER | DT_RIGHT, DT_CALCRECT | DT_WORDBREAK};
         for (UINT style : kStyles) {
             RECT rc{2, 2, 90, 46};
             int links = 3;
-            CUIRender::DrawFormattedText(m_canvas.DC(), m_manager.get(), rc, text.c_str(),
+            CUIRender::DrawFormattedText(m_canvas.DC(), m_manager.get(), rc, text.Text(),
                                          0xFF000000, m_linkRects, m_linkTexts, links, style);
             if (links < 0 || links > 3) Fail("link count out of range");
         }
     }
 
 private:
-    void Renew() {
-        m_manager = std::make_unique<CWindowManagerUI>();
-        m_manager->SetDefaultFont(L"\u5FAE\u8F6F\u96C5\u9ED1", 14, false, false, false);
-    }
     static void Fail(const char* what) {
         std::printf("render_fuzz: %s\n", what);
         std::fflush(stdout);
@@ -119,7 +119,6 @@ private:
     std::unique_ptr<CWindowManagerUI> m_manager;
     RECT m_linkRects[3] = {};
     CUIString m_linkTexts[3];
-    unsigned m_nRuns = 0;
 };
 
 }  // namespace

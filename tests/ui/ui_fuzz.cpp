@@ -1,6 +1,8 @@
 // Fuzz program for the skin markup parser, the ZIP reader and the picture decoder: mutated
 // inputs must never crash the process, and whatever is accepted must be consistent (element
-// links inside the table, attribute counts within 64, extracted sizes as announced).
+// links inside the table, attribute counts within 64, extracted sizes as announced). Every input,
+// and the parser's in-place document, ends at a no-access page, so that a read past the end
+// stops the run like a crash. A seed fixture that is missing fails the run.
 //
 // CTest runs it with a small budget. To fuzz longer by hand, from the build directory:
 //   VEXO_FUZZ_SECONDS=600 VEXO_BINARY_DIR=$PWD ../main/scripts/wine-run.sh tests/ui/ui_fuzz.exe
@@ -16,8 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "../common/FuzzLoop.h"
 #include "UiTestSupport.h"
+#include "tests/common/FuzzLoop.h"
+#include "tests/common/GuardedBuffer.h"
 #include "ui/core/SkinImage.h"
 #include "ui/core/SkinXml.h"
 #include "ui/core/ZipReader.h"
@@ -69,14 +72,16 @@ void CheckDocument(CSkinXml& xml, bool loaded) {
 void FuzzMarkup(const Bytes& input) {
     CSkinXml xml;
     int encoding = input.empty() ? 0 : input[0] % 3;
-    CheckDocument(xml, xml.LoadFromBytes(input.data(), static_cast<DWORD>(input.size()), encoding));
-    std::wstring wide = vexo_fuzz::AsWideText(input);
-    CheckDocument(xml, xml.Load(wide.c_str()));
+    const testguard::CGuardedBuffer bytes(input.data(), input.size());
+    CheckDocument(xml, xml.LoadFromBytes(bytes.Data(), static_cast<DWORD>(bytes.Size()), encoding));
+    const testguard::CGuardedBuffer wide(vexo_fuzz::AsWideText(input));
+    CheckDocument(xml, xml.Load(wide.Text()));
 }
 
 void FuzzZip(const Bytes& input) {
     CZipReader zip;
-    if (!zip.OpenMemory(input.data(), input.size())) return;
+    const testguard::CGuardedBuffer archive(input.data(), input.size());
+    if (!zip.OpenMemory(archive.Data(), archive.Size())) return;
     for (int i = 0; i < zip.EntryCount(); ++i) {
         std::wstring name;
         for (char ch : zip.EntryName(i)) name += static_cast<wchar_t>(static_cast<unsigned char>(ch));
@@ -89,7 +94,8 @@ void FuzzZip(const Bytes& input) {
 }
 
 void FuzzPicture(const Bytes& input) {
-    std::unique_ptr<TImageData> image = DecodeSkinImage(input.data(), input.size(), 0xFFFF00FF);
+    const testguard::CGuardedBuffer bytes(input.data(), input.size());
+    std::unique_ptr<TImageData> image = DecodeSkinImage(bytes.Data(), bytes.Size(), 0xFFFF00FF);
     if (image != nullptr)
         Check(image->nWidth > 0 && image->nHeight > 0 && image->pBits != nullptr, "decoded pictures have pixels");
 }
@@ -98,8 +104,12 @@ std::vector<Bytes> Corpus(std::initializer_list<const wchar_t*> fixtures, std::i
     std::vector<Bytes> corpus;
     for (const wchar_t* name : fixtures) {
         std::vector<BYTE> bytes = ui_test::ReadAll(ui_test::Fixture(name));
-        if (!bytes.empty()) corpus.push_back(bytes);
-        else std::printf("warning: fixture %ls missing (run the ui_fixtures test first)\n", name);
+        if (!bytes.empty()) {
+            corpus.push_back(bytes);
+        } else {
+            std::printf("fixture %ls missing (run the ui_fixtures test first)\n", name);
+            Check(false, "every seed fixture exists");
+        }
     }
     for (const std::string& text : inline_) corpus.push_back(vexo_fuzz::ToBytes(text));
     return corpus;
@@ -128,6 +138,7 @@ vexo_fuzz::TFuzzOptions Budget(unsigned long long iterations) {
 using namespace std::string_literals;
 
 int main() {
+    const ui_test::CGuardedDocuments guardedDocuments;
     if (Enabled("markup"))
         vexo_fuzz::RunFuzzLoop(
             "markup",
@@ -143,8 +154,9 @@ int main() {
     if (Enabled("picture"))
         vexo_fuzz::RunFuzzLoop(
             "picture",
-            Corpus({L"alpha.png", L"opaque.png", L"mask.png", L"pic.bmp", L"pic.tga", L"pic.gif", L"pic.ppm",
-                    L"pic.jpg", L"baseline.jpg"},
+            // Every format the loader decodes: PNG in its colour types and depths, JPEG.
+            Corpus({L"alpha.png", L"opaque.png", L"mask.png", L"deep.png", L"palette.png",
+                    L"gray_alpha.png", L"split_idat.png", L"pic.jpg", L"baseline.jpg"},
                    {}),
             Budget(40000), FuzzPicture,
             Tokens({"IHDR"s, "IDAT"s, "IEND"s, "\xFF\xC4"s, "\xFF\xDA"s, "\xFF\xC2"s, "\xFF\xFF\xFF\xFF"s, "\0\0\0\0"s}));
