@@ -1,0 +1,441 @@
+"""A small software rasteriser for the project's artwork (Python standard library only).
+
+Shapes are described by signed distance functions (negative inside, in pixels), so every edge
+is anti-aliased the same way: a pixel's coverage is 0.5 - distance, clamped to 0..1. Colours are
+straight (r, g, b, a) tuples of floats 0..1; the canvas keeps premultiplied floats and writes
+straight 8-bit RGBA PNG files (zlib only). The output is deterministic: no clocks, no unseeded
+randomness, fixed compression settings.
+"""
+import math
+import struct
+import zlib
+
+
+def hex_colour(text, alpha=1.0):
+    """'#rrggbb' -> (r, g, b, alpha) floats."""
+    text = text.lstrip("#")
+    return (int(text[0:2], 16) / 255.0, int(text[2:4], 16) / 255.0,
+            int(text[4:6], 16) / 255.0, alpha)
+
+
+def mix(c0, c1, t):
+    """Linear mix of two colours (t = 0 gives c0)."""
+    return tuple(a + (b - a) * t for a, b in zip(c0, c1))
+
+
+def with_alpha(colour, alpha):
+    return (colour[0], colour[1], colour[2], alpha)
+
+
+def clamp01(value):
+    return 0.0 if value < 0.0 else 1.0 if value > 1.0 else value
+
+
+def smoothstep(edge0, edge1, x):
+    t = clamp01((x - edge0) / (edge1 - edge0))
+    return t * t * (3.0 - 2.0 * t)
+
+
+def gradient(stops):
+    """stops: [(position 0..1, colour), ...] sorted -> function(t) -> colour."""
+    def at(t):
+        if t <= stops[0][0]:
+            return stops[0][1]
+        for (p0, c0), (p1, c1) in zip(stops, stops[1:]):
+            if t <= p1:
+                return mix(c0, c1, (t - p0) / (p1 - p0) if p1 > p0 else 0.0)
+        return stops[-1][1]
+    return at
+
+
+# ---- Signed distance functions (pixel coordinates, negative inside) ----------------------------
+
+def sd_circle(cx, cy, radius):
+    def d(x, y):
+        return math.hypot(x - cx, y - cy) - radius
+    return d
+
+
+def sd_round_rect(left, top, right, bottom, radius):
+    cx, cy = (left + right) / 2.0, (top + bottom) / 2.0
+    hx, hy = (right - left) / 2.0 - radius, (bottom - top) / 2.0 - radius
+
+    def d(x, y):
+        qx = abs(x - cx) - hx
+        qy = abs(y - cy) - hy
+        outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+        return outside + min(max(qx, qy), 0.0) - radius
+    return d
+
+
+def segment_distance(x, y, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    length2 = dx * dx + dy * dy
+    t = 0.0 if length2 == 0 else clamp01(((x - ax) * dx + (y - ay) * dy) / length2)
+    return math.hypot(x - ax - dx * t, y - ay - dy * t)
+
+
+def sd_strokes(segments, width):
+    """Union of round-capped strokes of the given width along segments [(ax, ay, bx, by)]."""
+    half = width / 2.0
+
+    def d(x, y):
+        best = 1e9
+        for ax, ay, bx, by in segments:
+            dist = segment_distance(x, y, ax, ay, bx, by)
+            if dist < best:
+                best = dist
+        return best - half
+    return d
+
+
+def sd_polygon(points):
+    """Signed distance to a simple polygon (even-odd inside test)."""
+    edges = list(zip(points, points[1:] + points[:1]))
+
+    def d(x, y):
+        best = 1e9
+        inside = False
+        for (ax, ay), (bx, by) in edges:
+            best = min(best, segment_distance(x, y, ax, ay, bx, by))
+            if (ay > y) != (by > y) and x < (bx - ax) * (y - ay) / (by - ay) + ax:
+                inside = not inside
+        return -best if inside else best
+    return d
+
+
+def sd_union(*fns):
+    return lambda x, y: min(f(x, y) for f in fns)
+
+
+def sd_subtract(base, cut):
+    return lambda x, y: max(base(x, y), -cut(x, y))
+
+
+def polyline(points):
+    """[(x, y), ...] -> segments joining consecutive points."""
+    return [(a[0], a[1], b[0], b[1]) for a, b in zip(points, points[1:])]
+
+
+def arc_points(cx, cy, rx, ry, start_deg, end_deg, steps=24):
+    """Points along an elliptical arc, angles in degrees (0 = right, 90 = down)."""
+    out = []
+    for i in range(steps + 1):
+        a = math.radians(start_deg + (end_deg - start_deg) * i / steps)
+        out.append((cx + rx * math.cos(a), cy + ry * math.sin(a)))
+    return out
+
+
+# ---- Noise -------------------------------------------------------------------------------------
+
+class ValueNoise:
+    """Smooth 2-D value noise on an integer lattice, seeded."""
+
+    def __init__(self, seed, size=256):
+        import random
+        rng = random.Random(seed)
+        self.size = size
+        self.values = [rng.random() for _ in range(size * size)]
+
+    def at(self, x, y):
+        size = self.size
+        x0, y0 = math.floor(x), math.floor(y)
+        fx, fy = x - x0, y - y0
+        fx = fx * fx * (3 - 2 * fx)
+        fy = fy * fy * (3 - 2 * fy)
+        x0 %= size
+        y0 %= size
+        x1, y1 = (x0 + 1) % size, (y0 + 1) % size
+        v = self.values
+        top = v[y0 * size + x0] + (v[y0 * size + x1] - v[y0 * size + x0]) * fx
+        bottom = v[y1 * size + x0] + (v[y1 * size + x1] - v[y1 * size + x0]) * fx
+        return top + (bottom - top) * fy
+
+    def fractal(self, x, y, octaves=4):
+        total, amplitude, norm = 0.0, 1.0, 0.0
+        for _ in range(octaves):
+            total += self.at(x, y) * amplitude
+            norm += amplitude
+            amplitude *= 0.5
+            x, y = x * 2.03, y * 2.03
+        return total / norm
+
+
+# ---- Canvas ------------------------------------------------------------------------------------
+
+class Canvas:
+    """Premultiplied RGBA floats, rows top to bottom."""
+
+    def __init__(self, width, height, fill=(0.0, 0.0, 0.0, 0.0)):
+        self.width, self.height = width, height
+        count = width * height
+        a = fill[3]
+        self.r = [fill[0] * a] * count
+        self.g = [fill[1] * a] * count
+        self.b = [fill[2] * a] * count
+        self.a = [a] * count
+
+    def blend(self, index, colour, coverage):
+        """Source-over of a straight colour at the given coverage."""
+        alpha = colour[3] * coverage
+        if alpha <= 0.0:
+            return
+        keep = 1.0 - alpha
+        self.r[index] = colour[0] * alpha + self.r[index] * keep
+        self.g[index] = colour[1] * alpha + self.g[index] * keep
+        self.b[index] = colour[2] * alpha + self.b[index] * keep
+        self.a[index] = alpha + self.a[index] * keep
+
+    def fill(self, paint, box=None):
+        """Covers the box (default: everything) with paint: a colour or function(x, y)."""
+        self.shape(None, paint, box)
+
+    def shape(self, sdf, paint, box=None, soften=1.0):
+        """Draws the inside of sdf (None: the whole box) with paint. soften widens the edge
+        (in pixels) for soft shapes; 1 is a crisp anti-aliased edge."""
+        x0, y0, x1, y1 = self._box(box)
+        constant = not callable(paint)
+        for y in range(y0, y1):
+            py = y + 0.5
+            row = y * self.width
+            for x in range(x0, x1):
+                px = x + 0.5
+                if sdf is None:
+                    coverage = 1.0
+                else:
+                    coverage = clamp01(0.5 - sdf(px, py) / soften)
+                    if coverage <= 0.0:
+                        continue
+                self.blend(row + x, paint if constant else paint(px, py), coverage)
+
+    def glow(self, sdf, colour, radius, box=None, strength=1.0):
+        """A soft halo outside (and a full fill inside) a shape, fading over radius pixels."""
+        x0, y0, x1, y1 = self._box(box)
+        for y in range(y0, y1):
+            py = y + 0.5
+            row = y * self.width
+            for x in range(x0, x1):
+                d = sdf(x + 0.5, py)
+                if d >= radius:
+                    continue
+                t = 1.0 if d <= 0 else (1.0 - d / radius)
+                self.blend(row + x, colour, strength * t * t)
+
+    def paste(self, other, left, top, opacity=1.0):
+        """Source-over of another canvas placed at (left, top)."""
+        for y in range(other.height):
+            ty = top + y
+            if ty < 0 or ty >= self.height:
+                continue
+            for x in range(other.width):
+                tx = left + x
+                if tx < 0 or tx >= self.width:
+                    continue
+                i = y * other.width + x
+                alpha = other.a[i] * opacity
+                if alpha <= 0.0:
+                    continue
+                j = ty * self.width + tx
+                keep = 1.0 - alpha
+                self.r[j] = other.r[i] * opacity + self.r[j] * keep
+                self.g[j] = other.g[i] * opacity + self.g[j] * keep
+                self.b[j] = other.b[i] * opacity + self.b[j] * keep
+                self.a[j] = alpha + self.a[j] * keep
+
+    def crop(self, left, top, width, height):
+        out = Canvas(width, height)
+        for y in range(height):
+            src = (top + y) * self.width + left
+            dst = y * width
+            out.r[dst:dst + width] = self.r[src:src + width]
+            out.g[dst:dst + width] = self.g[src:src + width]
+            out.b[dst:dst + width] = self.b[src:src + width]
+            out.a[dst:dst + width] = self.a[src:src + width]
+        return out
+
+    def scaled(self, width, height):
+        """Bilinear resampling (premultiplied, so edges do not darken)."""
+        out = Canvas(width, height)
+        sx, sy = self.width / width, self.height / height
+        for y in range(height):
+            fy = min(max((y + 0.5) * sy - 0.5, 0.0), self.height - 1.0)
+            y0 = int(fy)
+            y1 = min(y0 + 1, self.height - 1)
+            ty = fy - y0
+            for x in range(width):
+                fx = min(max((x + 0.5) * sx - 0.5, 0.0), self.width - 1.0)
+                x0 = int(fx)
+                x1 = min(x0 + 1, self.width - 1)
+                tx = fx - x0
+                i00, i01 = y0 * self.width + x0, y0 * self.width + x1
+                i10, i11 = y1 * self.width + x0, y1 * self.width + x1
+                j = y * width + x
+                for src, dst in ((self.r, out.r), (self.g, out.g), (self.b, out.b),
+                                 (self.a, out.a)):
+                    top = src[i00] + (src[i01] - src[i00]) * tx
+                    bottom = src[i10] + (src[i11] - src[i10]) * tx
+                    dst[j] = top + (bottom - top) * ty
+        return out
+
+    def rgba_bytes(self):
+        """Straight 8-bit RGBA rows."""
+        out = bytearray(self.width * self.height * 4)
+        for i in range(self.width * self.height):
+            a = self.a[i]
+            o = i * 4
+            if a <= 0.0:
+                continue
+            inv = 1.0 / a
+            out[o] = int(round(clamp01(self.r[i] * inv) * 255))
+            out[o + 1] = int(round(clamp01(self.g[i] * inv) * 255))
+            out[o + 2] = int(round(clamp01(self.b[i] * inv) * 255))
+            out[o + 3] = int(round(clamp01(a) * 255))
+        return bytes(out)
+
+    def png(self, opaque=False):
+        return encode_png(self.width, self.height, self.rgba_bytes(), opaque)
+
+    def _box(self, box):
+        if box is None:
+            return 0, 0, self.width, self.height
+        x0, y0, x1, y1 = box
+        return (max(int(math.floor(x0)), 0), max(int(math.floor(y0)), 0),
+                min(int(math.ceil(x1)), self.width), min(int(math.ceil(y1)), self.height))
+
+
+# ---- Files -------------------------------------------------------------------------------------
+
+def _chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+
+def _paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    if pa <= pb and pa <= pc:
+        return a
+    return b if pb <= pc else c
+
+
+def _filter_row(kind, row, prior, bpp):
+    """One PNG scanline filter (0 none, 1 sub, 2 up, 3 average, 4 Paeth) applied to row."""
+    out = bytearray(len(row))
+    for i, value in enumerate(row):
+        left = row[i - bpp] if i >= bpp else 0
+        up = prior[i]
+        if kind == 0:
+            predicted = 0
+        elif kind == 1:
+            predicted = left
+        elif kind == 2:
+            predicted = up
+        elif kind == 3:
+            predicted = (left + up) // 2
+        else:
+            predicted = _paeth(left, up, prior[i - bpp] if i >= bpp else 0)
+        out[i] = (value - predicted) & 0xFF
+    return out
+
+
+def _unfilter_row(kind, row, prior, bpp):
+    out = bytearray(len(row))
+    for i, value in enumerate(row):
+        left = out[i - bpp] if i >= bpp else 0
+        up = prior[i]
+        if kind == 0:
+            predicted = 0
+        elif kind == 1:
+            predicted = left
+        elif kind == 2:
+            predicted = up
+        elif kind == 3:
+            predicted = (left + up) // 2
+        elif kind == 4:
+            predicted = _paeth(left, up, prior[i - bpp] if i >= bpp else 0)
+        else:
+            raise ValueError("bad PNG filter")
+        out[i] = (value + predicted) & 0xFF
+    return out
+
+
+def encode_png(width, height, rgba, opaque=False):
+    """Straight RGBA rows -> PNG bytes (colour type 6, or 2 when opaque). Each row takes the
+    filter with the smallest sum of absolute differences, as common encoders do."""
+    channels = 3 if opaque else 4
+    stride = width * channels
+    raw = bytearray()
+    prior = bytearray(stride)
+    for y in range(height):
+        row = rgba[y * width * 4:(y + 1) * width * 4]
+        if opaque:
+            row = bytearray(b for i, b in enumerate(row) if i % 4 != 3)
+        candidates = [_filter_row(kind, row, prior, channels) for kind in range(5)]
+        costs = [sum(v if v < 128 else 256 - v for v in c) for c in candidates]
+        best = costs.index(min(costs))
+        raw.append(best)
+        raw.extend(candidates[best])
+        prior = bytearray(row)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6 if channels == 4 else 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + _chunk(b"IHDR", header) +
+            _chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + _chunk(b"IEND", b""))
+
+
+def decode_png(data):
+    """Reads back 8-bit RGB and RGBA PNG files (what encode_png writes): (width, height,
+    straight RGBA rows)."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError("not a PNG file")
+    pos, width, height, colour_type, idat = 8, 0, 0, 6, b""
+    while pos + 8 <= len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour_type = struct.unpack(">IIBB", body[:10])
+            if depth != 8 or colour_type not in (2, 6) or body[12] != 0:
+                raise ValueError("unsupported PNG layout")
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    channels = 4 if colour_type == 6 else 3
+    raw = zlib.decompress(idat)
+    stride = width * channels
+    if len(raw) != height * (stride + 1):
+        raise ValueError("PNG data of the wrong size")
+    out = bytearray()
+    prior = bytearray(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        row = _unfilter_row(raw[start], raw[start + 1:start + 1 + stride], prior, channels)
+        for x in range(width):
+            px = row[x * channels:(x + 1) * channels]
+            out.extend(px if channels == 4 else px + b"\xff")
+        prior = row
+    return width, height, bytes(out)
+
+
+def bgra_dib(canvas):
+    """A 32-bit icon image: BITMAPINFOHEADER (double height), bottom-up BGRA rows and the
+    1-bit AND mask (all zero: the alpha channel decides)."""
+    w, h = canvas.width, canvas.height
+    rgba = canvas.rgba_bytes()
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = bytearray()
+    for y in reversed(range(h)):
+        for x in range(w):
+            r, g, b, a = rgba[(y * w + x) * 4:(y * w + x) * 4 + 4]
+            pixels.extend((b, g, r, a))
+    mask_stride = ((w + 31) // 32) * 4
+    return header + bytes(pixels) + bytes(mask_stride * h)
+
+
+def encode_ico(canvases):
+    """Canvases (one per size) -> .ico bytes: 256-pixel images as PNG, smaller ones as DIBs."""
+    images = [c.png() if c.width >= 256 else bgra_dib(c) for c in canvases]
+    out = struct.pack("<HHH", 0, 1, len(canvases))
+    offset = 6 + 16 * len(canvases)
+    for canvas, image in zip(canvases, images):
+        out += struct.pack("<BBBBHHII", canvas.width % 256, canvas.height % 256, 0, 0, 1, 32,
+                           len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
