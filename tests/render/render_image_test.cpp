@@ -255,6 +255,19 @@ TEST_F(ImageDrawing, TilingRepeatsTheMiddleAndCutsTheLastTiles) {
     }
 }
 
+TEST_F(ImageDrawing, TilingStartsAtTheFirstTileMeetingThePaintRectangle) {
+    // Two-pixel tiles from a control that starts 2^27 pixels up and left of a tall, narrow paint
+    // rectangle: walking tile by tile from the control's edge would take ~10^11 steps; the tiles
+    // drawn keep their phase with the control's edge.
+    using RenderTest::CoordsPixel;
+    CCanvas canvas(16, 4096, kMagenta);
+    const LONG distant = -(1L << 27) + 3;
+    const RECT control{distant, distant, 16, 4096};
+    ASSERT_TRUE(Draw(canvas, L"file='coords.png' source='0,0,2,1' xtiled='true' ytiled='true'",
+                     control, canvas.Rect()));
+    ExpectPixels(canvas, canvas.Rect(), [](int x, int) { return CoordsPixel((x + 1) % 2, 0); });
+}
+
 TEST_F(ImageDrawing, TilingWithoutSourceExtentDrawsNoMiddle) {
     CCanvas canvas(20, 20, kMagenta);
     Draw(canvas, L"file='coords.png' source='3,0,3,5' xtiled='true'", canvas.Rect());

@@ -187,8 +187,18 @@ private:
     BLENDFUNCTION m_blend;
 };
 
+// The first tile position at or after start, stepping by step from origin, whose tile (of width
+// step) reaches past start: tiles wholly before the paint rectangle are skipped by arithmetic,
+// not walked over (a one-pixel tile far from it would otherwise cost a step per pixel).
+LONG FirstTileReaching(LONG origin, LONG step, LONG start) {
+    if (start <= origin) return origin;
+    const long long skipped = (static_cast<long long>(start) - origin) / step;
+    return static_cast<LONG>(origin + skipped * step);
+}
+
 // The middle of a nine-slice: stretched, or repeated in the tiled directions with the last
-// column and row cut. A tiled direction without source extent draws nothing.
+// column and row cut. A tiled direction without source extent draws nothing. Only the tiles
+// meeting the paint rectangle are visited.
 void DrawMiddle(const CPieceDrawer& drawer, const RECT& dst, const RECT& src, bool xtiled,
                 bool ytiled) {
     if (RectIsEmpty(dst) || !RectsMeet(dst, drawer.Paint())) return;
@@ -202,12 +212,12 @@ void DrawMiddle(const CPieceDrawer& drawer, const RECT& dst, const RECT& src, bo
     const LONG stepX = xtiled ? srcWidth : RectWidth(dst);
     const LONG stepY = ytiled ? srcHeight : RectHeight(dst);
     const RECT& paint = drawer.Paint();
-    for (LONG y = dst.top; y < dst.bottom && y < paint.bottom; y += stepY) {
+    const LONG firstX = FirstTileReaching(dst.left, stepX, paint.left);
+    for (LONG y = FirstTileReaching(dst.top, stepY, paint.top); y < dst.bottom && y < paint.bottom;
+         y += stepY) {
         const LONG height = std::min(stepY, dst.bottom - y);
-        if (y + height <= paint.top) continue;
-        for (LONG x = dst.left; x < dst.right && x < paint.right; x += stepX) {
+        for (LONG x = firstX; x < dst.right && x < paint.right; x += stepX) {
             const LONG width = std::min(stepX, dst.right - x);
-            if (x + width <= paint.left) continue;
             RECT piece{x, y, x + width, y + height};
             RECT cut{src.left, src.top, xtiled ? src.left + width : src.right,
                      ytiled ? src.top + height : src.bottom};
