@@ -81,8 +81,6 @@ protected:
     void PaintEllipse(HDC hDC);
     // The text colour and font of the current state (pushed, hot, focused, else normal).
     void StateTextColorAndFont(DWORD& color, int& fontId) const;
-    // The button's text painting: colours of the current state, DrawLabelText.
-    void PaintButtonText(HDC hDC);
 
     UINT m_uButtonState = 0;
     DWORD m_dwHotBkColor = 0;

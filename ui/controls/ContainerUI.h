@@ -112,6 +112,16 @@ protected:
     // True when the scroll bar exists and is visible.
     static bool BarShown(const CScrollBarUI* bar);
     static LONG BarThickness(const CScrollBarUI* bar, bool horizontal);
+    // Creates or deletes one scroll bar (EnableScrollBars).
+    void UpdateScrollBar(CScrollBarUI*& bar, bool wanted, bool horizontal);
+    // Keys, wheel and panning that scroll the container; false when the event is not one.
+    bool ScrollByEvent(const TControlEvent& event);
+    void ScrollVertically(long long delta);
+    void ScrollHorizontally(long long delta);
+    LONG LineHeight() const;
+    LONG PageHeight() const;
+    LONG PageWidth() const;
+    void PaintChildren(HDC hDC, const RECT& dirty);
 
     CUIPtrArray m_items;  // children, owned
     RECT m_rcInset = {0, 0, 0, 0};

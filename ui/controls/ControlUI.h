@@ -26,21 +26,17 @@ class CContainerUI;
 
 // Control state bits shared by buttons, options, check boxes, the slider, the scroll bar and
 // the switch button.
-enum : UINT {
-    kStateFocused = 0x01,
-    kStateSelected = 0x02,
-    kStateDisabled = 0x04,
-    kStateHot = 0x08,
-    kStatePushed = 0x10,
-    kStateCaptured = 0x40,
-    kStateEllipse = 0x80,  // buttons drawn as an ellipse
-};
+constexpr UINT kStateFocused = 0x01;
+constexpr UINT kStateSelected = 0x02;
+constexpr UINT kStateDisabled = 0x04;
+constexpr UINT kStateHot = 0x08;
+constexpr UINT kStatePushed = 0x10;
+constexpr UINT kStateCaptured = 0x40;
+constexpr UINT kStateEllipse = 0x80;  // buttons drawn as an ellipse
 
 // ControlFlags bits.
-enum : UINT {
-    kControlFlagTabStop = 0x1,
-    kControlFlagSetCursor = 0x2,  // wants set-cursor events
-};
+constexpr UINT kControlFlagTabStop = 0x1;
+constexpr UINT kControlFlagSetCursor = 0x2;  // wants set-cursor events
 
 // The visitor of Find: a control, or null to go on searching.
 using FindControlProc = CControlUI* (*)(CControlUI* control, LPVOID data);
@@ -214,6 +210,16 @@ protected:
     bool LoadImageSpec(TImageSpec& spec, LPCWSTR description);
     // Invalidates rc (old and new place joined) as far as the visible ancestors show it.
     void InvalidateThroughAncestors(RECT rc);
+    // "Marks layout": MarkForLayout for a floating control, else MarkParentForLayout.
+    void MarkLayoutChanged();
+    // The minimum/maximum setters' rule: negative or unchanged values are ignored.
+    void SetSizeLimit(LONG& field, int value);
+    // SetBackImage/SetForeImage on the given spec.
+    void SetImage(TImageSpec& spec, LPCWSTR description);
+    // Stores a colour and invalidates when it changed.
+    void SetDecoration(DWORD& field, DWORD value);
+    // Sends a notification about this control with the event's parameters (when attached).
+    void NotifyEvent(LPCWSTR type, const TControlEvent& event);
 
     CListenerList m_initListeners;
     CListenerList m_destroyListeners;

@@ -117,6 +117,9 @@ protected:
     // The label's own DesiredSize rule, with extraHeight added to the font's text height when
     // there is no fixed height (4 for labels, 8 for buttons).
     SIZE LabelDesiredSize(bool autoCalcWidth, int extraHeight);
+    // The text without effects, nothing for an empty text: formatted text drawn with htmlStyle
+    // when showHtml is on, else GDI text with the text style.
+    void DrawPlainText(HDC hDC, const RECT& rc, DWORD color, int fontId, UINT htmlStyle);
     // The GDI+ effect drawing of effectText in rc: gradient text brush from (transText, first)
     // to (transText1, second), shadow and stroke as configured. With aligned the text style's
     // alignment is used, otherwise near/near.
@@ -129,6 +132,11 @@ protected:
     // Draws spec with its destination replaced by dest (relative to itemRect's top-left
     // corner); an empty dest draws nothing. False when nothing could be drawn.
     bool DrawImageAt(HDC hDC, TImageSpec& spec, const RECT& dest);
+    // A control that is not mouse enabled hands mouse events to its parent (or, at the root, to
+    // the label's own handling); true when the event was handed on.
+    bool PassMouseEventOn(TControlEvent& event);
+    // Shows a system cursor (IDC_HAND, IDC_ARROW, ...).
+    static void SetCursorShape(LPCWSTR cursorId);
 
     DWORD m_dwTextColor = 0;
     DWORD m_dwDisabledTextColor = 0;

@@ -29,14 +29,16 @@ public:
 
     // The strip on the layout's rectangle, or on the dragged rectangle (useNew during a drag).
     RECT StripRect(const CContainerUI& layout, bool useNew) const;
-    // Handles button-down, button-up, mouse-move and set-cursor for the layout; false when the
-    // event is not the separator's (the container's handling then runs).
-    bool ProcessEvent(CContainerUI& layout, RECT& itemRect, const TControlEvent& event);
+    // Handles button-down, button-up, mouse-move and set-cursor for the layout, whose item
+    // rectangle and fixed size it changes; false when the event is not the separator's (the
+    // container's handling then runs).
+    bool ProcessEvent(CContainerUI& layout, RECT& itemRect, SIZE& fixedSize,
+                      const TControlEvent& event);
     // The drag preview: the strip at its new place, darkened.
     void PaintOverlay(HDC hDC, const CContainerUI& layout) const;
 
 private:
-    bool OnMove(CContainerUI& layout, RECT& itemRect, POINT pt);
+    bool OnMove(CContainerUI& layout, RECT& itemRect, SIZE& fixedSize, POINT pt);
     // The rectangle the drag would leave for a pointer move of delta; false to ignore it.
     bool DraggedRect(const CContainerUI& layout, LONG along, LONG delta, RECT& r) const;
 

@@ -6,10 +6,10 @@
 // background and text colour instead of the button's state images; an option never shows its
 // pushed image or pushed text colour.
 //
-// Group membership: while attached (and initialised) an option with a group is listed in its
-// window manager's group table under the group name; it leaves the table when it changes
-// group, moves to another manager, is detached or is destroyed, so the table never refers to
-// an option that is gone.
+// Group membership: an option with a group joins its window manager's group table when it is
+// attached with initialisation or given the group while attached. It remembers which manager
+// lists it and leaves that table when it changes group, joins another manager's table or is
+// destroyed, so no table keeps referring to an option that is gone.
 
 #include <windows.h>
 
@@ -60,6 +60,7 @@ protected:
 
     bool m_bSelected = false;
     CUIString m_strGroup;
+    CWindowManagerUI* m_pGroupManager = nullptr;  // the manager whose group table lists it
     DWORD m_dwSelectedBkColor = 0;
     DWORD m_dwSelectedTextColor = 0;
     TImageSpec m_selectedImage;

@@ -32,40 +32,38 @@ class CShadowUI;
 // ---- Control events --------------------------------------------------------------------------
 
 // Kinds of TControlEvent (the values are a contract with every control).
-enum : int {
-    kEventKeyDown = 3,
-    kEventKeyUp = 4,
-    kEventChar = 5,
-    kEventSysKey = 6,
-    kEventMouseMove = 9,      // first of the mouse kinds
-    kEventMouseLeave = 10,
-    kEventMouseEnter = 11,
-    kEventMouseHover = 12,
-    kEventButtonDown = 13,
-    kEventButtonUp = 14,
-    kEventRButtonDown = 15,
-    kEventRButtonUp = 16,
-    kEventDblClick = 17,
-    kEventContextMenu = 18,
-    kEventScrollWheel = 19,   // last of the mouse kinds
-    kEventKillFocus = 21,
-    kEventSetFocus = 22,
-    kEventWindowSize = 23,
-    kEventSetCursor = 24,
-    kEventTimer = 25,
-    kEventImeStartComposition = 28,
-    kEventGesturePan = 30,
-};
-constexpr bool IsMouseEvent(int kind) { return kind >= kEventMouseMove && kind <= kEventScrollWheel; }
+constexpr int kEventKeyDown = 3;
+constexpr int kEventKeyUp = 4;
+constexpr int kEventChar = 5;
+constexpr int kEventSysKey = 6;
+constexpr int kEventMouseMove = 9;  // first of the mouse kinds
+constexpr int kEventMouseLeave = 10;
+constexpr int kEventMouseEnter = 11;
+constexpr int kEventMouseHover = 12;
+constexpr int kEventButtonDown = 13;
+constexpr int kEventButtonUp = 14;
+constexpr int kEventRButtonDown = 15;
+constexpr int kEventRButtonUp = 16;
+constexpr int kEventDblClick = 17;
+constexpr int kEventContextMenu = 18;
+constexpr int kEventScrollWheel = 19;  // last of the mouse kinds
+constexpr int kEventKillFocus = 21;
+constexpr int kEventSetFocus = 22;
+constexpr int kEventWindowSize = 23;
+constexpr int kEventSetCursor = 24;
+constexpr int kEventTimer = 25;
+constexpr int kEventImeStartComposition = 28;
+constexpr int kEventGesturePan = 30;
+constexpr bool IsMouseEvent(int kind) {
+    return kind >= kEventMouseMove && kind <= kEventScrollWheel;
+}
 
 // Key state bits of TControlEvent::wKeyState (see KeyStateBits).
-enum : WORD {
-    kKeyStateLButton = 0x01,
-    kKeyStateRButton = 0x02,
-    kKeyStateShift = 0x04,
-    kKeyStateControl = 0x08,
-    kKeyStateAlt = 0x20,
-};
+constexpr WORD kKeyStateLButton = 0x01;
+constexpr WORD kKeyStateRButton = 0x02;
+constexpr WORD kKeyStateShift = 0x04;
+constexpr WORD kKeyStateControl = 0x08;
+constexpr WORD kKeyStateAlt = 0x20;
 // The current key state (GetKeyState of the buttons, Shift, Ctrl and Alt).
 WORD KeyStateBits();
 
@@ -121,15 +119,13 @@ protected:
 };
 
 // ---- Search flags of CControlUI::Find ---------------------------------------------------------
-enum : UINT {
-    kFindAll = 0x00000000,
-    kFindVisible = 0x00000001,
-    kFindEnabled = 0x00000002,
-    kFindHitTest = 0x00000004,     // data points to a POINT
-    kFindUpdateTest = 0x00000008,  // a control the visitor accepts is skipped
-    kFindTopFirst = 0x00000010,    // children from the last to the first
-    kFindMeFirst = 0x80000000,     // a container before its children
-};
+constexpr UINT kFindAll = 0x00000000;
+constexpr UINT kFindVisible = 0x00000001;
+constexpr UINT kFindEnabled = 0x00000002;
+constexpr UINT kFindHitTest = 0x00000004;  // data points to a POINT
+constexpr UINT kFindUpdateTest = 0x00000008;  // skips a control the visitor accepts
+constexpr UINT kFindTopFirst = 0x00000010;  // children from the last to the first
+constexpr UINT kFindMeFirst = 0x80000000;  // a container before its children
 
 // The private message that runs the delayed deletion of controls.
 constexpr UINT kMsgDeferredDelete = WM_APP + 1;

@@ -1,0 +1,255 @@
+// CButtonUI: state tracking from mouse and keyboard events, "click", state images and colours,
+// and the ellipse picture mode.
+
+#include "ui/controls/ButtonUI.h"
+
+// WIN32_LEAN_AND_MEAN leaves out the COM declarations GDI+ needs.
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cwchar>
+#include <memory>
+
+#include "ui/controls/ControlGeometry.h"
+#include "ui/core/UIAttribute.h"
+#include "ui/core/UIGeometry.h"
+#include "ui/core/UIRender.h"
+
+namespace SkinUI {
+
+namespace {
+
+bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
+
+// The ellipse picture is scaled to its box; a box larger than this (hostile markup) is not
+// drawn rather than allocated.
+constexpr LONG kMaxEllipseSide = 4096;
+
+}  // namespace
+
+CButtonUI::CButtonUI() { m_uTextStyle = DT_CENTER | DT_VCENTER | DT_SINGLELINE; }
+
+CButtonUI::~CButtonUI() = default;
+
+LPCWSTR CButtonUI::ClassName() const { return L"ButtonUI"; }
+
+LPVOID CButtonUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && Is(name, L"Button")) return this;
+    return CLabelUI::InterfaceByName(name);
+}
+
+UINT CButtonUI::ControlFlags() const {
+    return (IsEnabled() ? kControlFlagSetCursor : 0) |
+           (IsKeyboardEnabled() ? kControlFlagTabStop : 0);
+}
+
+bool CButtonUI::CanActivate() {
+    if (!CLabelUI::CanActivate()) return false;
+    if (m_pManager != nullptr) m_pManager->SendNotification(this, L"click");
+    return true;
+}
+
+void CButtonUI::SetEnabled(bool enabled) {
+    CLabelUI::SetEnabled(enabled);
+    if (!IsEnabled()) m_uButtonState = 0;
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void CButtonUI::ProcessEvent(TControlEvent& event) {
+    if (PassMouseEventOn(event)) return;
+    const bool inside = RectContains(m_rcItem, event.ptMouse);
+    switch (event.nKind) {
+    case kEventSetFocus:
+    case kEventKillFocus:
+        InvalidateSelf();  // the label's handling records the focus
+        break;
+    case kEventKeyDown:
+        if (IsKeyboardEnabled() && (event.chKey == VK_SPACE || event.chKey == VK_RETURN)) {
+            CanActivate();
+            return;
+        }
+        break;
+    case kEventButtonDown:
+    case kEventDblClick:
+        if (inside && IsEnabled()) {
+            m_uButtonState |= kStatePushed | kStateCaptured;
+            InvalidateSelf();
+        }
+        return;
+    case kEventMouseMove:
+        if (m_uButtonState & kStateCaptured) {
+            if (inside) m_uButtonState |= kStatePushed;
+            else m_uButtonState &= ~kStatePushed;
+            InvalidateSelf();
+        }
+        return;
+    case kEventButtonUp:
+        // Only a release that ends a press on this button activates it.
+        if (m_uButtonState & kStateCaptured) {
+            m_uButtonState &= ~(kStatePushed | kStateCaptured);
+            InvalidateSelf();
+            if (inside) CanActivate();
+        }
+        return;
+    case kEventContextMenu:
+        if (m_bMenuUsed && m_pManager != nullptr)
+            m_pManager->SendNotification(this, L"menu", event.wParam, event.lParam);
+        return;
+    case kEventMouseEnter:
+    case kEventMouseLeave:
+        if (IsEnabled()) {
+            if (event.nKind == kEventMouseEnter) m_uButtonState |= kStateHot;
+            else m_uButtonState &= ~kStateHot;
+            InvalidateSelf();
+        }
+        break;
+    case kEventSetCursor:
+        SetCursorShape(IDC_HAND);
+        return;
+    default:
+        break;
+    }
+    CLabelUI::ProcessEvent(event);
+}
+
+// ---- Attributes -----------------------------------------------------------------------------
+
+void CButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name == nullptr) return;
+    if (Is(name, L"normalimage")) SetNormalImage(value);
+    else if (Is(name, L"hotimage")) SetHotImage(value);
+    else if (Is(name, L"pushedimage")) SetPushedImage(value);
+    else if (Is(name, L"focusedimage")) SetFocusedImage(value);
+    else if (Is(name, L"disabledimage")) SetDisabledImage(value);
+    else if (Is(name, L"hotforeimage")) SetHotForeImage(value);
+    else if (Is(name, L"foreimage")) SetImageDescription(m_foreImage, value);
+    else if (Is(name, L"hotbkcolor")) SetHotBkColor(ParseAttrColor(value));
+    else if (Is(name, L"hottextcolor")) SetHotTextColor(ParseAttrColor(value));
+    else if (Is(name, L"pushedtextcolor")) SetPushedTextColor(ParseAttrColor(value));
+    else if (Is(name, L"focusedtextcolor")) SetFocusedTextColor(ParseAttrColor(value));
+    // The angle is written in hexadecimal: "5A" is 90 degrees.
+    else if (Is(name, L"Angle")) SetImageAngle(static_cast<int>(ParseAttrHex(value)));
+    else if (Is(name, L"Ellipse")) SetEllipse(ParseAttrBool(value));
+    else if (Is(name, L"Ellipseimage")) SetEllipseImage(value);
+    else if (Is(name, L"Ellipsepadding")) SetEllipsePadding(ParseAttrRect(value));
+    else if (Is(name, L"Translatepadding")) SetTranslatePadding(ParseAttrRect(value));
+    else CLabelUI::ApplyAttribute(name, value);
+}
+
+void CButtonUI::SetNormalImage(LPCWSTR description) { SetImageDescription(m_normalImage, description); }
+void CButtonUI::SetHotImage(LPCWSTR description) { SetImageDescription(m_hotImage, description); }
+void CButtonUI::SetHotForeImage(LPCWSTR description) {
+    SetImageDescription(m_hotForeImage, description);
+}
+void CButtonUI::SetPushedImage(LPCWSTR description) { SetImageDescription(m_pushedImage, description); }
+void CButtonUI::SetFocusedImage(LPCWSTR description) {
+    SetImageDescription(m_focusedImage, description);
+}
+void CButtonUI::SetDisabledImage(LPCWSTR description) {
+    SetImageDescription(m_disabledImage, description);
+}
+void CButtonUI::SetEllipseImage(LPCWSTR path) { SetImageDescription(m_ellipseImage, path); }
+
+void CButtonUI::SetImageAngle(int degrees) {
+    m_nImageAngle = degrees;
+    InvalidateSelf();
+}
+
+// ---- Size -----------------------------------------------------------------------------------
+
+SIZE CButtonUI::DesiredSize(SIZE /*available*/) {
+    return m_bAutoCalcWidth ? LabelDesiredSize(true, 4) : LabelDesiredSize(false, 8);
+}
+
+// ---- Painting -------------------------------------------------------------------------------
+
+void CButtonUI::RefreshStateBits() {
+    const auto follow = [this](UINT bit, bool on) {
+        if (on) m_uButtonState |= bit;
+        else m_uButtonState &= ~bit;
+    };
+    follow(kStateFocused, IsFocused());
+    follow(kStateDisabled, !IsEnabled());
+    follow(kStateEllipse, m_bEllipse);
+}
+
+void CButtonUI::DrawStateOrNormal(HDC hDC, TImageSpec& spec) {
+    if (!DrawImage(hDC, spec, m_nImageAngle)) DrawImage(hDC, m_normalImage, m_nImageAngle);
+}
+
+void CButtonUI::PaintStateImage(HDC hDC) {
+    RefreshStateBits();
+    if (m_uButtonState & kStateEllipse) {
+        PaintEllipse(hDC);
+        return;
+    }
+    if (m_uButtonState & kStateDisabled) {
+        DrawStateOrNormal(hDC, m_disabledImage);
+    } else if (m_uButtonState & kStatePushed) {
+        DrawStateOrNormal(hDC, m_pushedImage);
+        if (DrawImage(hDC, m_pushedForeImage, m_nImageAngle)) return;
+    } else if (m_uButtonState & kStateHot) {
+        DrawStateOrNormal(hDC, m_hotImage);
+        if (m_dwHotBkColor != 0) CUIRender::DrawColor(hDC, m_rcPaint, AdjustedColor(m_dwHotBkColor));
+        if (DrawImage(hDC, m_hotForeImage, m_nImageAngle)) return;
+    } else if (m_uButtonState & kStateFocused) {
+        DrawStateOrNormal(hDC, m_focusedImage);
+    } else {
+        DrawImage(hDC, m_normalImage, m_nImageAngle);
+    }
+    DrawImage(hDC, m_foreImage, m_nImageAngle);
+}
+
+void CButtonUI::PaintEllipse(HDC hDC) {
+    // In ellipse mode the picture replaces the state images and the background image.
+    m_normalImage.Reset();
+    m_hotImage.Reset();
+    m_backImage.Reset();
+    const LONG width = m_rcEllipsePadding.right - m_rcEllipsePadding.left;
+    const LONG height = m_rcEllipsePadding.bottom - m_rcEllipsePadding.top;
+    if (hDC == nullptr || m_ellipseImage.description.IsEmpty() || width <= 0 || height <= 0 ||
+        width > kMaxEllipseSide || height > kMaxEllipseSide) {
+        return;
+    }
+    // The file is read on every paint, so a changed picture shows at once.
+    Gdiplus::Bitmap picture(m_ellipseImage.description);
+    if (picture.GetLastStatus() != Gdiplus::Ok) return;
+    std::unique_ptr<Gdiplus::Image> thumbnail(picture.GetThumbnailImage(
+        static_cast<UINT>(width), static_cast<UINT>(height), nullptr, nullptr));
+    if (!thumbnail || thumbnail->GetLastStatus() != Gdiplus::Ok) return;
+    Gdiplus::TextureBrush brush(thumbnail.get());
+    if (brush.GetLastStatus() != Gdiplus::Ok) return;
+    brush.TranslateTransform(static_cast<Gdiplus::REAL>(m_rcTranslatePadding.left),
+                             static_cast<Gdiplus::REAL>(m_rcTranslatePadding.top));
+    Gdiplus::Graphics graphics(hDC);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.FillEllipse(&brush, static_cast<INT>(m_rcItem.left + m_rcEllipsePadding.left),
+                         static_cast<INT>(m_rcItem.top + m_rcEllipsePadding.top),
+                         static_cast<INT>(width), static_cast<INT>(height));
+}
+
+void CButtonUI::StateTextColorAndFont(DWORD& color, int& fontId) const {
+    color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
+    fontId = m_iFont;
+    if ((m_uButtonState & kStatePushed) && m_dwPushedTextColor != 0) {
+        color = m_dwPushedTextColor;
+    } else if ((m_uButtonState & kStateHot) && m_dwHotTextColor != 0) {
+        color = m_dwHotTextColor;
+        if (m_iHoverFont >= 0) fontId = m_iHoverFont;
+    } else if ((m_uButtonState & kStateFocused) && m_dwFocusedTextColor != 0) {
+        color = m_dwFocusedTextColor;
+    }
+}
+
+void CButtonUI::PaintTextContent(HDC hDC) {
+    RefreshStateBits();
+    ApplyDefaultTextColors();
+    if (m_strText.IsEmpty()) return;
+    DWORD color = 0;
+    int fontId = -1;
+    StateTextColorAndFont(color, fontId);
+    DrawLabelText(hDC, TextRect(), color, fontId);
+}
+
+}  // namespace SkinUI

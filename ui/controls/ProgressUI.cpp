@@ -1,0 +1,110 @@
+// CProgressUI: values, attributes and the fore image stretched over the filled part.
+
+#include "ui/controls/ProgressUI.h"
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+
+#include "ui/controls/ControlMath.h"
+#include "ui/core/UIAttribute.h"
+#include "ui/core/UIGeometry.h"
+
+namespace SkinUI {
+
+namespace {
+
+bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
+
+}  // namespace
+
+CProgressUI::CProgressUI() {
+    m_uTextStyle = DT_SINGLELINE | DT_CENTER;
+    m_cxyFixed.cy = 12;
+}
+
+CProgressUI::~CProgressUI() = default;
+
+LPCWSTR CProgressUI::ClassName() const { return L"ProgressUI"; }
+
+LPVOID CProgressUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && Is(name, L"Progress")) return this;
+    return CLabelUI::InterfaceByName(name);
+}
+
+void CProgressUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name == nullptr) return;
+    if (Is(name, L"foreimage")) SetProgressForeImage(value);
+    else if (Is(name, L"hor")) SetHorizontal(ParseAttrBool(value));
+    else if (Is(name, L"min")) SetMinValue(ParseAttrInt(value));
+    else if (Is(name, L"max")) SetMaxValue(ParseAttrInt(value));
+    else if (Is(name, L"value")) SetValue(ParseAttrInt(value));
+    else if (Is(name, L"isstretchfore")) SetStretchForeImage(ParseAttrBool(value));
+    else CLabelUI::ApplyAttribute(name, value);
+}
+
+// ---- Values ---------------------------------------------------------------------------------
+// The setters only store and ask for a repaint: the installer's worker thread calls SetValue,
+// and everything else happens while painting on the UI thread.
+
+void CProgressUI::SetHorizontal(bool horizontal) {
+    if (m_bHorizontal == horizontal) return;
+    m_bHorizontal = horizontal;
+    InvalidateSelf();
+}
+
+void CProgressUI::SetStretchForeImage(bool stretch) {
+    if (m_bStretchForeImage == stretch) return;
+    m_bStretchForeImage = stretch;
+    InvalidateSelf();
+}
+
+void CProgressUI::SetMinValue(int value) {
+    m_nMin = value;
+    InvalidateSelf();
+}
+
+void CProgressUI::SetMaxValue(int value) {
+    m_nMax = value;
+    InvalidateSelf();
+}
+
+void CProgressUI::SetValue(int value) {
+    m_nValue = value;
+    InvalidateSelf();
+}
+
+void CProgressUI::SetProgressForeImage(LPCWSTR description) {
+    SetImageDescription(m_progressForeImage, description);
+}
+
+void CProgressUI::NormalizeValues() {
+    if (m_nMax <= m_nMin) {
+        // The range must hold at least one step; at the top of the int range the minimum
+        // makes room instead of the maximum overflowing.
+        if (m_nMin == INT_MAX) m_nMin = INT_MAX - 1;
+        m_nMax = m_nMin + 1;
+    }
+    m_nValue = std::clamp(m_nValue, m_nMin, m_nMax);
+}
+
+long long CProgressUI::RangeForMath() const {
+    return std::max<long long>(1, static_cast<long long>(m_nMax) - m_nMin);
+}
+
+RECT CProgressUI::FilledRect(int width, int height) const {
+    const long long range = RangeForMath();
+    const long long value = std::clamp<long long>(m_nValue, m_nMin, m_nMin + range);
+    if (m_bHorizontal) return RECT{0, 0, MulDivTrunc(width, value - m_nMin, range), height};
+    // A vertical bar fills from the bottom up.
+    return RECT{0, MulDivTrunc(m_nMin + range - value, height, range), width, height};
+}
+
+// ---- Painting -------------------------------------------------------------------------------
+
+void CProgressUI::PaintStateImage(HDC hDC) {
+    NormalizeValues();
+    DrawImageAt(hDC, m_progressForeImage, FilledRect(RectWidth(m_rcItem), RectHeight(m_rcItem)));
+}
+
+}  // namespace SkinUI
