@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ui/controls/ControlGeometry.h"
 #include "ui/core/UIAttribute.h"
 #include "ui/core/UIGeometry.h"
 
@@ -106,12 +107,10 @@ void CTabLayoutUI::Place(const RECT& rect, bool invalidate) {
         if (i != m_iCurSel) continue;
         const RECT rc = RectDeflate(inner, child->Padding());
         const SIZE desired = child->DesiredSize(SIZE{RectWidth(rc), RectHeight(rc)});
-        LONG cx = desired.cx != 0 ? desired.cx : std::max(RectWidth(rc), 0L);
-        LONG cy = desired.cy != 0 ? desired.cy : std::max(RectHeight(rc), 0L);
-        cx = std::min(std::max(cx, static_cast<LONG>(child->MinWidth())),
-                      static_cast<LONG>(child->MaxWidth()));
-        cy = std::min(std::max(cy, static_cast<LONG>(child->MinHeight())),
-                      static_cast<LONG>(child->MaxHeight()));
+        const LONG cx = ClampToLimits(desired.cx != 0 ? desired.cx : std::max(RectWidth(rc), 0L),
+                                      child->MinWidth(), child->MaxWidth());
+        const LONG cy = ClampToLimits(desired.cy != 0 ? desired.cy : std::max(RectHeight(rc), 0L),
+                                      child->MinHeight(), child->MaxHeight());
         child->Place(RECT{rc.left, rc.top, rc.left + cx, rc.top + cy}, false);
     }
 }

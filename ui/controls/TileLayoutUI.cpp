@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/ControlMath.h"
+#include "ui/controls/ControlGeometry.h"
 #include "ui/controls/ScrollBarUI.h"
 #include "ui/core/UIAttribute.h"
 #include "ui/core/UIGeometry.h"
@@ -15,13 +15,11 @@ namespace SkinUI {
 
 namespace {
 
-// Raises a length to the control's minimum, then lowers it to its maximum (the maximum wins
-// when the two conflict).
-int64_t ClampWidth(const CControlUI& control, int64_t cx) {
-    return std::min<int64_t>(std::max<int64_t>(cx, control.MinWidth()), control.MaxWidth());
+LONG ClampWidth(const CControlUI& control, int64_t cx) {
+    return ClampToLimits(cx, control.MinWidth(), control.MaxWidth());
 }
-int64_t ClampHeight(const CControlUI& control, int64_t cy) {
-    return std::min<int64_t>(std::max<int64_t>(cy, control.MinHeight()), control.MaxHeight());
+LONG ClampHeight(const CControlUI& control, int64_t cy) {
+    return ClampToLimits(cy, control.MinHeight(), control.MaxHeight());
 }
 
 bool TakesTile(const CControlUI* control) {
@@ -71,14 +69,14 @@ LONG CTileLayoutUI::MeasureRow(int first, int placed, LONG cellWidth) const {
         // The first and the last column give up half the child padding, the others all of it.
         const bool edge = k == 0 || (static_cast<int64_t>(placed) + k + 1) % m_nColumns == 0;
         const int64_t gap = edge ? m_iChildPadding / 2 : m_iChildPadding;
-        const int64_t width =
+        const LONG width =
             ClampWidth(*tile, static_cast<int64_t>(cellWidth) - pad.left - pad.right - gap);
-        const SIZE desired = tile->DesiredSize(SIZE{ClampToInt(width), 9999});
+        const SIZE desired = tile->DesiredSize(SIZE{width, 9999});
         const int64_t height = ClampHeight(*tile, desired.cy) + pad.top + pad.bottom;
         rowHeight = std::max(rowHeight, height);
         ++k;
     }
-    return ClampToInt(rowHeight);
+    return ClampCoordinate(rowHeight);
 }
 
 void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
@@ -98,8 +96,8 @@ void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
     if (m_szItem.cx > 0) m_nColumns = std::max(width / m_szItem.cx, 1L);
     LONG cellWidth = width / m_nColumns;
     if (horizontal)
-        cellWidth = ClampToInt((static_cast<int64_t>(m_pHorizontalScrollBar->Range()) + width) /
-                               m_nColumns);
+        cellWidth = ClampCoordinate(
+            (static_cast<int64_t>(m_pHorizontalScrollBar->Range()) + width) / m_nColumns);
 
     // Rows may add up beyond the int range in a hostile skin: the running values are 64-bit.
     const int64_t rowStartX = rc.left - (horizontal ? m_pHorizontalScrollBar->Position() : 0);
@@ -131,13 +129,14 @@ void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
         const int64_t top = tileY + pad.top;
         const int64_t bottom = tileY + rowHeight;
 
-        const SIZE desired =
-            tile->DesiredSize(SIZE{ClampToInt(right - left), ClampToInt(bottom - top)});
-        const int64_t cx = ClampWidth(*tile, desired.cx != 0 ? desired.cx : right - left);
-        const int64_t cy = ClampHeight(*tile, desired.cy != 0 ? desired.cy : bottom - top);
+        const SIZE desired = tile->DesiredSize(
+            SIZE{ClampCoordinate(right - left), ClampCoordinate(bottom - top)});
+        const LONG cx = ClampWidth(*tile, desired.cx != 0 ? desired.cx : right - left);
+        const LONG cy = ClampHeight(*tile, desired.cy != 0 ? desired.cy : bottom - top);
         const int64_t x = (left + right - cx) / 2;
         const int64_t y = (top + bottom - cy) / 2;
-        tile->Place(RECT{ClampToInt(x), ClampToInt(y), ClampToInt(x + cx), ClampToInt(y + cy)},
+        tile->Place(RECT{ClampCoordinate(x), ClampCoordinate(y), ClampCoordinate(x + cx),
+                         ClampCoordinate(y + cy)},
                     false);
 
         if (lastColumn) {
@@ -149,7 +148,7 @@ void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
         }
         heightNeeded = bottom - rc.top + scrollY;
     }
-    UpdateScrollBars(rc, 0, ClampToInt(heightNeeded));
+    UpdateScrollBars(rc, 0, ClampCoordinate(heightNeeded));
 }
 
 }  // namespace SkinUI
