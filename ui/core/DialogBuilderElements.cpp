@@ -1,0 +1,65 @@
+// The framework's element vocabulary: which control class each markup element creates. One
+// table; a control family adds its rows here when its classes exist.
+
+#include <cwchar>
+#include <new>
+
+#include "ui/controls/ButtonUI.h"
+#include "ui/controls/CheckBoxUI.h"
+#include "ui/controls/ContainerUI.h"
+#include "ui/controls/ControlUI.h"
+#include "ui/controls/HorizontalLayoutUI.h"
+#include "ui/controls/LabelUI.h"
+#include "ui/controls/LabelUIEx.h"
+#include "ui/controls/OptionUI.h"
+#include "ui/controls/ProgressUI.h"
+#include "ui/controls/ScrollBarUI.h"
+#include "ui/controls/SliderUI.h"
+#include "ui/controls/TextUI.h"
+#include "ui/controls/VerticalLayoutUI.h"
+#include "ui/core/DialogBuilder.h"
+
+namespace SkinUI {
+
+namespace {
+
+template <class T>
+CControlUI* New() {
+    return new (std::nothrow) T;
+}
+
+struct TElementClass {
+    LPCWSTR name;
+    bool exactCase;  // the name must be written exactly as here
+    CControlUI* (*create)();
+};
+
+const TElementClass kElementClasses[] = {
+    {L"Control", false, &New<CControlUI>},
+    {L"Container", false, &New<CContainerUI>},
+    {L"VerticalLayout", false, &New<CVerticalLayoutUI>},
+    {L"HorizontalLayout", false, &New<CHorizontalLayoutUI>},
+    {L"ScrollBar", false, &New<CScrollBarUI>},
+    {L"Label", false, &New<CLabelUI>},
+    {L"LabelEx", true, &New<CLabelUIEx>},
+    {L"Text", false, &New<CTextUI>},
+    {L"Button", false, &New<CButtonUI>},
+    {L"Option", false, &New<COptionUI>},
+    {L"CheckBox", false, &New<CCheckBoxUI>},
+    {L"Progress", false, &New<CProgressUI>},
+    {L"Slider", false, &New<CSliderUI>},
+};
+
+}  // namespace
+
+CControlUI* CreateVocabularyControl(LPCWSTR elementName) {
+    if (elementName == nullptr) return nullptr;
+    for (const TElementClass& element : kElementClasses) {
+        const bool same = element.exactCase ? wcscmp(element.name, elementName) == 0
+                                            : _wcsicmp(element.name, elementName) == 0;
+        if (same) return element.create();
+    }
+    return nullptr;
+}
+
+}  // namespace SkinUI
