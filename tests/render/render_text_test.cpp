@@ -190,10 +190,71 @@ TEST_F(TextDrawing, WordBreakMovesWholeWords) {
     EXPECT_EQ(Measure(L"aaaa bbbbbbbb", word + 4).cy, 2 * line);
     const SIZE broken = Measure(L"aaaa bbbbbbbb", word + 4);
     EXPECT_LE(broken.cx, word + 4);
+    // The first line holds the first word alone: its ink ends where "aaaa" ends.
+    CCanvas canvas(word + 4, 3 * line);
+    Formatted(canvas, canvas.Rect(), L"aaaa bbbbbbbb", DT_WORDBREAK);
+    RECT first{};
+    ASSERT_GT(canvas.CountDiffering(kWhite, RECT{0, 0, word + 4, line}, &first), 0);
+    const int firstWord = Measure(L"aaaa", 500).cx;
+    EXPECT_LE(first.right, firstWord + 1);
+    EXPECT_GE(first.right, firstWord - 3);
     // A word longer than the line is cut where it must.
     EXPECT_EQ(Measure(L"bbbbbbbb", word / 2 + 1).cy, 2 * line);
     // Without DT_WORDBREAK the run is cut at the edge.
     EXPECT_EQ(Measure(L"aaaa bbbbbbbb", word + 4, 0).cy, 2 * line);
+}
+
+TEST_F(TextDrawing, EllipsisLinesWhereNothingFitsTakeOneCharacterEach) {
+    // One pixel wide: no character fits on any line. Each line still takes one character (a
+    // literal "{" counts as one), so none is skipped and no line starts inside "<{>".
+    const int line = LineHeight();
+    EXPECT_EQ(Measure(L"<{>x", 1, DT_END_ELLIPSIS).cy, 2 * line);
+    EXPECT_EQ(Measure(L"abc", 1, DT_END_ELLIPSIS).cy, 3 * line);
+    EXPECT_EQ(Measure(L"<{><}>", 1, DT_END_ELLIPSIS | DT_WORDBREAK).cy, 2 * line);
+}
+
+TEST_F(TextDrawing, FontsOfTagsNeverReplaceSkinFonts) {
+    // Find the id the next tag font gets, give the following ids to skin fonts of a fresh
+    // window, and let tags make fonts there: the skin fonts stay.
+    CCanvas canvas(200, 30);
+    Formatted(canvas, canvas.Rect(), L"<f Tahoma 11>x", 0);
+    const HFONT tagFont = m_manager.FindFont(L"Tahoma", 11, false, false, false);
+    ASSERT_NE(tagFont, nullptr);
+    int tagId = 30000;
+    while (tagId < 40000 && m_manager.GetFont(tagId) != tagFont) ++tagId;
+    ASSERT_LT(tagId, 40000);
+
+    CWindowManagerUI window;
+    window.SetDefaultFont(kSkinFace, 14, false, false, false);
+    const HFONT skin1 = window.AddFont(tagId + 1, kSkinFace, 20, false, false, false);
+    const HFONT skin2 = window.AddFont(tagId + 2, kSkinFace, 21, false, false, false, true);
+    ASSERT_NE(skin1, nullptr);
+    RECT rc = canvas.Rect();
+    int links = 0;
+    CUIRender::DrawFormattedText(canvas.DC(), &window, rc, L"<f Tahoma 12>a<b>b</b>", 0xFF000000,
+                                 nullptr, nullptr, links, 0);
+    EXPECT_EQ(window.GetFont(tagId + 1), skin1) << "the window's skin font is kept";
+    EXPECT_EQ(window.GetFont(tagId + 2), skin2) << "a shared skin font is not shadowed";
+    EXPECT_NE(window.FindFont(L"Tahoma", 12, false, false, false), nullptr);
+    EXPECT_NE(window.FindFont(L"Tahoma", 12, true, false, false), nullptr);
+    window.RemoveFont(tagId + 2, true);
+}
+
+TEST_F(TextDrawing, FontsOfTagsAreBoundedPerWindow) {
+    std::wstring text;
+    for (int size = 1; size <= 100; ++size) text += L"<f Tahoma " + std::to_wstring(size) + L">x</f>";
+    CWindowManagerUI window;
+    window.SetDefaultFont(kSkinFace, 14, false, false, false);
+    CCanvas canvas(300, 30);
+    RECT rc = canvas.Rect();
+    int links = 0;
+    CUIRender::DrawFormattedText(canvas.DC(), &window, rc, text.c_str(), 0xFF000000, nullptr,
+                                 nullptr, links, DT_SINGLELINE);
+    int made = 0;
+    for (int size = 1; size <= 100; ++size)
+        made += window.FindFont(L"Tahoma", size, false, false, false) != nullptr;
+    EXPECT_EQ(made, CWindowManagerUI::kMaxFormattedTextFonts);
+    EXPECT_GT(Ink(canvas), 0) << "beyond the bound the text keeps its font and is still drawn";
 }
 
 TEST_F(TextDrawing, LineBreaksAndSingleLine) {

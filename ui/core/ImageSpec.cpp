@@ -8,13 +8,6 @@ namespace SkinUI {
 
 namespace {
 
-bool IsBlank(wchar_t ch) { return ch != L'\0' && ch <= L' '; }
-
-LPCWSTR SkipBlanks(LPCWSTR p) {
-    while (IsBlank(*p)) ++p;
-    return p;
-}
-
 BYTE ClampToByte(int value) {
     if (value < 0) return 0;
     if (value > 255) return 255;
@@ -24,15 +17,8 @@ BYTE ClampToByte(int value) {
 // Applies one pair; keys are case-sensitive and unknown keys are ignored.
 void ApplyPair(const CUIString& key, const CUIString& value, TImageSpec& spec,
                TImageSource& source) {
-    if (key == L"file") {
-        source.name = value;
-        source.fromResource = false;
-    } else if (key == L"res") {
-        source.name = value;
-        source.fromResource = true;
-    } else if (key == L"restype") {
-        source.resourceType = value;
-    } else if (key == L"dest") {
+    if (ApplyPictureSourcePair(key, value, source)) return;
+    if (key == L"dest") {
         spec.dest = ParseAttrRect(value);
     } else if (key == L"source") {
         spec.source = ParseAttrRect(value);
@@ -53,6 +39,18 @@ void ApplyPair(const CUIString& key, const CUIString& value, TImageSpec& spec,
 }
 
 }  // namespace
+
+bool ApplyPictureSourcePair(const CUIString& key, const CUIString& value, TImageSource& source) {
+    if (key == L"file" || key == L"res") {
+        source.name = value;
+        source.fromResource = key == L"res";
+    } else if (key == L"restype") {
+        source.resourceType = value;
+    } else {
+        return false;
+    }
+    return true;
+}
 
 void TImageSpec::Reset() { *this = TImageSpec(); }
 

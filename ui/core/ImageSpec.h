@@ -52,6 +52,10 @@ struct TImageSource {
 // field) and into source. Never fails: malformed text is read up to the first fault.
 void ParseImageDescription(LPCWSTR text, TImageSpec& spec, TImageSource& source);
 
+// Applies a pair that says where the picture comes from ("file", "res", "restype") to source;
+// false, leaving source alone, for any other key.
+bool ApplyPictureSourcePair(const CUIString& key, const CUIString& value, TImageSource& source);
+
 // One key='value' pair of a description at text (blanks before the key are skipped). On success
 // key and value are set and *next points just after the closing quote; false on any deviation
 // from the syntax (missing "=", missing or unterminated quote, end of text).

@@ -98,8 +98,9 @@ bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes
 
 }  // namespace
 
-std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height, DWORD mask) {
-    if (rgba == nullptr || !ImageSizeAllowed(width, height)) return nullptr;
+CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
+    *bits = nullptr;
+    if (width <= 0 || height <= 0) return CBitmapHandle();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -107,16 +108,24 @@ std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int hei
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr) return nullptr;
+    void* pixels = nullptr;
+    CBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (bitmap) *bits = static_cast<DWORD*>(pixels);
+    return bitmap;
+}
+
+std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height, DWORD mask) {
+    if (rgba == nullptr || !ImageSizeAllowed(width, height)) return nullptr;
+    DWORD* bits = nullptr;
+    CBitmapHandle bitmap = CreateTopDownDib(width, height, &bits);
+    if (!bitmap) return nullptr;
     auto image = std::make_unique<TImageData>();
-    image->hBitmap = bitmap;
-    image->pBits = static_cast<BYTE*>(bits);
+    image->hBitmap = bitmap.Detach();
+    image->pBits = reinterpret_cast<BYTE*>(bits);
     image->nWidth = width;
     image->nHeight = height;
     image->dwMask = mask;
-    DWORD* out = static_cast<DWORD*>(bits);
+    DWORD* out = bits;
     size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     bool translucent = false;
     for (size_t i = 0; i < count; ++i) {

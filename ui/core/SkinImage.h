@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ui/core/ResourceData.h"
+#include "ui/core/UIHandles.h"
 
 namespace SkinUI {
 
@@ -19,6 +20,12 @@ constexpr long long kMaxImagePixels = 4096LL * 4096LL;
 // refused before they are read.
 constexpr DWORD kMaxPictureBytes =
     static_cast<DWORD>(kMaxImagePixels * 8 + kMaxImagePixels * 8 / 64 + (1 << 20));
+
+// A 32-bit top-down DIB section (rows top to bottom, B in the low byte and A in the high byte of
+// each pixel word): the layout of every picture and off-screen surface of the framework. bits
+// receives its pixels; an empty handle (and null bits) when it cannot be made. The caller
+// bounds the size.
+CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits);
 
 // Loads a picture the way the resource tables do: with a resource type, name is a resource
 // number ("123") of that type in the resource module; without one, name is read through the

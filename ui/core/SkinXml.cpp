@@ -11,11 +11,11 @@
 #include <exception>
 #include <vector>
 
+#include "ui/core/UIAttribute.h"
+
 namespace SkinUI {
 
 namespace {
-
-bool IsBlank(wchar_t ch) { return ch != L'\0' && ch <= L' '; }
 
 // Names are letters, digits, "_" and ":"; ASCII is decided here, other characters by the C
 // run-time's classification.
@@ -25,11 +25,6 @@ bool IsNameChar(wchar_t ch) {
                ch == L'_' || ch == L':';
     }
     return iswalnum(ch) != 0;
-}
-
-LPWSTR SkipBlanks(LPWSTR p) {
-    while (IsBlank(*p)) ++p;
-    return p;
 }
 
 LPWSTR SkipName(LPWSTR p) {

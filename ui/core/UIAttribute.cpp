@@ -78,9 +78,7 @@ POINT ParseAttrPoint(LPCWSTR text) {
 
 DWORD ParseAttrColor(LPCWSTR text, bool skipBlanks) {
     text = OrEmpty(text);
-    if (skipBlanks)
-        while (*text != L'\0' && *text <= L' ') ++text;
-    return ParseAttrHex(text);
+    return ParseAttrHex(skipBlanks ? SkipBlanks(text) : text);
 }
 
 }  // namespace SkinUI

@@ -14,6 +14,16 @@
 
 namespace SkinUI {
 
+// Blanks, as the markup and the attribute syntaxes skip them: every character with a code up to
+// 32 except the terminator.
+constexpr bool IsBlank(wchar_t ch) { return ch != L'\0' && ch <= L' '; }
+// The first character at or after p that is not a blank (works on LPWSTR and LPCWSTR).
+template <class Char>
+Char* SkipBlanks(Char* p) {
+    while (IsBlank(*p)) ++p;
+    return p;
+}
+
 // Integer at text; *end (optional) receives the position after the digits (text itself when
 // there was no number).
 int ParseAttrInt(LPCWSTR text, LPCWSTR* end = nullptr);

@@ -69,6 +69,20 @@ constexpr RECT RectInflate(const RECT& rc, const RECT& outsets) {
                 rc.bottom + outsets.bottom};
 }
 
+// GDI works with 27-bit coordinates. Drawing clamps every rectangle it is handed into that range,
+// so that the sums and differences of layout and nine-slice arithmetic stay far inside 32 bits
+// whatever a skin or caller passes.
+constexpr LONG kMaxDrawCoordinate = 1L << 27;
+constexpr LONG ClampDrawCoordinate(LONG value) {
+    return value < -kMaxDrawCoordinate ? -kMaxDrawCoordinate
+           : value > kMaxDrawCoordinate ? kMaxDrawCoordinate
+                                        : value;
+}
+constexpr RECT ClampToDrawRange(const RECT& rc) {
+    return RECT{ClampDrawCoordinate(rc.left), ClampDrawCoordinate(rc.top),
+                ClampDrawCoordinate(rc.right), ClampDrawCoordinate(rc.bottom)};
+}
+
 constexpr SIZE MakeSize(LONG cx, LONG cy) { return SIZE{cx, cy}; }
 constexpr bool SizeEquals(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
 

@@ -114,4 +114,19 @@ private:
     HGDIOBJ m_hOld;
 };
 
+// Saves a device context's whole state (objects, colours, modes, clip) for one scope.
+class CSavedDC {
+public:
+    explicit CSavedDC(HDC dc) : m_hDC(dc), m_nSaved(::SaveDC(dc)) {}
+    CSavedDC(const CSavedDC&) = delete;
+    CSavedDC& operator=(const CSavedDC&) = delete;
+    ~CSavedDC() {
+        if (m_nSaved != 0) ::RestoreDC(m_hDC, m_nSaved);
+    }
+
+private:
+    HDC m_hDC;
+    int m_nSaved;
+};
+
 }  // namespace SkinUI

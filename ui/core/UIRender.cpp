@@ -13,6 +13,7 @@
 
 #include "ui/core/ImageSpec.h"
 #include "ui/core/ResourceData.h"
+#include "ui/core/SkinImage.h"
 #include "ui/core/UIGeometry.h"
 #include "ui/core/WindowManager.h"
 
@@ -53,21 +54,11 @@ const TSystemBlending& SystemBlending() {
 
 std::atomic<bool> g_forceSoftware{false};
 
-// GDI works with 27-bit coordinates; clamping every input rectangle into that range keeps all
-// the sums and differences below well inside 32 bits, whatever a skin or caller hands in.
-constexpr LONG kCoordLimit = 1 << 27;
 constexpr int kMaxSurfacePixels = 1 << 26;  // largest off-screen surface (256 MB) we allocate
-
-LONG ClampCoord(LONG value) { return std::clamp(value, -kCoordLimit, kCoordLimit); }
-
-RECT ClampRect(const RECT& rc) {
-    return RECT{ClampCoord(rc.left), ClampCoord(rc.top), ClampCoord(rc.right),
-                ClampCoord(rc.bottom)};
-}
 
 // Border widths: negative ones mean no border.
 RECT ClampCorners(const RECT& rc) {
-    auto width = [](LONG value) { return std::clamp(value, 0L, kCoordLimit); };
+    auto width = [](LONG value) { return std::clamp(value, 0L, kMaxDrawCoordinate); };
     return RECT{width(rc.left), width(rc.top), width(rc.right), width(rc.bottom)};
 }
 
@@ -105,21 +96,11 @@ void BlendPixels(DWORD* dst, const DWORD* src, size_t count, DWORD fade, bool pe
     }
 }
 
-// A 32-bit top-down DIB section; bits receives its pixels. Null when the size is unusable.
+// An off-screen 32-bit DIB, null when the size is unusable or beyond what we allocate.
 CBitmapHandle CreateDib(int width, int height, DWORD** bits) {
     *bits = nullptr;
     if (width <= 0 || height <= 0 || width > kMaxSurfacePixels / height) return CBitmapHandle();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    CBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (bitmap) *bits = static_cast<DWORD*>(pixels);
-    return bitmap;
+    return CreateTopDownDib(width, height, bits);
 }
 
 // Sets a device context's stretch mode for one scope.
@@ -262,7 +243,7 @@ RECT ClampToBitmap(const RECT& source, HBITMAP bitmap) {
 // offsets from its top-left corner, the right and bottom never beyond the control.
 RECT SpecDestination(const RECT& offsets, const RECT& control) {
     if (RectIsZero(offsets)) return control;
-    const RECT o = ClampRect(offsets);
+    const RECT o = ClampToDrawRange(offsets);
     return RECT{control.left + o.left, control.top + o.top,
                 std::min(control.right, control.left + o.right),
                 std::min(control.bottom, control.top + o.bottom)};
@@ -346,8 +327,8 @@ bool CUIRender::AlphaBlend(HDC hdcDest, const RECT& rcDest, HDC hdcSrc, const RE
 // them pixel by pixel and copies the result back.
 bool CUIRender::SoftwareAlphaBlend(HDC hdcDest, const RECT& rcDest, HDC hdcSrc,
                                    const RECT& rcSrc, const BLENDFUNCTION& blend) {
-    const RECT dst = ClampRect(rcDest);
-    const RECT src = ClampRect(rcSrc);
+    const RECT dst = ClampToDrawRange(rcDest);
+    const RECT src = ClampToDrawRange(rcSrc);
     if (RectIsEmpty(dst) || RectIsEmpty(src)) return false;
     const int width = RectWidth(dst);
     const int height = RectHeight(dst);
@@ -389,7 +370,7 @@ bool CUIRender::GradientFill(HDC hDC, const RECT& rc, DWORD first, DWORD second,
 // first.
 void CUIRender::SoftwareGradientFill(HDC hDC, const RECT& rcFill, DWORD first, DWORD second,
                                      bool vertical, int steps) {
-    const RECT rc = ClampRect(rcFill);
+    const RECT rc = ClampToDrawRange(rcFill);
     if (hDC == nullptr || RectIsEmpty(rc)) return;
     const int k = steps < 4 ? 1 : steps < 8 ? 2 : steps < 16 ? 3 : steps < 32 ? 4 : steps < 64 ? 5 : 6;
     const int bands = 1 << k;
@@ -418,7 +399,7 @@ bool CUIRender::DrawImageSpec(HDC hDC, CWindowManagerUI* manager, const RECT& rc
     spec.source.right = std::min<LONG>(spec.source.right, image.nWidth);
     spec.source.bottom = std::min<LONG>(spec.source.bottom, image.nHeight);
     if (hDC == nullptr) return true;
-    const RECT control = ClampRect(rcControl);
+    const RECT control = ClampToDrawRange(rcControl);
     const RECT dest = SpecDestination(spec.dest, control);
     if (!RectsMeet(dest, control) || !RectsMeet(dest, rcPaint)) return true;
     HBITMAP bitmap = angle != 0 ? RotateBitmap(image.hBitmap, angle) : image.hBitmap;
@@ -432,8 +413,8 @@ void CUIRender::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rcDest, const RE
                           const RECT& rcSource, const RECT& rcCorners, bool hasAlpha, BYTE fade,
                           bool hole, bool xtiled, bool ytiled) {
     if (hDC == nullptr || hBitmap == nullptr) return;
-    const RECT dest = ClampRect(rcDest);
-    const RECT paint = ClampRect(rcPaint);
+    const RECT dest = ClampToDrawRange(rcDest);
+    const RECT paint = ClampToDrawRange(rcPaint);
     const RECT source = ClampToBitmap(rcSource, hBitmap);
     const RECT corner = ClampCorners(rcCorners);
     if (RectIsEmpty(dest) || RectIsEmpty(source) || !RectsMeet(dest, paint)) return;
@@ -490,7 +471,7 @@ bool CUIRender::StartGdiplusOnce() {
 
 void CUIRender::DrawColor(HDC hDC, const RECT& rcFill, DWORD argb) {
     const BYTE alpha = ArgbAlpha(argb);
-    const RECT rc = ClampRect(rcFill);
+    const RECT rc = ClampToDrawRange(rcFill);
     if (hDC == nullptr || alpha == 0 || RectIsEmpty(rc)) return;
     if (alpha == 255) {
         FillSolid(hDC, rc, ArgbToColorRef(argb));
@@ -507,7 +488,7 @@ void CUIRender::DrawColor(HDC hDC, const RECT& rcFill, DWORD argb) {
 
 void CUIRender::DrawGradient(HDC hDC, const RECT& rcFill, DWORD first, DWORD second,
                              bool vertical, int steps) {
-    const RECT rc = ClampRect(rcFill);
+    const RECT rc = ClampToDrawRange(rcFill);
     const int opacity = (ArgbAlpha(first) + ArgbAlpha(second)) / 2;
     if (hDC == nullptr || opacity == 0 || RectIsEmpty(rc)) return;
     if (opacity == 255) {
@@ -587,7 +568,7 @@ void CPaintClip::Begin(HDC hDC, const RECT& item, CRegionHandle shape) {
 void CUIRender::ClipToRect(HDC hDC, const RECT& rc, CPaintClip& clip) {
     clip.Restore();
     if (hDC == nullptr) return;
-    const RECT r = ClampRect(rc);
+    const RECT r = ClampToDrawRange(rc);
     clip.Begin(hDC, r, CRegionHandle(::CreateRectRgnIndirect(&r)));
 }
 
@@ -595,8 +576,8 @@ void CUIRender::ClipToRoundRect(HDC hDC, const RECT& rcClip, const RECT& rcItem,
                                 int height, CPaintClip& clip) {
     clip.Restore();
     if (hDC == nullptr) return;
-    const RECT r = ClampRect(rcClip);
-    const RECT item = ClampRect(rcItem);
+    const RECT r = ClampToDrawRange(rcClip);
+    const RECT item = ClampToDrawRange(rcItem);
     CRegionHandle shape(::CreateRectRgnIndirect(&r));
     CRegionHandle round(::CreateRoundRectRgn(item.left, item.top, item.right + 1,
                                              item.bottom + 1, width, height));
