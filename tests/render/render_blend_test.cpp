@@ -54,6 +54,10 @@ int WorstDistance(const CCanvas& a, const CCanvas& b, bool withAlpha) {
     return worst;
 }
 
+// The comparisons below mean something only against the system's functions: without them
+// AlphaBlend and GradientFill would quietly take the software path too.
+const char kNoSystemBlending[] = "msimg32's AlphaBlend or GradientFill was not found";
+
 struct TBlendCase {
     BYTE fade;
     BYTE format;      // AC_SRC_ALPHA or 0
@@ -62,6 +66,7 @@ struct TBlendCase {
 };
 
 TEST(SoftwareFallbacks, AlphaBlendMatchesMsimg32) {
+    ASSERT_TRUE(CUIRender::HasSystemBlending()) << kNoSystemBlending;
     const TBlendCase cases[] = {
         {255, AC_SRC_ALPHA, 64, true}, {200, AC_SRC_ALPHA, 64, true},
         {128, AC_SRC_ALPHA, 64, false}, {1, AC_SRC_ALPHA, 64, true},
@@ -88,6 +93,7 @@ TEST(SoftwareFallbacks, AlphaBlendMatchesMsimg32) {
 }
 
 TEST(SoftwareFallbacks, DrawImageGivesTheSameResultEitherWay) {
+    ASSERT_TRUE(CUIRender::HasSystemBlending()) << kNoSystemBlending;
     RenderTest::PreparePictures();
     CCanvas picture(12, 12);
     FillPremultiplied(picture, 42, false);
@@ -120,6 +126,7 @@ struct TGradientCase {
 };
 
 TEST(SoftwareFallbacks, BandedGradientFollowsMsimg32WithinOneBand) {
+    ASSERT_TRUE(CUIRender::HasSystemBlending()) << kNoSystemBlending;
     const TGradientCase cases[] = {
         {0xFFFF0000, 0xFF0000FF, true, 2},   {0xFFFF0000, 0xFF0000FF, true, 16},
         {0xFF000000, 0xFFFFFFFF, false, 64}, {0xFF102030, 0xFF405060, false, 8},

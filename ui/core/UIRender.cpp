@@ -313,6 +313,11 @@ CDibSurfaceUI::~CDibSurfaceUI() {
 
 void CUIRender::ForceSoftwareFallbacks(bool force) { g_forceSoftware = force; }
 
+bool CUIRender::HasSystemBlending() {
+    const TSystemBlending& system = SystemBlending();
+    return system.alphaBlend != nullptr && system.gradientFill != nullptr;
+}
+
 bool CUIRender::AlphaBlend(HDC hdcDest, const RECT& rcDest, HDC hdcSrc, const RECT& rcSrc,
                            const BLENDFUNCTION& blend) {
     AlphaBlendFn system = SystemBlending().alphaBlend;

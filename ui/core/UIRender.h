@@ -143,6 +143,9 @@ public:
     // Makes AlphaBlend and GradientFill use the software versions even when msimg32 has the
     // functions (tests and the paint benchmark compare both).
     static void ForceSoftwareFallbacks(bool force);
+    // Whether msimg32's AlphaBlend and GradientFill were both found (what the software versions
+    // are compared against).
+    static bool HasSystemBlending();
 
 private:
     // GDI+ is started on first use and kept for the life of the process.
