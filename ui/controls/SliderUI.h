@@ -29,7 +29,7 @@ public:
 
     UINT SliderState() const { return m_uSliderState; }
     SIZE ThumbSize() const { return m_szThumb; }
-    void SetThumbSize(SIZE size) { m_szThumb = size; }
+    void SetThumbSize(SIZE size);  // each side kept within the coordinate range
     int ChangeStep() const { return m_nStep; }
     void SetChangeStep(int step) { m_nStep = step; }
     LPCWSTR ThumbImage() const { return m_thumbImage.description; }
