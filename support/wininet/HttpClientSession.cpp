@@ -1,5 +1,7 @@
 #include "support/wininet/HttpClientSession.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <new>
 
 #include "support/Log.h"
@@ -114,12 +116,79 @@ TUrlParts SplitUrl(const std::wstring& url) {
     return parts;
 }
 
+namespace {
+
+// "scheme://" at the start: letters, digits, "+", "-" and "." after a first letter.
+bool HasSchemeAndAuthority(const std::wstring& url) {
+    if (url.empty() || !iswalpha(url[0])) return false;
+    size_t i = 1;
+    while (i < url.size() && (iswalnum(url[i]) || url[i] == L'+' || url[i] == L'-' || url[i] == L'.'))
+        ++i;
+    return url.compare(i, 3, L"://") == 0;
+}
+
+// A URL cut into the parts a relative reference is resolved against.
+struct TUrlBase {
+    std::wstring origin;  // "scheme://authority"
+    std::wstring path;    // from the first "/" after the authority up to "?" or "#"
+    std::wstring query;   // from "?" up to "#"
+};
+
+TUrlBase SplitBase(const std::wstring& url) {
+    TUrlBase base;
+    const size_t mark = url.find(L"://");
+    const size_t authority = mark == std::wstring::npos ? 0 : mark + 3;
+    const size_t pathStart = std::min(url.find_first_of(L"/?#", authority), url.size());
+    const size_t queryStart = std::min(url.find_first_of(L"?#", pathStart), url.size());
+    const size_t fragment = std::min(url.find(L'#', pathStart), url.size());
+    base.origin = mark == std::wstring::npos ? L"http://" + url.substr(0, pathStart)
+                                             : url.substr(0, pathStart);
+    base.path = url.substr(pathStart, queryStart - pathStart);
+    if (queryStart < fragment) base.query = url.substr(queryStart, fragment - queryStart);
+    return base;
+}
+
+// Removes "." and ".." segments from an absolute path, as browsers do; ".." never climbs above
+// the root.
+std::wstring RemoveDotSegments(const std::wstring& path) {
+    std::vector<std::wstring> kept;
+    size_t start = 1;  // after the leading "/"
+    bool trailingSlash = false;
+    while (start <= path.size()) {
+        size_t end = path.find(L'/', start);
+        if (end == std::wstring::npos) end = path.size();
+        const std::wstring segment = path.substr(start, end - start);
+        const bool last = end == path.size();
+        trailingSlash = last && (segment == L"." || segment == L"..");
+        if (segment == L"..") {
+            if (!kept.empty()) kept.pop_back();
+        } else if (segment != L".") {
+            kept.push_back(segment);
+        }
+        start = end + 1;
+    }
+    std::wstring result;
+    for (const std::wstring& segment : kept) result += L"/" + segment;
+    if (trailingSlash || result.empty()) result += L"/";
+    return result;
+}
+
+}  // namespace
+
 std::wstring ResolveRedirect(const std::wstring& currentUrl, const std::wstring& location) {
-    if (location.empty() || location.find(L"://") != std::wstring::npos) return location;
-    const TUrlParts current = SplitUrl(currentUrl);
-    if (location.compare(0, 2, L"//") == 0) return current.scheme + L":" + location;
-    if (location[0] != L'/') return location;
-    return current.scheme + L"://" + current.host + DefaultPortSuffix(current) + location;
+    if (location.empty() || HasSchemeAndAuthority(location)) return location;
+    const TUrlBase base = SplitBase(currentUrl);
+    const std::wstring target = location.substr(0, location.find(L'#'));
+    if (target.compare(0, 2, L"//") == 0) {
+        return base.origin.substr(0, base.origin.find(L"://")) + L":" + target;
+    }
+    const std::wstring basePath = base.path.empty() ? L"/" : base.path;
+    if (target.empty()) return base.origin + basePath + base.query;
+    if (target[0] == L'?') return base.origin + basePath + target;
+    const size_t queryStart = std::min(target.find(L'?'), target.size());
+    std::wstring path = target.substr(0, queryStart);
+    if (path.empty() || path[0] != L'/') path = basePath.substr(0, basePath.rfind(L'/') + 1) + path;
+    return base.origin + RemoveDotSegments(path) + target.substr(queryStart);
 }
 
 // ---- CHttpClientSession ----
@@ -183,8 +252,9 @@ CHttpClientSession::Step CHttpClientSession::RequestOnce(std::wstring& url, int 
     if (!https && _wcsicmp(parts.scheme.c_str(), L"http") != 0) return Step::kRefused;
     if (https) m_bHttps = true;
 
-    AddRequestHeader(L"Host: " + parts.host + DefaultPortSuffix(parts) + L"\r\n",
-                     HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    m_vExchangeHeader.clear();
+    m_vExchangeHeader.emplace_back(L"Host: " + parts.host + DefaultPortSuffix(parts) + L"\r\n",
+                                   HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     if (parts.host.empty() || !Connect(parts.host, parts.port, nullptr, nullptr)) {
         LogUrlFailure(480, L"In CHttpClientSession::Request: Connect false , url = ", url);
         return Step::kFailed;
@@ -273,10 +343,12 @@ bool CHttpClientSession::AddHeaders() {
                                 HTTP_ADDREQ_FLAG_REPLACE)) {
         return false;
     }
-    for (const auto& header : m_vRequestHeader) {
-        if (!HttpAddRequestHeadersW(m_hRequest.Get(), header.first.c_str(),
-                                    static_cast<DWORD>(header.first.size()), header.second)) {
-            return false;
+    for (const auto* list : {&m_vRequestHeader, &m_vExchangeHeader}) {
+        for (const auto& header : *list) {
+            if (!HttpAddRequestHeadersW(m_hRequest.Get(), header.first.c_str(),
+                                        static_cast<DWORD>(header.first.size()), header.second)) {
+                return false;
+            }
         }
     }
     return true;
@@ -324,8 +396,8 @@ bool CHttpClientSession::RequestPost(const std::wstring& path) {
     if (!OpenRequest(true, path, acceptTypes)) return false;
     std::string body;
     BuildBody(body);
-    AddRequestHeader(L"Content-Length: " + std::to_wstring(body.size()) + L"\r\n",
-                     HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    m_vExchangeHeader.emplace_back(L"Content-Length: " + std::to_wstring(body.size()) + L"\r\n",
+                                   HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     if (!AddHeaders()) return false;
     return SendWithRetry(body, false);
 }

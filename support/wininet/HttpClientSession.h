@@ -67,8 +67,11 @@ struct TUrlParts {
 // 443 for https and 80 for http unless given; 0 for other schemes.
 TUrlParts SplitUrl(const std::wstring& url);
 
-// The URL a redirect's Location leads to: absolute targets as they are, "//host/..." with the
-// current scheme, "/path" on the current scheme, host and port.
+// The URL a redirect's Location leads to, resolved against the current URL as browsers do: a
+// target that begins with a scheme and "://" as it is; "//host/..." with the current scheme;
+// "/path" on the current scheme, host and port; "?query" on the current path; any other text
+// ("file.exe", "../x") relative to the current path's folder, with "." and ".." segments
+// removed. A fragment ("#...") is dropped. An empty Location stays empty.
 std::wstring ResolveRedirect(const std::wstring& currentUrl, const std::wstring& location);
 
 // 301, 302 and 303: the statuses the session follows to their Location.
@@ -83,7 +86,8 @@ public:
     CHttpClientSession(const CHttpClientSession&) = delete;
     CHttpClientSession& operator=(const CHttpClientSession&) = delete;
 
-    // Adds "\r\n" when text lacks it; headers are applied in insertion order with their flags.
+    // Adds "\r\n" when text lacks it; headers are applied in insertion order with their flags,
+    // to every request of the session (the first and each redirect).
     virtual void AddRequestHeader(const std::wstring& text, DWORD flags);
     virtual void ClearRequestHeaders();
     // The whole exchange for url (type kRequestPost posts, anything else but multipart gets);
@@ -137,6 +141,9 @@ protected:
     std::wstring m_strCurrentUrl;
     std::wstring m_strAcceptType = L"Accept: */*\r\n";
     std::vector<std::pair<std::wstring, DWORD>> m_vRequestHeader;
+    // Headers of the request being sent only ("Host", "Content-Length"): made anew for each
+    // request, so that a redirect's request does not meet the previous request's values.
+    std::vector<std::pair<std::wstring, DWORD>> m_vExchangeHeader;
 
 private:
     enum class Step { kDone, kRedirect, kFailed, kRefused };

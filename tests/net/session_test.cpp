@@ -52,6 +52,22 @@ TEST(UrlSplit, RedirectTargets) {
         {L"https://a/x", L"/y", L"https://a/y"},
         {L"https://a:443/x", L"//b/y", L"https://b/y"},
         {L"http://a/x", L"", L""},
+        // Absolute only with a scheme and "://" at the start; everything else is relative.
+        {L"http://a/x", L"HTTPS://b:8443/y", L"HTTPS://b:8443/y"},
+        {L"http://a/x", L"svn+ssh://b/y", L"svn+ssh://b/y"},
+        {L"http://a:81/dir/x?q=1", L"/p?u=https://x", L"http://a:81/p?u=https://x"},
+        {L"http://a/dir/page?q=1", L"file.exe", L"http://a/dir/file.exe"},
+        {L"http://a/dir/page?q=1", L"?v=2", L"http://a/dir/page?v=2"},
+        {L"http://a/dir/sub/page", L"../x", L"http://a/dir/x"},
+        {L"http://a/dir/page", L"../../../x?y=../z", L"http://a/x?y=../z"},
+        {L"http://a/dir/page", L"./b/./c/..", L"http://a/dir/b/"},
+        {L"http://a/dir/page", L"/p/../q", L"http://a/q"},
+        {L"http://a", L"file.exe", L"http://a/file.exe"},
+        {L"http://a?q=1", L"file.exe", L"http://a/file.exe"},
+        {L"http://a/dir/page?q=1#f", L"#g", L"http://a/dir/page?q=1"},
+        {L"http://a/dir/page", L"x#frag", L"http://a/dir/x"},
+        {L"http://a/dir/page", L"mailto:x", L"http://a/dir/mailto:x"},
+        {L"a:8080/dir/page", L"b", L"http://a:8080/dir/b"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(bxutil::ResolveRedirect(c.current, c.location), c.expected) << Narrow(c.location);
@@ -103,6 +119,23 @@ TEST_F(Session, RedirectChainsUpToFiveRequests) {
     CWebRequest final(Url(L"/redirect/4"));
     ASSERT_TRUE(final.Request());
     EXPECT_EQ(final.ResponseBody(), "final");
+}
+
+TEST_F(Session, RelativeRedirectTargetsAreFollowed) {
+    const struct {
+        const wchar_t* path;
+        int status;
+    } cases[] = {
+        {L"/goto/sub?to=../status/201", 201},                  // relative to the folder
+        {L"/goto/sub?to=/status/202%3Fu%3Dhttps://x", 202},    // "://" only in the query
+        {L"/goto/sub?to=./../status/203%23part", 203},         // with a fragment
+    };
+    for (const auto& c : cases) {
+        CWebRequest request(Url(c.path));
+        SCOPED_TRACE(Narrow(c.path));
+        EXPECT_TRUE(request.Request());
+        EXPECT_EQ(request.ResponseHeaders()->StatusCode(), c.status);
+    }
 }
 
 TEST_F(Session, RedirectWithoutLocationFails) {

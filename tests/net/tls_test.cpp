@@ -18,6 +18,25 @@ TEST_F(Tls, TrustedCertificateForTheNameIsAccepted) {
     EXPECT_EQ(response, DocrootFile(L"small.txt"));
 }
 
+TEST_F(Tls, DownloadFromTheTrustedServerResumesAPartialFile) {
+    CTempDir folder;
+    const std::wstring target = folder / L"VexoInstall.exe";
+    const std::string whole = DocrootFile(L"file300k.bin");
+    WriteBytes(target, whole.substr(0, 1000));
+    const CLogTail access(m_accessLog);
+    long long lastDone = 0;
+    long long lastTotal = 0;
+    ASSERT_TRUE(CLibHttpHelper::DownloadFile(true, EnvText(L"VEXO_NET_TLS_GOOD") + L"/file300k.bin",
+                                             target, [&](long long done, long long total) {
+                                                 lastDone = done;
+                                                 lastTotal = total;
+                                             }));
+    EXPECT_EQ(ReadBytes(target), whole);
+    EXPECT_EQ(access.Text(), "GET /file300k.bin range=[bytes=1000-] status=206\n");
+    EXPECT_EQ(lastTotal, static_cast<long long>(whole.size()));
+    EXPECT_GT(lastDone, 1000);
+}
+
 TEST_F(Tls, BadCertificatesAreRefusedAndLogged) {
     CTempDir folder;
     const struct {

@@ -28,6 +28,21 @@ TEST_F(HttpGet, PostSendsBodyWithItsLength) {
     EXPECT_EQ(response.substr(response.size() - 15), "jsondata=%7b%7d");
 }
 
+TEST_F(HttpGet, PostFollowsARedirectWithItsBodyAndOneLength) {
+    // Each request of the exchange carries its own Content-Length (and Host); the redirect's
+    // request must not meet the first request's.
+    std::string response;
+    int status = 0;
+    ASSERT_TRUE(CLibHttpHelper::HttpGet(m_http + L"/goto/echo", L"application/x-www-form-urlencoded",
+                                        &status, "a=1&b=2", response, false));
+    EXPECT_EQ(status, 200);
+    EXPECT_EQ(response.rfind("POST /echo\r\n", 0), 0u) << response;
+    EXPECT_EQ(CountOf(response, "Content-Length: "), 1u) << response;
+    EXPECT_NE(response.find("Content-Length: 7\r\n"), std::string::npos) << response;
+    EXPECT_EQ(CountOf(response, "Host: "), 1u) << response;
+    EXPECT_EQ(response.substr(response.size() - 7), "a=1&b=2");
+}
+
 TEST_F(HttpGet, DefaultIsAnOctetStreamGetWithoutBody) {
     std::string response;
     ASSERT_TRUE(CLibHttpHelper::HttpGetDefault(m_http + L"/echo?x=1", response));
