@@ -15,9 +15,13 @@ constexpr int64_t kRecalibrateAfterUs = 2000;
 CLogClock::CLogClock(TickSource tick, SystemTimeSource systemTime)
     : m_tick(std::move(tick)), m_systemTime(std::move(systemTime)) {}
 
+// Never destroyed, like the log files that read it: a log file's exit-time close runs after the
+// static objects made later than its own are destroyed, and other threads may still be writing
+// entries (and reading the clock) until the process is gone.
 CLogClock& CLogClock::Process() {
-    static CLogClock clock([] { return static_cast<DWORD>(timeGetTime()); }, &SystemTimeMicroseconds);
-    return clock;
+    static CLogClock* const clock =
+        new CLogClock([] { return static_cast<DWORD>(timeGetTime()); }, &SystemTimeMicroseconds);
+    return *clock;
 }
 
 int64_t CLogClock::ReadTick() {

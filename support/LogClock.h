@@ -23,7 +23,7 @@ public:
     // The current reading. Each reading counts a wrap of the timer when it went backwards.
     uint64_t Now();
 
-    // The process-wide clock used for log stamps.
+    // The process-wide clock used for log stamps; it lives until the process ends.
     static CLogClock& Process();
 
 private:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <regex>
 #include <set>
 #include <thread>
@@ -43,6 +44,38 @@ bool Format(std::wstring& out, const wchar_t* format, ...) {
     va_end(args);
     return ok;
 }
+
+// ---- exit-time child ----
+// Started again with VEXO_LOG_EXIT_CHILD naming a log base path, the program logs through its
+// own exit instead of running tests: from a thread that keeps writing, and from an exit handler
+// that runs after the static objects made after it are destroyed (the log clock among them,
+// were it an ordinary static). It ends with exit code 0 unless something broke.
+const wchar_t kExitChildVariable[] = L"VEXO_LOG_EXIT_CHILD";
+
+DWORD WINAPI KeepLogging(void*) {
+    const TLogRecord record{3, L"log_test.cpp", __LINE__};
+    for (;;) WriteLog(&record, L"thread still logging");
+}
+
+void RunExitChild(const std::wstring& basePath) {
+    SetLogBasePath(basePath);
+    CLogFile::General();  // its exit-time close is registered now, before the handler below
+    std::atexit([] {
+        const TLogRecord record{3, L"log_test.cpp", __LINE__};
+        WriteLog(&record, L"logged at exit");
+    });
+    const TLogRecord record{3, L"log_test.cpp", __LINE__};
+    WriteLog(&record, L"logged before exit");  // the first entry: the clock is made here
+    CloseHandle(CreateThread(nullptr, 0, &KeepLogging, nullptr, 0, nullptr));
+    Sleep(20);
+    std::exit(0);
+}
+
+const bool g_isExitChild = [] {
+    const std::wstring basePath = testfiles::EnvText(kExitChildVariable);
+    if (!basePath.empty()) RunExitChild(basePath);
+    return false;
+}();
 
 class LogEnvironment : public ::testing::Environment {
 public:
@@ -305,6 +338,41 @@ TEST(LogClock, FollowsTheTimerBetweenCalibrations) {
     EXPECT_EQ(afterWrap, 2'000'000'000u);
     timer += 1;
     EXPECT_EQ(clock.Now(), 2'000'001'000u);
+}
+
+TEST(LogClock, OutlivesTheExitTimeCleanUp) {
+    CTempDir folder;
+    SetEnvironmentVariableW(kExitChildVariable, folder.File(L"exit.log").c_str());
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --gtest_filter=-*";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    SetEnvironmentVariableW(kExitChildVariable, nullptr);
+    ASSERT_TRUE(started);
+    CloseHandle(process.hThread);
+    const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the child did not end";
+    EXPECT_EQ(exitCode, 0u);
+
+    const std::regex stamped(std::string("^") + kStampPattern + "  log_test\\.cpp  .*");
+    int before = 0, atExit = 0;
+    std::string badLine;
+    for (const std::string& line : SplitCrLfLines(ReadBytes(folder.File(L"exit.normal.log")))) {
+        if (!std::regex_match(line, stamped) || line.rfind("0000", 0) == 0) badLine = line;
+        before += line.find("logged before exit") != std::string::npos;
+        atExit += line.find("logged at exit") != std::string::npos;
+    }
+    EXPECT_EQ(badLine, "") << "every entry carries a real time stamp";
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(atExit, 1) << "the exit handler's entry, stamped by the clock";
 }
 
 TEST(LogClock, ProcessClockTracksSystemTime) {
