@@ -27,7 +27,7 @@ private:
 
 }  // namespace
 
-CGlobalTimer::CGlobalTimer(bool startWorker) {
+CGlobalTimer::CGlobalTimer(bool startWorker) : m_uiGate(new TUiGate) {
     if (!startWorker) return;
     using LoopCall = CAsyncMemFun0<CGlobalTimer*, void (CGlobalTimer::*)()>;
     // The thread object is owned here (not self-deleting); it owns the loop call.
@@ -56,13 +56,15 @@ int CGlobalTimer::SetTimer(const CSharedPtr<IGlobalTimerCallback>& callback, DWO
 
 int CGlobalTimer::SetTimerFrom(const CSharedPtr<IGlobalTimerCallback>& callback, DWORD interval,
                                bool repeat, bool onUiThread, DWORD startTick) {
+    // A record without a callback would have nothing to fire, ask or compare.
+    if (!callback) return 0;
     CSharedPtr<TTimerCallBack> record(new TTimerCallBack);
     record->repeat = repeat;
     record->onUiThread = onUiThread;
     record->interval = interval;
     record->lastTick = startTick;
     record->callback = callback;
-    CAutoLock lock(m_lock);
+    CAutoLock lock(Lock());
     m_timers.push_back(record);
     if (m_pThread) m_pThread->Signal();
     return 1;
@@ -70,7 +72,7 @@ int CGlobalTimer::SetTimerFrom(const CSharedPtr<IGlobalTimerCallback>& callback,
 
 void CGlobalTimer::KillTimer(const CSharedPtr<IGlobalTimerCallback>& callback) {
     if (!callback) return;
-    CAutoLock lock(m_lock);
+    CAutoLock lock(Lock());
     for (size_t i = m_timers.size(); i-- > 0;) {
         TTimerCallBack& record = *m_timers[i];
         if (record.callback->Owner() != callback->Owner() ||
@@ -83,7 +85,7 @@ void CGlobalTimer::KillTimer(const CSharedPtr<IGlobalTimerCallback>& callback) {
 }
 
 void CGlobalTimer::KillTimers(uintptr_t owner, const UINT* id) {
-    CAutoLock lock(m_lock);
+    CAutoLock lock(Lock());
     for (size_t i = m_timers.size(); i-- > 0;) {
         TTimerCallBack& record = *m_timers[i];
         if (record.callback->Owner() != owner) continue;
@@ -96,8 +98,9 @@ void CGlobalTimer::KillTimers(uintptr_t owner, const UINT* id) {
 void CGlobalTimer::Shutdown() {
     std::vector<CSharedPtr<TTimerCallBack>> dropped;
     {
-        CAutoLock lock(m_lock);
+        CAutoLock lock(Lock());
         if (m_pThread) m_pThread->RequestStop();
+        m_uiGate->open = false;
         for (auto& record : m_timers) record->dead = true;
         dropped.swap(m_timers);
     }
@@ -105,7 +108,7 @@ void CGlobalTimer::Shutdown() {
 }
 
 size_t CGlobalTimer::TimerCount() {
-    CAutoLock lock(m_lock);
+    CAutoLock lock(Lock());
     return m_timers.size();
 }
 
@@ -118,7 +121,7 @@ void CGlobalTimer::Loop() {
     while (!m_pThread->IsStopRequested()) {
         bool empty = false;
         {
-            CAutoLock lock(m_lock);
+            CAutoLock lock(Lock());
             empty = m_timers.empty();
         }
         if (empty) WaitForSingleObject(m_pThread->Event(), INFINITE);
@@ -129,9 +132,10 @@ void CGlobalTimer::Loop() {
 }
 
 void CGlobalTimer::ProcessTimers(DWORD now) {
-    using UiCall = CAsyncMemFun1<CGlobalTimer*, void (CGlobalTimer::*)(CSharedPtr<TTimerCallBack>),
-                                 CSharedPtr<TTimerCallBack>>;
-    CAutoLock lock(m_lock);
+    // The call targets the gate, which it keeps alive itself, never the service: the service
+    // may be gone by the time the UI thread runs the call.
+    using UiCall = CAsyncMemFun1<TUiGate*, void (TUiGate::*)(TUiFiring&), TUiFiring>;
+    CAutoLock lock(Lock());
     for (size_t i = m_timers.size(); i-- > 0;) {
         // A callback may have removed timers below this one while it ran.
         if (i >= m_timers.size()) continue;
@@ -145,17 +149,18 @@ void CGlobalTimer::ProcessTimers(DWORD now) {
         }
         if (record->repeat) record->lastTick = now;
         if (record->onUiThread) {
-            PostCallToUiThread(new UiCall(this, &CGlobalTimer::FireOnUiThread, record), false,
-                               false);
+            PostCallToUiThread(
+                new UiCall(m_uiGate.Get(), &TUiGate::Fire, TUiFiring{m_uiGate, record}), false,
+                false);
         } else {
             Fire(*record);
         }
     }
 }
 
-void CGlobalTimer::FireOnUiThread(CSharedPtr<TTimerCallBack> record) {
-    CAutoLock lock(m_lock);  // the worker reads and writes the same record's state
-    Fire(*record);
+void CGlobalTimer::TUiGate::Fire(TUiFiring& firing) {
+    CAutoLock guard(lock.Native());  // the worker reads and writes the same record's state
+    if (open) CGlobalTimer::Fire(*firing.record);
 }
 
 void CGlobalTimer::Fire(TTimerCallBack& record) {

@@ -27,7 +27,8 @@ class IGlobalTimer {
 public:
     virtual ~IGlobalTimer() = default;
     // Registers callback to fire every interval milliseconds (repeat) or once; with onUiThread
-    // it fires through PostCallToUiThread. Returns 1.
+    // it fires through PostCallToUiThread. Returns 1, or 0 (nothing registered) for a null
+    // callback.
     virtual int SetTimer(const CSharedPtr<IGlobalTimerCallback>& callback, DWORD interval,
                          bool repeat, bool onUiThread) = 0;
     // Removes every timer with the same owner and identifier as callback.
@@ -46,6 +47,21 @@ public:
         DWORD interval = static_cast<DWORD>(-1);
         DWORD lastTick = 0;
         CSharedPtr<IGlobalTimerCallback> callback;
+    };
+
+    // What the calls handed to the UI thread reach: the lock that guards the timer records and
+    // whether the service still exists. Each such call holds it (with its record), so a call
+    // still queued when the service is destroyed finds the gate closed and does nothing.
+    struct TUiFiring;
+    struct TUiGate {
+        CCriticalSection lock;
+        bool open = true;
+        // Runs on the UI thread: fires the record unless the service is gone.
+        void Fire(TUiFiring& firing);
+    };
+    struct TUiFiring {
+        CSharedPtr<TUiGate> gate;
+        CSharedPtr<TTimerCallBack> record;
     };
 
     // Starts the worker thread, which then waits until a timer is registered. Without the worker
@@ -67,7 +83,8 @@ public:
     int SetTimerFrom(const CSharedPtr<IGlobalTimerCallback>& callback, DWORD interval, bool repeat,
                      bool onUiThread, DWORD startTick);
 
-    // Tells the worker to stop and drops every timer, without waiting for the worker.
+    // Tells the worker to stop and drops every timer, without waiting for the worker; firings
+    // still queued for the UI thread do nothing from then on.
     void Shutdown();
 
     size_t TimerCount();
@@ -79,11 +96,10 @@ public:
 
 private:
     void Loop();
-    void FireOnUiThread(CSharedPtr<TTimerCallBack> record);
-    void RemoveMatching(uintptr_t owner, const UINT* id);
+    CRITICAL_SECTION& Lock() { return m_uiGate->lock.Native(); }
     static void Fire(TTimerCallBack& record);
 
-    CCriticalSection m_lock;
+    CSharedPtr<TUiGate> m_uiGate;  // shared with the firings queued for the UI thread
     std::vector<CSharedPtr<TTimerCallBack>> m_timers;
     std::unique_ptr<CLibThread> m_pThread;
 };

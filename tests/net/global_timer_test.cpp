@@ -3,6 +3,8 @@
 // they fire, UI-side firing, and the removal every web request makes when it goes.
 
 #include <atomic>
+#include <new>
+#include <thread>
 
 #include "net_test_support.h"
 #include "support/GlobalTimer.h"
@@ -143,6 +145,42 @@ TEST(GlobalTimer, UiTimersFireOnTheRegisteredThread) {
     timer.SetTimer(uiPtr, 10, false, true);
     EXPECT_TRUE(WaitFor([&] { return uiCallback->m_fired == 1; }));
     EXPECT_EQ(uiCallback->m_threadId, GetCurrentThreadId());
+    DestroyWindow(window);
+}
+
+TEST(GlobalTimer, NullCallbackIsRefused) {
+    CGlobalTimer timer(false);
+    EXPECT_EQ(timer.SetTimer(CSharedPtr<IGlobalTimerCallback>(), 10, true, false), 0);
+    EXPECT_EQ(timer.TimerCount(), 0u);
+    timer.ProcessTimers(GetTickCount() + 100);
+    timer.KillTimers(0, nullptr);
+    EXPECT_EQ(timer.SetTimer(Shared(new CCountingCallback(1, 1)), 10, true, false), 1);
+}
+
+TEST(GlobalTimer, DestroyedServiceLeavesNoLiveCallQueuedOnTheUiSide) {
+    // The service lives in memory of its own that is given back right after it is destroyed, so
+    // a queued call still reaching for it would fault.
+    const HWND window = CreateUiCallWindow();
+    ASSERT_NE(window, nullptr);
+    void* memory = VirtualAlloc(nullptr, sizeof(CGlobalTimer), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(memory, nullptr);
+    auto* timer = new (memory) CGlobalTimer(false);
+    auto* callback = new CCountingCallback(1, 1);
+    const CSharedPtr<IGlobalTimerCallback> callbackPtr = Shared(callback);
+    timer->SetTimerFrom(callbackPtr, 10, true, true, 0);
+    // From another thread than the UI thread, so the firings are posted to the window.
+    std::thread([timer] {
+        timer->ProcessTimers(100);
+        timer->ProcessTimers(200);
+    }).join();
+    EXPECT_EQ(callback->m_fired, 0) << "queued, not yet run";
+    timer->~CGlobalTimer();
+    VirtualFree(memory, 0, MEM_RELEASE);
+
+    MSG msg;
+    while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(callback->m_fired, 0) << "the service was gone: nothing fires";
+    EXPECT_EQ(callbackPtr.UseCount(), 1) << "the queued calls are gone and hold nothing";
     DestroyWindow(window);
 }
 
