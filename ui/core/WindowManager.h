@@ -263,44 +263,53 @@ private:
     // Painting (WindowPaint.cpp).
     bool OnPaint();
     void LayoutTree(const RECT& client);
+    // The first layout after a tree was attached: "windowinit" (and the shadow's window).
     void OnFirstLayout();
-    void PaintPerPixelAlpha(HDC paintDC, const RECT& client, const RECT& update);
+    void PaintPerPixelAlpha(const RECT& client, const RECT& update);
     void PaintOffscreen(HDC paintDC, const RECT& client, const RECT& update);
     void PaintTreeInto(HDC dc, const RECT& update);
-    void CopyBackdrop(const RECT& client);
+    void CopyBackdrop(HDC paintDC);
     void ReleaseSurfaces();
+    LRESULT OnPrintClient(HDC dc, LPARAM flags);
+    void PrintChildWindows(HDC dc, LPARAM flags);
 
     // Input (WindowInput.cpp).
     bool DispatchMessageToControls(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void SendEvent(CControlUI* control, TControlEvent event);
+    CControlUI* ControlAt(POINT pt) const;  // FindControl limited to this manager's controls
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnLButtonDown(WPARAM wParam, LPARAM lParam);
-    void OnLButtonUp(WPARAM wParam, LPARAM lParam);
     void OnButtonPress(int kind, WPARAM wParam, LPARAM lParam, bool requestFocus);
     void OnButtonRelease(int kind, WPARAM wParam, LPARAM lParam);
-    void OnContextMenu(LPARAM lParam);
+    void OnContextMenu(WPARAM wParam, LPARAM lParam);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
-    void OnMouseHover(LPARAM lParam);
+    bool OnMouseHover(LPARAM lParam);
     void OnMouseLeave();
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);
-    void OnKey(int kind, WPARAM wParam, LPARAM lParam);
+    void OnKey(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClose();
-    void OnTimer(WPARAM wParam);
+    void OnTimer(WPARAM winTimer);
+    void ConfigurePanGesture();
     void OnGesture(LPARAM lParam);
-    LRESULT OnPrintClient(HDC dc, LPARAM flags);
-    void ShowToolTip(CControlUI* control);
+    void OnPan(const GESTUREINFO& info, POINT pt);
+    void CaptureMouse();
+    void ReleaseMouseCapture();
+    void ShowToolTip(CControlUI* control, const CUIString& text);
     void HideToolTip();
     void StartParentDrag(CControlUI* control, POINT screenPoint);
-    void SendEvent(CControlUI* control, TControlEvent& event);
-    CControlUI* ControlAt(POINT pt) const;  // FindControl limited to this manager's controls
-    bool SysCharShortcut(wchar_t ch);
-    bool PreHandleTab();
 
-    // Notifications and cleanup.
+    // Focus, timers, notifications, cleanup (WindowManager.cpp).
+    void SendFocusEvent(CControlUI* control, int kind, CControlUI* other);
+    void DropFocus(CControlUI* next);  // kill-focus event and "killfocus" to the focused one
+    static CControlUI* FindTabStop(CControlUI* from, bool forward, CControlUI* root);
+    bool PreHandleTab();
+    bool SysCharShortcut(wchar_t ch);
+    void StopTimer(TTimerEntry& entry);
+    template <class Predicate>
+    void RemoveTimersIf(Predicate matches);
     void DeliverNotification(TNotifyMsg& msg);
     void DrainAsyncNotifications();
     void DeleteDeferredControls();
-
-    static CControlUI* FindTabStop(CControlUI* from, bool forward, CControlUI* root);
 
     HWND m_hWndPaint = nullptr;
     std::unique_ptr<CWindowDC> m_pPaintDC;  // the one owner of the window's device context
@@ -318,6 +327,7 @@ private:
 
     HWND m_hwndTooltip = nullptr;  // destroyed with the manager
     TTTOOLINFOW m_ToolTip{};       // the tool record in use
+    CUIString m_strToolTipText;    // the text the tool record points at
 
     bool m_bShowUpdateRect = false;
     bool m_bFirstLayout = true;
@@ -336,6 +346,9 @@ private:
     CControlUI* m_pEventHover = nullptr;
     CControlUI* m_pEventClick = nullptr;
     CControlUI* m_pEventKey = nullptr;
+    // The control pressed with the right button, for the WM_CONTEXTMENU that follows the
+    // release.
+    CControlUI* m_pContextMenuTarget = nullptr;
 
     POINT m_ptLastMousePos{-1, -1};
     POINT m_ptLastGesture{0, 0};
