@@ -1,0 +1,115 @@
+// Child layouts: a subtree built from another markup document at initialisation.
+
+#include "ui/controls/ChildLayoutUI.h"
+
+#include <cwchar>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "ui/core/DialogBuilder.h"
+
+namespace SkinUI {
+
+namespace {
+
+// The documents being built right now, outermost first: a child layout's tree is attached (and
+// so initialised) inside the build of the layout that holds it.
+std::vector<CUIString>& DocumentsInBuild() {
+    static std::vector<CUIString> documents;
+    return documents;
+}
+
+// Controls child layouts have built per window (manager and root: a new window, or a new tree,
+// starts afresh).
+struct TWindowBudget {
+    CControlUI* root = nullptr;
+    int used = 0;
+};
+TWindowBudget& BudgetOf(CWindowManagerUI* manager) {
+    static std::map<CWindowManagerUI*, TWindowBudget> budgets;
+    TWindowBudget& budget = budgets[manager];
+    CControlUI* root = manager != nullptr ? manager->GetRoot() : nullptr;
+    if (budget.root != root) budget = TWindowBudget{root, 0};
+    return budget;
+}
+
+CControlUI* CountControl(CControlUI* /*control*/, LPVOID data) {
+    ++*static_cast<int*>(data);
+    return nullptr;
+}
+
+int CountTree(CControlUI* root) {
+    int count = 0;
+    root->Find(&CountControl, &count, kFindAll);
+    return count;
+}
+
+class CBuildScope {
+public:
+    explicit CBuildScope(const CUIString& document) { DocumentsInBuild().push_back(document); }
+    ~CBuildScope() { DocumentsInBuild().pop_back(); }
+    CBuildScope(const CBuildScope&) = delete;
+    CBuildScope& operator=(const CBuildScope&) = delete;
+};
+
+bool MayBuild(const CUIString& document) {
+    const std::vector<CUIString>& documents = DocumentsInBuild();
+    if (documents.size() >= static_cast<size_t>(CChildLayoutUI::kMaxNesting)) return false;
+    for (const CUIString& open : documents) {
+        if (open.CompareNoCase(document) == 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CChildLayoutUI::CChildLayoutUI() = default;
+CChildLayoutUI::~CChildLayoutUI() = default;
+
+LPCWSTR CChildLayoutUI::ClassName() const { return L"ChildLayoutUI"; }
+
+LPVOID CChildLayoutUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && wcscmp(name, L"ChildLayout") == 0) return this;
+    return CControlUI::InterfaceByName(name);
+}
+
+void CChildLayoutUI::SetXmlFile(LPCWSTR xmlFile) { m_strXmlFile = xmlFile; }
+
+void CChildLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name != nullptr && wcscmp(name, L"xmlfile") == 0)
+        SetXmlFile(value);
+    else
+        CContainerUI::ApplyAttribute(name, value);
+}
+
+void CChildLayoutUI::Initialize() {
+    // Replaces the base's initialisation: the document is the layout's whole content.
+    if (m_strXmlFile.IsEmpty()) return;
+    if (!MayBuild(m_strXmlFile)) {
+        RemoveAllItems();
+        return;
+    }
+    // The scope covers attaching the tree too, which initialises the child layouts inside it.
+    CBuildScope scope(m_strXmlFile);
+    CControlUI* tree = BuildDocument();
+    // The new tree replaces an earlier build (a layout initialised again is not filled twice).
+    RemoveAllItems();
+    if (tree != nullptr && !Append(tree)) delete tree;
+}
+
+CControlUI* CChildLayoutUI::BuildDocument() {
+    CLayoutBuilder builder;
+    CControlUI* tree = builder.Create(m_strXmlFile, nullptr, nullptr, m_pManager, nullptr);
+    if (tree == nullptr) return nullptr;
+    TWindowBudget& budget = BudgetOf(m_pManager);
+    const int count = CountTree(tree);
+    if (count > kMaxControls - budget.used) {
+        delete tree;
+        return nullptr;
+    }
+    budget.used += count;
+    return tree;
+}
+
+}  // namespace SkinUI
