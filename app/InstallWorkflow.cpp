@@ -11,7 +11,6 @@ const wchar_t kInstallingText[] = L"正在安装，请稍等...";
 namespace {
 
 constexpr DWORD kDownloadPollMs = 100;
-constexpr DWORD kInstallStepMs = 1000;
 // The progress thread notices the end of the step within one poll; this only guards against a
 // thread that never started.
 constexpr DWORD kProgressEndWaitMs = 5000;
@@ -188,7 +187,7 @@ int CInstallWorkflow::DriveProgress() {
     // Installing: a step a second while the installer runs.
     for (int percent = 51; percent <= 100; ++percent) {
         if (percent < 99) {
-            if (WaitForSingleObject(done, kInstallStepMs) == WAIT_OBJECT_0) return 0;
+            if (WaitForSingleObject(done, m_settings.progressStepMs) == WAIT_OBJECT_0) return 0;
             Show(percent);
             continue;
         }

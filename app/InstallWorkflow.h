@@ -52,6 +52,8 @@ struct TInstallSettings {
     std::wstring dataServiceUrl = DataServiceQueryUrl();
     std::string statsBaseUrl = StatsServiceBaseUrl();
     std::wstring clientRegistryKey = kClientRegistryKey;
+    // The pace of the display while the installer runs: one percent per step.
+    DWORD progressStepMs = 1000;
 };
 
 // Owned by the main window, which outlives it (it lives until the process ends); it must not be
