@@ -1,0 +1,284 @@
+// The skin package as it ships inside the built installer: the "ZIPRES" 146 resource (Chinese
+// Simplified) opens through the framework's skin-package code and holds exactly the markup and
+// the pictures; the markup parses and describes the window; every picture it names exists and
+// decodes at its size; the buttons' states look different; icon 143 holds its four sizes.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/common/TestFiles.h"
+#include "ui/core/ImageSpec.h"
+#include "ui/core/ResourceData.h"
+#include "ui/core/SkinImage.h"
+#include "ui/core/SkinPackage.h"
+#include "ui/core/SkinXml.h"
+#include "ui/core/UIGeometry.h"
+#include "ui/core/WindowManager.h"
+#include "ui/core/ZipReader.h"
+
+using namespace SkinUI;
+
+namespace {
+
+const wchar_t kMarkup[] = L"VexoInsatllView.xml";
+
+// The pictures of the package and their sizes.
+const std::map<std::wstring, SIZE>& PictureSizes() {
+    static const std::map<std::wstring, SIZE> sizes = {
+        {L"01.png", {24, 24}},      {L"02.png", {24, 24}},        {L"Close.png", {30, 90}},
+        {L"Min.png", {30, 90}},     {L"bg.png", {980, 600}},      {L"bg@1x.png", {10, 2}},
+        {L"bgBottom.png", {980, 160}}, {L"bgTitle.png", {980, 60}}, {L"but.png", {200, 180}},
+        {L"ico.png", {36, 36}},     {L"site.png", {620, 36}},     {L"0game.PNG", {980, 600}},
+        {L"game.PNG", {520, 293}},  {L"CloseBtn.png", {24, 72}},  {L"activateBtn.png", {89, 108}},
+        {L"copletBtn.png", {89, 108}}};
+    return sizes;
+}
+
+std::wstring Narrow(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Utf8(LPCWSTR text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+// The built installer, loaded as a data file, provides the framework's resources.
+class InstallerSkin : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::wstring binary = testfiles::EnvText(L"VEXO_BINARY_DIR");
+        s_path = testfiles::WinePath(binary + L"/app/VexoInstall.exe");
+        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (s_module == nullptr) return;
+        CWindowManagerUI::SetResourceModule(s_module);
+        CWindowManagerUI::SetSkinPath(L"");
+        s_archiveLoaded = CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(146));
+    }
+    static void TearDownTestSuite() { CWindowManagerUI::SetResourceModule(nullptr); }
+
+    void SetUp() override {
+        ASSERT_NE(s_module, nullptr) << "cannot load " << Utf8(s_path.c_str());
+        ASSERT_TRUE(s_archiveLoaded);
+    }
+
+    static std::wstring s_path;
+    static HMODULE s_module;  // kept until exit: the framework reads its resources
+    static bool s_archiveLoaded;
+};
+
+std::wstring InstallerSkin::s_path;
+HMODULE InstallerSkin::s_module = nullptr;
+bool InstallerSkin::s_archiveLoaded = false;
+
+// Every element of the markup, depth first.
+void CollectElements(CSkinXmlNode node, std::vector<CSkinXmlNode>& out) {
+    for (; node.IsValid(); node = node.NextSibling()) {
+        out.push_back(node);
+        CollectElements(node.FirstChild(), out);
+    }
+}
+
+std::wstring Attribute(CSkinXmlNode& node, LPCWSTR name) {
+    LPCWSTR value = node.AttributeValue(name);
+    return value != nullptr ? value : L"";
+}
+
+bool IsImageAttribute(const std::wstring& name) {
+    return name == L"bkimage" || name == L"normalimage" || name == L"hotimage" ||
+           name == L"pushedimage" || name == L"foreimage";
+}
+
+// The average straight colour of a part of a picture (premultiplied pixels, so transparent
+// pixels count as black).
+double MeanLevel(const TImageData& image, const RECT& part) {
+    double sum = 0;
+    int count = 0;
+    for (int y = part.top; y < std::min<LONG>(part.bottom, image.nHeight); ++y) {
+        for (int x = part.left; x < std::min<LONG>(part.right, image.nWidth); ++x) {
+            const DWORD p = image.PixelAt(x, y);
+            sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+            ++count;
+        }
+    }
+    return count != 0 ? sum / (3.0 * count) : 0.0;
+}
+
+}  // namespace
+
+TEST_F(InstallerSkin, ArchiveIsTheChineseSimplifiedResourceAndHoldsExactlyTheSkin) {
+    // Found under its language and by the framework's language-neutral lookup alike.
+    EXPECT_NE(::FindResourceExW(s_module, L"ZIPRES", MAKEINTRESOURCEW(146),
+                                MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)),
+              nullptr);
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+    ASSERT_TRUE(FindModuleResource(L"ZIPRES", MAKEINTRESOURCEW(146), &data, &size));
+
+    // The resource is the archive the build packed.
+    const std::string packed = testfiles::ReadBytes(testfiles::WinePath(
+        testfiles::EnvText(L"VEXO_BINARY_DIR") + L"/app/VexoSkin.zip"));
+    ASSERT_EQ(packed.size(), size);
+    EXPECT_EQ(packed, std::string(reinterpret_cast<const char*>(data), size));
+
+    CZipReader* zip = CWindowManagerUI::SkinArchiveHandle();
+    ASSERT_NE(zip, nullptr);
+    std::set<std::wstring> names;
+    for (int i = 0; i < zip->EntryCount(); ++i) {
+        EXPECT_EQ(zip->EntryName(i).find('/'), std::string::npos) << "no folders";
+        names.insert(Narrow(zip->EntryName(i)));
+    }
+    std::set<std::wstring> expected = {kMarkup};
+    for (const auto& picture : PictureSizes()) expected.insert(picture.first);
+    EXPECT_EQ(names, expected);
+}
+
+TEST_F(InstallerSkin, EveryPictureDecodesAtItsSize) {
+    for (const auto& picture : PictureSizes()) {
+        std::unique_ptr<TImageData> image = LoadSkinImage(picture.first.c_str());
+        ASSERT_NE(image, nullptr) << Utf8(picture.first.c_str());
+        EXPECT_EQ(image->nWidth, picture.second.cx) << Utf8(picture.first.c_str());
+        EXPECT_EQ(image->nHeight, picture.second.cy) << Utf8(picture.first.c_str());
+    }
+}
+
+TEST_F(InstallerSkin, MarkupDescribesTheWindow) {
+    CSkinXml xml;
+    ASSERT_TRUE(LoadSkinMarkupFile(xml, kMarkup)) << Utf8(xml.ErrorMessage());
+    CSkinXmlNode root = xml.Root();
+    ASSERT_STREQ(root.Name(), L"Window");
+    const std::map<std::wstring, std::wstring> window = {
+        {L"size", L"980,600"}, {L"caption", L"0,0,0,40"}, {L"showshadow", L"true"},
+        {L"shadowsize", L"4"}, {L"shadowposition", L"0,0"}, {L"shadowcolor", L"#FF000000"},
+        {L"roundcorner", L"3,3"}};
+    EXPECT_EQ(root.AttributeCount(), static_cast<int>(window.size()));
+    for (const auto& attribute : window) {
+        EXPECT_EQ(Attribute(root, attribute.first.c_str()), attribute.second)
+            << Utf8(attribute.first.c_str());
+    }
+
+    std::vector<CSkinXmlNode> elements;
+    CollectElements(root.FirstChild(), elements);
+    std::map<std::wstring, int> fonts;
+    std::map<std::wstring, std::wstring> named;  // control name -> element
+    for (CSkinXmlNode& node : elements) {
+        if (std::wstring(node.Name()) == L"Font") {
+            EXPECT_EQ(Attribute(node, L"name"), L"微软雅黑");
+            EXPECT_EQ(Attribute(node, L"bold"), L"false");
+            EXPECT_EQ(Attribute(node, L"italic"), L"false");
+            fonts[Attribute(node, L"id")] = _wtoi(Attribute(node, L"size").c_str());
+        } else if (!Attribute(node, L"name").empty()) {
+            named[Attribute(node, L"name")] = node.Name();
+        }
+    }
+    const std::map<std::wstring, int> expectedFonts = {
+        {L"0", 14}, {L"1", 16}, {L"2", 20}, {L"3", 12}, {L"4", 10}};
+    EXPECT_EQ(fonts, expectedFonts);
+    const std::map<std::wstring, std::wstring> expectedNames = {
+        {L"background", L"VerticalLayout"}, {L"GameIcon", L"Control"},
+        {L"GameNameLabel", L"Label"}, {L"MinBtn", L"Button"}, {L"CloseBtn", L"Button"},
+        {L"game.png", L"VerticalLayout"}, {L"logoimage", L"Control"},
+        {L"InstallGameLayout", L"VerticalLayout"}, {L"InstallGameBtn", L"Button"},
+        {L"InstallVexoLayout", L"VerticalLayout"}, {L"InstallVexoBtn", L"Button"},
+        {L"ProgressLayout", L"VerticalLayout"}, {L"InstallVexo", L"Label"},
+        {L"InstallCompleted", L"Label"}, {L"progBoat1", L"Control"}, {L"Progress", L"Progress"},
+        {L"InstallDoneImage", L"Control"}, {L"GameStatus", L"Label"}, {L"GamePercent", L"Label"}};
+    EXPECT_EQ(named, expectedNames);
+}
+
+TEST_F(InstallerSkin, EveryPictureTheMarkupNamesFitsItsCut) {
+    CSkinXml xml;
+    ASSERT_TRUE(LoadSkinMarkupFile(xml, kMarkup));
+    std::vector<CSkinXmlNode> elements;
+    CollectElements(xml.Root().FirstChild(), elements);
+    std::set<std::wstring> used;
+    std::set<std::wstring> cutBelowThePicture;
+    for (CSkinXmlNode& node : elements) {
+        for (int i = 0; i < node.AttributeCount(); ++i) {
+            const std::wstring attribute = node.AttributeName(i);
+            if (!IsImageAttribute(attribute)) continue;
+            TImageSpec spec;
+            TImageSource source;
+            ParseImageDescription(node.AttributeValue(i), spec, source);
+            const std::wstring name = source.name.GetData();
+            const std::string where = Utf8(Attribute(node, L"name").c_str()) + " " + Utf8(attribute.c_str());
+            ASSERT_EQ(PictureSizes().count(name), 1u) << where << ": " << Utf8(name.c_str());
+            std::unique_ptr<TImageData> image = LoadSkinImage(name.c_str());
+            ASSERT_NE(image, nullptr) << where;
+            used.insert(name);
+            if (RectIsZero(spec.source)) continue;  // the whole picture
+            EXPECT_GE(spec.source.left, 0) << where;
+            EXPECT_LE(spec.source.right, image->nWidth) << where;
+            EXPECT_LT(spec.source.left, spec.source.right) << where;
+            if (spec.source.bottom > image->nHeight) {
+                cutBelowThePicture.insert(Attribute(node, L"name") + L" " + attribute);
+            }
+        }
+    }
+    EXPECT_EQ(used.size(), 11u) << "the markup's own pictures";
+    // The markup cuts the pressed look of the two caption buttons from rows 90..120 of their
+    // 90-row pictures (the drawing clamps the cut, so those two states draw nothing); every
+    // other cut lies inside its picture.
+    const std::set<std::wstring> expected = {L"MinBtn pushedimage", L"CloseBtn pushedimage"};
+    EXPECT_EQ(cutBelowThePicture, expected);
+}
+
+TEST_F(InstallerSkin, ButtonStatesLookDifferent) {
+    const struct {
+        const wchar_t* picture;
+        RECT normal, hot, pushed;
+    } buttons[] = {
+        {L"but.png", {0, 0, 200, 60}, {0, 60, 200, 120}, {0, 120, 60, 180}},
+        {L"Min.png", {0, 0, 30, 30}, {0, 60, 30, 90}, {0, 30, 30, 60}},
+        {L"Close.png", {0, 0, 30, 30}, {0, 60, 30, 90}, {0, 30, 30, 60}},
+    };
+    for (const auto& b : buttons) {
+        std::unique_ptr<TImageData> image = LoadSkinImage(b.picture);
+        ASSERT_NE(image, nullptr);
+        const double normal = MeanLevel(*image, b.normal);
+        const double hot = MeanLevel(*image, b.hot);
+        const double pushed = MeanLevel(*image, b.pushed);
+        EXPECT_GT(hot - normal, 8.0) << Utf8(b.picture) << " hot is lighter";
+        EXPECT_GT(std::abs(pushed - normal), 8.0) << Utf8(b.picture) << " pushed differs";
+        EXPECT_TRUE(image->bAlpha) << Utf8(b.picture) << " has transparent corners";
+    }
+}
+
+TEST_F(InstallerSkin, IconHoldsFourSizes) {
+    HRSRC group = ::FindResourceW(s_module, MAKEINTRESOURCEW(143), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const BYTE* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(s_module, group)));
+    const DWORD directorySize = ::SizeofResource(s_module, group);
+    ASSERT_GE(directorySize, 6u);
+    const int count = *reinterpret_cast<const WORD*>(directory + 4);
+    ASSERT_EQ(directorySize, 6u + 14u * count);
+    std::set<int> sizes;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* entry = directory + 6 + 14 * i;  // width, height, ..., id in the last word
+        const int side = entry[0] == 0 ? 256 : entry[0];
+        const WORD id = *reinterpret_cast<const WORD*>(entry + 12);
+        HRSRC icon = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), RT_ICON);
+        ASSERT_NE(icon, nullptr) << side;
+        auto* bits = static_cast<BYTE*>(::LockResource(::LoadResource(s_module, icon)));
+        HICON handle = ::CreateIconFromResourceEx(bits, ::SizeofResource(s_module, icon), TRUE,
+                                                  0x00030000, side, side, LR_DEFAULTCOLOR);
+        ASSERT_NE(handle, nullptr) << side;
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(handle, &info));
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, side);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(handle);
+        sizes.insert(side);
+    }
+    EXPECT_EQ(sizes, (std::set<int>{16, 32, 48, 256}));
+}
