@@ -1,15 +1,37 @@
-// Start-up of the offline installer.
+// Start-up of the offline installer: the stamp, the main window with its skin, the modal loop.
 #include <windows.h>
 
 #include "app/PackageStamp.h"
-#include "support/Log.h"
-#include "support/TextConvert.h"
+#include "app/VexoInstallView.h"
+#include "support/UiDispatch.h"
+#include "ui/core/WindowManager.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+namespace {
+
+constexpr DWORD kMainWindowStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+constexpr DWORD kMainWindowExStyle = WS_EX_WINDOWEDGE;
+constexpr UINT kIconResourceId = 143;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const TPackageStamp stamp = ReadPackageStamp();
-    const TLogRecord record = {3, L"Main.cpp", __LINE__};
-    WriteLog(&record, L"package stamp: game %s, source %s",
-             ThreadAnsiToWide(stamp.gameId.c_str()).c_str(),
-             ThreadAnsiToWide(stamp.comefrom.c_str()).c_str());
+
+    SkinUI::CWindowManagerUI::SetModuleInstance(instance);
+    SkinUI::CWindowManagerUI::SetSkinPath(SkinUI::CWindowManagerUI::ModuleDirectory());
+
+    // The main thread is the UI thread: the installation's worker threads hand their control
+    // updates to this dispatch window, so that only this thread touches the controls.
+    HWND dispatch = CreateUiCallWindow();
+
+    // The window object lives until the process ends: an installation's worker threads may
+    // still use it while the process exits.
+    auto* view = new CVexoInstallView(stamp.gameId, stamp.comefrom);
+    if (view->Create(nullptr, L"CSkinFrameWnd", kMainWindowStyle, kMainWindowExStyle) != nullptr) {
+        view->SetIcon(kIconResourceId);
+        view->CenterWindow();
+        view->RunModalLoop();
+    }
+    if (dispatch != nullptr) DestroyWindow(dispatch);
     return 0;
 }

@@ -152,7 +152,10 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         const LRESULT result = (this->*handler)(message, wParam, lParam, handled);
         if (handled) return result;
     }
-    handled = true;
+    // A message without a handler of its own is not handled until HandleOtherMessage says so:
+    // a derived window that leaves the flag alone lets it through to the manager and the
+    // default procedure (WM_NCCREATE among them, which must reach it for the window to exist).
+    handled = false;
     const LRESULT other = HandleOtherMessage(message, wParam, lParam, handled);
     if (handled) return other;
     LRESULT result = 0;

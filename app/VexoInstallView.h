@@ -1,0 +1,76 @@
+#pragma once
+// CVexoInstallView: the installer's only window and the holder of its state. A skinned,
+// frameless 980 by 600 window built from "VexoInsatllView.xml" in the ZIP archive stored in the
+// executable's resources. It shows the game's name and pictures, offers the install button that
+// fits (hand the game to an installed client, or install the client first) and shows the
+// installation's progress.
+//
+// The object is created by start-up and lives until the process ends (worker threads of an
+// installation may still use it while the process exits).
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/GameInfo.h"
+#include "app/InstallWorkflow.h"
+#include "ui/core/WindowImplBase.h"
+
+namespace SkinUI {
+class CControlUI;
+class CProgressUI;
+}  // namespace SkinUI
+
+class CVexoInstallView : public SkinUI::WindowImplBase, private IInstallUi {
+public:
+    // Applies the "This pr" rule to gameId, then fetches the game's information and pictures
+    // (blocking: no window exists yet).
+    CVexoInstallView(std::string gameId, std::string comefrom);
+    // For tests and tools: the game information is given instead of fetched.
+    CVexoInstallView(std::string gameId, std::string comefrom, TGameInfo info);
+    ~CVexoInstallView() override;
+
+    LPCWSTR WindowClassName() const override;
+    void OnWindowReady() override;
+    SkinUI::CUIString SkinFolder() override;
+    SkinUI::CUIString SkinFileName() override;
+    UINT SkinSourceKind() const override;
+    LPCWSTR SkinResourceId() const override;
+    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void Notify(SkinUI::TNotifyMsg& msg) override;
+
+    // The progress display for one percentage: bar, "37%" and the status line. 0 while the
+    // window's controls are not known yet, else 1.
+    int ShowProgress(const int& percent);
+
+    const std::string& GameId() const { return m_strGameId; }
+    const std::string& Comefrom() const { return m_strComefrom; }
+    const TGameInfo& GameInfo() const { return m_gameInfo; }
+    int ClientFound() const { return m_nClientFound; }
+
+private:
+    // IInstallUi: the installation's calls, all on the UI thread.
+    void ShowProgressLayout() override;
+    void SetProgressValue(const int& percent) override;
+    void SetPercentText(const std::wstring& text) override;
+    void SetStatusText(const std::wstring& text) override;
+    void ShowInstallButton() override;
+    void HideWindow() override;
+    void CloseWindow() override;
+
+    SkinUI::CControlUI* Find(LPCWSTR name);
+    void ShowControl(LPCWSTR name, bool visible);
+    void ApplyGameInfo();
+    void OnInstallGameClicked();
+    TInstallSettings InstallSettings() const;
+
+    std::string m_strGameId;
+    std::string m_strComefrom;
+    int m_nClientFound = 0;
+    TGameInfo m_gameInfo;  // short name, picture addresses and their local files
+    SkinUI::CProgressUI* m_pProgress = nullptr;      // owned by the control tree
+    SkinUI::CControlUI* m_pPercentLabel = nullptr;   // owned by the control tree
+    SkinUI::CControlUI* m_pStatusLabel = nullptr;    // owned by the control tree
+    std::unique_ptr<CInstallWorkflow> m_pWorkflow;
+};
