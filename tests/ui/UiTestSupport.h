@@ -38,10 +38,19 @@ public:
     }
 };
 
-// The largest virtual size the process has had so far, in bytes (0 when it cannot be read):
-// tests compare it before and after a step to see that hostile input did not make the step
-// reserve what the input merely claims.
-inline unsigned long long PeakVirtualBytes() {
+// The process's peak memory so far: the largest address space it has reserved and the most of
+// it that was resident (0 when they cannot be read). Tests compare them before and after a step
+// to see that hostile input did not make the step reserve or fill what the input merely claims.
+struct TMemoryPeaks {
+    unsigned long long reserved = 0;
+    unsigned long long resident = 0;
+    // Whether either peak grew by more than limit bytes since before.
+    bool GrewBeyond(const TMemoryPeaks& before, unsigned long long limit) const {
+        return reserved > before.reserved + limit || resident > before.resident + limit;
+    }
+};
+
+inline TMemoryPeaks MemoryPeaks() {
     struct TVmCounters {  // the system's VM_COUNTERS
         SIZE_T peakVirtualSize, virtualSize;
         ULONG pageFaultCount;
@@ -55,8 +64,8 @@ inline unsigned long long PeakVirtualBytes() {
     TVmCounters counters{};
     if (query == nullptr ||
         query(::GetCurrentProcess(), kProcessVmCounters, &counters, sizeof(counters), nullptr) != 0)
-        return 0;
-    return counters.peakVirtualSize;
+        return TMemoryPeaks();
+    return TMemoryPeaks{counters.peakVirtualSize, counters.peakWorkingSetSize};
 }
 
 // While it lives, markup documents keep their in-place text against a no-access page, so that

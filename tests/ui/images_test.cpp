@@ -89,9 +89,9 @@ TEST(SkinImage, InputsThatWouldBreakTheDecoderAreRefused) {
         const testguard::CGuardedBuffer bytes(ReadAll(Fixture(name)));
         ASSERT_NE(bytes.Size(), 0u) << std::wstring(name).c_str();
         EXPECT_FALSE(IsPictureSafeToDecode(bytes.Data(), bytes.Size())) << std::wstring(name).c_str();
-        const unsigned long long peakBefore = ui_test::PeakVirtualBytes();
+        const ui_test::TMemoryPeaks before = ui_test::MemoryPeaks();
         EXPECT_EQ(DecodeSkinImage(bytes.Data(), bytes.Size()), nullptr) << std::wstring(name).c_str();
-        EXPECT_LT(ui_test::PeakVirtualBytes(), peakBefore + (256u << 20)) << std::wstring(name).c_str();
+        EXPECT_FALSE(ui_test::MemoryPeaks().GrewBeyond(before, 256u << 20)) << std::wstring(name).c_str();
     }
     for (const wchar_t* name : {L"baseline.jpg", L"pic.jpg", L"alpha.png", L"split_idat.png", L"large.png"}) {
         const testguard::CGuardedBuffer bytes(ReadAll(Fixture(name)));
