@@ -4,7 +4,6 @@
 
 #include <cwchar>
 #include <map>
-#include <utility>
 #include <vector>
 
 #include "ui/core/DialogBuilder.h"
@@ -20,18 +19,25 @@ std::vector<CUIString>& DocumentsInBuild() {
     return documents;
 }
 
-// Controls child layouts have built per window (manager and root: a new window, or a new tree,
-// starts afresh).
-struct TWindowBudget {
-    CControlUI* root = nullptr;
-    int used = 0;
-};
-TWindowBudget& BudgetOf(CWindowManagerUI* manager) {
-    static std::map<CWindowManagerUI*, TWindowBudget> budgets;
-    TWindowBudget& budget = budgets[manager];
-    CControlUI* root = manager != nullptr ? manager->GetRoot() : nullptr;
-    if (budget.root != root) budget = TWindowBudget{root, 0};
-    return budget;
+// Controls child layouts have built, per tree: keyed by the tree's top control and dropped
+// when that control is destroyed.
+std::map<CControlUI*, int>& BudgetsInUse() {
+    static std::map<CControlUI*, int> budgets;
+    return budgets;
+}
+
+bool ForgetBudget(void* topControl) {
+    BudgetsInUse().erase(static_cast<CControlUI*>(topControl));
+    return true;
+}
+
+int& BudgetUsedBy(CControlUI* layout) {
+    CControlUI* top = layout;
+    while (top->Parent() != nullptr) top = top->Parent();
+    auto found = BudgetsInUse().find(top);
+    if (found != BudgetsInUse().end()) return found->second;
+    top->DestroyListeners() += MakeDelegate(&ForgetBudget);
+    return BudgetsInUse()[top];
 }
 
 CControlUI* CountControl(CControlUI* /*control*/, LPVOID data) {
@@ -102,13 +108,13 @@ CControlUI* CChildLayoutUI::BuildDocument() {
     CLayoutBuilder builder;
     CControlUI* tree = builder.Create(m_strXmlFile, nullptr, nullptr, m_pManager, nullptr);
     if (tree == nullptr) return nullptr;
-    TWindowBudget& budget = BudgetOf(m_pManager);
+    int& used = BudgetUsedBy(this);
     const int count = CountTree(tree);
-    if (count > kMaxControls - budget.used) {
+    if (count > kMaxControls - used) {
         delete tree;
         return nullptr;
     }
-    budget.used += count;
+    used += count;
     return tree;
 }
 

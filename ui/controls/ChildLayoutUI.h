@@ -6,8 +6,8 @@
 // window's own markup are not taken (the layout offers the builder no container interface).
 //
 // Hostile skins are bounded: a document that (directly or through others) builds itself again
-// is refused, as are chains deeper than kMaxNesting and, per window, more than kMaxControls
-// controls built by child layouts altogether.
+// is refused, as are chains deeper than kMaxNesting and, per control tree, more than
+// kMaxControls controls built by child layouts altogether.
 
 #include <windows.h>
 

@@ -313,11 +313,13 @@ void CScrollBarUI::PaintRail(HDC hDC) {
     if (m_bHorizontal) {
         const int m = m_cxyFixed.cy;
         const LONG c = (thumb.left + thumb.right) / 2 - m_rcItem.left;
-        dest = RECT{c - m / 2, thumb.top - m_rcItem.top, c - m / 2 + m, thumb.bottom - m_rcItem.top};
+        dest = RECT{c - m / 2, thumb.top - m_rcItem.top, c - m / 2 + m,
+                    thumb.bottom - m_rcItem.top};
     } else {
         const int m = m_cxyFixed.cx;
         const LONG c = (thumb.top + thumb.bottom) / 2 - m_rcItem.top;
-        dest = RECT{thumb.left - m_rcItem.left, c - m / 2, thumb.right - m_rcItem.left, c - m / 2 + m};
+        dest = RECT{thumb.left - m_rcItem.left, c - m / 2, thumb.right - m_rcItem.left,
+                    c - m / 2 + m};
     }
     DrawStateImage(hDC, m_railImages, m_thumb.state, &dest);
 }

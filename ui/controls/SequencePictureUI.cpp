@@ -50,7 +50,8 @@ void CSequencePictureUI::Stop() {
 void CSequencePictureUI::Step() {
     if (!IsVisible()) return;
     // 64-bit: the frame numbers come from the skin and may sit at the ends of the int range.
-    int64_t next = static_cast<int64_t>(m_nFrameIndex) + (m_bReverse ? -m_nFrameStep : m_nFrameStep);
+    int64_t next = static_cast<int64_t>(m_nFrameIndex) +
+                   (m_bReverse ? -m_nFrameStep : m_nFrameStep);
     if (m_strPicture.IsEmpty()) {
         m_nFrameIndex = ClampToInt(next);
         return;

@@ -34,7 +34,8 @@ void CTabLayoutUI::AdoptChild(CControlUI* control) {
 }
 
 bool CTabLayoutUI::Append(CControlUI* control) {
-    if (!CContainerUI::Append(control)) return false;
+    // The container's own insertion, not the virtual one: the page rule runs once.
+    if (!CContainerUI::InsertAt(control, Count())) return false;
     AdoptChild(control);
     return true;
 }

@@ -6,16 +6,22 @@
 
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/CheckBoxUI.h"
+#include "ui/controls/ChildLayoutUI.h"
 #include "ui/controls/ContainerUI.h"
 #include "ui/controls/ControlUI.h"
+#include "ui/controls/GifAnimUI.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/LabelUIEx.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/controls/RotateAnimateUI.h"
 #include "ui/controls/ScrollBarUI.h"
+#include "ui/controls/SequencePictureUI.h"
 #include "ui/controls/SliderUI.h"
+#include "ui/controls/TabLayoutUI.h"
 #include "ui/controls/TextUI.h"
+#include "ui/controls/TileLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/DialogBuilder.h"
 
@@ -39,6 +45,9 @@ const TElementClass kElementClasses[] = {
     {L"Container", false, &New<CContainerUI>},
     {L"VerticalLayout", false, &New<CVerticalLayoutUI>},
     {L"HorizontalLayout", false, &New<CHorizontalLayoutUI>},
+    {L"TileLayout", false, &New<CTileLayoutUI>},
+    {L"TabLayout", false, &New<CTabLayoutUI>},
+    {L"ChildLayout", false, &New<CChildLayoutUI>},
     {L"ScrollBar", false, &New<CScrollBarUI>},
     {L"Label", false, &New<CLabelUI>},
     {L"LabelEx", true, &New<CLabelUIEx>},
@@ -48,6 +57,9 @@ const TElementClass kElementClasses[] = {
     {L"CheckBox", false, &New<CCheckBoxUI>},
     {L"Progress", false, &New<CProgressUI>},
     {L"Slider", false, &New<CSliderUI>},
+    {L"SequencePic", false, &New<CSequencePictureUI>},
+    {L"RotateAnimateUI", false, &New<CRotateAnimateUI>},
+    {L"GifAnim", true, &New<CGifAnimUI>},
 };
 
 }  // namespace
