@@ -1,0 +1,7 @@
+# Scroll bar, tile, tab and child layouts, animated controls and custom buttons: unit tests on
+# controls attached to a hidden test window (events delivered as the window manager delivers
+# them, paints compared at chosen pixels; the render tests' pictures are the skin).
+vexo_add_gtest(ui_scroll_layout_test
+  SOURCES scrollbar_test.cpp tile_tab_layout_test.cpp
+          ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
+  LIBS vexo_ui_controls vexo_ui_core vexo_test_files)
