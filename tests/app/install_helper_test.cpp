@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "app/ClientLaunch.h"
@@ -150,7 +151,9 @@ TEST_F(InstallHelperTest, FailuresBeforeTheRun) {
                            TCase{"installer", "status:404", EInstallFailure::kDownload, false},
                            TCase{"installer", "cutoff", EInstallFailure::kDownload, true}}) {
         SCOPED_TRACE(std::string(c.service) + "=" + c.mode);
-        SetPlatformModes({{"data", "ok"}, {"installer", "ok"}, {c.service, c.mode}});
+        std::map<std::string, std::string> modes = {{"data", "ok"}, {"installer", "ok"}};
+        modes[c.service] = c.mode;
+        SetPlatformModes(modes);
         DeleteFileW(Installer().c_str());
         CVexoInstallHelper helper(InfoUrl());
         EXPECT_EQ(helper.Install(HttpProgressFn()), -1);

@@ -208,7 +208,9 @@ TEST_F(InstallWorkflowTest, FailuresKeepTheWindowAndBringTheButtonBack) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.service) + "=" + c.mode);
-        SetPlatformModes({{"data", "ok"}, {"installer", "ok"}, {c.service, c.mode}});
+        std::map<std::string, std::string> modes = {{"data", "ok"}, {"installer", "ok"}};
+        modes[c.service] = c.mode;
+        SetPlatformModes(modes);
         ConfigureInstaller(c.installer);
         DeleteFileW(Temp(L"VexoInstall.exe").c_str());
         CRecordingUi ui;
