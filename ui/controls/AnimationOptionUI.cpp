@@ -1,0 +1,217 @@
+// Options with hover and working animations.
+
+#include "ui/controls/AnimationOptionUI.h"
+
+#include <cstdint>
+#include <cwchar>
+
+#include "ui/controls/AnimationFrames.h"
+#include "ui/controls/ControlMath.h"
+#include "ui/core/UIAttribute.h"
+#include "ui/core/UIGeometry.h"
+#include "ui/core/UIRender.h"
+
+namespace SkinUI {
+
+namespace {
+
+// The ten attributes: a name, the mode it belongs to, and what it sets.
+enum class EAnimationField { StartIndex, EndIndex, Picture, Interval, Loop };
+struct TAnimationAttribute {
+    LPCWSTR name;
+    int mode;
+    EAnimationField field;
+};
+constexpr TAnimationAttribute kAnimationAttributes[] = {
+    {L"startindexhover", CAnimationOptionUI::kHover, EAnimationField::StartIndex},
+    {L"endindexhover", CAnimationOptionUI::kHover, EAnimationField::EndIndex},
+    {L"picturehover", CAnimationOptionUI::kHover, EAnimationField::Picture},
+    {L"intervalhover", CAnimationOptionUI::kHover, EAnimationField::Interval},
+    {L"loophover", CAnimationOptionUI::kHover, EAnimationField::Loop},
+    {L"startindexworking", CAnimationOptionUI::kWorking, EAnimationField::StartIndex},
+    {L"endindexworking", CAnimationOptionUI::kWorking, EAnimationField::EndIndex},
+    {L"pictureworking", CAnimationOptionUI::kWorking, EAnimationField::Picture},
+    {L"intervalworking", CAnimationOptionUI::kWorking, EAnimationField::Interval},
+    {L"loopworking", CAnimationOptionUI::kWorking, EAnimationField::Loop},
+};
+
+const TAnimationAttribute* FindAnimationAttribute(LPCWSTR name) {
+    if (name == nullptr) return nullptr;
+    for (const TAnimationAttribute& attribute : kAnimationAttributes) {
+        if (wcscmp(attribute.name, name) == 0) return &attribute;
+    }
+    return nullptr;
+}
+
+CUIString NumberText(int value) {
+    CUIString text;
+    text.Format(L"%d", value);
+    return text;
+}
+
+}  // namespace
+
+CAnimationOptionUI::CAnimationOptionUI() = default;
+CAnimationOptionUI::~CAnimationOptionUI() = default;
+
+LPVOID CAnimationOptionUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && wcscmp(name, L"AnimationOption") == 0) return this;
+    return CControlUI::InterfaceByName(name);
+}
+
+// ---- Attributes --------------------------------------------------------------------------------
+
+void CAnimationOptionUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    const TAnimationAttribute* attribute = FindAnimationAttribute(name);
+    if (attribute == nullptr) {
+        COptionUI::ApplyAttribute(name, value);
+        return;
+    }
+    const int mode = attribute->mode;
+    switch (attribute->field) {
+    case EAnimationField::StartIndex: m_startIndex[mode] = ParseAttrInt(value); break;
+    case EAnimationField::EndIndex: m_endIndex[mode] = ParseAttrInt(value); break;
+    case EAnimationField::Picture: m_picture[mode] = value; break;
+    case EAnimationField::Interval: m_interval[mode] = ParseAttrInt(value); break;
+    case EAnimationField::Loop: m_loop[mode] = ParseAttrBool(value); break;
+    }
+}
+
+CUIString CAnimationOptionUI::QueryAttribute(LPCWSTR name) {
+    const TAnimationAttribute* attribute = FindAnimationAttribute(name);
+    if (attribute == nullptr) return COptionUI::QueryAttribute(name);
+    const int mode = attribute->mode;
+    const auto numberOf = [mode](const std::map<int, int>& values) {
+        return values.count(mode) != 0 ? NumberText(values.at(mode)) : CUIString();
+    };
+    switch (attribute->field) {
+    case EAnimationField::StartIndex: return numberOf(m_startIndex);
+    case EAnimationField::EndIndex: return numberOf(m_endIndex);
+    case EAnimationField::Interval: return numberOf(m_interval);
+    case EAnimationField::Picture: return Lookup(m_picture, mode, CUIString());
+    case EAnimationField::Loop:
+        if (m_loop.count(mode) == 0) return CUIString();
+        return m_loop.at(mode) ? L"true" : L"false";
+    }
+    return CUIString();
+}
+
+// ---- Animations --------------------------------------------------------------------------------
+
+void CAnimationOptionUI::StartAnimation(int mode) {
+    if (mode != kHover && (mode != kWorking || !m_bWorkingEnabled)) return;
+    const int interval = Lookup(m_interval, mode, 0);
+    // A mode without an interval does not animate, and the option keeps its own painting.
+    if (interval == 0) return;
+    m_nRunning |= mode;
+    const int start = Lookup(m_startIndex, mode, -1);
+    m_current[mode] = start;
+    SetForeImage(FrameName(Lookup(m_picture, mode, CUIString()), start));
+    if (m_pManager != nullptr) m_pManager->SetTimer(this, TimerOf(mode), static_cast<UINT>(interval));
+}
+
+void CAnimationOptionUI::AdvanceAnimation(int mode) {
+    int64_t next = static_cast<int64_t>(Lookup(m_current, mode, -1)) + 1;
+    if (next > Lookup(m_endIndex, mode, -1)) {
+        if (!Lookup(m_loop, mode, false)) {
+            StopAnimation(mode);
+            return;
+        }
+        next = Lookup(m_startIndex, mode, -1);
+    }
+    m_current[mode] = ClampToInt(next);
+    SetForeImage(FrameName(Lookup(m_picture, mode, CUIString()), m_current[mode]));
+}
+
+void CAnimationOptionUI::StopAnimation(int modes) {
+    m_nRunning &= ~modes;
+    if (m_pManager != nullptr) {
+        if (modes & kHover) m_pManager->KillTimer(this, kHoverTimerId);
+        if (modes & kWorking) m_pManager->KillTimer(this, kWorkingTimerId);
+    }
+    SetForeImage(L"");
+}
+
+void CAnimationOptionUI::StopWhenHidden() {
+    // A hidden option gets no mouse-leave: its animations stop here.
+    if (!IsVisible() && m_nRunning != 0) StopAnimation(m_nRunning);
+}
+
+void CAnimationOptionUI::SetVisible(bool visible) {
+    COptionUI::SetVisible(visible);
+    StopWhenHidden();
+}
+
+void CAnimationOptionUI::SetInheritedVisible(bool visible) {
+    COptionUI::SetInheritedVisible(visible);
+    StopWhenHidden();
+}
+
+void CAnimationOptionUI::Select(bool selected, bool notify) {
+    if (!selected && m_bWorkingEnabled && !(m_nRunning & kWorking)) StartAnimation(kWorking);
+    COptionUI::Select(selected, notify);
+}
+
+// ---- Events ------------------------------------------------------------------------------------
+
+void CAnimationOptionUI::ProcessEvent(TControlEvent& event) {
+    if (PassMouseEventOn(event)) return;
+    if (!IsVisible()) return;
+    switch (event.nKind) {
+    case kEventMouseLeave:
+        if (IsEnabled()) {
+            m_uButtonState &= ~kStateHot;
+            if (m_pManager != nullptr) m_pManager->SendNotification(this, L"mouseleave");
+            InvalidateSelf();
+        }
+        StopAnimation(kHover);
+        return;
+    case kEventMouseEnter:
+        if (IsEnabled()) {
+            m_uButtonState |= kStateHot;
+            if (m_pManager != nullptr) m_pManager->SendNotification(this, L"mouseenter");
+        }
+        if (m_nRunning == 0) StartAnimation(kHover);
+        // The hot look shows also when no animation takes over the painting.
+        InvalidateSelf();
+        return;
+    case kEventTimer:
+        if (event.wParam == kHoverTimerId)
+            AdvanceAnimation(kHover);
+        else if (event.wParam == kWorkingTimerId && m_bWorkingEnabled)
+            AdvanceAnimation(kWorking);
+        else if (event.wParam == kWorkingTimerId)
+            StopAnimation(kWorking);
+        return;
+    case kEventButtonUp:
+        if (!(m_uButtonState & kStateCaptured)) break;
+        m_uButtonState &= ~(kStatePushed | kStateCaptured);
+        InvalidateSelf();
+        if (!RectContains(m_rcItem, event.ptMouse)) return;
+        if (m_nRunning & kWorking) {
+            // The work is done: the selected picture replaces the working animation.
+            StopAnimation(kWorking);
+            SetForeImage(m_selectedImage.description);
+        }
+        CanActivate();
+        return;
+    default:
+        break;
+    }
+    CButtonUI::ProcessEvent(event);
+}
+
+// ---- Painting ----------------------------------------------------------------------------------
+
+void CAnimationOptionUI::PaintStateImage(HDC hDC) {
+    if (m_nRunning == 0) {
+        COptionUI::PaintStateImage(hDC);
+        return;
+    }
+    const bool hot = (m_uButtonState & kStateHot) != 0;
+    const DWORD fill = hot ? m_dwHotBkColor : IsSelected() ? m_dwSelectedBkColor : 0;
+    if (fill != 0) CUIRender::DrawColor(hDC, m_rcPaint, AdjustedColor(fill));
+    DrawImage(hDC, m_foreImage);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,158 @@
+// The composite progress bar: line, marker and spinner.
+
+#include "ui/controls/ProgressExUI.h"
+
+#include <cstdint>
+#include <cwchar>
+#include <new>
+
+#include "ui/controls/ControlMath.h"
+#include "ui/controls/RotateAnimateUI.h"
+#include "ui/controls/VerticalLayoutUI.h"
+#include "ui/core/UIAttribute.h"
+
+namespace SkinUI {
+
+namespace {
+
+// The integer attributes: each sets one field.
+struct TIntAttribute {
+    LPCWSTR name;
+    int CProgressExUI::*field;
+};
+
+// A new control appended to parent; null (and nothing appended) when memory ran out.
+template <class T>
+T* AppendNew(CContainerUI& parent) {
+    T* control = new (std::nothrow) T;
+    if (control != nullptr && !parent.Append(control)) {
+        delete control;
+        return nullptr;
+    }
+    return control;
+}
+
+// A column of three: filler, the line (returned), filler; the line sits in the middle.
+CContainerUI* AppendLineColumn(CContainerUI& bar, CVerticalLayoutUI*& column) {
+    column = AppendNew<CVerticalLayoutUI>(bar);
+    if (column == nullptr) return nullptr;
+    AppendNew<CContainerUI>(*column);
+    CContainerUI* line = AppendNew<CContainerUI>(*column);
+    AppendNew<CContainerUI>(*column);
+    return line;
+}
+
+}  // namespace
+
+CProgressExUI::CProgressExUI() = default;
+CProgressExUI::~CProgressExUI() = default;
+
+LPVOID CProgressExUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && wcscmp(name, L"ProgressEx") == 0) return this;
+    return CControlUI::InterfaceByName(name);
+}
+
+CControlUI* CProgressExUI::Marker() const { return m_pMarker; }
+CControlUI* CProgressExUI::LeftLine() const { return m_pLeftLine; }
+CControlUI* CProgressExUI::RightLine() const { return m_pRightLine; }
+
+void CProgressExUI::ProcessEvent(TControlEvent& /*event*/) {}
+
+void CProgressExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    static const TIntAttribute kInts[] = {
+        {L"min", &CProgressExUI::m_nMin},
+        {L"max", &CProgressExUI::m_nMax},
+        {L"value", &CProgressExUI::m_nValue},
+        {L"width", &CProgressExUI::m_nWidth},
+        {L"height", &CProgressExUI::m_nHeight},
+        {L"lineheight", &CProgressExUI::m_nLineHeight},
+        {L"pointheight", &CProgressExUI::m_nPointHeight},
+        {L"pointwidth", &CProgressExUI::m_nPointWidth},
+        {L"animationheight", &CProgressExUI::m_nAnimationHeight},
+        {L"animationwidth", &CProgressExUI::m_nAnimationWidth},
+    };
+    if (name == nullptr) return;
+    if (wcscmp(name, L"lineforeimage") == 0) m_strLineForeImage = value;
+    else if (wcscmp(name, L"linebkcolor") == 0) m_dwLineBkColor = ParseAttrColor(value, true);
+    else if (wcscmp(name, L"point") == 0) m_strPoint = value;
+    else if (wcscmp(name, L"animation") == 0) m_strAnimation = value;
+    else if (wcscmp(name, L"interval") == 0) m_strInterval = value;
+    else if (wcscmp(name, L"auto") == 0) m_strAuto = value;
+    else if (wcscmp(name, L"loop") == 0) m_strLoop = value;
+    for (const TIntAttribute& attribute : kInts) {
+        if (wcscmp(name, attribute.name) == 0) this->*attribute.field = ParseAttrInt(value);
+    }
+    // Stored as read, and the layout sees every attribute too ("width" and "height" size it).
+    CHorizontalLayoutUI::ApplyAttribute(name, value);
+}
+
+void CProgressExUI::Initialize() {
+    CHorizontalLayoutUI::Initialize();
+    // Built once: a bar attached again keeps its parts.
+    if (m_pLeftPart == nullptr && !BuildParts()) return;
+    UpdateProgress();
+}
+
+bool CProgressExUI::BuildParts() {
+    m_pLeftLine = AppendLineColumn(*this, m_pLeftPart);
+    m_pMarker = AppendNew<CContainerUI>(*this);
+    m_pRightLine = AppendLineColumn(*this, m_pRightPart);
+    m_pSpinner = AppendNew<CRotateAnimateUI>(*this);
+    if (m_pLeftLine == nullptr || m_pMarker == nullptr || m_pRightLine == nullptr ||
+        m_pSpinner == nullptr)
+        return false;
+
+    m_pMarker->SetBackImage(m_strPoint);
+    m_pMarker->SetFixedWidth(m_nPointWidth);
+    m_pMarker->SetFixedHeight(m_nPointHeight);
+    m_pMarker->SetPadding(RECT{0, (m_nAnimationHeight - m_nPointHeight) / 2, 0, 0});
+
+    m_pSpinner->SetFloat(true);
+    // What the markup did not give keeps the spinner's own default.
+    if (!m_strInterval.IsEmpty()) m_pSpinner->ApplyAttribute(L"interval", m_strInterval);
+    if (!m_strAuto.IsEmpty()) m_pSpinner->ApplyAttribute(L"auto", m_strAuto);
+    if (!m_strLoop.IsEmpty()) m_pSpinner->ApplyAttribute(L"loop", m_strLoop);
+    m_pSpinner->SetBackImage(m_strAnimation);
+    m_pSpinner->SetFixedWidth(m_nAnimationWidth);
+    m_pSpinner->SetFixedHeight(m_nAnimationHeight);
+    m_rcSpinner = RECT{0, 0, m_nAnimationHeight, m_nAnimationHeight};
+    m_pSpinner->Place(m_rcSpinner, true);
+    // The spinner was initialised before it had its picture: it starts now.
+    if (m_pSpinner->IsAutoStart()) m_pSpinner->Start();
+
+    m_pLeftLine->SetFixedHeight(m_nLineHeight);
+    m_pRightLine->SetFixedHeight(m_nLineHeight);
+    m_pRightLine->SetBackColor(m_dwLineBkColor);
+    return true;
+}
+
+void CProgressExUI::SetValue(int value) {
+    m_nValue = value;
+    if (m_pLeftPart != nullptr) UpdateProgress();
+}
+
+void CProgressExUI::UpdateProgress() {
+    // The line's end; a maximum of 0 shows the whole line.
+    int x = m_nMax != 0 ? MulDivTrunc(m_nValue, m_nWidth, m_nMax) : m_nWidth;
+    if (x == 0) x = 1;
+    if (m_nValue == m_nMax) {
+        m_pMarker->SetVisible(false);
+        m_pSpinner->SetVisible(false);
+    } else if (!m_pMarker->IsVisible()) {
+        m_pMarker->SetVisible(true);
+        m_pSpinner->SetVisible(true);
+    }
+    const int64_t overhang = (static_cast<int64_t>(m_nAnimationWidth) - m_nPointWidth) / 2;
+    m_rcSpinner.left = AddClamped(x, -overhang);
+    m_rcSpinner.right = AddClamped(m_rcSpinner.left, m_nAnimationWidth);
+    m_pSpinner->Place(m_rcSpinner, true);
+    m_pLeftPart->SetFixedWidth(x);
+    m_pLeftLine->SetFixedWidth(x);
+    CUIString image;
+    image.Format(L"file='%s' source='0,0,%d,%d'", m_strLineForeImage.GetData(), AddClamped(x, 3),
+                 m_nLineHeight);
+    m_pLeftLine->SetBackImage(image);
+    InvalidateSelf();
+}
+
+}  // namespace SkinUI
