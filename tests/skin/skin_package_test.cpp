@@ -187,6 +187,7 @@ TEST_F(InstallerSkin, MarkupDescribesTheWindow) {
         {L"game.png", L"VerticalLayout"}, {L"logoimage", L"Control"},
         {L"InstallGameLayout", L"VerticalLayout"}, {L"InstallGameBtn", L"Button"},
         {L"InstallVexoLayout", L"VerticalLayout"}, {L"InstallVexoBtn", L"Button"},
+        {L"InstallVexoStatus", L"Label"},  // what went wrong, when an installation failed
         {L"ProgressLayout", L"VerticalLayout"}, {L"InstallVexo", L"Label"},
         {L"InstallCompleted", L"Label"}, {L"progBoat1", L"Control"}, {L"Progress", L"Progress"},
         {L"InstallDoneImage", L"Control"}, {L"GameStatus", L"Label"}, {L"GamePercent", L"Label"}};
