@@ -248,8 +248,12 @@ TEST_F(TextDrawing, FontsOfTagsAreBoundedPerWindow) {
     CCanvas canvas(300, 30);
     RECT rc = canvas.Rect();
     int links = 0;
+    // Measuring lays out every line, so every tag is read.
     CUIRender::DrawFormattedText(canvas.DC(), &window, rc, text.c_str(), 0xFF000000, nullptr,
-                                 nullptr, links, DT_SINGLELINE);
+                                 nullptr, links, DT_CALCRECT | DT_WORDBREAK);
+    rc = canvas.Rect();
+    CUIRender::DrawFormattedText(canvas.DC(), &window, rc, text.c_str(), 0xFF000000, nullptr,
+                                 nullptr, links, DT_WORDBREAK);
     int made = 0;
     for (int size = 1; size <= 100; ++size)
         made += window.FindFont(L"Tahoma", size, false, false, false) != nullptr;
