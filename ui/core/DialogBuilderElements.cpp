@@ -4,16 +4,20 @@
 #include <cwchar>
 #include <new>
 
+#include "ui/controls/AnimationOptionUI.h"
+#include "ui/controls/ButtonSwitchExUI.h"
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/CheckBoxUI.h"
 #include "ui/controls/ChildLayoutUI.h"
 #include "ui/controls/ContainerUI.h"
 #include "ui/controls/ControlUI.h"
+#include "ui/controls/CustomButtonUI.h"
 #include "ui/controls/GifAnimUI.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/LabelUIEx.h"
 #include "ui/controls/OptionUI.h"
+#include "ui/controls/ProgressExUI.h"
 #include "ui/controls/ProgressUI.h"
 #include "ui/controls/RotateAnimateUI.h"
 #include "ui/controls/ScrollBarUI.h"
@@ -53,9 +57,13 @@ const TElementClass kElementClasses[] = {
     {L"LabelEx", true, &New<CLabelUIEx>},
     {L"Text", false, &New<CTextUI>},
     {L"Button", false, &New<CButtonUI>},
+    {L"CustonButton", false, &New<CCustomButtonUI>},
     {L"Option", false, &New<COptionUI>},
     {L"CheckBox", false, &New<CCheckBoxUI>},
+    {L"ButtonSwitchEx", false, &New<CButtonSwitchExUI>},
+    {L"AnimationOption", false, &New<CAnimationOptionUI>},
     {L"Progress", false, &New<CProgressUI>},
+    {L"ProgressEx", false, &New<CProgressExUI>},
     {L"Slider", false, &New<CSliderUI>},
     {L"SequencePic", false, &New<CSequencePictureUI>},
     {L"RotateAnimateUI", false, &New<CRotateAnimateUI>},
