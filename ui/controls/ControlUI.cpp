@@ -162,7 +162,7 @@ void CControlUI::Place(const RECT& rect, bool invalidate) {
         const RECT parent = m_pParent->Rect();
         const LONG width = RectWidth(parent);
         const LONG height = RectHeight(parent);
-        m_rcItem = RectOffset(rc, parent.left, parent.top);
+        m_rcItem = ClampRectCoordinates(RectOffset(rc, parent.left, parent.top));
         m_cXY.cx = rc.left - PercentOf(m_floatPercent.left, width);
         m_cXY.cy = rc.top - PercentOf(m_floatPercent.top, height);
         m_cxyFixed.cx = rc.right - m_cXY.cx - PercentOf(m_floatPercent.right, width);
@@ -182,7 +182,10 @@ void CControlUI::Place(const RECT& rect, bool invalidate) {
 
 void CControlUI::MoveBy(SIZE offset, bool invalidate) {
     const RECT old = m_rcItem;
-    m_rcItem = ClampRectCoordinates(RectOffset(m_rcItem, offset.cx, offset.cy));
+    m_rcItem = RECT{ClampCoordinate(static_cast<long long>(old.left) + offset.cx),
+                    ClampCoordinate(static_cast<long long>(old.top) + offset.cy),
+                    ClampCoordinate(static_cast<long long>(old.right) + offset.cx),
+                    ClampCoordinate(static_cast<long long>(old.bottom) + offset.cy)};
     if (invalidate && m_pManager != nullptr && IsVisible())
         InvalidateThroughAncestors(JoinRects(old, m_rcItem));
 }
