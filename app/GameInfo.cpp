@@ -6,7 +6,6 @@
 
 #include "app/FormatText.h"
 #include "app/JsonReply.h"
-#include "app/SystemTrustStore.h"
 #include "app/TempFiles.h"
 #include "support/JsonText.h"
 #include "support/LibBiz.h"
@@ -61,16 +60,14 @@ bool SetUpRequest(CURL* curl, char* errorBuffer, const std::string& url, const s
     ok &= curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxJsonReplyBytes)) == CURLE_OK;
     // The server must prove its name against the system's trusted authorities, as on the WinInet
-    // path: the reply names the pictures the installer shows. The authorities are handed over
-    // already read: reading the system store inside the transfer would count against its 2 s
-    // connect limit, and no certificate file of libcurl's own build host is consulted.
+    // path: the reply names the pictures the installer shows. No certificate file or folder is
+    // consulted: libcurl's built-in defaults name paths of its build host, which on Windows
+    // anyone may create.
     ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_CAINFO, nullptr) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr) == CURLE_OK;
-    const std::string& authorities = SystemRootCertificatesPem();
-    curl_blob blob = {const_cast<char*>(authorities.data()), authorities.size(), CURL_BLOB_COPY};
-    ok &= curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NATIVE_CA)) == CURLE_OK;
     // Always set, so that only the system's setting counts (an empty text means direct).
     ok &= curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
     return ok;
