@@ -77,8 +77,9 @@ public:
     // the install button back with the reason.
     void InstallClientWorker();
     // The progress display (progress thread): 1 to 50 while downloading, polled every 100 ms;
-    // then one step a second from 51 while the installer runs, holding at 99 until it ends; 100
-    // when it succeeded. Stops without a further value when the attempt fails. Returns 0.
+    // then one step per progressStepMs from 51 while the installer runs, holding at 99 until it
+    // ends; 100 when it succeeded. Stops without a further value when the attempt fails. A
+    // value is handed over only when it differs from the one shown last. Returns 0.
     int DriveProgress();
     // The download's progress callback (install thread): stores the downloaded fraction.
     void OnDownloadProgress(long long done, long long total);
