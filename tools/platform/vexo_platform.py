@@ -430,7 +430,8 @@ def start(args):
 
 
 def parse_args(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=8443, help="0 picks a free port")
     parser.add_argument("--bind", default="127.0.0.1")
     parser.add_argument("--port-file", help="write the port here once listening")
