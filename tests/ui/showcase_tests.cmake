@@ -5,3 +5,8 @@ vexo_add_gtest(ui_scroll_layout_test
   SOURCES scrollbar_test.cpp tile_tab_layout_test.cpp
           ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
   LIBS vexo_ui_controls vexo_ui_core vexo_test_files)
+
+vexo_add_gtest(ui_animation_test
+  SOURCES animation_test.cpp
+          ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
+  LIBS vexo_ui_controls vexo_ui_core vexo_test_files)

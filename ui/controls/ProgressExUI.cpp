@@ -105,7 +105,8 @@ bool CProgressExUI::BuildParts() {
     m_pMarker->SetBackImage(m_strPoint);
     m_pMarker->SetFixedWidth(m_nPointWidth);
     m_pMarker->SetFixedHeight(m_nPointHeight);
-    m_pMarker->SetPadding(RECT{0, (m_nAnimationHeight - m_nPointHeight) / 2, 0, 0});
+    const int64_t drop = (static_cast<int64_t>(m_nAnimationHeight) - m_nPointHeight) / 2;
+    m_pMarker->SetPadding(RECT{0, ClampToInt(drop), 0, 0});
 
     m_pSpinner->SetFloat(true);
     // What the markup did not give keeps the spinner's own default.

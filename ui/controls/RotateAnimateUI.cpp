@@ -5,7 +5,6 @@
 #include <cwchar>
 
 #include "ui/core/UIAttribute.h"
-#include "ui/core/UIRender.h"
 
 namespace SkinUI {
 
@@ -30,9 +29,9 @@ void CRotateAnimateUI::Initialize() {
 }
 
 void CRotateAnimateUI::Start() {
-    // An image given before the spinner was attached could not be loaded then.
-    if (m_backImage.image == nullptr && !m_backImage.tried && m_pManager != nullptr)
-        CUIRender::DrawImageSpec(nullptr, m_pManager, m_rcItem, m_rcItem, m_backImage);
+    // An image given before the spinner was attached could not be loaded then: now it can.
+    if (m_backImage.image == nullptr && m_pManager != nullptr)
+        SetBackImage(CUIString(m_backImage.description));
     if (m_backImage.image == nullptr || !m_bStopped) return;
     m_bStopped = false;
     m_timer.Start(static_cast<UINT>(m_nInterval));
