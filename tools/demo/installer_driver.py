@@ -7,7 +7,9 @@ ImageMagick's import.
 
 import json
 import os
+import re
 import shutil
+import ssl
 import subprocess
 import sys
 import time
@@ -16,6 +18,7 @@ import urllib.request
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PLATFORM = os.path.join(ROOT, "tools", "platform", "vexo_platform.py")
 STAMP = os.path.join(ROOT, "tools", "stamp.py")
+# The runner of Windows programs; the tests name theirs (set_wine_runner).
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 # Wine names X windows after the program file (WM_CLASS "vexoinstall.exe"), so the window is
 # found by its title.
@@ -37,6 +40,32 @@ def wine_prefix_path(*parts):
     return os.path.join(os.environ["WINEPREFIX"], "drive_c", *parts)
 
 
+def set_wine_runner(path):
+    global WINE_RUN
+    WINE_RUN = path
+
+
+def windows_to_prefix_path(path):
+    """The Linux path of a "C:\\..." path inside the Wine prefix."""
+    drive, _, rest = path.partition(":")
+    if drive.upper() != "C":
+        raise ValueError("not a C: path: " + path)
+    return wine_prefix_path(*[part for part in rest.split("\\") if part])
+
+
+def temp_folder():
+    """The installer's %TEMP% (as the prefix's user registry sets it), from Linux."""
+    try:
+        with open(os.path.join(os.environ["WINEPREFIX"], "user.reg"), encoding="utf-8",
+                  errors="replace") as f:
+            match = re.search(r'^"TEMP"="([^"]+)"', f.read(), re.MULTILINE)
+        if match:
+            return windows_to_prefix_path(match.group(1).replace("\\\\", "\\"))
+    except OSError:
+        pass
+    return wine_prefix_path("users", os.environ.get("USER", "root"), "Temp")
+
+
 def client_folder():
     return wine_prefix_path("users", os.environ.get("USER", "root"), "AppData", "Local", "Vexo",
                             "Client")
@@ -56,6 +85,27 @@ def forget_client():
     """The platform client is missing: no registration, no client files."""
     run([WINE_RUN, "reg", "delete", CLIENT_KEY, "/f"], timeout=120)
     shutil.rmtree(client_folder(), ignore_errors=True)
+
+
+def register_client(client_exe):
+    """The platform client is installed: the stand-in client in its folder, registered under
+    HKCU "Path" as the real installer does."""
+    folder = client_folder()
+    os.makedirs(folder, exist_ok=True)
+    shutil.copyfile(client_exe, os.path.join(folder, "VexoClient.exe"))
+    windows = "C:\\users\\%s\\AppData\\Local\\Vexo\\Client\\VexoClient.exe" % os.environ.get(
+        "USER", "root")
+    result = run([WINE_RUN, "reg", "add", CLIENT_KEY, "/v", "Path", "/t", "REG_SZ", "/d",
+                  windows, "/f"], timeout=120)
+    if result.returncode != 0:
+        raise RuntimeError("reg add failed: " + result.stderr)
+
+
+def forget_launches():
+    try:
+        os.remove(os.path.join(client_folder(), "launches.txt"))
+    except FileNotFoundError:
+        pass
 
 
 def client_launches():
@@ -85,6 +135,29 @@ class Platform:
         if "stand-in platform on" not in line:
             self.proc.kill()
             raise RuntimeError("the stand-in platform did not start: " + line)
+
+    def _call(self, path, body=None):
+        # The test authority's certificate is for the installer; this side only talks to the
+        # platform it started on this machine.
+        context = ssl._create_unverified_context()
+        data = None if body is None else json.dumps(body).encode("utf-8")
+        with urllib.request.urlopen(urllib.request.Request(self.base + path, data=data),
+                                    context=context, timeout=30) as reply:
+            return reply.read()
+
+    def control(self, **body):
+        """Reconfigures the running platform: set={SERVICE: MODE}, installer={NAME: VALUE},
+        clear=True (forget the recorded requests)."""
+        return json.loads(self._call("/control", body))
+
+    def recorded(self):
+        """The requests recorded since the last clear."""
+        text = self._call("/control/requests").decode("utf-8")
+        return [json.loads(line) for line in text.splitlines() if line.strip()]
+
+    def served_installer(self):
+        """The client installer as the platform serves it now (the request is recorded)."""
+        return self._call("/client/VexoInstall.exe")
 
     def requests(self):
         if not os.path.exists(self.log):
@@ -156,3 +229,49 @@ class Installer:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+class Picture:
+    """An image read through ImageMagick as 8-bit RGBA, for checks at pixel points."""
+
+    def __init__(self, path):
+        data = subprocess.run(["convert", path, "-depth", "8", "-alpha", "on", "pam:-"],
+                              capture_output=True, check=True).stdout
+        header, _, self.pixels = data.partition(b"ENDHDR\n")
+        fields = dict(line.split(" ", 1) for line in header.decode("ascii").splitlines()[1:])
+        self.width, self.height = int(fields["WIDTH"]), int(fields["HEIGHT"])
+        if int(fields["DEPTH"]) != 4 or len(self.pixels) < self.width * self.height * 4:
+            raise ValueError("unexpected picture format: " + path)
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 4
+        return tuple(self.pixels[i:i + 4])
+
+    def region(self, left, top, width, height):
+        """The pixels of the rectangle (clipped to the picture), row by row."""
+        for y in range(max(top, 0), min(top + height, self.height)):
+            for x in range(max(left, 0), min(left + width, self.width)):
+                yield self.at(x, y)
+
+    def mean(self, left, top, width, height):
+        """The mean (r, g, b) of the rectangle."""
+        sums, count = [0, 0, 0], 0
+        for pixel in self.region(left, top, width, height):
+            for c in range(3):
+                sums[c] += pixel[c]
+            count += 1
+        return tuple(s / max(count, 1) for s in sums)
+
+    def difference(self, left, top, source, source_left, source_top, width, height):
+        """How far this picture's rectangle is from source's (mean absolute difference per
+        channel, 0-255), over the pixels that source draws opaque; None when there are none."""
+        total, count = 0, 0
+        for dy in range(height):
+            for dx in range(width):
+                expected = source.at(source_left + dx, source_top + dy)
+                if expected[3] != 255:
+                    continue
+                actual = self.at(left + dx, top + dy)
+                total += sum(abs(actual[c] - expected[c]) for c in range(3))
+                count += 3
+        return total / count if count else None

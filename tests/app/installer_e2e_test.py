@@ -1,0 +1,336 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the installer: the stamped release executable in a real window under Wine,
+driven with xdotool against the stand-in platform (one platform process, reconfigured between
+the cases). Each state is photographed into the artefacts folder and checked at a few places
+against the pictures that should show there.
+
+Usage: installer_e2e_test.py --installer VexoInstall.exe --standin-installer X.exe
+                             --client VexoStandInClient.exe --wine scripts/wine-run.sh
+                             --artifacts FOLDER            (needs $DISPLAY)
+"""
+
+import argparse
+import os
+import stat
+import sys
+import time
+import traceback
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools", "demo"))
+import installer_driver as drv  # noqa: E402
+
+GAME_ID, CHANNEL = "1000450", "e2e"
+ASSETS = os.path.join(ROOT, "tools", "platform", "assets")
+SKIN = os.path.join(ROOT, "skin")
+
+# Where the pictures are drawn in the window (client coordinates) and what they are.
+ICON_AT = (20, 12, 36, 36)              # the game's icon in the title band
+LOGO_AT = (25, 100, 306, 149)           # the game's logo over the artwork
+ARTWORK_AT = (600, 100, 350, 300)       # a part of the artwork that nothing covers
+ARTWORK_SOURCE_LEFT = 193               # the window shows the artwork from x = 193 on
+BUTTON_AT = (420, 495, 140, 30)         # the middle of the install button
+MARKER_AT = (50, 505, 24, 24)           # the progress bar's start marker
+REASON_AT = (0, 550, 980, 18)           # the failure reason under the install button
+
+FAILURES = []
+
+
+def check(condition, what):
+    print(("ok     " if condition else "FAILED ") + what, flush=True)
+    if not condition:
+        FAILURES.append(what)
+    return condition
+
+
+class Pictures:
+    def __init__(self):
+        self.icon = drv.Picture(os.path.join(ASSETS, "game-icon.png"))
+        self.logo = drv.Picture(os.path.join(ASSETS, "game-logo.png"))
+        self.artwork = drv.Picture(os.path.join(ASSETS, "game-background.png"))
+        self.marker = drv.Picture(os.path.join(SKIN, "02.png"))
+
+
+def shows_picture(shot, at, picture, source_left=0, source_top=0):
+    difference = shot.difference(at[0], at[1], picture, source_left, source_top, at[2], at[3])
+    return difference is not None and difference < 12
+
+
+def shows_game_pictures(shot, pictures, label):
+    check(shows_picture(shot, ICON_AT, pictures.icon), label + ": the game's icon in the title band")
+    check(shows_picture(shot, LOGO_AT, pictures.logo), label + ": the game's logo")
+    check(shows_picture(shot, ARTWORK_AT, pictures.artwork, ARTWORK_SOURCE_LEFT + ARTWORK_AT[0],
+                        ARTWORK_AT[1]), label + ": the game's artwork")
+
+
+def button_shown(shot):
+    r, g, b = shot.mean(*BUTTON_AT)
+    return b > 150 and b > r + 80 and g > 90
+
+
+def reason_pixels(shot):
+    """The pixels of the reason's salmon text (#F08A80) in the line under the button."""
+    return sum(1 for r, g, b, _ in shot.region(*REASON_AT) if r > 150 and r - b > 40 and r - g > 30)
+
+
+class Case:
+    """One run of the stamped installer, with its screenshots in the artefacts folder."""
+
+    def __init__(self, run, exe):
+        self.run, self.exe = run, exe
+        self.installer = drv.Installer(exe)
+
+    def shot(self, name):
+        path = os.path.join(self.run.artifacts, name + ".png")
+        self.installer.screenshot(path)
+        return drv.Picture(path)
+
+    def wait_window(self):
+        return check(self.installer.wait_for_window(), "the installer's window appears")
+
+    def wait_shot(self, name, predicate, timeout):
+        """Photographs the window until predicate(shot) holds; the last shot, or None."""
+        deadline = time.time() + timeout
+        while True:
+            shot = self.shot(name)
+            if predicate(shot):
+                return shot
+            if time.time() > deadline or self.installer.proc.poll() is not None:
+                return None
+            time.sleep(0.5)
+
+    def still_running(self, seconds):
+        time.sleep(seconds)
+        return self.installer.proc.poll() is None
+
+    def close(self):
+        self.installer.kill()
+
+
+class Run:
+    def __init__(self, args):
+        self.args = args
+        self.artifacts = args.artifacts
+        os.makedirs(self.artifacts, exist_ok=True)
+        for name in os.listdir(self.artifacts):
+            if name.endswith(".png") or name == "requests.jsonl":
+                os.remove(os.path.join(self.artifacts, name))
+        self.pictures = Pictures()
+        self.platform = drv.Platform(args.standin_installer,
+                                     os.path.join(self.artifacts, "requests.jsonl"))
+
+    def stamped(self, tag):
+        folder = os.path.join(self.artifacts, "bin-" + (tag or "notag"))
+        return drv.stamp_copy(self.args.installer, folder, GAME_ID, tag)
+
+    def reset(self, modes=None, installer=None):
+        settings = {service: "ok" for service in ("gameinfo", "assets", "data", "installer", "stats")}
+        settings.update(modes or {})
+        self.platform.control(set=settings, installer=installer or {}, clear=True)
+
+    def recorded(self, service):
+        return [r for r in self.platform.recorded() if r.get("service") == service]
+
+    def reports(self):
+        return self.recorded("stats")
+
+
+def partial_installer_path():
+    return os.path.join(drv.temp_folder(), "VexoInstall.exe")
+
+
+def remove_partial_installer():
+    path = partial_installer_path()
+    if os.path.exists(path):
+        os.chmod(path, stat.S_IWUSR | stat.S_IRUSR)
+        os.remove(path)
+
+
+def launches_with(expected):
+    launches = drv.client_launches()
+    return len(launches) == 1 and launches[0].endswith(expected) and (
+        "--guest" in expected or "--guest" not in launches[0])
+
+
+# ---- The cases ---------------------------------------------------------------------------------
+
+def client_present(run):
+    """The client is registered: the window offers the game; a click hands it to the client,
+    reports the channel and closes."""
+    drv.register_client(run.args.client)
+    drv.forget_launches()
+    run.reset()
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        shot = case.shot("1-client-present")
+        shows_game_pictures(shot, run.pictures, "client present")
+        check(button_shown(shot), "client present: the install-game button is offered")
+        case.installer.click(drv.INSTALL_BUTTON)
+        check(case.installer.wait(60) == 0, "client present: the installer exits with 0 after the click")
+        check(launches_with(" --install=" + GAME_ID),
+              "client present: the client is started with --install=%s" % GAME_ID)
+        reports = run.reports()
+        check(len(reports) == 1 and '"Comefrom":"%s"' % CHANNEL in reports[0]["query"]
+              and '"GameId":%s' % GAME_ID in reports[0]["query"],
+              "client present: the report names the game and the channel")
+    finally:
+        case.close()
+
+
+def empty_channel(run):
+    """An executable stamped without a channel tag hands the game over and reports nothing."""
+    drv.register_client(run.args.client)
+    drv.forget_launches()
+    run.reset()
+    case = Case(run, run.stamped(""))
+    try:
+        if not case.wait_window():
+            return
+        case.shot("3-empty-channel")
+        case.installer.click(drv.INSTALL_BUTTON)
+        check(case.installer.wait(60) == 0, "empty channel: the installer exits with 0")
+        check(launches_with(" --install=" + GAME_ID), "empty channel: the client is started")
+        check(run.reports() == [], "empty channel: no report is sent")
+    finally:
+        case.close()
+
+
+def game_information_down(run):
+    """With the game-information service failing, the artwork of an earlier run is shown."""
+    run.reset(modes={"gameinfo": "status:500"})
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        shot = case.shot("5-game-information-down")
+        check(len(run.recorded("gameinfo")) >= 1, "game information down: the service was asked")
+        shows_game_pictures(shot, run.pictures, "game information down (earlier artwork)")
+        case.installer.click(drv.CLOSE_BUTTON)
+        check(case.installer.wait(30) == 0, "game information down: the close button ends the installer with 0")
+    finally:
+        case.close()
+
+
+def client_missing(run):
+    """The client is missing: the installer resumes a leftover partial download, runs the client
+    installer silently, deletes it (even read-only), hands the game over and reports."""
+    drv.forget_client()
+    run.reset(installer={"readonly": "1", "delay": "3000"})
+    served = run.platform.served_installer()
+    remove_partial_installer()
+    leftover = len(served) // 3
+    os.makedirs(drv.temp_folder(), exist_ok=True)
+    with open(partial_installer_path(), "wb") as f:
+        f.write(served[:leftover])
+    run.platform.control(clear=True)
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        shot = case.shot("2-client-missing")
+        shows_game_pictures(shot, run.pictures, "client missing")
+        check(button_shown(shot), "client missing: the install button is offered")
+        case.installer.click(drv.INSTALL_BUTTON)
+        progress = case.wait_shot("2-progress", lambda s: shows_picture(s, MARKER_AT, run.pictures.marker), 30)
+        check(progress is not None and not button_shown(progress),
+              "client missing: the progress area replaces the button")
+        check(case.installer.wait(90) == 0, "client missing: the installer exits with 0")
+        downloads = run.recorded("installer")
+        ranges = [r["headers"].get("Range", "").replace(" ", "") for r in downloads]
+        check("bytes=%d-" % leftover in ranges,
+              "client missing: the download resumes the leftover part (Range from %d)" % leftover)
+        runs_file = os.path.join(drv.client_folder(), "installer-runs.txt")
+        runs = open(runs_file, encoding="utf-8", errors="replace").read() if os.path.exists(runs_file) else ""
+        check(' /qn QR="true"' in runs, "client missing: the client installer runs silently")
+        check(not os.path.exists(partial_installer_path()),
+              "client missing: the read-only client installer file is deleted afterwards")
+        check(launches_with(" --guest --install=" + GAME_ID),
+              "client missing: the client is started with --guest --install=%s" % GAME_ID)
+        check(len(run.reports()) == 1, "client missing: the report is sent")
+    finally:
+        case.close()
+
+
+# Each misbehaviour fails one attempt in the same window: (name, platform settings, service that
+# must have been asked in the mode).
+MISBEHAVIOURS = [
+    ("data-status-500", {"set": {"data": "status:500"}}, "data"),
+    ("data-noaddress", {"set": {"data": "noaddress"}}, "data"),
+    ("data-badjson", {"set": {"data": "badjson"}}, "data"),
+    ("data-wronghash", {"set": {"data": "wronghash"}}, "data"),
+    ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}}, "installer"),
+    ("installer-cutoff", {"set": {"installer": "cutoff"}, "installer": {}}, "installer"),
+]
+
+
+def misbehaviours(run):
+    """Every failure keeps the window, shows the reason under the install button and gives the
+    button back; after the cut-off download, a second click resumes and completes."""
+    drv.forget_client()
+    drv.forget_launches()
+    remove_partial_installer()
+    run.reset()
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        for name, settings, service in MISBEHAVIOURS:
+            run.platform.control(clear=True, **settings)
+            case.installer.click(drv.INSTALL_BUTTON)
+            time.sleep(1)
+            shot = case.wait_shot("4-" + name, lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+            asked = [r for r in run.recorded(service) if r.get("mode") != "ok" or service == "installer"]
+            check(bool(asked), name + ": the platform was asked in that mode")
+            check(shot is not None, name + ": the install button comes back with the reason under it")
+            check(case.still_running(3), name + ": the window stays after the failure")
+        # Back to a working platform: the second attempt continues the cut-off download.
+        run.platform.control(set={"installer": "ok"}, clear=True)
+        case.installer.click(drv.INSTALL_BUTTON)
+        check(case.installer.wait(90) == 0, "retry: the second attempt completes and the installer exits with 0")
+        ranges = [r["headers"].get("Range", "") for r in run.recorded("installer")]
+        check(any(r.replace(" ", "").startswith("bytes=") for r in ranges),
+              "retry: the download resumes the cut-off part (Range sent)")
+        check(launches_with(" --guest --install=" + GAME_ID), "retry: the client is started")
+    finally:
+        case.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--installer", required=True)
+    parser.add_argument("--standin-installer", required=True)
+    parser.add_argument("--client", required=True)
+    parser.add_argument("--wine", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--only", help="run the named cases only (comma-separated)")
+    args = parser.parse_args()
+    drv.set_wine_runner(args.wine)
+    run = Run(args)
+    cases = [client_present, empty_channel, game_information_down, client_missing, misbehaviours]
+    if args.only:
+        cases = [c for c in cases if c.__name__ in args.only.split(",")]
+    try:
+        for case in cases:
+            print("== " + case.__name__, flush=True)
+            started = time.time()
+            try:
+                case(run)
+            except Exception:  # a broken case is a failure; the others still run
+                traceback.print_exc()
+                check(False, case.__name__ + ": ran to the end")
+            print("   (%.0f s)" % (time.time() - started), flush=True)
+    finally:
+        run.platform.stop()
+        drv.forget_client()
+        remove_partial_installer()
+    print("screenshots: " + os.path.abspath(run.artifacts))
+    if FAILURES:
+        print("%d check(s) failed" % len(FAILURES))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
