@@ -237,9 +237,7 @@ def client_missing(run):
         check(progress is not None and not button_shown(progress),
               "client missing: the progress area replaces the button")
         check(case.installer.wait(90) == 0, "client missing: the installer exits with 0")
-        downloads = run.recorded("installer")
-        ranges = [r["headers"].get("Range", "").replace(" ", "") for r in downloads]
-        check("bytes=%d-" % leftover in ranges,
+        check(leftover in range_starts(run.recorded("installer")),
               "client missing: the download resumes the leftover part (Range from %d)" % leftover)
         runs_file = os.path.join(drv.client_folder(), "installer-runs.txt")
         runs = open(runs_file, encoding="utf-8", errors="replace").read() if os.path.exists(runs_file) else ""
@@ -254,15 +252,27 @@ def client_missing(run):
 
 
 # Each misbehaviour fails one attempt in the same window: (name, platform settings, service that
-# must have been asked in the mode).
+# must have been asked in the mode, whether the client installer file stays in %TEMP% afterwards:
+# None where it does not matter).
 MISBEHAVIOURS = [
-    ("data-status-500", {"set": {"data": "status:500"}}, "data"),
-    ("data-noaddress", {"set": {"data": "noaddress"}}, "data"),
-    ("data-badjson", {"set": {"data": "badjson"}}, "data"),
-    ("data-wronghash", {"set": {"data": "wronghash"}}, "data"),
-    ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}}, "installer"),
-    ("installer-cutoff", {"set": {"installer": "cutoff"}, "installer": {}}, "installer"),
+    ("data-status-500", {"set": {"data": "status:500"}}, "data", None),
+    ("data-noaddress", {"set": {"data": "noaddress"}}, "data", None),
+    ("data-badjson", {"set": {"data": "badjson"}}, "data", None),
+    ("data-wronghash", {"set": {"data": "wronghash"}}, "data", False),
+    ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}},
+     "installer", None),
+    ("installer-cutoff", {"set": {"installer": "cutoff"}, "installer": {}}, "installer", True),
 ]
+
+
+def range_starts(requests):
+    """The offsets the requests asked to resume from ("Range: bytes=N-")."""
+    starts = []
+    for request in requests:
+        value = request["headers"].get("Range", "").replace(" ", "")
+        if value.startswith("bytes=") and value.endswith("-") and value[6:-1].isdigit():
+            starts.append(int(value[6:-1]))
+    return starts
 
 
 def misbehaviours(run):
@@ -276,7 +286,7 @@ def misbehaviours(run):
     try:
         if not case.wait_window():
             return
-        for name, settings, service in MISBEHAVIOURS:
+        for name, settings, service, file_stays in MISBEHAVIOURS:
             run.platform.control(clear=True, **settings)
             case.installer.click(drv.INSTALL_BUTTON)
             time.sleep(1)
@@ -285,12 +295,14 @@ def misbehaviours(run):
             check(bool(asked), name + ": the platform was asked in that mode")
             check(shot is not None, name + ": the install button comes back with the reason under it")
             check(case.still_running(3), name + ": the window stays after the failure")
+            if file_stays is not None:
+                check(os.path.exists(partial_installer_path()) == file_stays,
+                      name + ": the client installer file is " + ("kept" if file_stays else "deleted"))
         # Back to a working platform: the second attempt continues the cut-off download.
         run.platform.control(set={"installer": "ok"}, clear=True)
         case.installer.click(drv.INSTALL_BUTTON)
         check(case.installer.wait(90) == 0, "retry: the second attempt completes and the installer exits with 0")
-        ranges = [r["headers"].get("Range", "") for r in run.recorded("installer")]
-        check(any(r.replace(" ", "").startswith("bytes=") for r in ranges),
+        check(any(start > 0 for start in range_starts(run.recorded("installer"))),
               "retry: the download resumes the cut-off part (Range sent)")
         check(launches_with(" --guest --install=" + GAME_ID), "retry: the client is started")
     finally:
