@@ -6,7 +6,7 @@ vexo_add_gtest(ui_scroll_layout_test
           ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
   LIBS vexo_ui_controls vexo_ui_core vexo_test_files)
 
-vexo_add_gtest(ui_animation_test
-  SOURCES animation_test.cpp
+vexo_add_gtest(ui_animated_custom_test
+  SOURCES animation_test.cpp custom_button_test.cpp
           ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
   LIBS vexo_ui_controls vexo_ui_core vexo_test_files)
