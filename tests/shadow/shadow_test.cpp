@@ -344,6 +344,16 @@ void ExpectShadowAround(HWND shadow, const RECT& parent, int size, int x, int y)
     EXPECT_TRUE(RectEquals(actual, expected)) << Describe(actual) << " != " << Describe(expected);
 }
 
+// Hides the window with one show command and brings it back with another: the shadow follows.
+void ExpectShadowFollowsVisibility(HWND parent, HWND shadow, int hide, int show) {
+    ::ShowWindow(parent, hide);
+    Pump();
+    EXPECT_FALSE(::IsWindowVisible(shadow)) << "show command " << hide;
+    ::ShowWindow(parent, show);
+    Pump();
+    EXPECT_TRUE(::IsWindowVisible(shadow)) << "show command " << show;
+}
+
 }  // namespace
 
 TEST(ShadowWindow, FollowsItsParent) {
@@ -376,22 +386,10 @@ TEST(ShadowWindow, FollowsItsParent) {
     Pump();
     ExpectShadowAround(hShadow, parent.Rect(), 6, 2, 3);
 
-    // Minimised: the shadow hides; restored: it comes back in place.
-    ::ShowWindow(parent.Get(), SW_MINIMIZE);
-    Pump();
-    EXPECT_FALSE(::IsWindowVisible(hShadow));
-    ::ShowWindow(parent.Get(), SW_RESTORE);
-    Pump();
-    EXPECT_TRUE(::IsWindowVisible(hShadow));
+    // Minimised, or hidden: the shadow hides; restored, or shown: it comes back in place.
+    ExpectShadowFollowsVisibility(parent.Get(), hShadow, SW_MINIMIZE, SW_RESTORE);
     ExpectShadowAround(hShadow, parent.Rect(), 6, 2, 3);
-
-    // Hidden and shown again.
-    ::ShowWindow(parent.Get(), SW_HIDE);
-    Pump();
-    EXPECT_FALSE(::IsWindowVisible(hShadow));
-    ::ShowWindow(parent.Get(), SW_SHOWNOACTIVATE);
-    Pump();
-    EXPECT_TRUE(::IsWindowVisible(hShadow));
+    ExpectShadowFollowsVisibility(parent.Get(), hShadow, SW_HIDE, SW_SHOWNOACTIVATE);
 
     // Settings changed while visible redraw at once.
     ASSERT_TRUE(shadow.SetSize(-3));

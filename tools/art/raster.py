@@ -318,44 +318,34 @@ def _paeth(a, b, c):
     return b if pb <= pc else c
 
 
+def _predict(kind, left, up, up_left):
+    """The value a PNG scanline filter (0 none, 1 sub, 2 up, 3 average, 4 Paeth) predicts."""
+    if kind == 0:
+        return 0
+    if kind == 1:
+        return left
+    if kind == 2:
+        return up
+    if kind == 3:
+        return (left + up) // 2
+    if kind == 4:
+        return _paeth(left, up, up_left)
+    raise ValueError("bad PNG filter")
+
+
 def _filter_row(kind, row, prior, bpp):
-    """One PNG scanline filter (0 none, 1 sub, 2 up, 3 average, 4 Paeth) applied to row."""
     out = bytearray(len(row))
     for i, value in enumerate(row):
-        left = row[i - bpp] if i >= bpp else 0
-        up = prior[i]
-        if kind == 0:
-            predicted = 0
-        elif kind == 1:
-            predicted = left
-        elif kind == 2:
-            predicted = up
-        elif kind == 3:
-            predicted = (left + up) // 2
-        else:
-            predicted = _paeth(left, up, prior[i - bpp] if i >= bpp else 0)
-        out[i] = (value - predicted) & 0xFF
+        left, up_left = (row[i - bpp], prior[i - bpp]) if i >= bpp else (0, 0)
+        out[i] = (value - _predict(kind, left, prior[i], up_left)) & 0xFF
     return out
 
 
 def _unfilter_row(kind, row, prior, bpp):
     out = bytearray(len(row))
     for i, value in enumerate(row):
-        left = out[i - bpp] if i >= bpp else 0
-        up = prior[i]
-        if kind == 0:
-            predicted = 0
-        elif kind == 1:
-            predicted = left
-        elif kind == 2:
-            predicted = up
-        elif kind == 3:
-            predicted = (left + up) // 2
-        elif kind == 4:
-            predicted = _paeth(left, up, prior[i - bpp] if i >= bpp else 0)
-        else:
-            raise ValueError("bad PNG filter")
-        out[i] = (value + predicted) & 0xFF
+        left, up_left = (out[i - bpp], prior[i - bpp]) if i >= bpp else (0, 0)
+        out[i] = (value + _predict(kind, left, prior[i], up_left)) & 0xFF
     return out
 
 
