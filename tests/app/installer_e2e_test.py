@@ -99,9 +99,9 @@ class Case:
                 return None
             time.sleep(0.5)
 
-    def still_running(self, seconds):
+    def stays(self, seconds):
         time.sleep(seconds)
-        return self.installer.proc.poll() is None
+        return self.installer.is_visible()
 
     def close(self):
         self.installer.kill()
@@ -294,7 +294,7 @@ def misbehaviours(run):
             asked = [r for r in run.recorded(service) if r.get("mode") != "ok" or service == "installer"]
             check(bool(asked), name + ": the platform was asked in that mode")
             check(shot is not None, name + ": the install button comes back with the reason under it")
-            check(case.still_running(3), name + ": the window stays after the failure")
+            check(case.stays(3), name + ": the window stays after the failure")
             if file_stays is not None:
                 check(os.path.exists(partial_installer_path()) == file_stays,
                       name + ": the client installer file is " + ("kept" if file_stays else "deleted"))

@@ -181,10 +181,18 @@ class Installer:
                                      stderr=subprocess.DEVNULL)
         self.window = None
 
+    @staticmethod
+    def visible_windows():
+        return run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_TITLE]).stdout.split()
+
+    def is_visible(self):
+        """The process runs and its window is still shown."""
+        return self.proc.poll() is None and self.window in self.visible_windows()
+
     def wait_for_window(self, timeout=90):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_TITLE]).stdout.split()
+            found = self.visible_windows()
             if found:
                 self.window = found[0]
                 time.sleep(1.5)  # the first paint
