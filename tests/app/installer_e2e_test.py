@@ -31,6 +31,7 @@ ARTWORK_AT = (600, 100, 350, 300)       # a part of the artwork that nothing cov
 ARTWORK_SOURCE_LEFT = 193               # the window shows the artwork from x = 193 on
 BUTTON_AT = (420, 495, 140, 30)         # the middle of the install button
 MARKER_AT = (50, 505, 24, 24)           # the progress bar's start marker
+BAR_START_AT = (76, 514, 40, 6)         # the first part of the progress bar itself
 REASON_AT = (0, 550, 980, 18)           # the failure reason under the install button
 
 FAILURES = []
@@ -66,6 +67,12 @@ def shows_game_pictures(shot, pictures, label):
 def button_shown(shot):
     r, g, b = shot.mean(*BUTTON_AT)
     return b > 150 and b > r + 80 and g > 90
+
+
+def progress_shown(shot, pictures):
+    """The progress area with its marker and a bar filled at its start (bright blue)."""
+    r, g, b = shot.mean(*BAR_START_AT)
+    return shows_picture(shot, MARKER_AT, pictures.marker) and b > 200 and g > 130 and r < 80
 
 
 def reason_pixels(shot):
@@ -233,9 +240,9 @@ def client_missing(run):
         shows_game_pictures(shot, run.pictures, "client missing")
         check(button_shown(shot), "client missing: the install button is offered")
         case.installer.click(drv.INSTALL_BUTTON)
-        progress = case.wait_shot("2-progress", lambda s: shows_picture(s, MARKER_AT, run.pictures.marker), 30)
+        progress = case.wait_shot("2-progress", lambda s: progress_shown(s, run.pictures), 30)
         check(progress is not None and not button_shown(progress),
-              "client missing: the progress area replaces the button")
+              "client missing: the progress bar fills in place of the button")
         check(case.installer.wait(90) == 0, "client missing: the installer exits with 0")
         check(leftover in range_starts(run.recorded("installer")),
               "client missing: the download resumes the leftover part (Range from %d)" % leftover)
