@@ -407,6 +407,23 @@ TEST(ShadowWindow, FollowsItsParent) {
     EXPECT_EQ(shadow.GetHWND(), nullptr);
 }
 
+TEST(ShadowWindow, ShowingTheShadowNeverActivatesIt) {
+    CParentWindow parent(80, 90, 260, 180);
+    ::ShowWindow(parent.Get(), SW_SHOW);
+    Pump();
+    CShadowUI shadow(&parent.Manager());
+    shadow.ShowShadow(true);
+    shadow.Create(nullptr);
+    HWND hShadow = shadow.GetHWND();
+    ASSERT_NE(hShadow, nullptr);
+    shadow.ShowShadow(false);
+    EXPECT_FALSE(::IsWindowVisible(hShadow));
+    shadow.ShowShadow(true);
+    EXPECT_TRUE(::IsWindowVisible(hShadow));
+    EXPECT_NE(::GetActiveWindow(), hShadow);
+    EXPECT_NE(::GetForegroundWindow(), hShadow);
+}
+
 TEST(ShadowWindow, StartsHiddenWithAHiddenParentAndAppearsWithIt) {
     CParentWindow parent(50, 60, 200, 150);
     CShadowUI shadow(&parent.Manager());
