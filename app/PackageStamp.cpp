@@ -5,18 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/StringUtil.h"
 #include "support/Win32Handle.h"
-
-namespace {
-
-std::string TrimSpaces(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
     count = std::min(count, kPackageStampSize);
@@ -24,7 +14,7 @@ TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
     const std::string text(bytes, length);
     TPackageStamp stamp;
     stamp.gameId = text.substr(0, 7);
-    if (text.size() > 8) stamp.comefrom = TrimSpaces(text.substr(8, 9));
+    if (text.size() > 8) stamp.comefrom = TrimChars(text.substr(8, 9), " ");
     return stamp;
 }
 

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "support/FileUtil.h"
 #include "support/GlobalTimer.h"
 #include "support/LibBiz.h"
 #include "support/Log.h"
@@ -14,14 +15,6 @@ namespace {
 constexpr const wchar_t* kSource = L"HttpWebRequest.cpp";
 
 bool IsSuccessStatus(int status) { return status >= 200 && status <= 299; }
-
-void RemoveFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    DeleteFileW(path.c_str());
-}
 
 void CreateParentFolders(const std::wstring& path) {
     const wchar_t* name = PathFindFileNameW(path.c_str());
@@ -41,13 +34,6 @@ bool WriteAll(HANDLE file, const std::string& data) {
     const TLogRecord record = {1, kSource, __LINE__};
     WriteLog(&record, L"download file write failed, error:%d", static_cast<int>(GetLastError()));
     return false;
-}
-
-bool QueryFileSize(HANDLE file, long long* size) {
-    LARGE_INTEGER value = {};
-    if (!GetFileSizeEx(file, &value)) return false;
-    *size = value.QuadPart;
-    return true;
 }
 
 }  // namespace
@@ -142,7 +128,7 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
         WriteLog(&record, L"\u6587\u4EF6\u521B\u5EFA\u5931\u8D25:%s result:%d error:%d",
                  path.c_str(), static_cast<int>(HRESULT_FROM_WIN32(error)),
                  static_cast<int>(error));
-        RemoveFile(path);
+        DeleteFileForcibly(path);
         return 0;
     }
 
@@ -166,7 +152,7 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
     m_hFile = nullptr;
     FlushFileBuffers(file.Get());
     file.Reset();
-    if (!result && !resume) RemoveFile(path);
+    if (!result && !resume) DeleteFileForcibly(path);
     return result;
 }
 

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <new>
 #include <vector>
+
+#include "support/StringUtil.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ HMODULE CodeModule() {
     return static_cast<HMODULE>(info.AllocationBase);
 }
 
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
-    return text;
-}
-
 // One owner for an open registry key.
 class CRegKey {
 public:
@@ -63,8 +59,8 @@ std::wstring GetCodeModuleDirectory() { return ModuleDirectory(CodeModule()); }
 
 bool IsCodeInModule(const std::wstring& fileName) {
     if (fileName.empty()) return false;
-    const std::wstring path = Lower(ModulePath(CodeModule()));
-    const std::wstring name = Lower(fileName);
+    const std::wstring path = LowerText(ModulePath(CodeModule()));
+    const std::wstring name = LowerText(fileName);
     return path.size() >= name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "support/FileUtil.h"
 #include "support/LibThread.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
@@ -42,22 +43,12 @@ const wchar_t* KindInfix(int kind) {
 // Only the log kinds that carry text for other tools (HTTP dumps, SIP) start with a UTF-8 mark.
 bool KindHasByteOrderMark(int kind) { return kind == CLogFile::kHttp || kind == CLogFile::kSip; }
 
-LONGLONG ExistingFileSize(const std::wstring& name) {
-    bxutil::CKernelHandle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) return 0;  // unknown counts as small
-    return size.QuadPart;
-}
-
 // Drops the old log when it has grown too large (a read-only one too). When the deletion fails
-// the old content stays and is appended to.
+// the old content stays and is appended to. A size that cannot be read counts as small.
 void DiscardIfOversized(const std::wstring& name) {
-    if (!PathFileExistsW(name.c_str()) || ExistingFileSize(name) <= kMaxKeptLogSize) return;
-    const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileW(name.c_str());
+    long long size = 0;
+    if (!PathFileExistsW(name.c_str()) || !QueryFileSize(name, &size) || size <= kMaxKeptLogSize) return;
+    DeleteFileForcibly(name);
 }
 
 void WriteBytes(HANDLE file, const char* data, size_t size) {

@@ -1,7 +1,8 @@
 #include "support/wininet/HttpResponseHeaders.h"
 
-#include <cwctype>
 #include <vector>
+
+#include "support/StringUtil.h"
 
 namespace bxutil {
 namespace {
@@ -17,18 +18,6 @@ bool QueryText(HINTERNET request, DWORD info, std::vector<wchar_t>& scratch, std
     if (!HttpQueryInfoW(request, info, scratch.data(), &length, &index)) return false;
     out->assign(scratch.data(), length / sizeof(wchar_t));
     return true;
-}
-
-std::wstring Trimmed(const std::wstring& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && std::iswspace(text[first])) ++first;
-    while (last > first && std::iswspace(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
-
-std::wstring Lowered(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
 }
 
 // Reads an unsigned decimal number at text[pos]; advances pos. False when no digit is there or
@@ -79,7 +68,7 @@ bool ParseRangeBody(const std::wstring& text, TContentRange* range) {
 
 bool ParseContentRange(const std::wstring& text, TContentRange* out) {
     TContentRange range;
-    const bool ok = ParseRangeBody(Lowered(Trimmed(text)), &range);
+    const bool ok = ParseRangeBody(LowerText(TrimBlanks(text)), &range);
     *out = ok ? range : TContentRange{};
     return ok;
 }
@@ -106,10 +95,10 @@ void CHttpResponseHeaders::Parse(HINTERNET request, const std::wstring& rawText)
     }
     if (QueryText(request, HTTP_QUERY_LOCATION, scratch, &value)) m_strLocation = value;
     if (QueryText(request, HTTP_QUERY_CONTENT_ENCODING, scratch, &value)) {
-        m_strContentEncoding = Trimmed(value);
+        m_strContentEncoding = TrimBlanks(value);
     }
     if (QueryText(request, HTTP_QUERY_CONTENT_TYPE, scratch, &value)) {
-        m_strContentType = Lowered(Trimmed(value));
+        m_strContentType = LowerText(TrimBlanks(value));
     }
 }
 
