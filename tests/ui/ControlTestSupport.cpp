@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "tests/common/TestFiles.h"
+
 namespace control_test {
 
 int CNotifyRecorder::Count(const wchar_t* type, SkinUI::CControlUI* sender) const {
@@ -64,6 +66,10 @@ std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, 
     control.Paint(canvas->DC(), canvas->Rect());
     ::GdiFlush();
     return canvas;
+}
+
+void SaveArtifact(const RenderTest::CCanvas& canvas, const std::wstring& name) {
+    canvas.SavePng(testfiles::BuildFolder(L"artifacts\\controls") + name);
 }
 
 void ApplyAttributes(SkinUI::CControlUI& control, std::initializer_list<const wchar_t*> pairs) {

@@ -73,6 +73,10 @@ void Click(SkinUI::CControlUI& control, POINT pt);
 std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, int width,
                                                    int height, DWORD fill = 0xFFFFFFFF);
 
+// Writes the canvas as a PNG under the build folder's artifacts\controls\ for a person to look
+// at.
+void SaveArtifact(const RenderTest::CCanvas& canvas, const std::wstring& name);
+
 // Applies attribute pairs {name, value, name, value, ...}.
 void ApplyAttributes(SkinUI::CControlUI& control, std::initializer_list<const wchar_t*> pairs);
 

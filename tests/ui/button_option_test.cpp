@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "tests/common/TestFiles.h"
 #include "tests/ui/ControlTestSupport.h"
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/CheckBoxUI.h"
@@ -161,6 +163,32 @@ TEST(Button, AngleIsHexadecimalAndRotatesTheStateImages) {
     EXPECT_TRUE(redOnASide);
     button->ApplyAttribute(L"angle", L"10");  // names are case-sensitive
     EXPECT_EQ(button->ImageAngle(), 90);
+}
+
+TEST(Button, EllipseModeFillsAnEllipseWithAPictureFile) {
+    CTestWindow window;
+    auto button = std::make_unique<CButtonUI>();
+    window.Adopt(button, RECT{0, 0, 40, 40});
+    const std::wstring picture = RenderTest::FixtureFolder() + L"solid.png";
+    ApplyAttributes(*button, {L"normalimage", kRedFrame, L"Ellipse", L"true",
+                              L"Ellipseimage", picture.c_str(), L"Ellipsepadding", L"0,0,40,40"});
+    auto canvas = PaintOnCanvas(*button, 40, 40);
+    SaveArtifact(*canvas, L"button_ellipse.png");
+    EXPECT_EQ(canvas->Rgb(20, 20), RenderTest::kSolidColor);
+    EXPECT_EQ(canvas->Rgb(1, 1), 0xFFFFFFu) << "outside the ellipse";
+    EXPECT_EQ(canvas->Rgb(38, 38), 0xFFFFFFu);
+    EXPECT_EQ(std::wstring(button->NormalImage()), L"") << "the picture replaces the state images";
+
+    // A missing file, a file that is no picture and an absurd box draw nothing.
+    const std::wstring notAPicture = RenderTest::FixtureFolder() + L"not-a-picture.png";
+    testfiles::WriteBytes(notAPicture, "this is text, not a picture");
+    for (const std::wstring& path : {RenderTest::FixtureFolder() + L"missing.png", notAPicture}) {
+        button->ApplyAttribute(L"Ellipseimage", path.c_str());
+        EXPECT_EQ(PaintOnCanvas(*button, 40, 40)->CountDiffering(0xFFFFFF, RECT{0, 0, 40, 40}), 0);
+    }
+    ApplyAttributes(*button, {L"Ellipseimage", picture.c_str(),
+                              L"Ellipsepadding", L"-2147483648,0,2147483647,40"});
+    EXPECT_EQ(PaintOnCanvas(*button, 40, 40)->CountDiffering(0xFFFFFF, RECT{0, 0, 40, 40}), 0);
 }
 
 TEST(Button, TextColourByStateAndDesiredHeight) {

@@ -224,6 +224,10 @@ TEST(LabelEffects, GradientStrokeAndShadowDrawAndDiffer) {
     ApplyAttributes(*label, {L"text", L"HHH", L"font", L"7", L"enabledeffect", L"true",
                              L"textcolor", L"#FFFF0000"});
     auto translucent = PaintOnCanvas(*label, 200, 60);
+    SaveArtifact(*plain, L"label_effect_gradient.png");
+    SaveArtifact(*stroked, L"label_effect_stroke.png");
+    SaveArtifact(*shadowed, L"label_effect_shadow.png");
+    SaveArtifact(*translucent, L"label_effect_alpha.png");
     EXPECT_GT(translucent->CountColor(0xFF5757, all, 12), 40);
     EXPECT_EQ(translucent->CountColor(0xFF0000, all, 40), 0);
 }

@@ -9,9 +9,12 @@
 
 #include <cwchar>
 #include <memory>
+#include <vector>
 
 #include "ui/controls/ControlGeometry.h"
+#include "ui/core/SkinImage.h"
 #include "ui/core/UIAttribute.h"
+#include "ui/core/UIHandles.h"
 #include "ui/core/UIGeometry.h"
 #include "ui/core/UIRender.h"
 
@@ -24,6 +27,25 @@ bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
 // The ellipse picture is scaled to its box; a box larger than this (hostile markup) is not
 // drawn rather than allocated.
 constexpr LONG kMaxEllipseSide = 4096;
+
+// Reads the picture file at path (as given) and decodes it as the skin's pictures are decoded,
+// so that a hostile file meets the same checks; null when it cannot be read or decoded.
+std::unique_ptr<TImageData> LoadPictureFile(LPCWSTR path) {
+    CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+        size.QuadPart > kMaxPictureBytes) {
+        return nullptr;
+    }
+    std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size()) {
+        return nullptr;
+    }
+    return DecodeSkinImage(bytes.data(), bytes.size());
+}
 
 }  // namespace
 
@@ -151,6 +173,14 @@ void CButtonUI::SetDisabledImage(LPCWSTR description) {
 }
 void CButtonUI::SetEllipseImage(LPCWSTR path) { SetImageDescription(m_ellipseImage, path); }
 
+void CButtonUI::SetEllipsePadding(const RECT& padding) {
+    m_rcEllipsePadding = ClampRectCoordinates(padding);
+}
+
+void CButtonUI::SetTranslatePadding(const RECT& padding) {
+    m_rcTranslatePadding = ClampRectCoordinates(padding);
+}
+
 void CButtonUI::SetImageAngle(int degrees) {
     m_nImageAngle = degrees;
     InvalidateSelf();
@@ -213,7 +243,11 @@ void CButtonUI::PaintEllipse(HDC hDC) {
         return;
     }
     // The file is read on every paint, so a changed picture shows at once.
-    Gdiplus::Bitmap picture(m_ellipseImage.description);
+    const std::unique_ptr<TImageData> image = LoadPictureFile(m_ellipseImage.description);
+    if (!image) return;
+    // GDI+ works on the decoded pixels in place (premultiplied BGRA, rows top to bottom).
+    Gdiplus::Bitmap picture(image->nWidth, image->nHeight, image->nWidth * 4,
+                            PixelFormat32bppPARGB, image->pBits);
     if (picture.GetLastStatus() != Gdiplus::Ok) return;
     std::unique_ptr<Gdiplus::Image> thumbnail(picture.GetThumbnailImage(
         static_cast<UINT>(width), static_cast<UINT>(height), nullptr, nullptr));

@@ -62,16 +62,18 @@ public:
     int ImageAngle() const { return m_nImageAngle; }
     void SetImageAngle(int degrees);
 
-    // Ellipse mode: the picture file named by the ellipse image fills an ellipse whose box is
-    // ellipsePadding relative to itemRect's top-left corner, shifted inside by translatePadding.
+    // Ellipse mode: the picture file named by the ellipse image (a path, read from disk) is
+    // scaled to the ellipse's box, ellipsePadding relative to itemRect's top-left corner, and
+    // fills the ellipse as a texture whose origin is moved by translatePadding's left and top.
+    // The paddings are kept within the coordinate range.
     bool IsEllipse() const { return m_bEllipse; }
     void SetEllipse(bool ellipse) { m_bEllipse = ellipse; }
     LPCWSTR EllipseImage() const { return m_ellipseImage.description; }
     void SetEllipseImage(LPCWSTR path);
     RECT EllipsePadding() const { return m_rcEllipsePadding; }
-    void SetEllipsePadding(const RECT& padding) { m_rcEllipsePadding = padding; }
+    void SetEllipsePadding(const RECT& padding);
     RECT TranslatePadding() const { return m_rcTranslatePadding; }
-    void SetTranslatePadding(const RECT& padding) { m_rcTranslatePadding = padding; }
+    void SetTranslatePadding(const RECT& padding);
 
 protected:
     // Sets the focused, disabled and ellipse bits from the control's current state.
