@@ -50,24 +50,6 @@ constexpr RECT kArea{10, 20, 110, 120};  // 100 x 100 at (10, 20)
 
 // ---- Vertical and horizontal sharing ------------------------------------------------------------
 
-TEST(LinearLayout, FixedChildWithTopPaddingAndOneTakingTheRest) {
-    auto layout = MakeLayout<CVerticalLayoutUI>();
-    CControlUI* a = Child(*layout, L"height=\"20\" padding=\"0,10,0,0\"");
-    CControlUI* b = Child(*layout, L"name=\"b\"");
-    layout->Place(kArea);
-    EXPECT_TRUE(SameRect(a->Rect(), RECT{10, 30, 110, 50}));
-    EXPECT_TRUE(SameRect(b->Rect(), RECT{10, 50, 110, 110}));  // 60 high
-}
-
-TEST(LinearLayout, HorizontalFixedChildWithLeftPaddingAndOneFillingTheRow) {
-    auto layout = MakeLayout<CHorizontalLayoutUI>();
-    CControlUI* a = Child(*layout, L"width=\"20\" padding=\"10,0,0,0\"");
-    CControlUI* b = Child(*layout, L"name=\"b\"");
-    layout->Place(kArea);
-    EXPECT_TRUE(SameRect(a->Rect(), RECT{20, 20, 40, 120}));
-    EXPECT_TRUE(SameRect(b->Rect(), RECT{40, 20, 110, 120}));  // 70 wide, to the right edge
-}
-
 struct TShareCase {
     const char* what;
     bool vertical;
@@ -104,6 +86,12 @@ TEST_P(LinearShare, PlacesEveryChildExactly) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LinearShare,
     ::testing::Values(
+        TShareCase{"a fixed child with top padding, one taking the rest", true, L"",
+                   {L"height=\"20\" padding=\"0,10,0,0\"", L""},
+                   {{10, 30, 110, 50}, {10, 50, 110, 110}}},
+        TShareCase{"a fixed child with left padding, one filling the row", false, L"",
+                   {L"width=\"20\" padding=\"10,0,0,0\"", L""},
+                   {{20, 20, 40, 120}, {40, 20, 110, 120}}},
         TShareCase{"child padding between two shared and one fixed", true, L"childpadding=\"5\"",
                    {L"", L"", L"height=\"20\""},
                    {{10, 20, 110, 55}, {10, 60, 110, 90}, {10, 95, 110, 115}}},

@@ -336,3 +336,64 @@ TEST_F(ManagerTest, WheelReachesTheControlUnderThePointer) {
         }
     EXPECT_EQ(wheel, (std::vector<WPARAM>{1, 0}));  // towards the user, then away
 }
+
+// ---- Faults of the plain rules, mended ------------------------------------------------------------
+
+namespace {
+
+// Counts its overlay paints in a counter that outlives it.
+class COverlayProbe : public CControlUI {
+public:
+    explicit COverlayProbe(int* paints) : m_paints(paints) {}
+    void PaintOverlay(HDC, const RECT&) override { ++*m_paints; }
+
+private:
+    int* m_paints;
+};
+
+}  // namespace
+
+TEST_F(ManagerTest, ADestroyedOverlayControlIsNotPaintedAgain) {
+    int paints = 0;
+    auto* overlay = new COverlayProbe(&paints);
+    root->Append(overlay);
+    manager().AddOverlay(overlay);
+    ::InvalidateRect(window->Handle(), nullptr, FALSE);
+    window->PaintNow();
+    const int before = paints;
+    EXPECT_GT(before, 0);
+    root->SetDeferredDelete(false);
+    root->RemoveItem(overlay);  // destroyed while registered for overlay painting
+    ::InvalidateRect(window->Handle(), nullptr, FALSE);
+    window->PaintNow();
+    EXPECT_EQ(paints, before);
+}
+
+TEST_F(ManagerTest, AttachingTheCurrentRootAgainKeepsIt) {
+    bool destroyed = false;
+    static bool* s_destroyed = nullptr;
+    s_destroyed = &destroyed;
+    root->DestroyListeners() += MakeDelegate(+[](void*) {
+        *s_destroyed = true;
+        return true;
+    });
+    EXPECT_TRUE(manager().AttachRoot(root));
+    CHostWindow::Pump(100);  // a scheduled deletion would run here
+    EXPECT_FALSE(destroyed);
+    window->PaintNow();
+    EXPECT_EQ(manager().FindControl(L"c"), probe('c'));
+    root->DestroyListeners().Clear();
+}
+
+TEST_F(ManagerTest, NotifyWithoutAHeaderIsHandledWithoutReadingIt) {
+    EXPECT_EQ(Send(WM_NOTIFY, 0, 0), 0);
+}
+
+TEST(ManagerWithoutWindow, TimersNeedTheWindow) {
+    // Without a window SetTimer would make a thread timer under an identifier of its own,
+    // which no WM_TIMER of this manager could ever match.
+    CWindowManagerUI manager;
+    CControlUI control;
+    EXPECT_FALSE(manager.SetTimer(&control, 1, 10));
+    EXPECT_FALSE(manager.KillTimer(&control, 1));
+}

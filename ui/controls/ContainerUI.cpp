@@ -177,18 +177,12 @@ void CContainerUI::Place(const RECT& rect, bool invalidate) {
         inner.bottom -= bar.FixedHeight();
         inner.right += bar.Range() - bar.Position();
     }
-    for (int i = 0; i < Count(); ++i) {
-        CControlUI* child = ItemAt(i);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            PlaceFloatChild(i);
-            continue;
-        }
+    ForEachLaidOutChild([&](CControlUI* child) {
         const LONG width = ClampToLimits(RectWidth(inner), child->MinWidth(), child->MaxWidth());
         const LONG height =
             ClampToLimits(RectHeight(inner), child->MinHeight(), child->MaxHeight());
         child->Place(RECT{inner.left, inner.top, inner.left + width, inner.top + height}, false);
-    }
+    });
 }
 
 void CContainerUI::PlaceFloatChild(int index) {

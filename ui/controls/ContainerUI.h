@@ -105,6 +105,19 @@ public:
 protected:
     // itemRect shrunk by inset and by the visible scroll bars (the children's area).
     RECT InnerRect() const;
+    // Calls place(child) for each visible child in order, after giving each floating one its
+    // place (PlaceFloatChild): the shape of every layout's placing pass.
+    template <class Place>
+    void ForEachLaidOutChild(Place place) {
+        for (int i = 0; i < Count(); ++i) {
+            CControlUI* child = ItemAt(i);
+            if (!child->IsVisible()) continue;
+            if (child->IsFloat())
+                PlaceFloatChild(i);
+            else
+                place(child);
+        }
+    }
     // Deletes a removed child as OwnsChildren and IsDeferredDelete say.
     void DisposeChild(CControlUI* child);
     // Places the container again on its own rectangle (relative when floating).
