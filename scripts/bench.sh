@@ -4,6 +4,8 @@
 #                                          beside the pacing bound and curl
 #   scripts/bench.sh markup [MB] [runs]    markup parse throughput beside pugixml
 #   scripts/bench.sh paint                 980x600 window paint cost beside a plain buffer copy
+#   scripts/bench.sh window                a 980x600 window's idle CPU and repaint cost through
+#                                          the window manager, beside a plain buffer copy
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
 # none of them is part of the test suite.
 set -euo pipefail
@@ -11,8 +13,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 name="${1:-}"
 case "$name" in
-  download|markup|paint) shift ;;
-  *) echo "usage: scripts/bench.sh download|markup|paint [args]" >&2; exit 2 ;;
+  download|markup|paint|window) shift ;;
+  *) echo "usage: scripts/bench.sh download|markup|paint|window [args]" >&2; exit 2 ;;
 esac
 build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
 

@@ -1,7 +1,11 @@
 #pragma once
-// The benchmarks' clock: seconds from the performance counter.
+// The benchmarks' clock: seconds from the performance counter, and the timing loop they share.
 
 #include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
 
 inline double BenchSeconds() {
     static const LARGE_INTEGER frequency = [] {
@@ -12,4 +16,21 @@ inline double BenchSeconds() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Prints the best and median microseconds per call of work over rounds of repeats calls (after
+// one warm-up call: fonts, caches, first paints).
+template <class Work>
+void BenchMeasure(const char* label, int rounds, int repeats, Work work) {
+    std::vector<double> perCall;
+    work();
+    for (int r = 0; r < rounds; ++r) {
+        const double start = BenchSeconds();
+        for (int i = 0; i < repeats; ++i) work();
+        ::GdiFlush();
+        perCall.push_back((BenchSeconds() - start) * 1e6 / repeats);
+    }
+    std::sort(perCall.begin(), perCall.end());
+    std::printf("%-50s best %9.1f us   median %9.1f us\n", label, perCall.front(),
+                perCall[perCall.size() / 2]);
 }

@@ -133,22 +133,6 @@ void PaintFrame(HDC dc, CWindowManagerUI& manager, const TSkinPictures& p, const
     PaintTexts(dc, manager, paint);
 }
 
-// Best and median microseconds per call of work over rounds of repeats calls.
-template <class Work>
-void Measure(const char* label, int rounds, int repeats, Work work) {
-    std::vector<double> perCall;
-    work();  // warm-up: fonts, caches
-    for (int r = 0; r < rounds; ++r) {
-        const double start = BenchSeconds();
-        for (int i = 0; i < repeats; ++i) work();
-        ::GdiFlush();
-        perCall.push_back((BenchSeconds() - start) * 1e6 / repeats);
-    }
-    std::sort(perCall.begin(), perCall.end());
-    std::printf("%-44s best %9.1f us   median %9.1f us\n", label, perCall.front(),
-                perCall[perCall.size() / 2]);
-}
-
 }  // namespace
 
 int main() {
@@ -161,29 +145,29 @@ int main() {
     const RECT window{0, 0, kWidth, kHeight};
 
     std::printf("Paint benchmark, %dx%d window, 32-bit off-screen DIB\n", kWidth, kHeight);
-    Measure("full frame (msimg32 AlphaBlend)", 15, 10,
+    BenchMeasure("full frame (msimg32 AlphaBlend)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
-    Measure("  of which: background (one-to-one copy)", 15, 10,
+    BenchMeasure("  of which: background (one-to-one copy)", 15, 10,
             [&] { PaintBackground(frame.DC(), pictures, window); });
-    Measure("  of which: two translucent bands (fade 229)", 15, 10,
+    BenchMeasure("  of which: two translucent bands (fade 229)", 15, 10,
             [&] { PaintBands(frame.DC(), pictures, window); });
-    Measure("  of which: buttons, bars, fills", 15, 10,
+    BenchMeasure("  of which: buttons, bars, fills", 15, 10,
             [&] { PaintControls(frame.DC(), pictures, window); });
-    Measure("  of which: texts (3 GDI, 1 GDI+, 1 formatted)", 15, 10,
+    BenchMeasure("  of which: texts (3 GDI, 1 GDI+, 1 formatted)", 15, 10,
             [&] { PaintTexts(frame.DC(), manager, window); });
     CUIRender::ForceSoftwareFallbacks(true);
-    Measure("full frame (software blending)", 15, 10,
+    BenchMeasure("full frame (software blending)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     CUIRender::ForceSoftwareFallbacks(false);
     const RECT hotButton{915, 15, 945, 45};
-    Measure("30x30 update (one hot button, clipped)", 15, 50, [&] {
+    BenchMeasure("30x30 update (one hot button, clipped)", 15, 50, [&] {
         CPaintClip clip;  // the window's paint context is clipped to the update rectangle too
         CUIRender::ClipToRect(frame.DC(), hotButton, clip);
         PaintFrame(frame.DC(), manager, pictures, hotButton);
     });
 
     std::vector<DWORD> copy(static_cast<size_t>(kWidth) * kHeight);
-    Measure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
+    BenchMeasure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
         std::memcpy(copy.data(), frame.Bits(), copy.size() * sizeof(DWORD));
     });
     volatile DWORD sink = copy[copy.size() / 2];  // keeps the copy from being optimised away
