@@ -3,6 +3,8 @@
 
 The stamp is 17 bytes at file offset 0x4E, inside the DOS-stub text of the PE image:
 7 bytes of game id, one separator byte (a space), and a 9-byte channel tag padded with spaces.
+The installer reads the tag as text of the system's ANSI code page and sends it in a URL, so the
+tag must be printable ASCII (space to "~").
 
     stamp.py EXE GAMEID COMEFROM   write the stamp (nothing else in the file changes)
     stamp.py --print EXE           print the stamp as the installer reads it
@@ -43,12 +45,11 @@ def check_pe_image(path):
 def encode_stamp(game_id, comefrom):
     if len(game_id) != GAME_ID_SIZE or not all("0" <= c <= "9" for c in game_id):
         raise StampError(f"game id {game_id!r}: must be exactly {GAME_ID_SIZE} decimal digits")
-    tag = comefrom.encode("utf-8")
-    if b"\0" in tag:
-        raise StampError("channel tag: must not contain a NUL byte")
-    if len(tag) > TAG_SIZE:
-        raise StampError(f"channel tag {comefrom!r}: {len(tag)} bytes, at most {TAG_SIZE}")
-    return game_id.encode("ascii") + b" " + tag.ljust(TAG_SIZE, b" ")
+    if not all(" " <= c <= "~" for c in comefrom):
+        raise StampError(f"channel tag {comefrom!r}: only printable ASCII characters (space to ~)")
+    if len(comefrom) > TAG_SIZE:
+        raise StampError(f"channel tag {comefrom!r}: {len(comefrom)} characters, at most {TAG_SIZE}")
+    return game_id.encode("ascii") + b" " + comefrom.encode("ascii").ljust(TAG_SIZE, b" ")
 
 
 def decode_stamp(raw):
@@ -62,9 +63,12 @@ def decode_stamp(raw):
 def write_stamp(path, game_id, comefrom):
     stamp = encode_stamp(game_id, comefrom)
     check_pe_image(path)
-    with open(path, "r+b") as f:
-        f.seek(STAMP_OFFSET)
-        f.write(stamp)
+    try:
+        with open(path, "r+b") as f:
+            f.seek(STAMP_OFFSET)
+            f.write(stamp)
+    except OSError as e:
+        raise StampError(f"{path}: cannot write: {e.strerror}") from None
 
 
 def read_stamp(path):

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The stamping tool on real executables, and the stamp as a stamped program reads it itself."""
 import argparse
+import contextlib
 import importlib.util
+import io
 import os
 import shutil
 import struct
@@ -93,8 +95,11 @@ class StampedExecutable(unittest.TestCase):
             (self.probe, "12345678", "web"),          # eight digits
             (self.probe, " 123456", "web"),           # a space is not a digit
             (self.probe, "12a4567", "web"),
-            (self.probe, "1234567", "tenletters"),    # 10 bytes
-            (self.probe, "1234567", "\u6e20\u9053\u4e00x"),  # 10 bytes in UTF-8
+            (self.probe, "1234567", "tenletters"),    # 10 characters
+            (self.probe, "1234567", "\u6e20\u9053"),    # not ASCII (6 bytes in UTF-8)
+            (self.probe, "1234567", "caf\u00e9"),        # one byte in the ANSI code page, not ASCII
+            (self.probe, "1234567", "a\tb"),             # a control character
+            (self.probe, "1234567", "ab\x7f"),
             (text_file, "1234567", "web"),             # MZ but no PE image
             (os.path.join(self.dir, "missing.exe"), "1234567", "web"),
         ]
@@ -114,6 +119,29 @@ class StampedExecutable(unittest.TestCase):
         tool = load_tool()
         with self.assertRaises(tool.StampError):
             tool.encode_stamp("1234567", "ab\0cd")
+
+    def test_printable_ascii_tags_are_written_as_they_are(self):
+        tool = load_tool()
+        self.assertEqual(tool.encode_stamp("1234567", " !~az09"), b"1234567  !~az09  ")
+
+    def test_file_that_cannot_be_written_gives_one_line(self):
+        # The real file is a PE image that can be read; only opening it for writing fails (as for
+        # a read-only file, which root could still write, so the open is made to fail here).
+        tool = load_tool()
+        real_open = open
+
+        def refusing_open(path, mode="r", *args, **kwargs):
+            if "+" in mode or "w" in mode:
+                raise PermissionError(13, "Permission denied", path)
+            return real_open(path, mode, *args, **kwargs)
+        tool.open = refusing_open
+        stderr = io.StringIO()
+        with contextlib.redirect_stderr(stderr):
+            code = tool.main(["stamp.py", self.probe, "1234567", "web"])
+        self.assertEqual(code, 1)
+        lines = stderr.getvalue().splitlines()
+        self.assertEqual(len(lines), 1, stderr.getvalue())
+        self.assertTrue(lines[0].startswith("stamp: ") and "cannot write" in lines[0], lines[0])
 
 
 class InstallerImage(unittest.TestCase):
