@@ -227,7 +227,7 @@ TEST(ShadowPixels, HostileOutlinesStayInsideTheBitmap) {
     EXPECT_TRUE(none.LeadIntact());
 }
 
-// ---- Settings ------------------------------------------------------------------------------------
+// ---- Settings -----------------------------------------------------------------------------------
 
 TEST(ShadowSettings, SettersRefuseValuesOutOfRange) {
     CShadowUI shadow;
@@ -382,7 +382,8 @@ TEST(ShadowWindow, FollowsItsParent) {
     ExpectShadowAround(hShadow, parent.Rect(), 6, 2, 3);
 
     // Moved by the program: the shadow keeps its place around the window.
-    ::SetWindowPos(parent.Get(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(parent.Get(), nullptr, 400, 300, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Pump();
     ExpectShadowAround(hShadow, parent.Rect(), 6, 2, 3);
 

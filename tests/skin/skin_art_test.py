@@ -35,7 +35,8 @@ def ico_images(data):
     count = struct.unpack("<H", data[4:6])[0]
     out = []
     for i in range(count):
-        width, _, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", data[6 + 16 * i:22 + 16 * i])
+        entry = data[6 + 16 * i:22 + 16 * i]
+        width, _, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", entry)
         out.append((width or 256, data[offset:offset + size]))
     return out
 

@@ -60,7 +60,8 @@ protected:
         if (s_module == nullptr) return;
         CWindowManagerUI::SetResourceModule(s_module);
         CWindowManagerUI::SetSkinPath(L"");
-        s_archiveLoaded = CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(146));
+        s_archiveLoaded =
+            CWindowManagerUI::SetSkinArchiveResource(L"ZIPRES", MAKEINTRESOURCEW(146));
     }
     static void TearDownTestSuite() { CWindowManagerUI::SetResourceModule(nullptr); }
 
@@ -209,7 +210,8 @@ TEST_F(InstallerSkin, EveryPictureTheMarkupNamesFitsItsCut) {
             TImageSource source;
             ParseImageDescription(node.AttributeValue(i), spec, source);
             const std::wstring name = source.name.GetData();
-            const std::string where = Utf8(Attribute(node, L"name").c_str()) + " " + Utf8(attribute.c_str());
+            const std::string where =
+                Utf8(Attribute(node, L"name").c_str()) + " " + Utf8(attribute.c_str());
             ASSERT_EQ(PictureSizes().count(name), 1u) << where << ": " << Utf8(name.c_str());
             std::unique_ptr<TImageData> image = LoadSkinImage(name.c_str());
             ASSERT_NE(image, nullptr) << where;
@@ -255,7 +257,8 @@ TEST_F(InstallerSkin, ButtonStatesLookDifferent) {
 TEST_F(InstallerSkin, IconHoldsFourSizes) {
     HRSRC group = ::FindResourceW(s_module, MAKEINTRESOURCEW(143), RT_GROUP_ICON);
     ASSERT_NE(group, nullptr);
-    const BYTE* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(s_module, group)));
+    const auto* directory =
+        static_cast<const BYTE*>(::LockResource(::LoadResource(s_module, group)));
     const DWORD directorySize = ::SizeofResource(s_module, group);
     ASSERT_GE(directorySize, 6u);
     const int count = *reinterpret_cast<const WORD*>(directory + 4);

@@ -209,7 +209,8 @@ def caption_glyph(canvas, top, kind, colour, width=1.7, size=30):
     if kind == "min":
         segments = [(cx - arm - 1, cy, cx + arm + 1, cy)]
     else:
-        segments = [(cx - arm, cy - arm, cx + arm, cy + arm), (cx + arm, cy - arm, cx - arm, cy + arm)]
+        segments = [(cx - arm, cy - arm, cx + arm, cy + arm),
+                    (cx + arm, cy - arm, cx - arm, cy + arm)]
     canvas.shape(sd_strokes(segments, width), colour, (0, top, size, top + size))
 
 

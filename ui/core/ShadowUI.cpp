@@ -300,7 +300,9 @@ void CShadowUI::DetachFromParent() {
 }
 
 POINT CShadowUI::ShadowOrigin(const RECT& parentRect) const {
-    if (m_bUseImage) return POINT{parentRect.left - m_rcCorner.left, parentRect.top - m_rcCorner.top};
+    if (m_bUseImage) {
+        return POINT{parentRect.left - m_rcCorner.left, parentRect.top - m_rcCorner.top};
+    }
     return POINT{parentRect.left + m_shape.xOffset - m_shape.size,
                  parentRect.top + m_shape.yOffset - m_shape.size};
 }
