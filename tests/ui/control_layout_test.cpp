@@ -14,6 +14,7 @@
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
+#include "ui/core/WindowManager.h"
 
 using namespace SkinUI;
 
@@ -242,6 +243,61 @@ TEST(ScrollHooks, PanningWithoutRoomToTravelMovesNothing) {
     EXPECT_EQ(layout->ScrollOffset().cy, 0);
     layout->ScrollByPan(50, false);
     EXPECT_EQ(layout->ScrollOffset().cy, 25);
+}
+
+// ---- Separator drag -------------------------------------------------------------------------------
+
+namespace {
+
+void SendAt(CControlUI& control, int kind, POINT pt) {
+    TControlEvent event;
+    event.nKind = kind;
+    event.pSender = &control;
+    event.ptMouse = pt;
+    control.HandleEvent(event);
+}
+
+}  // namespace
+
+TEST(SeparatorDrag, DraggingTheStripResizesTheLayoutWithinItsLimits) {
+    CWindowManagerUI manager;
+    auto* root = new CVerticalLayoutUI();
+    auto* pane = new CVerticalLayoutUI();
+    pane->ApplyAttributeString(L"height=\"100\" sepheight=\"6\" minheight=\"40\" maxheight=\"150\"");
+    auto* side = new CHorizontalLayoutUI();
+    side->ApplyAttributeString(L"height=\"50\" sepwidth=\"-6\" sepimm=\"true\"");
+    root->Append(pane);
+    root->Append(side);
+    manager.AttachRoot(root);
+    root->Place(RECT{0, 0, 300, 300});
+    EXPECT_TRUE(SameRect(pane->SeparatorRect(false), RECT{0, 94, 300, 100}));
+    EXPECT_TRUE(SameRect(side->SeparatorRect(false), RECT{0, 100, 6, 150}));
+
+    // A press outside the strip is not the separator's.
+    SendAt(*pane, kEventButtonDown, POINT{10, 50});
+    SendAt(*pane, kEventMouseMove, POINT{10, 70});
+    EXPECT_EQ(pane->FixedHeight(), 100);
+
+    // Preview mode: the layout keeps its place until the release; the height follows the
+    // pointer and stops at the maximum.
+    SendAt(*pane, kEventButtonDown, POINT{10, 97});
+    SendAt(*pane, kEventMouseMove, POINT{10, 127});
+    EXPECT_EQ(pane->FixedHeight(), 130);
+    EXPECT_EQ(pane->Rect().bottom, 100);
+    EXPECT_TRUE(SameRect(pane->SeparatorRect(true), RECT{0, 124, 300, 130}));
+    SendAt(*pane, kEventMouseMove, POINT{10, 227});
+    EXPECT_EQ(pane->FixedHeight(), 150);
+    SendAt(*pane, kEventButtonUp, POINT{10, 227});
+    EXPECT_EQ(pane->Rect().bottom, 150);
+    root->Place(RECT{0, 0, 300, 300});
+    EXPECT_EQ(side->Rect().top, 150);
+
+    // Immediate mode, strip on the left edge: dragging it left widens the layout at once.
+    SendAt(*side, kEventButtonDown, POINT{2, 160});
+    SendAt(*side, kEventMouseMove, POINT{-18, 160});
+    EXPECT_EQ(side->Rect().left, -20);
+    EXPECT_EQ(side->FixedWidth(), 320);
+    SendAt(*side, kEventButtonUp, POINT{-18, 160});
 }
 
 // ---- Hostile geometry ------------------------------------------------------------------------
