@@ -120,11 +120,7 @@ void CButtonUI::ProcessEvent(TControlEvent& event) {
         return;
     case kEventMouseEnter:
     case kEventMouseLeave:
-        if (IsEnabled()) {
-            if (event.nKind == kEventMouseEnter) m_uButtonState |= kStateHot;
-            else m_uButtonState &= ~kStateHot;
-            InvalidateSelf();
-        }
+        FollowHover(m_uButtonState, event.nKind);
         break;
     case kEventSetCursor:
         SetCursorShape(IDC_HAND);

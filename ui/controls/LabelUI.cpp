@@ -167,40 +167,19 @@ void CLabelUI::SetRenderingHint(int hint) {
 
 // ---- Setters that repaint -------------------------------------------------------------------
 
-void CLabelUI::SetTextStyle(UINT style) {
-    m_uTextStyle = style;
-    InvalidateSelf();
-}
+void CLabelUI::SetTextStyle(UINT style) { StoreAndRepaint(m_uTextStyle, style); }
+void CLabelUI::SetTextColor(DWORD color) { StoreAndRepaint(m_dwTextColor, color); }
+void CLabelUI::SetDisabledTextColor(DWORD color) { StoreAndRepaint(m_dwDisabledTextColor, color); }
 
-void CLabelUI::SetTextColor(DWORD color) {
-    m_dwTextColor = color;
-    InvalidateSelf();
-}
-
-void CLabelUI::SetDisabledTextColor(DWORD color) {
-    m_dwDisabledTextColor = color;
-    InvalidateSelf();
-}
-
-void CLabelUI::SetFont(int fontId) {
-    m_iFont = fontId;
-    InvalidateSelf();
-}
-
-void CLabelUI::SetHoverFont(int fontId) {
-    m_iHoverFont = fontId;
-    InvalidateSelf();
-}
+void CLabelUI::SetFont(int fontId) { StoreAndRepaint(m_iFont, fontId); }
+void CLabelUI::SetHoverFont(int fontId) { StoreAndRepaint(m_iHoverFont, fontId); }
 
 void CLabelUI::SetTextPadding(const RECT& padding) {
-    m_rcTextPadding = ClampRectCoordinates(padding);
-    InvalidateSelf();
+    StoreAndRepaint(m_rcTextPadding, ClampRectCoordinates(padding));
 }
 
 void CLabelUI::SetShowHtml(bool showHtml) {
-    if (m_bShowHtml == showHtml) return;
-    m_bShowHtml = showHtml;
-    InvalidateSelf();
+    if (m_bShowHtml != showHtml) StoreAndRepaint(m_bShowHtml, showHtml);
 }
 
 // ---- Size -----------------------------------------------------------------------------------
@@ -350,5 +329,13 @@ bool CLabelUI::PassMouseEventOn(TControlEvent& event) {
 }
 
 void CLabelUI::SetCursorShape(LPCWSTR cursorId) { ::SetCursor(::LoadCursorW(nullptr, cursorId)); }
+
+bool CLabelUI::FollowHover(UINT& state, int eventKind) {
+    if (!IsEnabled()) return false;
+    if (eventKind == kEventMouseEnter) state |= kStateHot;
+    else state &= ~kStateHot;
+    InvalidateSelf();
+    return true;
+}
 
 }  // namespace SkinUI

@@ -137,6 +137,15 @@ protected:
     bool PassMouseEventOn(TControlEvent& event);
     // Shows a system cursor (IDC_HAND, IDC_ARROW, ...).
     static void SetCursorShape(LPCWSTR cursorId);
+    // Mouse-enter sets and mouse-leave clears kStateHot in state, with a repaint, while the
+    // control is enabled; false (nothing changed) when it is disabled.
+    bool FollowHover(UINT& state, int eventKind);
+    // Stores value in field and repaints the control.
+    template <class T>
+    void StoreAndRepaint(T& field, const T& value) {
+        field = value;
+        InvalidateSelf();
+    }
 
     DWORD m_dwTextColor = 0;
     DWORD m_dwDisabledTextColor = 0;

@@ -48,31 +48,16 @@ void CProgressUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
 // and everything else happens while painting on the UI thread.
 
 void CProgressUI::SetHorizontal(bool horizontal) {
-    if (m_bHorizontal == horizontal) return;
-    m_bHorizontal = horizontal;
-    InvalidateSelf();
+    if (m_bHorizontal != horizontal) StoreAndRepaint(m_bHorizontal, horizontal);
 }
 
 void CProgressUI::SetStretchForeImage(bool stretch) {
-    if (m_bStretchForeImage == stretch) return;
-    m_bStretchForeImage = stretch;
-    InvalidateSelf();
+    if (m_bStretchForeImage != stretch) StoreAndRepaint(m_bStretchForeImage, stretch);
 }
 
-void CProgressUI::SetMinValue(int value) {
-    m_nMin = value;
-    InvalidateSelf();
-}
-
-void CProgressUI::SetMaxValue(int value) {
-    m_nMax = value;
-    InvalidateSelf();
-}
-
-void CProgressUI::SetValue(int value) {
-    m_nValue = value;
-    InvalidateSelf();
-}
+void CProgressUI::SetMinValue(int value) { StoreAndRepaint(m_nMin, value); }
+void CProgressUI::SetMaxValue(int value) { StoreAndRepaint(m_nMax, value); }
+void CProgressUI::SetValue(int value) { StoreAndRepaint(m_nValue, value); }
 
 void CProgressUI::SetProgressForeImage(LPCWSTR description) {
     SetImageDescription(m_progressForeImage, description);

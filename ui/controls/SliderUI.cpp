@@ -158,12 +158,7 @@ void CSliderUI::ProcessEvent(TControlEvent& event) {
         break;
     case kEventMouseEnter:
     case kEventMouseLeave:
-        if (IsEnabled()) {
-            if (event.nKind == kEventMouseEnter) m_uSliderState |= kStateHot;
-            else m_uSliderState &= ~kStateHot;
-            InvalidateSelf();
-            return;
-        }
+        if (FollowHover(m_uSliderState, event.nKind)) return;
         break;
     default:
         break;
