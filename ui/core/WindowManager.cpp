@@ -4,6 +4,8 @@
 
 #include "ui/core/WindowManager.h"
 
+#include "ui/core/ShadowUI.h"
+
 #include <commctrl.h>
 
 #include <cwchar>
@@ -84,7 +86,9 @@ WORD KeyStateBits() {
 
 // ---- Construction and destruction -----------------------------------------------------------
 
-CWindowManagerUI::CWindowManagerUI() { InitialiseProcessOnce(); }
+CWindowManagerUI::CWindowManagerUI() : m_pShadow(std::make_unique<CShadowUI>(this)) {
+    InitialiseProcessOnce();
+}
 
 CWindowManagerUI::~CWindowManagerUI() {
     DeleteDeferredControls();

@@ -215,9 +215,9 @@ public:
     bool IsPerPixelAlpha() const { return m_bAlphaPaint; }
     void SetPlaceholderImage(LPCWSTR image);     // "animateimage"
     const CUIString& PlaceholderImage() const { return m_strAnimateImage; }
-    // The window's drop shadow (ui/core/ShadowUI.h), attached by the shadow's own code, which
-    // also creates its window at the first layout; null while none is attached.
-    CShadowUI* WindowShadow() const { return m_pShadow; }
+    // The window's drop shadow (ui/core/ShadowUI.h); its window is created at the first layout
+    // when the skin asks for a shadow ("showshadow").
+    CShadowUI* WindowShadow() const { return m_pShadow.get(); }
 
     // ---- Focus ---------------------------------------------------------------------------
     void SetFocus(CControlUI* control);
@@ -374,7 +374,7 @@ private:
     CUIStringMap m_mNameHash;     // name → control
     CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
 
-    CShadowUI* m_pShadow = nullptr;  // attached by the shadow's own code; not owned here
+    std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows
     CUIString m_strAnimateImage;
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ui/controls/ControlUI.h"
+#include "ui/core/ShadowUI.h"
 #include "ui/core/UIGeometry.h"
 #include "ui/core/UIRender.h"
 #include "ui/core/WindowManager.h"
@@ -87,6 +88,7 @@ void CWindowManagerUI::LayoutTree(const RECT& client) {
 }
 
 void CWindowManagerUI::OnFirstLayout() {
+    m_pShadow->Create(this);
     SendNotification(m_pRoot, L"windowinit");
 }
 
