@@ -16,10 +16,7 @@ public:
     CHorizontalLayoutUI();
     ~CHorizontalLayoutUI() override;
 
-    LPCWSTR ClassName() const override;
-    LPVOID InterfaceByName(LPCWSTR name) override;
     void Place(const RECT& rect, bool invalidate = true) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
 };
 
 }  // namespace SkinUI

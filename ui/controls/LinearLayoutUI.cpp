@@ -1,5 +1,6 @@
 #include "ui/controls/LinearLayoutUI.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "ui/controls/ControlGeometry.h"
@@ -24,40 +25,82 @@ void CLinearLayoutUI::PaintOverlay(HDC hDC, const RECT& /*dirty*/) {
 
 void CLinearLayoutUI::SetSeparatorSize(int size) { m_separator.SetSize(ClampCoordinate(size)); }
 
-bool CLinearLayoutUI::ApplySeparatorAttribute(LPCWSTR name, LPCWSTR value, LPCWSTR sizeName) {
-    if (name == nullptr) return false;
-    if (wcscmp(name, sizeName) == 0) {
-        SetSeparatorSize(ParseAttrInt(value));
-        return true;
-    }
-    if (wcscmp(name, L"sepimm") == 0) {
-        SetSeparatorImmediate(ParseAttrBool(value));
-        return true;
-    }
-    return false;
+LPCWSTR CLinearLayoutUI::ClassName() const {
+    return m_bVertical ? L"VerticalLayoutUI" : L"HorizontalLayoutUI";
 }
 
-CLinearLayoutUI::TEstimate CLinearLayoutUI::Estimate(SIZE available) {
-    TEstimate estimate;
-    bxutil::CAutoLock lock(m_layoutLock);
-    for (int i = 0; i < Count(); ++i) {
-        CControlUI* child = ItemAt(i);
-        if (!child->IsVisible() || child->IsFloat()) continue;
-        const SIZE desired = child->DesiredSize(available);
-        const RECT pad = child->Padding();
-        LONG size = m_bVertical ? desired.cy : desired.cx;
-        if (size == 0)
-            ++estimate.adjustables;
-        else if (m_bVertical)
-            size = ClampToLimits(size, child->MinHeight(), child->MaxHeight());
-        else
-            size = ClampToLimits(size, child->MinWidth(), child->MaxWidth());
-        estimate.fixedTotal += static_cast<long long>(size) +
-                               (m_bVertical ? pad.top + pad.bottom : pad.left + pad.right);
-        ++estimate.counted;
+LPVOID CLinearLayoutUI::InterfaceByName(LPCWSTR name) {
+    if (name != nullptr && wcscmp(name, m_bVertical ? L"VerticalLayout" : L"HorizontalLayout") == 0)
+        return this;
+    return CContainerUI::InterfaceByName(name);
+}
+
+void CLinearLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name != nullptr && wcscmp(name, m_bVertical ? L"sepheight" : L"sepwidth") == 0)
+        SetSeparatorSize(ParseAttrInt(value));
+    else if (name != nullptr && wcscmp(name, L"sepimm") == 0)
+        SetSeparatorImmediate(ParseAttrBool(value));
+    else
+        CContainerUI::ApplyAttribute(name, value);
+}
+
+CLinearLayoutUI::TShare CLinearLayoutUI::BeginShare(SIZE available) {
+    TShare share;
+    {
+        bxutil::CAutoLock lock(m_layoutLock);
+        for (int i = 0; i < Count(); ++i) {
+            CControlUI* child = ItemAt(i);
+            if (!child->IsVisible() || child->IsFloat()) continue;
+            const SIZE desired = child->DesiredSize(available);
+            const RECT pad = child->Padding();
+            LONG size = m_bVertical ? desired.cy : desired.cx;
+            if (size == 0)
+                ++share.adjustables;
+            else if (m_bVertical)
+                size = ClampToLimits(size, child->MinHeight(), child->MaxHeight());
+            else
+                size = ClampToLimits(size, child->MinWidth(), child->MaxWidth());
+            share.fixedTotal += static_cast<long long>(size) +
+                                (m_bVertical ? pad.top + pad.bottom : pad.left + pad.right);
+            ++share.counted;
+        }
     }
-    estimate.fixedTotal += static_cast<long long>(m_iChildPadding) * (estimate.counted - 1);
-    return estimate;
+    share.fixedTotal += static_cast<long long>(m_iChildPadding) * (share.counted - 1);
+    const long long along = m_bVertical ? available.cy : available.cx;
+    if (share.adjustables > 0)
+        share.expand = std::max<long long>(0, (along - share.fixedTotal) / share.adjustables);
+    share.remaining = along;
+    share.fixedLeft = share.fixedTotal;
+    return share;
+}
+
+LONG CLinearLayoutUI::ShareNext(TShare& share, CControlUI& child, SIZE desired, LONG padBefore,
+                                LONG padAfter) {
+    const LONG minimum = m_bVertical ? child.MinHeight() : child.MinWidth();
+    const LONG maximum = m_bVertical ? child.MaxHeight() : child.MaxWidth();
+    const LONG own = m_bVertical ? desired.cy : desired.cx;
+    LONG size = 0;
+    if (own == 0) {
+        ++share.adjustablesSeen;
+        long long shared = share.expand;
+        if (share.adjustablesSeen == share.adjustables)
+            shared = std::max<long long>(0, share.remaining - padAfter - share.fixedLeft);
+        size = ClampToLimits(shared, minimum, maximum);
+    } else {
+        size = ClampToLimits(own, minimum, maximum);
+        // A column gives back only the height of a fixed child (its paddings and the child
+        // padding stay reserved for the last shared child); a row gives back all it reserved
+        // for each child, so that its last shared child fills the row exactly.
+        share.fixedLeft -= m_bVertical ? size : static_cast<long long>(size) + padBefore + padAfter;
+    }
+    if (!m_bVertical) share.fixedLeft -= m_iChildPadding;
+    share.needed += static_cast<long long>(padBefore) + size + padAfter;
+    share.remaining -= static_cast<long long>(size) + padAfter + m_iChildPadding;
+    return size;
+}
+
+long long CLinearLayoutUI::EndShare(const TShare& share) const {
+    return share.needed + static_cast<long long>(m_iChildPadding) * (share.counted - 1);
 }
 
 }  // namespace SkinUI

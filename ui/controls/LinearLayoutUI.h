@@ -14,8 +14,14 @@ namespace SkinUI {
 
 class CLinearLayoutUI : public CContainerUI {
 public:
+    // "VerticalLayoutUI" / "HorizontalLayoutUI", answering "VerticalLayout" /
+    // "HorizontalLayout" besides the container's names.
+    LPCWSTR ClassName() const override;
+    LPVOID InterfaceByName(LPCWSTR name) override;
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;
+    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm"; the rest as a container.
+    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintOverlay(HDC hDC, const RECT& dirty) override;
 
     // The separator strip on the layout's rectangle, or on the dragged one (useNew).
@@ -28,18 +34,26 @@ public:
 protected:
     explicit CLinearLayoutUI(bool vertical);
 
-    // sizeName ("sepheight" or "sepwidth") and "sepimm"; false for any other attribute.
-    bool ApplySeparatorAttribute(LPCWSTR name, LPCWSTR value, LPCWSTR sizeName);
-
-    // First pass over the visible, non-floating children along the layout's axis: how many
-    // have no size of their own (they share the rest), how many there are, and what the others
-    // take with their paddings and the child padding between all of them.
-    struct TEstimate {
+    // The sharing of the layout's axis among its visible, non-floating children. The first
+    // pass (BeginShare) finds how many children have no size of their own along the axis
+    // (they share the rest equally) and what the others take with their paddings and the
+    // child padding; the second pass asks ShareNext for each child's size in order, the last
+    // child without a size taking what is left.
+    struct TShare {
         int adjustables = 0;
         int counted = 0;
         long long fixedTotal = 0;
+        long long expand = 0;     // the equal share
+        long long remaining = 0;  // what is left along the axis
+        long long fixedLeft = 0;  // what the children still to come have reserved
+        long long needed = 0;     // the extent the children take
+        int adjustablesSeen = 0;
     };
-    TEstimate Estimate(SIZE available);
+    TShare BeginShare(SIZE available);
+    // The next child's size along the axis; padBefore and padAfter are its paddings along it.
+    LONG ShareNext(TShare& share, CControlUI& child, SIZE desired, LONG padBefore, LONG padAfter);
+    // After the last child: the child padding between the children counts as needed too.
+    long long EndShare(const TShare& share) const;
 
     bxutil::CCriticalSection m_layoutLock;  // held during each pass over the children
     CLayoutSeparator m_separator;
