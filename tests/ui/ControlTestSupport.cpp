@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "tests/common/TestFiles.h"
+#include "ui/core/ResourceData.h"
 
 namespace control_test {
 
@@ -66,6 +67,16 @@ std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, 
     control.Paint(canvas->DC(), canvas->Rect());
     ::GdiFlush();
     return canvas;
+}
+
+void AddLargeFont(SkinUI::CWindowManagerUI& manager, int id, int size) {
+    const SkinUI::TFontData* font = manager.GetDefaultFontInfo();
+    manager.AddFont(id, font->strFaceName, size, true, false, false);
+}
+
+int CountPaintedColour(SkinUI::CControlUI& control, int width, int height, DWORD rgb) {
+    auto canvas = PaintOnCanvas(control, width, height);
+    return canvas->CountColor(rgb, canvas->Rect(), 8);
 }
 
 void SaveArtifact(const RenderTest::CCanvas& canvas, const std::wstring& name) {

@@ -73,6 +73,11 @@ void Click(SkinUI::CControlUI& control, POINT pt);
 std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, int width,
                                                    int height, DWORD fill = 0xFFFFFFFF);
 
+// Adds a bold font of the default face under id: big glyphs give many pixels to count.
+void AddLargeFont(SkinUI::CWindowManagerUI& manager, int id, int size);
+// Paints the control on a white canvas and counts the pixels within 8 of rgb per channel.
+int CountPaintedColour(SkinUI::CControlUI& control, int width, int height, DWORD rgb);
+
 // Writes the canvas as a PNG under the build folder's artifacts\controls\ for a person to look
 // at.
 void SaveArtifact(const RenderTest::CCanvas& canvas, const std::wstring& name);

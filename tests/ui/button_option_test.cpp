@@ -193,17 +193,13 @@ TEST(Button, EllipseModeFillsAnEllipseWithAPictureFile) {
 
 TEST(Button, TextColourByStateAndDesiredHeight) {
     CTestWindow window;
-    const TFontData* font = window.Manager().GetDefaultFontInfo();
-    window.Manager().AddFont(3, font->strFaceName, 26, true, false, false);
+    AddLargeFont(window.Manager(), 3, 26);
     auto button = std::make_unique<CButtonUI>();
     window.Adopt(button, RECT{0, 0, 100, 40});
     EXPECT_EQ(button->TextStyle(), static_cast<UINT>(DT_CENTER | DT_VCENTER | DT_SINGLELINE));
     ApplyAttributes(*button, {L"text", L"HH", L"font", L"3", L"textcolor", L"#FFFF0000",
                               L"hottextcolor", L"#FF00FF00", L"pushedtextcolor", L"#FF0000FF"});
-    auto count = [&](DWORD rgb) {
-        auto canvas = PaintOnCanvas(*button, 100, 40);
-        return canvas->CountColor(rgb, canvas->Rect(), 8);
-    };
+    auto count = [&](DWORD rgb) { return CountPaintedColour(*button, 100, 40, rgb); };
     EXPECT_GT(count(kRed), 30);
     SendEvent(*button, kEventMouseEnter, POINT{50, 20});
     EXPECT_GT(count(kGreen), 30);
@@ -213,7 +209,8 @@ TEST(Button, TextColourByStateAndDesiredHeight) {
 
     auto plain = std::make_unique<CButtonUI>();
     window.Adopt(plain, RECT{0, 0, 100, 40});
-    EXPECT_EQ(plain->DesiredSize(SIZE{500, 500}).cy, font->tm.tmHeight + 8);
+    EXPECT_EQ(plain->DesiredSize(SIZE{500, 500}).cy,
+              window.Manager().GetFontInfo(-1)->tm.tmHeight + 8);
 }
 
 TEST(Option, GroupSelectsExclusivelyWithOneNotification) {
@@ -327,16 +324,12 @@ TEST(Option, SelectedImagesTextAndNoPushedLook) {
 
 TEST(Option, SelectedTextColour) {
     CTestWindow window;
-    const TFontData* font = window.Manager().GetDefaultFontInfo();
-    window.Manager().AddFont(3, font->strFaceName, 26, true, false, false);
+    AddLargeFont(window.Manager(), 3, 26);
     auto option = std::make_unique<COptionUI>();
     window.Adopt(option, RECT{0, 0, 100, 40});
     ApplyAttributes(*option, {L"text", L"HH", L"font", L"3", L"textcolor", L"#FFFF0000",
                               L"selectedtextcolor", L"#FF00FF00"});
-    auto count = [&](DWORD rgb) {
-        auto canvas = PaintOnCanvas(*option, 100, 40);
-        return canvas->CountColor(rgb, canvas->Rect(), 8);
-    };
+    auto count = [&](DWORD rgb) { return CountPaintedColour(*option, 100, 40, rgb); };
     EXPECT_GT(count(kRed), 30);
     option->Select(true);
     EXPECT_GT(count(kGreen), 30);

@@ -21,11 +21,6 @@ namespace {
 constexpr DWORD kWhite = 0xFFFFFF;
 constexpr int kLargeFont = 7;  // a font id the tests add: big glyphs give many pixels to count
 
-void AddLargeFont(CWindowManagerUI& manager) {
-    const TFontData* info = manager.GetDefaultFontInfo();
-    manager.AddFont(kLargeFont, info->strFaceName, 28, true, false, false);
-}
-
 // The box of every pixel that is not white.
 RECT InkBox(const RenderTest::CCanvas& canvas) {
     RECT box{};
@@ -142,7 +137,7 @@ TEST(LabelPaint, ColoursFollowStateAndDefaults) {
     CTestWindow window;
     window.Manager().SetDefaultFontColor(0xFF0000FF);
     window.Manager().SetDefaultDisabledColor(0xFF00C000);
-    AddLargeFont(window.Manager());
+    AddLargeFont(window.Manager(), kLargeFont, 28);
     auto label = std::make_unique<CLabelUI>();
     window.Adopt(label, RECT{0, 0, 200, 50});
     ApplyAttributes(*label, {L"text", L"HHH", L"font", L"7", L"textcolor", L"#FFFF0000"});
@@ -163,7 +158,7 @@ TEST(LabelPaint, ColoursFollowStateAndDefaults) {
 
 TEST(LabelPaint, EmptyTextAndFormattedText) {
     CTestWindow window;
-    AddLargeFont(window.Manager());
+    AddLargeFont(window.Manager(), kLargeFont, 28);
     auto label = std::make_unique<CLabelUI>();
     window.Adopt(label, RECT{0, 0, 200, 40});
     EXPECT_EQ(PaintOnCanvas(*label, 200, 40)->CountDiffering(kWhite, RECT{0, 0, 200, 40}), 0);
@@ -176,7 +171,7 @@ TEST(LabelPaint, EmptyTextAndFormattedText) {
 
 TEST(LabelEffects, GradientStrokeAndShadowDrawAndDiffer) {
     CTestWindow window;
-    AddLargeFont(window.Manager());
+    AddLargeFont(window.Manager(), kLargeFont, 28);
     auto paint = [&](std::initializer_list<const wchar_t*> extra) {
         auto label = std::make_unique<CLabelUI>();
         window.Adopt(label, RECT{0, 0, 200, 60});
@@ -313,7 +308,7 @@ TEST(TextControl, LinksAreClickableAreas) {
 
 TEST(LabelEx, HoverAndEffectRule) {
     CTestWindow window;
-    AddLargeFont(window.Manager());
+    AddLargeFont(window.Manager(), kLargeFont, 28);
     auto label = std::make_unique<CLabelUIEx>();
     window.Adopt(label, RECT{0, 0, 200, 50});
     EXPECT_EQ(label->ClassName(), std::wstring(L"LabelUI"));
