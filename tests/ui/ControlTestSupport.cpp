@@ -61,6 +61,11 @@ void Click(SkinUI::CControlUI& control, POINT pt) {
     SendEvent(control, SkinUI::kEventButtonUp, pt);
 }
 
+void SendMouseMessage(SkinUI::CWindowManagerUI& manager, UINT message, POINT pt, WPARAM keys) {
+    LRESULT result = 0;
+    manager.HandleWindowMessage(message, keys, MAKELPARAM(pt.x, pt.y), result);
+}
+
 std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, int width,
                                                    int height, DWORD fill) {
     auto canvas = std::make_unique<RenderTest::CCanvas>(width, height, fill);

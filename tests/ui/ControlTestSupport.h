@@ -69,6 +69,9 @@ void SendEvent(SkinUI::CControlUI& control, int kind, POINT pt = {0, 0}, WPARAM 
 // A press and a release at pt.
 void Click(SkinUI::CControlUI& control, POINT pt);
 
+// Hands one mouse message at client point pt to the manager, as the window procedure does.
+void SendMouseMessage(SkinUI::CWindowManagerUI& manager, UINT message, POINT pt, WPARAM keys = 0);
+
 // Paints the control onto a fresh canvas of the given size and fill (the whole canvas dirty).
 std::unique_ptr<RenderTest::CCanvas> PaintOnCanvas(SkinUI::CControlUI& control, int width,
                                                    int height, DWORD fill = 0xFFFFFFFF);

@@ -12,6 +12,7 @@
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/CheckBoxUI.h"
 #include "ui/controls/OptionUI.h"
+#include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/ResourceData.h"
 #include "ui/core/UIGeometry.h"
 #include "ui/core/UIPtrArray.h"
@@ -116,6 +117,35 @@ TEST(Button, ClickOnlyOnAReleaseInsideAfterAPressInside) {
         EXPECT_EQ(seen.Count(L"click", button.get()), c.clicks) << c.what;
         EXPECT_EQ(button->ButtonState() & (kStatePushed | kStateCaptured), 0u) << c.what;
     }
+}
+
+TEST(Button, ClickThroughTheWindowManager) {
+    // The manager sends the release to the pressed button even outside it.
+    CTestWindow window;
+    auto* root = new CVerticalLayoutUI;
+    auto* button = new CButtonUI;
+    button->SetFixedHeight(20);
+    root->Append(button);
+    window.Manager().AttachRoot(root);  // owned by the manager from here on
+    root->Place(RECT{0, 0, 200, 100}, false);
+    ASSERT_TRUE(RectEquals(button->Rect(), RECT{0, 0, 200, 20}));
+    CNotifyRecorder& seen = window.Recorder();
+    const POINT inside{100, 10}, outside{100, 60};
+
+    SendMouseMessage(window.Manager(), WM_MOUSEMOVE, inside);
+    EXPECT_EQ(button->ButtonState() & kStateHot, static_cast<UINT>(kStateHot));
+    SendMouseMessage(window.Manager(), WM_LBUTTONDOWN, inside, MK_LBUTTON);
+    SendMouseMessage(window.Manager(), WM_LBUTTONUP, inside);
+    EXPECT_EQ(seen.Count(L"click", button), 1);
+
+    SendMouseMessage(window.Manager(), WM_LBUTTONDOWN, inside, MK_LBUTTON);
+    SendMouseMessage(window.Manager(), WM_MOUSEMOVE, outside, MK_LBUTTON);
+    EXPECT_EQ(button->ButtonState() & kStatePushed, 0u);
+    SendMouseMessage(window.Manager(), WM_LBUTTONUP, outside);
+    EXPECT_EQ(seen.Count(L"click", button), 1) << "released outside";
+    EXPECT_EQ(button->ButtonState() & kStateCaptured, 0u);
+    SendMouseMessage(window.Manager(), WM_MOUSEMOVE, outside);
+    EXPECT_EQ(button->ButtonState() & kStateHot, 0u);
 }
 
 TEST(Button, KeyboardActivationAndFlags) {

@@ -10,6 +10,7 @@
 #include "tests/ui/ControlTestSupport.h"
 #include "ui/controls/ProgressUI.h"
 #include "ui/controls/SliderUI.h"
+#include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/UIGeometry.h"
 
 using namespace SkinUI;
@@ -184,6 +185,24 @@ TEST(Slider, DragStepAndValueChanged) {
     EXPECT_EQ(slider->ControlFlags(), 0u);
     SendEvent(*slider, kEventButtonDown, POINT{5, 10});
     EXPECT_EQ(slider->SliderState(), 0u);
+}
+
+TEST(Slider, DragThroughTheWindowManager) {
+    CTestWindow window;
+    auto* root = new CVerticalLayoutUI;
+    auto* slider = new CSliderUI;
+    slider->SetFixedHeight(20);
+    root->Append(slider);
+    window.Manager().AttachRoot(root);  // owned by the manager from here on
+    root->Place(RECT{0, 0, 110, 100}, false);
+    SendMouseMessage(window.Manager(), WM_LBUTTONDOWN, POINT{5, 10}, MK_LBUTTON);
+    SendMouseMessage(window.Manager(), WM_MOUSEMOVE, POINT{40, 10}, MK_LBUTTON);
+    EXPECT_EQ(slider->Value(), 35);
+    SendMouseMessage(window.Manager(), WM_MOUSEMOVE, POINT{400, 80}, MK_LBUTTON);
+    EXPECT_EQ(slider->Value(), 100) << "the drag goes on outside the slider";
+    SendMouseMessage(window.Manager(), WM_LBUTTONUP, POINT{400, 80});
+    EXPECT_EQ(window.Recorder().Count(L"valuechanged", slider), 1);
+    EXPECT_EQ(slider->Value(), 100);
 }
 
 TEST(Slider, ThumbImagesByState) {
