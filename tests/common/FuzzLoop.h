@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/common/CrashExit.h"
+
 namespace vexo_fuzz {
 
 using Bytes = std::vector<uint8_t>;
@@ -182,6 +184,7 @@ inline TCrashState& CrashState() {
     return state;
 }
 
+// Saves the input being tried, then ends the process with the exception's code.
 inline LONG WINAPI SaveCrashInput(EXCEPTION_POINTERS* exception) {
     TCrashState& state = CrashState();
     if (state.input != nullptr) {
@@ -190,7 +193,7 @@ inline LONG WINAPI SaveCrashInput(EXCEPTION_POINTERS* exception) {
                     exception->ExceptionRecord->ExceptionCode, state.iteration, state.path.c_str());
         std::fflush(stdout);
     }
-    return EXCEPTION_CONTINUE_SEARCH;
+    return testcrash::ExitWithExceptionCode(exception);
 }
 
 // Runs target(const Bytes&) on every seed once, then on mutated inputs until the iteration or

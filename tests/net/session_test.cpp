@@ -128,7 +128,7 @@ TEST_F(Session, RelativeRedirectTargetsAreFollowed) {
     } cases[] = {
         {L"/goto/sub?to=../status/201", 201},                  // relative to the folder
         {L"/goto/sub?to=/status/202%3Fu%3Dhttps://x", 202},    // "://" only in the query
-        {L"/goto/sub?to=./../status/203%23part", 203},         // with a fragment
+        {L"/goto/sub?to=../status/203%23part", 203},           // with a fragment
     };
     for (const auto& c : cases) {
         CWebRequest request(Url(c.path));

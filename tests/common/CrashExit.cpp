@@ -1,0 +1,11 @@
+// Linked into every test program (see tests/CMakeLists.txt): installs the exit for exceptions
+// nothing handles before any test runs.
+
+#include "CrashExit.h"
+
+namespace {
+
+const LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter =
+    ::SetUnhandledExceptionFilter(&testcrash::ExitWithExceptionCode);
+
+}  // namespace
