@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,19 @@ std::wstring Dump(CSkinXmlNode node) {
 }
 
 std::wstring DumpDocument(CSkinXml& xml) { return Dump(xml.Root()); }
+
+// Every markup document this test program parses (here and in the skin package tests) keeps its
+// in-place text against a no-access page: a read past its terminator stops the program.
+class CGuardedDocumentsEnvironment : public testing::Environment {
+public:
+    void SetUp() override { m_guard = std::make_unique<ui_test::CGuardedDocuments>(); }
+    void TearDown() override { m_guard.reset(); }
+
+private:
+    std::unique_ptr<ui_test::CGuardedDocuments> m_guard;
+};
+testing::Environment* const g_guardedDocuments =
+    testing::AddGlobalTestEnvironment(new CGuardedDocumentsEnvironment);
 
 }  // namespace
 
@@ -268,7 +282,6 @@ TEST(SkinXml, ReloadReplacesTheDocument) {
 
 TEST(SkinXml, NothingIsReadPastTheDocument) {
     // Input and document both end at a no-access page: a read past either terminator faults.
-    const ui_test::CGuardedDocuments guarded;
     struct {
         const wchar_t* text;
         const wchar_t* tree;  // null: the parse fails
