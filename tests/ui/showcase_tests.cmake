@@ -10,3 +10,12 @@ vexo_add_gtest(ui_animated_custom_test
   SOURCES animation_test.cpp custom_button_test.cpp
           ControlTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/render/RenderTestSupport.cpp
   LIBS vexo_ui_controls vexo_ui_core vexo_test_files)
+
+# The gallery in a real window, driven with xdotool; screenshots in gallery_artifacts.
+add_test(NAME ui_gallery
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/gallery_test.py
+          --wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
+          --gallery $<TARGET_FILE:gallery>
+          --installer-skin ${PROJECT_SOURCE_DIR}/skin
+          --artifacts ${CMAKE_CURRENT_BINARY_DIR}/gallery_artifacts)
+set_tests_properties(ui_gallery PROPERTIES RESOURCE_LOCK display TIMEOUT 600)

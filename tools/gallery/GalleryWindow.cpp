@@ -103,9 +103,9 @@ void CGalleryWindow::Notify(TNotifyMsg& msg) {
                Word(sender != nullptr ? sender->Name().GetData() : nullptr).c_str(),
                static_cast<long long>(msg.wParam));
     if (msg.strType == L"windowinit") {
-        RECT client{};
-        ::GetClientRect(m_hWnd, &client);
-        m_log.Line("ready %ld %ld", client.right, client.bottom);
+        RECT window{};
+        ::GetWindowRect(m_hWnd, &window);
+        m_log.Line("ready %ld %ld %ld %ld", window.left, window.top, window.right, window.bottom);
         FindScrolledContainers();
         LogControls();
     } else if (msg.strType == L"selectchanged") {

@@ -56,11 +56,39 @@ int LineOfLocation(LPCWSTR text, LPCWSTR location) {
     return line;
 }
 
+int LineOfFailure(LPCWSTR text, LPCWSTR message) {
+    const CUIString all(text);
+    const auto failsAlike = [&all, message](int length) {
+        SkinUI::CSkinXml prefix;
+        return !prefix.Load(all.Left(length)) && wcscmp(prefix.ErrorMessage(), message) == 0;
+    };
+    if (all.IsEmpty() || !failsAlike(all.GetLength())) return 0;
+    // A fault every cut-short text shows too (the data ends too soon) is at the end.
+    if (failsAlike(1)) {
+        int lines = 1;
+        for (int i = 0; i + 1 < all.GetLength(); ++i) lines += all.GetAt(i) == L'\n';
+        return lines;
+    }
+    // Otherwise the shortest beginning of the text that fails the same way ends at the fault.
+    int good = 1;                  // fails otherwise (or not at all)
+    int bad = all.GetLength();     // fails alike
+    while (bad - good > 1) {
+        const int middle = good + (bad - good) / 2;
+        (failsAlike(middle) ? bad : good) = middle;
+    }
+    int line = 1;
+    for (int i = 0; i + 1 < bad; ++i) line += all.GetAt(i) == L'\n';
+    return line;
+}
+
 CUIString SkinLoadFailure(LPCWSTR markupName) {
     CUIString reason;
     SkinUI::CSkinXml xml;
     if (!SkinUI::LoadSkinMarkupFile(xml, markupName)) {
-        const int line = LineOfLocation(MarkupText(markupName), xml.ErrorLocation());
+        const CUIString text = MarkupText(markupName);
+        const int line = *xml.ErrorLocation() != L'\0'
+                             ? LineOfLocation(text, xml.ErrorLocation())
+                             : LineOfFailure(text, xml.ErrorMessage());
         if (line > 0)
             reason.Format(L"%s, line %d: %s", markupName, line, xml.ErrorMessage());
         else

@@ -408,7 +408,7 @@ def card_markup(title, body, dark=False):
 
 def choice(kind, name, text, group="", selected=False):
     picture = "radio.png" if kind == "Option" else "check.png"
-    return ('<%s name="%s"%s text="%s" height="26" align="left" textpadding="26,0,0,0" '
+    return ('<%s name="%s"%s text="%s" height="26" align="lcenter" textpadding="26,0,0,0" '
             'textcolor="#FF2B3445" normalimage="%s" selectedimage="%s"%s/>' % (
                 kind, name, ' group="%s"' % group if group else "", text,
                 frame_of(picture, 0, 18, 18, True, "dest='0,4,18,22'"),
@@ -480,7 +480,7 @@ def controls_page():
         'bkimage="file=\'progress_vbk.png\' corner=\'0,5,0,5\'" '
         'foreimage="file=\'progress_vfore.png\' corner=\'0,5,0,5\'"/></HorizontalLayout>'))
     return ('<VerticalLayout name="page_controls" childpadding="14">'
-            '<HorizontalLayout height="170" childpadding="14">%s%s</HorizontalLayout>'
+            '<HorizontalLayout height="196" childpadding="14">%s%s</HorizontalLayout>'
             '<HorizontalLayout height="150" childpadding="14">%s%s</HorizontalLayout>'
             '<HorizontalLayout childpadding="14">%s%s</HorizontalLayout>'
             '</VerticalLayout>' % (labels, buttons, choices, switches, sliders, progress))
@@ -545,7 +545,7 @@ def animation_page():
                 card_markup("Progress with a spinner", (
                     '<ProgressEx name="progressex" width="360" height="24" min="0" max="100" '
                     'value="64" lineforeimage="pe_line.png" lineheight="6" '
-                    'linebkcolor="#FFDCE3EE" point="pe_point.png" pointwidth="12" '
+                    'linebkcolor="#FF2A3142" point="pe_point.png" pointwidth="12" '
                     'pointheight="12" animation="spinner_small.png" animationwidth="24" '
                     'animationheight="24" interval="50"/>'), dark=True)))
 
