@@ -19,6 +19,15 @@ namespace {
 
 std::wstring Repeat(wchar_t ch, int count) { return std::wstring(static_cast<size_t>(count), ch); }
 
+// Keys "0".."199" with values pointing at values[0..199]: chains in every bucket.
+constexpr int kNumberKeys = 200;
+void InsertNumberKeys(CUIStringMap& map, int (&values)[kNumberKeys]) {
+    for (int i = 0; i < kNumberKeys; ++i) {
+        values[i] = i;
+        ASSERT_TRUE(map.Insert(std::to_wstring(i).c_str(), &values[i]));
+    }
+}
+
 }  // namespace
 
 TEST(UIString, GrowsAcrossTheInlineLimitAndKeepsItsText) {
@@ -184,11 +193,8 @@ TEST(UIStringMap, CollidingKeysAndIterationOrder) {
     CUIStringMap map;
     // Keys 0..199 fill every bucket with chains; lookups moving entries to the front of their
     // chain must not lose any.
-    int values[200];
-    for (int i = 0; i < 200; ++i) {
-        values[i] = i;
-        ASSERT_TRUE(map.Insert(std::to_wstring(i).c_str(), &values[i]));
-    }
+    int values[kNumberKeys];
+    ASSERT_NO_FATAL_FAILURE(InsertNumberKeys(map, values));
     for (int round = 0; round < 2; ++round)
         for (int i = 199; i >= 0; --i)
             ASSERT_EQ(map.Find(std::to_wstring(i).c_str()), &values[i]) << i;
@@ -211,11 +217,8 @@ TEST(UIStringMap, CollidingKeysAndIterationOrder) {
 
 TEST(UIStringMap, LookupsDuringAWalkKeepItsOrder) {
     CUIStringMap map;
-    int values[200];
-    for (int i = 0; i < 200; ++i) {
-        values[i] = i;
-        ASSERT_TRUE(map.Insert(std::to_wstring(i).c_str(), &values[i]));
-    }
+    int values[kNumberKeys];
+    ASSERT_NO_FATAL_FAILURE(InsertNumberKeys(map, values));
     // Looking up every key (the ones still ahead in the same chain among them) while walking:
     // each entry must still be visited exactly once.
     auto lookUpAll = [&map] {
