@@ -6,6 +6,8 @@
 #   scripts/bench.sh paint                 980x600 window paint cost beside a plain buffer copy
 #   scripts/bench.sh window                a 980x600 window's idle CPU and repaint cost through
 #                                          the window manager, beside a plain buffer copy
+#   scripts/bench.sh gallery [seconds]     the gallery's CPU time idle (no animation in sight)
+#                                          and on its animation page
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
 # none of them is part of the test suite.
 set -euo pipefail
@@ -13,8 +15,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 name="${1:-}"
 case "$name" in
-  download|markup|paint|window) shift ;;
-  *) echo "usage: scripts/bench.sh download|markup|paint|window [args]" >&2; exit 2 ;;
+  download|markup|paint|window|gallery) shift ;;
+  *) echo "usage: scripts/bench.sh download|markup|paint|window|gallery [args]" >&2; exit 2 ;;
 esac
 build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
 
@@ -24,6 +26,14 @@ if [ "$name" = markup ]; then
   config+=(-DVEXO_PUGIXML_DIR="$("$VEXO_ROOT/scripts/fetch-pugixml.sh")")
 fi
 cmake -S "$VEXO_ROOT" -B "$build" -G Ninja "${config[@]}" >/dev/null
+if [ "$name" = gallery ]; then
+  # The gallery is a tool of its own; the harness drives it on a display.
+  cmake --build "$build" -j"$(nproc)" --target gallery
+  harness=(python3 "$VEXO_ROOT/tools/bench/bench_gallery.py" "$VEXO_ROOT/scripts/wine-run.sh"
+           "$build/tools/gallery/gallery.exe" "$@")
+  if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "${harness[@]}"; fi
+  exec "${harness[@]}"
+fi
 cmake --build "$build" -j"$(nproc)" --target "bench_$name"
 program="$build/tools/bench/bench_$name.exe"
 
