@@ -59,8 +59,9 @@ def main():
     process = subprocess.Popen([wine, gallery, "--log", "Z:" + log.replace("/", "\\")],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        ready = wait_for(log, r"^ready (-?\d+) (-?\d+)")
-        origin = int(ready.group(1)), int(ready.group(2))
+        window = wait_for(log, r"^window (-?\d+) (-?\d+)")
+        origin = int(window.group(1)), int(window.group(2))
+        wait_for(log, r"^ready$")
         time.sleep(2.0)  # start-up settles
         pid = process.pid  # wine-run.sh execs the Wine loader, which becomes the program
         idle_cpu, idle_timers = measure(log, pid, seconds)

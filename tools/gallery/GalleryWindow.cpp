@@ -105,7 +105,8 @@ void CGalleryWindow::Notify(TNotifyMsg& msg) {
     if (msg.strType == L"windowinit") {
         RECT window{};
         ::GetWindowRect(m_hWnd, &window);
-        m_log.Line("ready %ld %ld %ld %ld", window.left, window.top, window.right, window.bottom);
+        m_log.Line("window %ld %ld %ld %ld", window.left, window.top, window.right, window.bottom);
+        m_log.Line("ready");
         FindScrolledContainers();
         LogControls();
     } else if (msg.strType == L"selectchanged") {

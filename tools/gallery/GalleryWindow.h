@@ -6,7 +6,8 @@
 //
 // With a log (the --log option) the window also writes what it does, one event a line, for the
 // gallery's window tests and for a skin author who wants to see the notifications:
-//   ready L T R B                   the first layout is done (the window on the screen)
+//   window L T R B                  the window on the screen at the first layout
+//   ready                           the first layout is done
 //   control NAME CLASS L T R B V    every named control, after each layout (client coordinates)
 //   notify TYPE SENDER WPARAM       every notification of the window's manager
 //   value NAME VALUE                a switch, slider or scroll bar after its change

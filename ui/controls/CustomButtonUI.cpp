@@ -64,20 +64,11 @@ void CCustomButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
 void CCustomButtonUI::PaintTextContent(HDC hDC) {
     RefreshStateBits();
     ApplyDefaultTextColors();
-    if (!m_strText.IsEmpty()) {
-        // The button's own text in its state's colour and font, without label effects.
-        DWORD color = 0;
-        int fontId = -1;
-        StateTextColorAndFont(color, fontId);
-        RECT rc = TextRect();
-        if (m_bShowHtml) {
-            int links = 0;
-            CUIRender::DrawFormattedText(hDC, m_pManager, rc, m_strText, color, nullptr, nullptr,
-                                         links, m_uTextStyle);
-        } else {
-            CUIRender::DrawText(hDC, m_pManager, rc, m_strText, color, fontId, m_uTextStyle);
-        }
-    }
+    // The button's own text in its state's colour and font, without label effects.
+    DWORD color = 0;
+    int fontId = -1;
+    StateTextColorAndFont(color, fontId);
+    DrawPlainText(hDC, TextRect(), color, fontId, m_uTextStyle);
     PaintExtraText(hDC, m_title);
     PaintExtraText(hDC, m_value);
 }

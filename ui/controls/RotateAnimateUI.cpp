@@ -2,24 +2,11 @@
 
 #include "ui/controls/RotateAnimateUI.h"
 
-#include <cwchar>
-
-#include "ui/core/UIAttribute.h"
 
 namespace SkinUI {
 
-CRotateAnimateUI::CRotateAnimateUI() = default;
+CRotateAnimateUI::CRotateAnimateUI() : CAnimatedControlUI(kTimerId) {}
 CRotateAnimateUI::~CRotateAnimateUI() = default;
-
-void CRotateAnimateUI::SetVisible(bool visible) {
-    CControlUI::SetVisible(visible);
-    m_timer.Follow();
-}
-
-void CRotateAnimateUI::SetInheritedVisible(bool visible) {
-    CControlUI::SetInheritedVisible(visible);
-    m_timer.Follow();
-}
 
 void CRotateAnimateUI::Initialize() {
     CControlUI::Initialize();
@@ -34,13 +21,13 @@ void CRotateAnimateUI::Start() {
         SetBackImage(CUIString(m_backImage.description));
     if (m_backImage.image == nullptr || !m_bStopped) return;
     m_bStopped = false;
-    m_timer.Start(static_cast<UINT>(m_nInterval));
+    StartTicks();
 }
 
 void CRotateAnimateUI::Stop() {
     m_nTick = 0;
     m_bStopped = true;
-    m_timer.Stop();
+    StopTicks();
 }
 
 void CRotateAnimateUI::ProcessEvent(TControlEvent& event) {
@@ -60,14 +47,7 @@ void CRotateAnimateUI::ProcessEvent(TControlEvent& event) {
 }
 
 void CRotateAnimateUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name != nullptr && wcscmp(name, L"interval") == 0)
-        SetInterval(ParseAttrInt(value));
-    else if (name != nullptr && wcscmp(name, L"auto") == 0)
-        SetAutoStart(ParseAttrBool(value));
-    else if (name != nullptr && wcscmp(name, L"loop") == 0)
-        SetLoop(ParseAttrBool(value));
-    else
-        CControlUI::ApplyAttribute(name, value);
+    if (!ApplyAnimationAttribute(name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CRotateAnimateUI::PaintBackImage(HDC hDC) { DrawImage(hDC, m_backImage, Angle()); }

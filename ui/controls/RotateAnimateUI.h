@@ -10,12 +10,11 @@
 
 #include <windows.h>
 
-#include "ui/controls/AnimationTimer.h"
-#include "ui/controls/ControlUI.h"
+#include "ui/controls/AnimatedControlUI.h"
 
 namespace SkinUI {
 
-class CRotateAnimateUI : public CControlUI {
+class CRotateAnimateUI : public CAnimatedControlUI {
 public:
     static constexpr UINT kTimerId = 902;
     static constexpr int kStepDegrees = 10;
@@ -24,8 +23,6 @@ public:
     CRotateAnimateUI();
     ~CRotateAnimateUI() override;
 
-    void SetVisible(bool visible = true) override;
-    void SetInheritedVisible(bool visible = true) override;
     void Initialize() override;
     void ProcessEvent(TControlEvent& event) override;
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
@@ -40,20 +37,9 @@ public:
     int Tick() const { return m_nTick; }
     int Angle() const { return m_bStopped ? 0 : m_nTick * kStepDegrees; }
 
-    int Interval() const { return m_nInterval; }
-    void SetInterval(int interval) { m_nInterval = interval; }
-    bool IsAutoStart() const { return m_bAutoStart; }
-    void SetAutoStart(bool autoStart) { m_bAutoStart = autoStart; }
-    bool IsLoop() const { return m_bLoop; }
-    void SetLoop(bool loop) { m_bLoop = loop; }
-
 protected:
-    int m_nInterval = 50;
-    bool m_bAutoStart = true;
-    bool m_bLoop = true;
     bool m_bStopped = true;
     int m_nTick = 0;
-    CAnimationTimer m_timer{*this, kTimerId};
 };
 
 }  // namespace SkinUI

@@ -11,22 +11,12 @@
 
 namespace SkinUI {
 
-CSequencePictureUI::CSequencePictureUI() = default;
+CSequencePictureUI::CSequencePictureUI() : CAnimatedControlUI(kTimerId) {}
 CSequencePictureUI::~CSequencePictureUI() = default;
 
 LPVOID CSequencePictureUI::InterfaceByName(LPCWSTR name) {
     if (name != nullptr && wcscmp(name, L"SequencePic") == 0) return this;
     return CControlUI::InterfaceByName(name);
-}
-
-void CSequencePictureUI::SetVisible(bool visible) {
-    CControlUI::SetVisible(visible);
-    m_timer.Follow();
-}
-
-void CSequencePictureUI::SetInheritedVisible(bool visible) {
-    CControlUI::SetInheritedVisible(visible);
-    m_timer.Follow();
 }
 
 void CSequencePictureUI::Initialize() {
@@ -37,14 +27,14 @@ void CSequencePictureUI::Initialize() {
 void CSequencePictureUI::Start() {
     m_bStopped = false;
     m_bReachedEnd = false;
-    m_timer.Start(static_cast<UINT>(m_nInterval));
+    StartTicks();
 }
 
 void CSequencePictureUI::Stop() {
     m_bStopped = true;
     if (!m_bKeepFrameOnStop) m_nFrameIndex = m_nStartIndex;
     if (m_bResetDirectionOnStop) m_bReverse = false;
-    m_timer.Stop();
+    StopTicks();
 }
 
 void CSequencePictureUI::Step() {
@@ -96,15 +86,9 @@ void CSequencePictureUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
         SetStartIndex(ParseAttrInt(value));
     else if (wcscmp(name, L"endindex") == 0)
         SetEndIndex(ParseAttrInt(value));
-    else if (wcscmp(name, L"interval") == 0)
-        SetInterval(ParseAttrInt(value));
     else if (wcscmp(name, L"picture") == 0)
         SetPicture(value);
-    else if (wcscmp(name, L"auto") == 0)
-        SetAutoStart(ParseAttrBool(value));
-    else if (wcscmp(name, L"loop") == 0)
-        SetLoop(ParseAttrBool(value));
-    else
+    else if (!ApplyAnimationAttribute(name, value))
         CControlUI::ApplyAttribute(name, value);
 }
 

@@ -10,13 +10,12 @@
 
 #include <windows.h>
 
-#include "ui/controls/AnimationTimer.h"
-#include "ui/controls/ControlUI.h"
+#include "ui/controls/AnimatedControlUI.h"
 #include "ui/core/UIString.h"
 
 namespace SkinUI {
 
-class CSequencePictureUI : public CControlUI {
+class CSequencePictureUI : public CAnimatedControlUI {
 public:
     static constexpr UINT kTimerId = 901;
 
@@ -24,8 +23,6 @@ public:
     ~CSequencePictureUI() override;
 
     LPVOID InterfaceByName(LPCWSTR name) override;  // "SequencePic"
-    void SetVisible(bool visible = true) override;
-    void SetInheritedVisible(bool visible = true) override;
     void Initialize() override;
     void ProcessEvent(TControlEvent& event) override;
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
@@ -45,21 +42,12 @@ public:
     void SetEndIndex(int index) { m_nEndIndex = index; }
     LPCWSTR Picture() const { return m_strPicture; }
     void SetPicture(LPCWSTR picture) { m_strPicture = picture; }
-    int Interval() const { return m_nInterval; }
-    void SetInterval(int interval) { m_nInterval = interval; }
-    bool IsAutoStart() const { return m_bAutoStart; }
-    void SetAutoStart(bool autoStart) { m_bAutoStart = autoStart; }
-    bool IsLoop() const { return m_bLoop; }
-    void SetLoop(bool loop) { m_bLoop = loop; }
 
 protected:
     int m_nStartIndex = 0;
     int m_nEndIndex = 0;
     CUIString m_strPicture;
-    int m_nInterval = 50;
     int m_nFrameStep = 1;
-    bool m_bAutoStart = true;
-    bool m_bLoop = true;
     bool m_bStopped = true;
     bool m_bResetDirectionOnStop = true;
     bool m_bReverse = false;
@@ -67,7 +55,6 @@ protected:
     bool m_bReachedEnd = false;
     bool m_bKeepFrameOnStop = false;
     int m_nFrameIndex = 0;
-    CAnimationTimer m_timer{*this, kTimerId};
 };
 
 }  // namespace SkinUI
