@@ -132,6 +132,22 @@ int PumpTimers(CTestWindow& window, int milliseconds) {
     return timers;
 }
 
+// No timer message comes once a tick that may already be on its way has passed.
+void ExpectNoTimerLeft(CTestWindow& window) {
+    PumpTimers(window, 60);
+    EXPECT_EQ(PumpTimers(window, 200), 0);
+}
+
+// Timer messages come while the host shows its animated child, none while it is hidden, and
+// they come again once it is shown again.
+void ExpectTimerFollowsVisibility(CTestWindow& window, CControlUI& host) {
+    EXPECT_GT(PumpTimers(window, 300), 0);
+    host.SetVisible(false);
+    ExpectNoTimerLeft(window);
+    host.SetVisible(true);
+    EXPECT_GT(PumpTimers(window, 300), 0);
+}
+
 void Tick(CControlUI& control, UINT timerId, int count = 1) {
     for (int i = 0; i < count; ++i)
         SendEvent(control, SkinUI::kEventTimer, POINT{0, 0}, timerId);
@@ -232,13 +248,8 @@ TEST(RotateAnimate, TimerRunsOnlyWhileTheSpinnerIsShown) {
     CTestWindow window;
     THosted<SkinUI::CRotateAnimateUI> spinner(window, {L"bkimage", L"rot.png", L"interval",
                                                        L"20"});
-    EXPECT_GT(PumpTimers(window, 300), 0);
+    ExpectTimerFollowsVisibility(window, *spinner.host);
     EXPECT_GT(spinner.control->Tick(), 0);
-    spinner.host->SetVisible(false);  // hidden through its container
-    PumpTimers(window, 60);           // a tick already queued may still come
-    EXPECT_EQ(PumpTimers(window, 200), 0);
-    spinner.host->SetVisible(true);
-    EXPECT_GT(PumpTimers(window, 300), 0);
 }
 
 // ---- Picture sequence --------------------------------------------------------------------------
@@ -285,15 +296,11 @@ TEST(SequencePicture, HiddenSequenceNeitherStepsNorKeepsATimer) {
     THosted<SkinUI::CSequencePictureUI> sequence(
         window, {L"picture", L"seq.png", L"startindex", L"1", L"endindex", L"3", L"interval",
                  L"20"});
-    EXPECT_GT(PumpTimers(window, 300), 0);
+    ExpectTimerFollowsVisibility(window, *sequence.host);
     sequence.host->SetVisible(false);
     const int frame = sequence.control->FrameIndex();
     Tick(*sequence.control, SkinUI::CSequencePictureUI::kTimerId);
     EXPECT_EQ(sequence.control->FrameIndex(), frame);
-    PumpTimers(window, 60);
-    EXPECT_EQ(PumpTimers(window, 200), 0);
-    sequence.host->SetVisible(true);
-    EXPECT_GT(PumpTimers(window, 300), 0);
 }
 
 TEST(SequencePicture, FrameNumbersAtTheEndsOfTheRangeDoNotOverflow) {
@@ -317,8 +324,7 @@ TEST(AnimationTimers, DestroyedControlsLeaveNoTimerBehind) {
     ASSERT_FALSE(spinner->IsStopped());
     EXPECT_GT(PumpTimers(window, 200), 0);
     sequence.host.reset();  // destroys both while their timers run
-    PumpTimers(window, 60);
-    EXPECT_EQ(PumpTimers(window, 200), 0);
+    ExpectNoTimerLeft(window);
 }
 
 // ---- GIF ---------------------------------------------------------------------------------------
@@ -364,8 +370,7 @@ TEST(GifAnim, HidingStopsAndShowingRestartsFromTheFirstFrame) {
     EXPECT_EQ(gif.control->FrameIndex(), 1u);
     gif.host->SetVisible(false);
     EXPECT_FALSE(gif.control->IsPlaying());
-    PumpTimers(window, 60);
-    EXPECT_EQ(PumpTimers(window, 200), 0);
+    ExpectNoTimerLeft(window);
     gif.host->SetVisible(true);
     EXPECT_TRUE(gif.control->IsPlaying());
     EXPECT_EQ(gif.control->FrameIndex(), 0u);
@@ -432,8 +437,7 @@ TEST(AnimationOption, HoverPlaysTheSequenceAsForeImageUntilThePointerLeaves) {
     EXPECT_EQ(control.RunningAnimations(), 0);
     EXPECT_STREQ(control.ForeImage(), L"");
     EXPECT_EQ(window.Recorder().Count(L"mouseleave", &control), 1);
-    PumpTimers(window, 60);
-    EXPECT_EQ(PumpTimers(window, 150), 0);
+    ExpectNoTimerLeft(window);
     // Without an animation the option paints as an option again.
     EXPECT_EQ(control_test::PaintOnCanvas(control, 8, 8)->Rgb(4, 4), RenderTest::kSolidColor);
 }
@@ -460,8 +464,7 @@ TEST(AnimationOption, HidingStopsTheHoverAnimation) {
     SendEvent(*option.control, SkinUI::kEventMouseEnter, POINT{4, 4});
     option.host->SetVisible(false);
     EXPECT_EQ(option.control->RunningAnimations(), 0);
-    PumpTimers(window, 60);
-    EXPECT_EQ(PumpTimers(window, 150), 0);
+    ExpectNoTimerLeft(window);
 }
 
 TEST(AnimationOption, ClicksSelectAndAttributesReadBack) {

@@ -8,12 +8,14 @@
 #include <memory>
 
 #include "tests/ui/ControlTestSupport.h"
+#include "tests/ui/GeometryAssert.h"
 #include "ui/controls/ContainerUI.h"
 #include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/UIGeometry.h"
 
 using control_test::CTestWindow;
+using control_test::RectIs;
 using control_test::SendEvent;
 using SkinUI::CScrollBarUI;
 
@@ -21,10 +23,6 @@ namespace {
 
 constexpr DWORD kRed = 0xFFFF0000;
 constexpr DWORD kGreen = 0xFF00FF00;
-
-bool RectIs(const RECT& rc, LONG l, LONG t, LONG r, LONG b) {
-    return rc.left == l && rc.top == t && rc.right == r && rc.bottom == b;
-}
 
 // A stand-alone bar attached to the test window at rc.
 std::unique_ptr<CScrollBarUI> AttachedBar(CTestWindow& window, const RECT& rc, int range,
@@ -64,8 +62,7 @@ TEST_P(ScrollBarThumb, LengthAndPlaceFollowRangeAndPosition) {
     bar.Place(RECT{0, 0, 16, 100}, false);
     EXPECT_TRUE(RectIs(bar.Button1Rect(), 0, 0, 16, 16));
     EXPECT_TRUE(RectIs(bar.Button2Rect(), 0, 84, 16, 100));
-    EXPECT_TRUE(RectIs(bar.ThumbRect(), 0, c.thumbTop, 16, c.thumbBottom))
-        << bar.ThumbRect().top << ".." << bar.ThumbRect().bottom;
+    EXPECT_TRUE(RectIs(bar.ThumbRect(), 0, c.thumbTop, 16, c.thumbBottom));
 }
 
 INSTANTIATE_TEST_SUITE_P(

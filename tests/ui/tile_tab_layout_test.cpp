@@ -9,6 +9,7 @@
 
 #include "tests/common/TestFiles.h"
 #include "tests/ui/ControlTestSupport.h"
+#include "tests/ui/GeometryAssert.h"
 #include "ui/controls/ChildLayoutUI.h"
 #include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/TabLayoutUI.h"
@@ -17,18 +18,10 @@
 #include "ui/core/UIGeometry.h"
 
 using control_test::CTestWindow;
+using control_test::RectIs;
 using SkinUI::CControlUI;
 
 namespace {
-
-bool RectIs(const RECT& rc, LONG l, LONG t, LONG r, LONG b) {
-    return rc.left == l && rc.top == t && rc.right == r && rc.bottom == b;
-}
-
-std::wstring Show(const RECT& rc) {
-    return std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L"," +
-           std::to_wstring(rc.right) + L"," + std::to_wstring(rc.bottom);
-}
 
 // A tile with a fixed size (0: not fixed) and paddings.
 CControlUI* NewTile(int width, int height, RECT padding = {0, 0, 0, 0}) {
@@ -86,14 +79,10 @@ TEST(TileLayout, CellsShareTheWidthAndTheChildPaddingByColumn) {
     tiles.Append(NewTile(0, 40));
     tiles.Append(NewTile(0, 40));  // opens the second row
     tiles.Place(RECT{100, 20, 400, 500}, false);
-    EXPECT_TRUE(RectIs(tiles.ItemAt(0)->Rect(), 100, 20, 195, 60))
-        << Show(tiles.ItemAt(0)->Rect());
-    EXPECT_TRUE(RectIs(tiles.ItemAt(1)->Rect(), 208, 20, 291, 60))
-        << Show(tiles.ItemAt(1)->Rect());
-    EXPECT_TRUE(RectIs(tiles.ItemAt(2)->Rect(), 305, 20, 400, 60))
-        << Show(tiles.ItemAt(2)->Rect());
-    EXPECT_TRUE(RectIs(tiles.ItemAt(3)->Rect(), 100, 70, 195, 110))
-        << Show(tiles.ItemAt(3)->Rect());
+    EXPECT_TRUE(RectIs(tiles.ItemAt(0)->Rect(), 100, 20, 195, 60));
+    EXPECT_TRUE(RectIs(tiles.ItemAt(1)->Rect(), 208, 20, 291, 60));
+    EXPECT_TRUE(RectIs(tiles.ItemAt(2)->Rect(), 305, 20, 400, 60));
+    EXPECT_TRUE(RectIs(tiles.ItemAt(3)->Rect(), 100, 70, 195, 110));
 }
 
 TEST(TileLayout, RowsAreAsTallAsTheirTallestTileAndSmallTilesAreCentred) {
@@ -106,13 +95,10 @@ TEST(TileLayout, RowsAreAsTallAsTheirTallestTileAndSmallTilesAreCentred) {
     tiles.Append(NewTile(0, 10));
     tiles.Place(RECT{0, 0, 300, 400}, false);
     // Row one is 50 high; a 20-high tile sits in the middle of it.
-    EXPECT_TRUE(RectIs(tiles.ItemAt(0)->Rect(), 0, 15, 97, 35))
-        << Show(tiles.ItemAt(0)->Rect());
+    EXPECT_TRUE(RectIs(tiles.ItemAt(0)->Rect(), 0, 15, 97, 35));
     // Cell 103..197, top at the padding (5), bottom at the row's end (50).
-    EXPECT_TRUE(RectIs(tiles.ItemAt(1)->Rect(), 125, 7, 175, 47))
-        << Show(tiles.ItemAt(1)->Rect());
-    EXPECT_TRUE(RectIs(tiles.ItemAt(2)->Rect(), 236, 10, 266, 40))
-        << Show(tiles.ItemAt(2)->Rect());
+    EXPECT_TRUE(RectIs(tiles.ItemAt(1)->Rect(), 125, 7, 175, 47));
+    EXPECT_TRUE(RectIs(tiles.ItemAt(2)->Rect(), 236, 10, 266, 40));
     // Row two starts below row one and the child padding.
     EXPECT_EQ(tiles.ItemAt(3)->Rect().top, 56);
     EXPECT_EQ(tiles.ItemAt(3)->Rect().bottom, 66);
@@ -157,9 +143,8 @@ TEST(TileLayout, InvisibleTilesTakeNoCellAndFloatingTilesKeepTheirPlace) {
     tiles->Append(floating);
     tiles->Append(NewTile(0, 40));
     window.Adopt(tiles, RECT{10, 10, 210, 210});
-    EXPECT_TRUE(RectIs(tiles->ItemAt(3)->Rect(), 110, 10, 210, 50))
-        << Show(tiles->ItemAt(3)->Rect());
-    EXPECT_TRUE(RectIs(floating->Rect(), 15, 16, 35, 36)) << Show(floating->Rect());
+    EXPECT_TRUE(RectIs(tiles->ItemAt(3)->Rect(), 110, 10, 210, 50));
+    EXPECT_TRUE(RectIs(floating->Rect(), 15, 16, 35, 36));
 }
 
 TEST(TileLayout, TallGridScrollsWithItsBar) {

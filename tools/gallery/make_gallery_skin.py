@@ -19,6 +19,7 @@ import xml.dom.minidom
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "art"))
 
+from make_art import vertical  # noqa: E402  (the installer art's gradient paint)
 from raster import (Canvas, clamp01, hex_colour, mix, polyline, sd_circle,  # noqa: E402
                     sd_polygon, sd_round_rect, sd_strokes, sd_subtract, with_alpha)
 
@@ -33,10 +34,6 @@ WHITE = (1.0, 1.0, 1.0, 1.0)
 RED = hex_colour("#e0484d")
 TILE_COLOURS = ["#3d7be0", "#e0484d", "#2fa36b", "#f0a830", "#8a5cd6", "#1fb5c4", "#e06aa8",
                 "#6b7a90"]
-
-
-def vertical(top, bottom, y0, height):
-    return lambda x, y: mix(top, bottom, clamp01((y - y0) / height))
 
 
 def strip(frames):
@@ -105,7 +102,7 @@ def button_faces():
     for top, bottom in ((ACCENT_LIGHT, ACCENT), (mix(ACCENT_LIGHT, WHITE, 0.2), ACCENT_LIGHT),
                         (ACCENT_DARK, ACCENT), (GREY_LIGHT, GREY_TRACK)):
         c = Canvas(96, 32)
-        c.shape(sd_round_rect(0.5, 0.5, 95.5, 31.5, 8), vertical(top, bottom, 0, 32))
+        c.shape(sd_round_rect(0.5, 0.5, 95.5, 31.5, 8), vertical(top, bottom, 32))
         frames.append(c)
     return stack(frames)
 
@@ -212,7 +209,7 @@ def equalizer_frame(i, count):
         level = 0.5 + 0.45 * math.sin(2 * math.pi * (i / count) + bar * 1.3)
         top = 30 - 26 * level
         c.shape(sd_round_rect(2 + bar * 9.4, top, 9 + bar * 9.4, 30, 2),
-                vertical(ACCENT_LIGHT, ACCENT_DARK, top, 30 - top))
+                vertical(ACCENT_LIGHT, ACCENT_DARK, 30 - top, top))
     return c
 
 
@@ -234,7 +231,7 @@ def heart_frame(i, count):
 def tile_picture(index):
     colour = hex_colour(TILE_COLOURS[index % len(TILE_COLOURS)])
     c = Canvas(48, 48)
-    c.shape(sd_round_rect(1, 1, 47, 47, 10), vertical(mix(colour, WHITE, 0.25), colour, 0, 48))
+    c.shape(sd_round_rect(1, 1, 47, 47, 10), vertical(mix(colour, WHITE, 0.25), colour, 48))
     glyphs = [
         sd_circle(24, 24, 10),
         sd_polygon([(24, 12), (36, 34), (12, 34)]),
