@@ -18,7 +18,9 @@
 #include "ui/controls/ProgressUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/controls/TextUI.h"
+#include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/DialogBuilder.h"
+#include "ui/core/ShadowUI.h"
 #include "ui/core/UIGeometry.h"
 
 using namespace SkinUI;
@@ -209,6 +211,26 @@ TEST(DialogBuilder, WindowAttributesAreApplied) {
     EXPECT_NE(::GetWindowLongPtrW(fixture.window, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
 }
 
+TEST(DialogBuilder, ShadowAttributesAreMatchedExactly) {
+    CWindowFixture fixture;
+    CShadowUI* shadow = fixture.Manager().WindowShadow();
+    if (shadow == nullptr) GTEST_SKIP() << "this window manager has no shadow";
+    ControlPtr root = Build(LR"(<Window showshadow="true" shadowsize="6" ShadowSharpness="9"
+        shadowdarkness="300" shadowposition="-3,4" shadowcolor="#FF102030" shadowcorner="1,2,3,4">
+      <Control/></Window>)",
+                            &fixture.Manager());
+    EXPECT_TRUE(shadow->IsShowShadow());
+    EXPECT_EQ(shadow->Shape().size, 6);
+    EXPECT_EQ(shadow->Shape().sharpness, 5) << "shadow attribute names are matched exactly";
+    EXPECT_EQ(shadow->Shape().darkness, 150) << "a value the shadow refuses is ignored";
+    EXPECT_EQ(shadow->Shape().xOffset, -3);
+    EXPECT_EQ(shadow->Shape().yOffset, 4);
+    EXPECT_EQ(shadow->Shape().color, 0xFF102030u);
+    EXPECT_EQ(shadow->ShadowCorner().bottom, 4);
+    ControlPtr again = Build(L"<Window showshadow=\"TRUE\"><Control/></Window>", &fixture.Manager());
+    EXPECT_FALSE(shadow->IsShowShadow()) << "showshadow takes exactly \"true\"";
+}
+
 TEST(DialogBuilder, WindowAttributesNeedAWindowRootAndAWindow) {
     CWindowFixture fixture;
     ControlPtr page = Build(L"<Page caption=\"0,0,0,30\"><Control/></Page>", &fixture.Manager());
@@ -353,6 +375,22 @@ TEST(DialogBuilder, BuildsIntoAGivenParent) {
     EXPECT_EQ(builder.Create(L"<Window><Counted/></Window>", nullptr, &callback, nullptr, &notAContainer),
               nullptr);
     EXPECT_EQ(CCountedUI::live, 0) << "a control the parent cannot take is deleted";
+}
+
+TEST(DialogBuilder, ControlsBuiltIntoAWindowAreAttachedAndFoundByName) {
+    CWindowFixture fixture;
+    auto* root = new CVerticalLayoutUI;
+    fixture.Manager().AttachRoot(root);
+    CLayoutBuilder builder;
+    CControlUI* built = builder.Create(L"<Window><HorizontalLayout name=\"row\"><Label name=\"late\"/>"
+                                       L"</HorizontalLayout></Window>",
+                                       nullptr, nullptr, &fixture.Manager(), root);
+    ASSERT_NE(built, nullptr);
+    EXPECT_EQ(built->Manager(), &fixture.Manager()) << "the new controls stay attached to the window";
+    EXPECT_EQ(built->Parent(), root);
+    CControlUI* late = fixture.Manager().FindControl(L"late");
+    ASSERT_NE(late, nullptr) << "their names are registered";
+    EXPECT_EQ(late->Manager(), &fixture.Manager());
 }
 
 TEST(DialogBuilder, IncludeRepeatsADocument) {

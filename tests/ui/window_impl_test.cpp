@@ -320,7 +320,8 @@ LRESULT HitAt(HWND window, int x, int y) {
 TEST(WindowBase, CreationMakesAFramelessWindowOfTheSkinsSize) {
     CSkinScope scope;
     CMarkupWindow window(kCaptionSkin);
-    ASSERT_TRUE(window.Create(nullptr, L"framed", WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE) != nullptr);
+    ASSERT_TRUE(window.Create(nullptr, L"framed", WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE, 123, 77, 200,
+                              150) != nullptr);
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, 0);
     EXPECT_NE(style & WS_CLIPCHILDREN, 0);
@@ -329,6 +330,8 @@ TEST(WindowBase, CreationMakesAFramelessWindowOfTheSkinsSize) {
     const RECT outer = WindowRect(window);
     EXPECT_EQ(client.right, 300) << "the whole window is client area";
     EXPECT_EQ(outer.right - outer.left, 300);
+    EXPECT_EQ(outer.left, 123) << "dropping the frame does not move the window";
+    EXPECT_EQ(outer.top, 77);
     EXPECT_NE(window.PaintManager().GetRoot(), nullptr);
     EXPECT_TRUE(window.PaintManager().IsCopyBackdrop());
     ::DestroyWindow(window);

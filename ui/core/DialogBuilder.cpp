@@ -153,12 +153,9 @@ void ApplyWindowAttributes(CSkinXmlNode root, CWindowManagerUI& manager) {
 // ---- Controls --------------------------------------------------------------------------------
 
 // Applies the element's default attribute list and its own attributes. The control is attached
-// to the manager meanwhile so that fonts, images and colours resolve, and put back as it was
-// afterwards (unattached while its tree is being built; the real attachment comes with the
-// whole tree).
+// to the manager meanwhile so that fonts, images and colours resolve, and detached again: the
+// real attachment comes with the whole tree.
 void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* manager) {
-    CWindowManagerUI* const oldManager = control.Manager();
-    CContainerUI* const oldParent = control.Parent();
     if (manager != nullptr) {
         control.AttachTo(manager, nullptr, false);
         if (LPCWSTR defaults = manager->ClassDefaults(node.Name()))
@@ -166,7 +163,7 @@ void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* 
     }
     const int count = node.AttributeCount();
     for (int i = 0; i < count; ++i) control.ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
-    if (manager != nullptr) control.AttachTo(oldManager, oldParent, false);
+    if (manager != nullptr) control.AttachTo(nullptr, nullptr, false);
 }
 
 // The parent's child list, asked once per sibling list.
@@ -274,11 +271,15 @@ CControlUI* CLayoutBuilder::Parse(CSkinXmlNode node, CControlUI* parent, CWindow
         if (control == nullptr) continue;  // unknown element: skipped with its subtree
         // Children first, so that a control has them before it is attached or configured.
         if (child.HasChildren()) Parse(child, control, manager, depth + 1);
+        // A parent that is already in a window attaches, initialises and registers the names
+        // of a new child at once, so such a child is configured before it is placed.
+        const bool parentInWindow = parent != nullptr && parent->Manager() != nullptr;
+        if (parentInWindow) ApplyAttributes(*control, child, manager);
         if (parent != nullptr && !slot.Place(control)) {
             delete control;
             return nullptr;  // the parent takes no children
         }
-        ApplyAttributes(*control, child, manager);
+        if (!parentInWindow) ApplyAttributes(*control, child, manager);
         if (first == nullptr) first = control;
     }
     return first;
