@@ -14,9 +14,3 @@ void ClearReadOnly(const std::wstring& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
 }
-
-bool DeleteEvenIfReadOnly(const std::wstring& path) {
-    ClearReadOnly(path);
-    DeleteFileW(path.c_str());
-    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-}

@@ -9,6 +9,3 @@ std::wstring TempFolder();
 // Clears the read-only attribute of path, when it has one, so the file can be written or
 // deleted. Does nothing when path does not exist.
 void ClearReadOnly(const std::wstring& path);
-
-// Deletes path, read-only or not; true when it is gone afterwards.
-bool DeleteEvenIfReadOnly(const std::wstring& path);

@@ -5,6 +5,7 @@
 #include "app/FileHash.h"
 #include "app/JsonReply.h"
 #include "app/TempFiles.h"
+#include "support/FileUtil.h"
 #include "support/JsonText.h"
 #include "support/LibHttpHelper.h"
 #include "support/Log.h"
@@ -19,12 +20,6 @@ constexpr const wchar_t* kSource = L"VexoInstallHelper.cpp";
 void Log(int level, int line, const wchar_t* message) {
     const TLogRecord record = {level, kSource, line};
     WriteLog(&record, message);
-}
-
-long long FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 }  // namespace
@@ -97,7 +92,7 @@ bool CVexoInstallHelper::Verify() {
     }
     // A file that is not the named installer must not be run, nor continued by the next attempt.
     Log(1, 71, L"verify failed! the installer does not match its sha256, deleted");
-    DeleteEvenIfReadOnly(m_strFilePath);
+    DeleteFileForcibly(m_strFilePath);
     m_failure = EInstallFailure::kVerify;
     return false;
 }
@@ -112,11 +107,12 @@ int CVexoInstallHelper::Install(const HttpProgressFn& progress) {
     if (!Verify()) return -1;
     // The download reports progress only while the file is short of its size; say it is whole.
     if (progress) {
-        const long long size = FileSize(m_strFilePath);
+        long long size = 0;
+        QueryFileSize(m_strFilePath, &size);
         progress(size, size);
     }
     DWORD exitCode = 1;
     if (ExecuteProcess(m_strFilePath, &exitCode)) m_nExitCode = exitCode;
-    DeleteEvenIfReadOnly(m_strFilePath);
+    DeleteFileForcibly(m_strFilePath);
     return 0;
 }
