@@ -41,7 +41,7 @@ void Tick(CScrollBarUI& bar, int count = 1) {
 
 }  // namespace
 
-// ---- Placing the parts ---------------------------------------------------------------------
+// ---- Placing the parts -------------------------------------------------------------------------
 
 struct TThumbCase {
     int range;
@@ -117,7 +117,7 @@ TEST(ScrollBarPlace, ExtremeRangeAndPositionStayInsideTheBar) {
     EXPECT_LT(thumb.top, thumb.bottom);
 }
 
-// ---- Range, position, steps -----------------------------------------------------------------
+// ---- Range, position, steps --------------------------------------------------------------------
 
 TEST(ScrollBarValues, PositionIsClampedToTheRange) {
     CScrollBarUI bar;
@@ -227,7 +227,7 @@ TEST(ScrollBarInput, DisabledBarIgnoresPressesAndForgetsItsStates) {
     EXPECT_EQ(window.Recorder().Count(L"scroll"), 0);
 }
 
-// ---- Painting --------------------------------------------------------------------------------
+// ---- Painting ----------------------------------------------------------------------------------
 
 TEST(ScrollBarPaint, PartsAreFilledWithTheirColoursWhereTheyArePlaced) {
     CTestWindow window;
@@ -254,7 +254,7 @@ TEST(ScrollBarPaint, StateImageFallsBackToTheNormalImage) {
     EXPECT_EQ(canvas->Rgb(8, 70), 0xFFFFFFu);
 }
 
-// ---- A container scrolled by its bar ---------------------------------------------------------
+// ---- A container scrolled by its bar -----------------------------------------------------------
 
 namespace {
 

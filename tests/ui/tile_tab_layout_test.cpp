@@ -68,7 +68,7 @@ private:
 
 }  // namespace
 
-// ---- Tile layout -----------------------------------------------------------------------------
+// ---- Tile layout -------------------------------------------------------------------------------
 
 TEST(TileLayout, CellsShareTheWidthAndTheChildPaddingByColumn) {
     SkinUI::CTileLayoutUI tiles;
@@ -191,7 +191,7 @@ TEST(TileLayout, HostileSizesStayWithinTheCoordinateRange) {
     EXPECT_EQ(tiles.Columns(), 1);
 }
 
-// ---- Tab layout ------------------------------------------------------------------------------
+// ---- Tab layout --------------------------------------------------------------------------------
 
 TEST(TabLayout, FirstVisibleChildIsThePageAndTheOthersAreHidden) {
     SkinUI::CTabLayoutUI tabs;
@@ -285,7 +285,7 @@ TEST(TabLayout, MarkupSelectsAmongTheChildrenItWasGiven) {
     window.Manager().SetFocus(nullptr);
 }
 
-// ---- Child layout ----------------------------------------------------------------------------
+// ---- Child layout ------------------------------------------------------------------------------
 
 namespace {
 

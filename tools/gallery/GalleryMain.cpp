@@ -126,8 +126,9 @@ bool ChooseSkin(const TOptions& options, TSkinSource& source, CUIString& reason)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TOptions options;
     if (!ParseOptions(options)) {
-        ::MessageBoxW(nullptr, L"Usage: gallery.exe [--log FILE] [SKIN MARKUP]\r\n\r\n"
-                               L"SKIN is a skin folder or ZIP file, MARKUP its window's markup file.",
+        ::MessageBoxW(nullptr,
+                      L"Usage: gallery.exe [--log FILE] [SKIN MARKUP]\r\n\r\n"
+                      L"SKIN is a skin folder or ZIP file, MARKUP its window's markup file.",
                       L"SkinUI gallery", MB_ICONINFORMATION | MB_OK);
         return kExitUsage;
     }

@@ -50,7 +50,8 @@ bool ValueOf(CControlUI* control, int& value) {
 }
 
 CControlUI* CollectNamed(CControlUI* control, LPVOID data) {
-    if (!control->Name().IsEmpty()) static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+    auto* named = static_cast<std::vector<CControlUI*>*>(data);
+    if (!control->Name().IsEmpty()) named->push_back(control);
     return nullptr;
 }
 
@@ -72,7 +73,7 @@ CContainerUI* ScrolledContainer(CControlUI* control) {
 
 }  // namespace
 
-// ---- Event log -----------------------------------------------------------------------------------
+// ---- Event log ---------------------------------------------------------------------------------
 
 CEventLog::CEventLog(LPCWSTR path) {
     if (path != nullptr && *path != L'\0') m_file = _wfopen(path, L"w");
@@ -92,7 +93,7 @@ void CEventLog::Line(const char* format, ...) {
     fflush(m_file);
 }
 
-// ---- Window ----------------------------------------------------------------------------------------
+// ---- Window ------------------------------------------------------------------------------------
 
 CGalleryWindow::CGalleryWindow(const TSkinSource& source, CEventLog& log)
     : m_source(source), m_log(log) {}
@@ -150,8 +151,8 @@ void CGalleryWindow::FollowTabOption(CControlUI* option) {
     const int colon = data.Find(L':');
     if (colon <= 0) return;
     CControlUI* target = m_PaintManager.FindControl(data.Left(colon));
-    auto* tabs =
-        static_cast<CTabLayoutUI*>(target != nullptr ? target->InterfaceByName(L"TabLayout") : nullptr);
+    auto* tabs = static_cast<CTabLayoutUI*>(
+        target != nullptr ? target->InterfaceByName(L"TabLayout") : nullptr);
     if (tabs != nullptr) tabs->SelectItem(ParseAttrInt(data.Mid(colon + 1)));
 }
 

@@ -54,7 +54,7 @@ def stack(frames):
     return out
 
 
-# ---- Window parts ---------------------------------------------------------------------------------
+# ---- Window parts -------------------------------------------------------------------------------
 
 def system_button(glyph, hot_fill):
     """Three states (normal, hot, pushed) of a 36 x 28 caption button with a white glyph."""
@@ -181,7 +181,7 @@ def scroll_arrow(points):
     return strip(frames)
 
 
-# ---- Animation pictures -----------------------------------------------------------------------------
+# ---- Animation pictures -------------------------------------------------------------------------
 
 def spinner(size, colour, background=None):
     """A ring whose arc fades from the accent to nothing: one turn of it reads as spinning."""
@@ -264,7 +264,7 @@ def bouncing_ball_frames(count):
     return frames, delays
 
 
-# ---- GIF ----------------------------------------------------------------------------------------------
+# ---- GIF ----------------------------------------------------------------------------------------
 
 LEVELS = (0, 64, 128, 191, 255)
 
@@ -307,7 +307,7 @@ def encode_gif(frames, delays):
     return bytes(out)
 
 
-# ---- All pictures -----------------------------------------------------------------------------------
+# ---- All pictures -------------------------------------------------------------------------------
 
 def pictures():
     yield "sys_min.png", system_button(glyph_min, with_alpha(WHITE, 0.18))
@@ -483,6 +483,14 @@ def controls_page():
             '</VerticalLayout>' % (labels, buttons, choices, switches, sliders, progress))
 
 
+def solo_bar_images():
+    """The horizontal bar's images as attributes of a ScrollBar element of its own (its
+    thickness and ground are given there)."""
+    pairs = scroll_defaults(True).replace("&quot;", '"')
+    return pairs.replace('height="12" ', "").replace('bkcolor="#FFEDF1F7" ',
+                                                      'bkcolor="#FFDCE3EE" ')
+
+
 def lists_page():
     tiles = "".join(
         '<VerticalLayout height="92" bkcolor="#FFFFFFFF" inset="0,10,0,6">'
@@ -514,8 +522,7 @@ def lists_page():
             'textcolor="#FF6B7A90" height="18"/>'
             '<ScrollBar name="solo" hor="true" height="12" width="400" range="100" value="30" '
             'linesize="5" %s/></VerticalLayout></HorizontalLayout>' % (
-                tiles, strip_items, scroll_defaults(True).replace("&quot;", '"')
-                .replace('height="12" ', "").replace('bkcolor="#FFEDF1F7" ', 'bkcolor="#FFDCE3EE" ')))
+                tiles, strip_items, solo_bar_images()))
 
 
 def animation_page():

@@ -107,7 +107,8 @@ void CAnimationOptionUI::StartAnimation(int mode) {
     const int start = Lookup(m_startIndex, mode, -1);
     m_current[mode] = start;
     SetForeImage(FrameName(Lookup(m_picture, mode, CUIString()), start));
-    if (m_pManager != nullptr) m_pManager->SetTimer(this, TimerOf(mode), static_cast<UINT>(interval));
+    if (m_pManager != nullptr)
+        m_pManager->SetTimer(this, TimerOf(mode), static_cast<UINT>(interval));
 }
 
 void CAnimationOptionUI::AdvanceAnimation(int mode) {
