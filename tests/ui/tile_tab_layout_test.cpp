@@ -396,16 +396,27 @@ TEST(ChildLayout, ControlsBuiltByChildLayoutsAreBoundedPerWindow) {
     for (int i = 0; i < 1999; ++i) big += "<Control/>";
     big += "</VerticalLayout></Window>";  // 2000 controls
     WriteSkinFile(L"child_big.xml", big);
+    // Sixty child layouts in three different rows of the window: one budget for all of them.
     std::wstring markup = L"<Window><VerticalLayout>";
-    for (int i = 0; i < 60; ++i) markup += LR"(<ChildLayout xmlfile="child_big.xml"/>)";
+    for (int row = 0; row < 3; ++row) {
+        markup += L"<HorizontalLayout>";
+        for (int i = 0; i < 20; ++i) markup += LR"(<ChildLayout xmlfile="child_big.xml"/>)";
+        markup += L"</HorizontalLayout>";
+    }
     markup += L"</VerticalLayout></Window>";
-    auto root = BuildAttached(window, markup.c_str());
+    SkinUI::CLayoutBuilder builder;
+    CControlUI* root = builder.Create(markup.c_str(), nullptr, nullptr, &window.Manager());
     ASSERT_NE(root, nullptr);
+    window.Manager().AttachRoot(root);  // the window owns the tree from here
+    auto* rows = static_cast<SkinUI::CContainerUI*>(root->InterfaceByName(L"Container"));
     int filled = 0;
-    auto* list = static_cast<SkinUI::CContainerUI*>(root->InterfaceByName(L"Container"));
-    for (int i = 0; i < list->Count(); ++i) {
-        auto* child = static_cast<SkinUI::CContainerUI*>(list->ItemAt(i));
-        filled += child->Count() > 0;
+    for (int row = 0; row < rows->Count(); ++row) {
+        auto* layouts =
+            static_cast<SkinUI::CContainerUI*>(rows->ItemAt(row)->InterfaceByName(L"Container"));
+        for (int i = 0; i < layouts->Count(); ++i) {
+            auto* child = static_cast<SkinUI::CContainerUI*>(layouts->ItemAt(i));
+            filled += child->Count() > 0;
+        }
     }
     EXPECT_EQ(filled, SkinUI::CChildLayoutUI::kMaxControls / 2000);
 }
