@@ -277,19 +277,16 @@ def caption_drag(host):
 
 
 def maximise_and_restore(host):
+    """maxbtn maximises and gives way to restorebtn; restorebtn undoes both."""
     origin = host.origin()
-    host.click("maxbtn")
-    host.wait(r"^size maximized")
-    host.wait(r"^control root ")
-    controls = host.controls()
-    check(controls["maxbtn"][4] == 0 and controls["restorebtn"][4] == 1,
-          "%s: maximised, restorebtn replaces maxbtn" % host.name)
-    host.click("restorebtn")
-    host.wait(r"^size restored")
-    host.wait(r"^control root ")
-    controls = host.controls()
-    check(controls["maxbtn"][4] == 1 and controls["restorebtn"][4] == 0,
-          "%s: restored, maxbtn is back" % host.name)
+    for button, state, shown, hidden in (("maxbtn", "maximized", "restorebtn", "maxbtn"),
+                                         ("restorebtn", "restored", "maxbtn", "restorebtn")):
+        host.click(button)
+        host.wait(r"^size " + state)
+        host.wait(r"^control root ")
+        controls = host.controls()
+        check(controls[shown][4] == 1 and controls[hidden][4] == 0,
+              "%s: %s, %s is shown and %s hidden" % (host.name, state, shown, hidden))
     check(host.origin() == origin, "%s: the window is back in its place" % host.name)
 
 

@@ -47,23 +47,20 @@ struct TNotifyMap {
     const TNotifyMapEntry* entries;  // ends with an entry of kind kNotifyEntryEnd
 };
 
-// Map entries for member functions of a class derived from CNotifyPump.
-template <class T>
-TNotifyMapEntry NotifyEntry(LPCWSTR type, LPCWSTR control, void (T::*handler)(TNotifyMsg&)) {
+// A map entry for a member function of a class derived from CNotifyPump: one taking the whole
+// message, or one taking wParam and lParam.
+template <class T, class... Args>
+TNotifyMapEntry NotifyEntry(LPCWSTR type, LPCWSTR control, void (T::*handler)(Args...)) {
     TNotifyMapEntry entry;
     entry.type = type;
     entry.control = control;
-    entry.kind = kNotifyEntryMessage;
-    entry.onMessage = static_cast<NotifyMessageHandler>(handler);
-    return entry;
-}
-template <class T>
-TNotifyMapEntry NotifyEntry(LPCWSTR type, LPCWSTR control, void (T::*handler)(WPARAM, LPARAM)) {
-    TNotifyMapEntry entry;
-    entry.type = type;
-    entry.control = control;
-    entry.kind = kNotifyEntryParams;
-    entry.onParams = static_cast<NotifyParamsHandler>(handler);
+    if constexpr (sizeof...(Args) == 1) {
+        entry.kind = kNotifyEntryMessage;
+        entry.onMessage = static_cast<NotifyMessageHandler>(handler);
+    } else {
+        entry.kind = kNotifyEntryParams;
+        entry.onParams = static_cast<NotifyParamsHandler>(handler);
+    }
     return entry;
 }
 

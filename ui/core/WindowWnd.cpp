@@ -118,7 +118,7 @@ LRESULT CWindowWnd::OnFinalMessage(HWND hWnd, UINT message, WPARAM wParam, LPARA
                                    bool viaProperty) {
     const LRESULT result = ::CallWindowProcW(m_OldWndProc, hWnd, message, wParam, lParam);
     if (viaProperty) ::RemovePropW(hWnd, kObjectProperty);
-    else ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    else StoreObject(hWnd, nullptr, false);
     if (m_bSubclassed) {
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
         m_OldWndProc = ::DefWindowProcW;
@@ -129,42 +129,44 @@ LRESULT CWindowWnd::OnFinalMessage(HWND hWnd, UINT message, WPARAM wParam, LPARA
     return result;
 }
 
-LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+// The object of a window lives in the window's user data (windows of our own class) or in the
+// property "WndX" (superclassed and subclassed windows, which may use their user data).
+void CWindowWnd::StoreObject(HWND hWnd, CWindowWnd* self, bool viaProperty) {
+    if (viaProperty) ::SetPropW(hWnd, kObjectProperty, self);
+    else ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+}
+
+CWindowWnd* CWindowWnd::LoadObject(HWND hWnd, bool viaProperty) {
+    if (viaProperty) return static_cast<CWindowWnd*>(::GetPropW(hWnd, kObjectProperty));
+    return reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+}
+
+LRESULT CWindowWnd::RouteMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                 bool viaProperty) {
     CWindowWnd* self = nullptr;
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         self = static_cast<CWindowWnd*>(create->lpCreateParams);
         if (self != nullptr) {
             self->m_hWnd = hWnd;
-            ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            StoreObject(hWnd, self, viaProperty);
         }
     } else {
-        self = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        self = LoadObject(hWnd, viaProperty);
         if (message == WM_NCDESTROY && self != nullptr)
-            return self->OnFinalMessage(hWnd, message, wParam, lParam, false);
+            return self->OnFinalMessage(hWnd, message, wParam, lParam, viaProperty);
     }
     if (self != nullptr && self->m_hWnd != nullptr)
         return self->HandleMessage(message, wParam, lParam);
     return ::DefWindowProcW(hWnd, message, wParam, lParam);
 }
 
+LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RouteMessage(hWnd, message, wParam, lParam, false);
+}
+
 LRESULT CALLBACK CWindowWnd::ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWindowWnd* self = nullptr;
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        self = static_cast<CWindowWnd*>(create->lpCreateParams);
-        if (self != nullptr) {
-            self->m_hWnd = hWnd;
-            ::SetPropW(hWnd, kObjectProperty, self);
-        }
-    } else {
-        self = static_cast<CWindowWnd*>(::GetPropW(hWnd, kObjectProperty));
-        if (message == WM_NCDESTROY && self != nullptr)
-            return self->OnFinalMessage(hWnd, message, wParam, lParam, true);
-    }
-    if (self != nullptr && self->m_hWnd != nullptr)
-        return self->HandleMessage(message, wParam, lParam);
-    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    return RouteMessage(hWnd, message, wParam, lParam, true);
 }
 
 // ---- Window operations ------------------------------------------------------------------------

@@ -86,6 +86,12 @@ protected:
     bool m_bSubclassed = false;
 
 private:
+    static void StoreObject(HWND hWnd, CWindowWnd* self, bool viaProperty);
+    static CWindowWnd* LoadObject(HWND hWnd, bool viaProperty);
+    // Both window procedures: finds the object (attaching it at WM_NCCREATE) and hands it the
+    // message.
+    static LRESULT RouteMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                bool viaProperty);
     // The object's part of WM_NCDESTROY: the previous procedure runs, then the association of
     // window and object (user data, or the property) goes and OnWindowGone follows.
     LRESULT OnFinalMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
