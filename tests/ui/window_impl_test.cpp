@@ -11,6 +11,7 @@
 #include "WindowTestSupport.h"
 #include "ui/controls/ControlUI.h"
 #include "ui/core/NotifyPump.h"
+#include "ui/core/ShadowUI.h"
 #include "ui/core/UIGeometry.h"
 #include "ui/core/WindowWnd.h"
 
@@ -410,6 +411,24 @@ TEST(WindowBase, SysCommandCloseClosesTheWindow) {
     // Alt+F4 arrives as SC_CLOSE; the system may set the low four bits.
     ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE | 0x3, 0);
     EXPECT_TRUE(window.gone);
+}
+
+TEST(WindowBase, AnimatedHidingHidesTheShadowFirst) {
+    CSkinScope scope;
+    CMarkupWindow window(L"<Window size=\"200,100\" roundcorner=\"6,6\" showshadow=\"true\" shadowsize=\"4\">"
+                         L"<Control/></Window>");
+    ASSERT_TRUE(window.Open(WS_POPUP | WS_VISIBLE));
+    PumpMessages();  // the shadow window comes with the first layout
+    CShadowUI* shadow = window.PaintManager().WindowShadow();
+    ASSERT_NE(shadow, nullptr);
+    ASSERT_NE(shadow->GetHWND(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(shadow->GetHWND()));
+    window.AnimateWindow(50, AW_HIDE | AW_BLEND);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_FALSE(shadow->IsShowShadow());
+    EXPECT_FALSE(::IsWindowVisible(shadow->GetHWND()));
+    window.AnimateWindow(50, AW_ACTIVATE | AW_BLEND);
+    EXPECT_TRUE(::IsWindowVisible(window));
 }
 
 TEST(WindowBase, RoundCornersClipTheWindowAtEverySize) {
