@@ -69,7 +69,8 @@ int TreeDepth(CControlUI* control) {
 
 // The sample skin's folder in the source tree.
 std::wstring SampleSkinDir() {
-    return testfiles::WinePath(testfiles::EnvText(L"VEXO_SOURCE_DIR") + L"/tests/ui/sample_skin") + L"\\";
+    return testfiles::WinePath(testfiles::EnvText(L"VEXO_SOURCE_DIR") + L"/tests/ui/sample_skin") +
+           L"\\";
 }
 
 // A manager bound to a hidden window without a tree (window settings apply only when the
@@ -90,14 +91,16 @@ public:
 TEST(DialogBuilder, EveryAttributeGroupBuildsTheExpectedTree) {
     CSkinScope scope;
     CWindowManagerUI manager;
-    ControlPtr root = Build(LR"(<Window>
+    ControlPtr root = Build(
+        LR"(<Window>
       <VerticalLayout name="root" inset="1,2,3,4" childpadding="5" bkcolor="#FF102030">
         <HorizontalLayout name="row" height="30" padding="1,1,1,1">
           <Control name="spacer" width="7" visible="false" tooltip="tip"/>
           <Container name="box" float="true" pos="10,20,110,50"/>
         </HorizontalLayout>
-        <Label name="label" text="Hello" font="2" textcolor="#FF00FF00" textpadding="1,2,3,4" align="right"
-               enabledeffect="true" textcolor1="#FF0000FF" shadowoffset="2,45" rhaa="7"/>
+        <Label name="label" text="Hello" font="2" textcolor="#FF00FF00" textpadding="1,2,3,4"
+               align="right" enabledeffect="true" textcolor1="#FF0000FF" shadowoffset="2,45"
+               rhaa="7"/>
         <Text name="text" text="Some text"/>
         <LabelEx name="labelex" text="Ex"/>
         <Button name="button" text="Go" normalimage="n.png" hotimage="h.png" pushedimage="p.png"
@@ -107,12 +110,13 @@ TEST(DialogBuilder, EveryAttributeGroupBuildsTheExpectedTree) {
         <Progress name="progress" min="10" max="90" value="37" hor="false" foreimage="f.png"/>
         <Slider name="slider" thumbsize="16,12" step="5" value="20" thumbimage="t.png"/>
       </VerticalLayout></Window>)",
-                            &manager);
+        &manager);
     ASSERT_NE(root, nullptr);
     EXPECT_STREQ(root->ClassName(), L"VerticalLayoutUI");
     EXPECT_EQ(root->Name(), L"root");
     EXPECT_EQ(ChildClasses(root.get()),
-              L"HorizontalLayoutUI LabelUI TextUI LabelUI ButtonUI OptionUI CheckBoxUI ProgressUI SliderUI");
+              L"HorizontalLayoutUI LabelUI TextUI LabelUI ButtonUI OptionUI CheckBoxUI ProgressUI "
+              L"SliderUI");
     auto* layout = static_cast<CContainerUI*>(root.get());
     EXPECT_TRUE(RectEquals(layout->Inset(), RECT{1, 2, 3, 4}));
     EXPECT_EQ(layout->ChildPadding(), 5);
@@ -227,7 +231,8 @@ TEST(DialogBuilder, ShadowAttributesAreMatchedExactly) {
     EXPECT_EQ(shadow->Shape().yOffset, 4);
     EXPECT_EQ(shadow->Shape().color, 0xFF102030u);
     EXPECT_EQ(shadow->ShadowCorner().bottom, 4);
-    ControlPtr again = Build(L"<Window showshadow=\"TRUE\"><Control/></Window>", &fixture.Manager());
+    ControlPtr again =
+        Build(L"<Window showshadow=\"TRUE\"><Control/></Window>", &fixture.Manager());
     EXPECT_FALSE(shadow->IsShowShadow()) << "showshadow takes exactly \"true\"";
 }
 
@@ -239,7 +244,8 @@ TEST(DialogBuilder, WindowAttributesNeedAWindowRootAndAWindow) {
 
     CWindowManagerUI windowless;
     ControlPtr root = Build(
-        L"<window caption=\"0,0,0,30\"><Font id=\"3\" name=\"Arial\" size=\"15\"/><Control/></window>",
+        L"<window caption=\"0,0,0,30\"><Font id=\"3\" name=\"Arial\" "
+        L"size=\"15\"/><Control/></window>",
         &windowless);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(windowless.CaptionBand().bottom, 0) << "a manager without a window takes no settings";
@@ -251,11 +257,13 @@ TEST(DialogBuilder, FontsImagesDefaultListsAndTexts) {
     CWindowManagerUI::SetSkinPath(SampleSkinDir().c_str());
     CWindowManagerUI manager, other;
     const HFONT defaultFont = manager.GetFont(-1);
-    ControlPtr root = Build(LR"(<Window>
+    ControlPtr root = Build(
+        LR"(<Window>
         <Font id="0" name="Tahoma" size="14"/><Font id="1" name="Tahoma" size="16" bold="TRUE"/>
         <Font id="2" name="Tahoma" size="20"/><Font id="3" name="Tahoma" size="12" italic="true"/>
         <Font id="4" name="Tahoma" size="10" underline="true"/>
-        <Font name="Arial" size="30" default="true"/><Font id="-2" name="Arial" size="31" default="true"/>
+        <Font name="Arial" size="30" default="true"/>
+        <Font id="-2" name="Arial" size="31" default="true"/>
         <FONT ID="5" NAME="Verdana" SIZE="11" SHARED="true"/>
         <font id="6" name="Courier New" default="true"/>
         <Image name="radio.png"/><Image name="thumb.png" shared="true"/><Image name="missing.png"/>
@@ -263,7 +271,7 @@ TEST(DialogBuilder, FontsImagesDefaultListsAndTexts) {
         <Default name="Button" value="textcolor=&quot;#FF112233&quot; width=&quot;77&quot;"/>
         <MultiLanguage id="41" value="forty-one"/><MultiLanguage value="no id"/>
         <VerticalLayout><Button name="upper"/><button name="lower"/></VerticalLayout></Window>)",
-                            &manager);
+        &manager);
     ASSERT_NE(root, nullptr);
     for (int id = 0; id <= 4; ++id) EXPECT_NE(manager.GetFont(id), defaultFont) << "font " << id;
     EXPECT_EQ(manager.GetFontInfo(1)->nSize, 16);
@@ -297,10 +305,18 @@ TEST(DialogBuilder, ElementAndAttributeCaseRules) {
         const wchar_t* element;
         const wchar_t* expectedClass;  // null: nothing is built
     } cases[] = {
-        {L"button", L"ButtonUI"},     {L"BUTTON", L"ButtonUI"},  {L"verticallayout", L"VerticalLayoutUI"},
-        {L"checkbox", L"CheckBoxUI"}, {L"progress", L"ProgressUI"}, {L"SLIDER", L"SliderUI"},
-        {L"LabelEx", L"LabelUI"},     {L"labelex", nullptr},     {L"LABELEX", nullptr},
-        {L"gifanim", nullptr},        {L"Window", nullptr},      {L"Include", nullptr},
+        {L"button", L"ButtonUI"},
+        {L"BUTTON", L"ButtonUI"},
+        {L"verticallayout", L"VerticalLayoutUI"},
+        {L"checkbox", L"CheckBoxUI"},
+        {L"progress", L"ProgressUI"},
+        {L"SLIDER", L"SliderUI"},
+        {L"LabelEx", L"LabelUI"},
+        {L"labelex", nullptr},
+        {L"LABELEX", nullptr},
+        {L"gifanim", nullptr},
+        {L"Window", nullptr},
+        {L"Include", nullptr},
     };
     for (const TCase& c : cases) {
         ControlPtr control = Build(std::wstring(L"<Window><") + c.element + L"/></Window>");
@@ -352,8 +368,8 @@ TEST(DialogBuilder, ControlsWithNowhereToGoAreNotKept) {
     EXPECT_EQ(CCountedUI::live, 0);
     {
         // Without a parent only the first top-level control is the result; the rest are not built.
-        ControlPtr first = Build(L"<Window><Counted name=\"a\"/><Counted/><Counted/></Window>", nullptr,
-                                 &callback);
+        ControlPtr first = Build(L"<Window><Counted name=\"a\"/><Counted/><Counted/></Window>",
+                                 nullptr, &callback);
         ASSERT_NE(first, nullptr);
         EXPECT_EQ(first->Name(), L"a");
         EXPECT_EQ(CCountedUI::live, 1);
@@ -364,16 +380,17 @@ TEST(DialogBuilder, ControlsWithNowhereToGoAreNotKept) {
 TEST(DialogBuilder, BuildsIntoAGivenParent) {
     CContainerUI parent;
     CLayoutBuilder builder;
-    CControlUI* first = builder.Create(L"<Window><Label name=\"a\"/><Button name=\"b\"/></Window>", nullptr,
-                                       nullptr, nullptr, &parent);
+    CControlUI* first = builder.Create(L"<Window><Label name=\"a\"/><Button name=\"b\"/></Window>",
+                                       nullptr, nullptr, nullptr, &parent);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->Name(), L"a");
     EXPECT_EQ(ChildClasses(&parent), L"LabelUI ButtonUI");
 
     CLabelUI notAContainer;
     CCountingCallback callback;
-    EXPECT_EQ(builder.Create(L"<Window><Counted/></Window>", nullptr, &callback, nullptr, &notAContainer),
-              nullptr);
+    EXPECT_EQ(
+        builder.Create(L"<Window><Counted/></Window>", nullptr, &callback, nullptr, &notAContainer),
+        nullptr);
     EXPECT_EQ(CCountedUI::live, 0) << "a control the parent cannot take is deleted";
 }
 
@@ -382,11 +399,13 @@ TEST(DialogBuilder, ControlsBuiltIntoAWindowAreAttachedAndFoundByName) {
     auto* root = new CVerticalLayoutUI;
     fixture.Manager().AttachRoot(root);
     CLayoutBuilder builder;
-    CControlUI* built = builder.Create(L"<Window><HorizontalLayout name=\"row\"><Label name=\"late\"/>"
-                                       L"</HorizontalLayout></Window>",
-                                       nullptr, nullptr, &fixture.Manager(), root);
+    CControlUI* built = builder.Create(
+        L"<Window><HorizontalLayout name=\"row\"><Label name=\"late\"/>"
+        L"</HorizontalLayout></Window>",
+        nullptr, nullptr, &fixture.Manager(), root);
     ASSERT_NE(built, nullptr);
-    EXPECT_EQ(built->Manager(), &fixture.Manager()) << "the new controls stay attached to the window";
+    EXPECT_EQ(built->Manager(), &fixture.Manager())
+        << "the new controls stay attached to the window";
     EXPECT_EQ(built->Parent(), root);
     CControlUI* late = fixture.Manager().FindControl(L"late");
     ASSERT_NE(late, nullptr) << "their names are registered";
@@ -401,11 +420,12 @@ TEST(DialogBuilder, IncludeRepeatsADocument) {
     const std::wstring part =
         L"&lt;Window&gt;&lt;Font id=&quot;9&quot; name=&quot;Arial&quot; size=&quot;19&quot;/&gt;"
         L"&lt;Label name=&quot;part&quot;/&gt;&lt;Button/&gt;&lt;/Window&gt;";
-    ControlPtr root = Build(L"<Window><HorizontalLayout><Control/><Include source=\"" + part +
-                                L"\" count=\"3\"/><INCLUDE SOURCE=\"footer.xml\"/>"
-                                L"<Include source=\"footer.xml\" count=\"0\"/><Include count=\"2\"/>"
-                                L"<Include source=\"missing.xml\"/><Control/></HorizontalLayout></Window>",
-                            &manager);
+    ControlPtr root =
+        Build(L"<Window><HorizontalLayout><Control/><Include source=\"" + part +
+                  L"\" count=\"3\"/><INCLUDE SOURCE=\"footer.xml\"/>"
+                  L"<Include source=\"footer.xml\" count=\"0\"/><Include count=\"2\"/>"
+                  L"<Include source=\"missing.xml\"/><Control/></HorizontalLayout></Window>",
+              &manager);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(ChildClasses(root.get()),
               L"ControlUI LabelUI ButtonUI LabelUI ButtonUI LabelUI ButtonUI LabelUI ControlUI");
@@ -434,11 +454,13 @@ TEST(DialogBuilder, ResourceDocumentsIncludeResources) {
 TEST(DialogBuilder, IncludeLoopsAndHugeCountsEnd) {
     CSkinScope scope;
     testfiles::CTempDir dir;
-    testfiles::WriteBytes(dir / L"loop.xml",
-                          "<Window><Label name=\"again\"/><Include source=\"loop.xml\" count=\"2\"/></Window>");
-    testfiles::WriteBytes(dir / L"many.xml",
-                          "<Window><Include source=\"&lt;Window&gt;&lt;Control/&gt;&lt;/Window&gt;\" "
-                          "count=\"2000000000\"/></Window>");
+    testfiles::WriteBytes(
+        dir / L"loop.xml",
+        "<Window><Label name=\"again\"/><Include source=\"loop.xml\" count=\"2\"/></Window>");
+    testfiles::WriteBytes(
+        dir / L"many.xml",
+        "<Window><Include source=\"&lt;Window&gt;&lt;Control/&gt;&lt;/Window&gt;\" "
+        "count=\"2000000000\"/></Window>");
     CWindowManagerUI::SetSkinPath(dir.Path().c_str());
     CContainerUI parent;
     CLayoutBuilder loop;
@@ -472,12 +494,17 @@ TEST(DialogBuilder, HostileMarkupGivesAWindowNotACrash) {
     deep += L"<Label text=\"bottom\"/>";
     for (int i = 0; i < 20000; ++i) deep += L"</VerticalLayout>";
     const std::wstring markup =
-        L"<Window size=\"99999999,300\" caption=\"-9,-9,99999999,99999999\" roundcorner=\"999999,999999\""
+        L"<Window size=\"99999999,300\" caption=\"-9,-9,99999999,99999999\" "
+        L"roundcorner=\"999999,999999\""
         L" mininfo=\"2147483647,2147483647\" maxinfo=\"-1,-1\" shadowsize=\"9999\">"
-        L"<Font id=\"0\" name=\"No Such Face\" size=\"2147483647\"/><Font id=\"1\" name=\"x\" size=\"-2147483647\"/>"
-        L"<VerticalLayout><Label font=\"77\" text=\"unknown font\" width=\"2147483647\" height=\"-9\"/>"
-        L"<Button font=\"0\" text=\"huge font\" normalimage=\"missing.png\" bkimage=\"file='none.png' "
-        L"source='-5,-5,99999,99999' corner='99999,0,0,99999'\" pos=\"-2147483647,0,2147483647,9\"/>"
+        L"<Font id=\"0\" name=\"No Such Face\" size=\"2147483647\"/><Font id=\"1\" name=\"x\" "
+        L"size=\"-2147483647\"/>"
+        L"<VerticalLayout><Label font=\"77\" text=\"unknown font\" width=\"2147483647\" "
+        L"height=\"-9\"/>"
+        L"<Button font=\"0\" text=\"huge font\" normalimage=\"missing.png\" "
+        L"bkimage=\"file='none.png' "
+        L"source='-5,-5,99999,99999' corner='99999,0,0,99999'\" "
+        L"pos=\"-2147483647,0,2147483647,9\"/>"
         L"<Progress value=\"2147483647\" min=\"2147483647\" max=\"-2147483647\"/>"
         L"<Slider thumbsize=\"-99999,99999\" value=\"-2147483647\" step=\"2147483647\"/>" +
         deep + L"</VerticalLayout></Window>";
@@ -501,13 +528,15 @@ TEST(DialogBuilder, FuzzedMarkupBuildsOrFails) {
     CCountingCallback callback;
     auto target = [&](const vexo_fuzz::Bytes& input) {
         CLayoutBuilder builder;
-        if (!builder.Markup()->LoadFromBytes(input.data(), static_cast<DWORD>(input.size()))) return;
+        if (!builder.Markup()->LoadFromBytes(input.data(), static_cast<DWORD>(input.size())))
+            return;
         delete builder.Create(&callback, &manager, nullptr);
     };
     const vexo_fuzz::TFuzzOptions options = vexo_fuzz::OptionsFromEnvironment(3000, 4.0);
-    vexo_fuzz::RunFuzzLoop("dialog-builder", {vexo_fuzz::ToBytes(sample)}, options, target,
-                           {vexo_fuzz::ToBytes("<Include source=\"footer.xml\" count=\"9\"/>"),
-                            vexo_fuzz::ToBytes("<Counted>"), vexo_fuzz::ToBytes("</VerticalLayout>"),
-                            vexo_fuzz::ToBytes("<Default name=\"Label\" value=\"")});
+    vexo_fuzz::RunFuzzLoop(
+        "dialog-builder", {vexo_fuzz::ToBytes(sample)}, options, target,
+        {vexo_fuzz::ToBytes("<Include source=\"footer.xml\" count=\"9\"/>"),
+         vexo_fuzz::ToBytes("<Counted>"), vexo_fuzz::ToBytes("</VerticalLayout>"),
+         vexo_fuzz::ToBytes("<Default name=\"Label\" value=\"")});
     EXPECT_EQ(CCountedUI::live, 0);
 }

@@ -65,7 +65,8 @@ class Canvas:
     def png(self):
         def chunk(kind, data):
             body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+            crc = struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+            return struct.pack(">I", len(data)) + body + crc
         raw = bytearray()
         for row in self.rows:
             raw.append(0)
@@ -198,7 +199,8 @@ def icon():
         for r, g, b, a in row:
             pixels.extend((b, g, r, a))
     mask = bytes(size * size // 8)  # AND mask: all visible
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask),
+                       0, 0, 0, 0)
     image = info + bytes(pixels) + mask
     header = struct.pack("<HHH", 0, 1, 1)
     entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16)
@@ -211,7 +213,8 @@ def state_images(picture, cell, states):
     """Attribute text naming one cell of a picture for each state, side by side."""
     parts = []
     for i, state in enumerate(states):
-        parts.append("%s=\"file='%s' source='%d,0,%d,%d'\"" % (state, picture, i * cell, (i + 1) * cell, cell))
+        parts.append("%s=\"file='%s' source='%d,0,%d,%d'\""
+                     % (state, picture, i * cell, (i + 1) * cell, cell))
     return " ".join(parts)
 
 
@@ -221,10 +224,11 @@ def list_value(pairs):
 
 
 def box_defaults(picture):
-    cell = lambda i: "file='%s' source='%d,0,%d,16' dest='0,4,16,20'" % (picture, i * 16, i * 16 + 16)
+    def cell(i):
+        return "file='%s' source='%d,0,%d,16' dest='0,4,16,20'" % (picture, i * 16, i * 16 + 16)
     return list_value([("normalimage", cell(0)), ("hotimage", cell(1)), ("selectedimage", cell(2)),
-                       ("selectedhotimage", cell(3)), ("textpadding", "22,0,0,0"), ("align", "lcenter"),
-                       ("height", "24"), ("textcolor", "#FF303030")])
+                       ("selectedhotimage", cell(3)), ("textpadding", "22,0,0,0"),
+                       ("align", "lcenter"), ("height", "24"), ("textcolor", "#FF303030")])
 
 
 def button_images():
@@ -249,7 +253,8 @@ SAMPLE = """<?xml version="1.0" encoding="UTF-8"?>
   <Default name="CheckBox" value="{check_defaults}"/>
   <VerticalLayout name="root" bkcolor="#FFF4F6F8">
     <HorizontalLayout name="titlebar" height="36" bkimage="title.png">
-      <Label name="title" text="SkinUI sample" font="1" textcolor="#FFFFFFFF" padding="12,0,0,0" width="220" align="lcenter"/>
+      <Label name="title" text="SkinUI sample" font="1" textcolor="#FFFFFFFF" padding="12,0,0,0"
+             width="220" align="lcenter"/>
       <Control name="titlespace"/>
       {minbtn}
       {maxbtn}
@@ -258,8 +263,10 @@ SAMPLE = """<?xml version="1.0" encoding="UTF-8"?>
     </HorizontalLayout>
     <HorizontalLayout name="body" inset="16,16,16,16" childpadding="24">
       <VerticalLayout name="leftcolumn" width="220" childpadding="10">
-        <Button name="clickbtn" text="Click me" width="160" height="40" textcolor="#FFFFFFFF" font="1" {button_images}/>
-        <Button name="disabledbtn" text="Disabled" width="160" height="40" enabled="false" textcolor="#FFFFFFFF" {button_images}/>
+        <Button name="clickbtn" text="Click me" width="160" height="40" textcolor="#FFFFFFFF"
+                font="1" {button_images}/>
+        <Button name="disabledbtn" text="Disabled" width="160" height="40" enabled="false"
+                textcolor="#FFFFFFFF" {button_images}/>
         <Option name="opt1" group="colors" text="Red" selected="true"/>
         <Option name="opt2" group="colors" text="Green"/>
         <Option name="opt3" group="colors" text="Blue"/>
@@ -268,9 +275,11 @@ SAMPLE = """<?xml version="1.0" encoding="UTF-8"?>
       <VerticalLayout name="rightcolumn" childpadding="10">
         <Label name="status" text="Ready" height="24" textcolor="#FF1E3C78" align="lcenter"/>
         <Text name="text" text="A text with {{a home}}a link{{/a}} in it." showhtml="true"/>
-        <LabelEx name="labelex" text="LabelEx with effects" height="28" font="1" enabledeffect="true"
-                 textcolor="#FF1E3C78" textcolor1="#FF3CB4FF" enabledshadow="true" shadowoffset="2,45"/>
-        <Progress name="progress" height="12" bkimage="progress_bk.png" foreimage="progress_fore.png" value="37"/>
+        <LabelEx name="labelex" text="LabelEx with effects" height="28" font="1"
+                 enabledeffect="true" textcolor="#FF1E3C78" textcolor1="#FF3CB4FF"
+                 enabledshadow="true" shadowoffset="2,45"/>
+        <Progress name="progress" height="12" bkimage="progress_bk.png"
+                  foreimage="progress_fore.png" value="37"/>
         <HorizontalLayout name="sliderrow" height="130" childpadding="24">
           <Progress name="vprogress" width="12" height="120" hor="false" bkimage="progress_bk.png"
                     foreimage="progress_fore.png" value="60"/>
@@ -286,7 +295,8 @@ SAMPLE = """<?xml version="1.0" encoding="UTF-8"?>
 
 FOOTER = """<?xml version="1.0" encoding="UTF-8"?>
 <Window>
-  <Label name="footer" text="Included footer" height="22" padding="16,0,0,0" textcolor="#FF808080" align="lcenter"/>
+  <Label name="footer" text="Included footer" height="22" padding="16,0,0,0" textcolor="#FF808080"
+         align="lcenter"/>
 </Window>
 """
 
@@ -300,7 +310,8 @@ def markup():
         restorebtn=system_button_markup("restorebtn", "restore.png", visible=False),
         closebtn=system_button_markup("closebtn", "close.png"),
         button_images=button_images(),
-        thumb_images=state_images("thumb.png", 16, ["thumbimage", "thumbhotimage", "thumbpushedimage"]))
+        thumb_images=state_images("thumb.png", 16,
+                                  ["thumbimage", "thumbhotimage", "thumbpushedimage"]))
 
 
 # ---- Output -------------------------------------------------------------------------------------

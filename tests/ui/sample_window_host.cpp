@@ -143,8 +143,9 @@ private:
         ::GetWindowRect(m_hWnd, &rc);
         HRGN region = ::CreateRectRgn(0, 0, 0, 0);
         const int type = ::GetWindowRgn(m_hWnd, region);
-        m_log.Line("region %d %d %d", type, ::PtInRegion(region, 0, 0) ? 1 : 0,
-                   ::PtInRegion(region, (rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2) ? 1 : 0);
+        m_log.Line(
+            "region %d %d %d", type, ::PtInRegion(region, 0, 0) ? 1 : 0,
+            ::PtInRegion(region, (rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2) ? 1 : 0);
         ::DeleteObject(region);
         m_log.Line("icon %d %d", SendMessage(WM_GETICON, ICON_BIG, 0) != 0 ? 1 : 0,
                    SendMessage(WM_GETICON, ICON_SMALL, 0) != 0 ? 1 : 0);
@@ -152,7 +153,8 @@ private:
     }
 
     static CControlUI* CollectNamed(CControlUI* control, LPVOID data) {
-        if (!control->Name().IsEmpty()) static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+        if (!control->Name().IsEmpty())
+            static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
         return nullptr;
     }
 
@@ -173,7 +175,8 @@ private:
         std::string line = "group " + Narrow(tag);
         for (LPCWSTR name : names) {
             auto* option = static_cast<COptionUI*>(m_PaintManager.FindControl(name));
-            line += " " + Narrow(name) + "=" + (option != nullptr && option->IsSelected() ? "1" : "0");
+            line +=
+                " " + Narrow(name) + "=" + (option != nullptr && option->IsSelected() ? "1" : "0");
         }
         m_log.Line("%s", line.c_str());
     }

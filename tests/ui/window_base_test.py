@@ -39,11 +39,9 @@ def screenshot(path):
 
 
 def pixel(path, x, y):
-    text = subprocess.run(
-        ["convert", path, "-format",
-         "%%[fx:int(255*p{%d,%d}.r+0.5)],%%[fx:int(255*p{%d,%d}.g+0.5)],%%[fx:int(255*p{%d,%d}.b+0.5)]"
-         % (x, y, x, y, x, y), "info:"],
-        check=True, capture_output=True, text=True, timeout=30).stdout
+    fmt = ",".join("%%[fx:int(255*p{%d,%d}.%s+0.5)]" % (x, y, c) for c in "rgb")
+    text = subprocess.run(["convert", path, "-format", fmt, "info:"], check=True,
+                          capture_output=True, text=True, timeout=30).stdout
     return tuple(int(v) for v in text.split(","))
 
 
@@ -85,7 +83,8 @@ class Host:
                     self.read = i + 1
                     return match
             if ended or time.monotonic() > end:
-                raise AssertionError("%s: no log line /%s/ within %.0f s" % (self.name, pattern, timeout))
+                raise AssertionError("%s: no log line /%s/ within %.0f s"
+                                     % (self.name, pattern, timeout))
             time.sleep(0.05)
 
     def first(self, pattern):
@@ -191,7 +190,8 @@ def appearance(host):
           "%s: the window has a rounded region (type 3, corner outside, centre inside): %s"
           % (host.name, region and region.groups()))
     icon = host.first(r"^icon (\d) (\d)")
-    check(icon is not None and icon.groups() == ("1", "1"), "%s: the window has its big and small icons" % host.name)
+    check(icon is not None and icon.groups() == ("1", "1"),
+          "%s: the window has its big and small icons" % host.name)
     x0, y0 = host.origin()
     title = wait_for_pixel(host, "normal", x0 + 20, y0 + 1, TITLE_TOP, timeout=10.0)
     check(near(title, TITLE_TOP, 24), "%s: the title band is drawn" % host.name)
@@ -199,7 +199,8 @@ def appearance(host):
     check(not near(pixel(path, x0, y0), TITLE_TOP, 24),
           "%s: the window's corner pixel is cut away by the region" % host.name)
     bx, by = host.point("clickbtn", 6, 6)
-    check(near(pixel(path, bx, by), FACE_NORMAL), "%s: the button shows its normal image" % host.name)
+    check(near(pixel(path, bx, by), FACE_NORMAL),
+          "%s: the button shows its normal image" % host.name)
 
 
 def button_states_and_click(host):
@@ -208,14 +209,17 @@ def button_states_and_click(host):
     since = host.mark()
     xdotool("mousemove", cx, cy)
     colour = wait_for_pixel(host, "hovered", bx, by, FACE_HOT)
-    check(near(colour, FACE_HOT), "%s: the hovered button shows its hot image (%s)" % (host.name, colour))
+    check(near(colour, FACE_HOT),
+          "%s: the hovered button shows its hot image (%s)" % (host.name, colour))
     xdotool("mousedown", 1)
     colour = wait_for_pixel(host, "pressed", bx, by, FACE_PUSHED)
-    check(near(colour, FACE_PUSHED), "%s: the pressed button shows its pushed image (%s)" % (host.name, colour))
+    check(near(colour, FACE_PUSHED),
+          "%s: the pressed button shows its pushed image (%s)" % (host.name, colour))
     xdotool("mouseup", 1)
     host.wait(r"^notify click clickbtn")
     time.sleep(0.5)
-    check(host.count(r"^notify click clickbtn", since) == 1, "%s: one click notifies once" % host.name)
+    check(host.count(r"^notify click clickbtn", since) == 1,
+          "%s: one click notifies once" % host.name)
 
     # Pressed, dragged off the button and released there: no click.
     since = host.mark()
@@ -229,21 +233,27 @@ def options_and_check_box(host):
     since = host.mark()
     host.click("opt2")
     group = host.wait(r"^group colors (.*)")
-    check(group.group(1) == "opt1=0 opt2=1 opt3=0", "%s: opt2 alone is selected: %s" % (host.name, group.group(1)))
+    check(group.group(1) == "opt1=0 opt2=1 opt3=0",
+          "%s: opt2 alone is selected: %s" % (host.name, group.group(1)))
     host.click("opt3")
     group = host.wait(r"^group colors (.*)")
-    check(group.group(1) == "opt1=0 opt2=0 opt3=1", "%s: opt3 alone is selected: %s" % (host.name, group.group(1)))
+    check(group.group(1) == "opt1=0 opt2=0 opt3=1",
+          "%s: opt3 alone is selected: %s" % (host.name, group.group(1)))
     host.click("opt3")
     host.wait(r"^notify click opt3")
     time.sleep(0.3)
-    changes = [line.split()[2] for line in host.lines()[since:] if line.startswith("notify selectchanged")]
+    changes = [line.split()[2] for line in host.lines()[since:]
+               if line.startswith("notify selectchanged")]
     check(changes == ["opt2", "opt3"],
-          "%s: each new selection notifies once, only from the selected option: %s" % (host.name, changes))
+          "%s: each new selection notifies once, only from the selected option: %s"
+          % (host.name, changes))
 
     host.click("check")
-    check(host.wait(r"^group check (.*)").group(1) == "check=1", "%s: the check box is checked" % host.name)
+    check(host.wait(r"^group check (.*)").group(1) == "check=1",
+          "%s: the check box is checked" % host.name)
     host.click("check")
-    check(host.wait(r"^group check (.*)").group(1) == "check=0", "%s: the check box is cleared" % host.name)
+    check(host.wait(r"^group check (.*)").group(1) == "check=0",
+          "%s: the check box is cleared" % host.name)
 
 
 def slider(host):
@@ -267,13 +277,15 @@ def caption_drag(host):
     host.drag(host.point("title"), (100, 60))
     time.sleep(0.5)
     moved = host.origin()
-    check(moved == (x0 + 100, y0 + 60), "%s: the caption band drags the window: %s -> %s" % (host.name, (x0, y0), moved))
+    check(moved == (x0 + 100, y0 + 60),
+          "%s: the caption band drags the window: %s -> %s" % (host.name, (x0, y0), moved))
 
     since = host.mark()
     host.drag(host.point("maxbtn"), (0, 80))
     time.sleep(0.5)
     check(host.origin() == moved, "%s: a press on a caption button does not drag" % host.name)
-    check(host.count(r"^notify click maxbtn", since) == 0, "%s: and leaving it before the release does not click" % host.name)
+    check(host.count(r"^notify click maxbtn", since) == 0,
+          "%s: and leaving it before the release does not click" % host.name)
 
 
 def maximise_and_restore(host):
@@ -326,7 +338,8 @@ def alt_f4(args):
     time.sleep(0.3)
     xdotool("key", "alt+F4")
     check(host.finish() == 0, "alt_f4: Alt+F4 closes the window")
-    check(host.count(r"^exit ") == 1 and host.count(r"^notify click") == 0, "alt_f4: closed without a click")
+    check(host.count(r"^exit ") == 1 and host.count(r"^notify click") == 0,
+          "alt_f4: closed without a click")
 
 
 def missing_skin_file(args):
@@ -362,7 +375,8 @@ def main():
     subprocess.run([args.wine, "reg", "add", r"HKCU\Software\Wine\AppDefaults\%s\X11 Driver"
                     % os.path.basename(args.host), "/v", "Managed", "/d", "N", "/f"],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    scenarios = [lambda: run_sample(args, "folder", "folder"), lambda: run_sample(args, "zip", "zip"),
+    scenarios = [lambda: run_sample(args, "folder", "folder"),
+                 lambda: run_sample(args, "zip", "zip"),
                  lambda: run_sample(args, "resource", "resource"), lambda: minimise(args),
                  lambda: alt_f4(args), lambda: missing_skin_file(args)]
     for scenario in scenarios:

@@ -31,7 +31,9 @@ public:
     ~CProbeWindow() {
         if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     }
-    LPCWSTR WindowClassName() const override { return m_super != nullptr ? L"VexoProbeButton" : L"VexoProbe"; }
+    LPCWSTR WindowClassName() const override {
+        return m_super != nullptr ? L"VexoProbeButton" : L"VexoProbe";
+    }
     LPCWSTR SuperClassName() const override { return m_super; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kMsgProbe) {
@@ -125,8 +127,8 @@ TEST(WindowWnd, SuperclassKeepsTheSystemBehaviour) {
 }
 
 TEST(WindowWnd, SubclassesAnExistingWindowUntilUnsubclassed) {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 40, 20, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     const LONG_PTR original = ::GetWindowLongPtrW(window, GWLP_WNDPROC);
     CProbeWindow probe;
@@ -157,7 +159,8 @@ TEST(WindowWnd, ModalLoopReturnsTheCloseResultAndPassesQuitOn) {
     ::PostQuitMessage(5);
     EXPECT_EQ(quitting.RunModalLoop(), 0u);
     MSG msg{};
-    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT is posted again";
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "WM_QUIT is posted again";
     EXPECT_EQ(msg.wParam, 5u);
 }
 
@@ -172,7 +175,8 @@ TEST(WindowWnd, CenterWindowCentresOnTheOwnerOrTheWorkArea) {
     EXPECT_EQ(rc.right - rc.left, 300) << "the size stays";
 
     CProbeWindow owner;
-    ASSERT_NE(owner.Create(nullptr, L"owner", WS_POPUP | WS_VISIBLE, 0, 100, 100, 400, 300), nullptr);
+    ASSERT_NE(owner.Create(nullptr, L"owner", WS_POPUP | WS_VISIBLE, 0, 100, 100, 400, 300),
+              nullptr);
     CProbeWindow owned;
     ASSERT_NE(owned.Create(owner, L"owned", WS_POPUP, 0, 0, 0, 100, 50), nullptr);
     owned.CenterWindow();
@@ -180,7 +184,8 @@ TEST(WindowWnd, CenterWindowCentresOnTheOwnerOrTheWorkArea) {
     EXPECT_EQ(rc.left, 250);
     EXPECT_EQ(rc.top, 225);
 
-    ::SetWindowPos(owner, nullptr, work.left - 350, work.top - 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(owner, nullptr, work.left - 350, work.top - 250, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
     owned.CenterWindow();
     rc = WindowRect(owned);
     EXPECT_EQ(rc.left, work.left) << "kept inside the work area";
@@ -273,7 +278,8 @@ TEST(NotifyPump, RoutesByTypeThenSenderThroughTheBaseMaps) {
     CDerivedPump pump;
     TNotifyMsg value = Message(L"valuechanged", &ok, 7, -3);
     pump.NotifyPump(value);
-    EXPECT_EQ(pump.calls, std::vector<std::wstring>{L"value 7 -3"}) << "kind 1 takes wParam and lParam";
+    EXPECT_EQ(pump.calls, std::vector<std::wstring>{L"value 7 -3"})
+        << "kind 1 takes wParam and lParam";
 }
 
 TEST(NotifyPump, VirtualWindowsAreAskedFirst) {
@@ -292,7 +298,8 @@ TEST(NotifyPump, VirtualWindowsAreAskedFirst) {
     TNotifyMsg unhandled = Message(L"valuechanged", &sender);
     unhandled.strVirtualWnd = L"panel";
     window.NotifyPump(unhandled);
-    EXPECT_EQ(window.calls, std::vector<std::wstring>{L"value 0 0"}) << "then the window's own maps";
+    EXPECT_EQ(window.calls, std::vector<std::wstring>{L"value 0 0"})
+        << "then the window's own maps";
     EXPECT_TRUE(window.RemoveVirtualWnd(L"Panel"));
     EXPECT_FALSE(window.RemoveVirtualWnd(L"Panel"));
 }
@@ -321,8 +328,8 @@ LRESULT HitAt(HWND window, int x, int y) {
 TEST(WindowBase, CreationMakesAFramelessWindowOfTheSkinsSize) {
     CSkinScope scope;
     CMarkupWindow window(kCaptionSkin);
-    ASSERT_TRUE(window.Create(nullptr, L"framed", WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE, 123, 77, 200,
-                              150) != nullptr);
+    ASSERT_TRUE(window.Create(nullptr, L"framed", WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE, 123, 77,
+                              200, 150) != nullptr);
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, 0);
     EXPECT_NE(style & WS_CLIPCHILDREN, 0);
@@ -350,11 +357,12 @@ TEST(WindowBase, HitTestFollowsTheCaptionBandAndTheSizeBox) {
         int x, y;
         LRESULT expected;
     } cases[] = {
-        {1, 1, HTTOPLEFT},       {150, 4, HTTOP},        {294, 2, HTTOPRIGHT},   {3, 100, HTLEFT},
-        {294, 100, HTRIGHT},     {293, 100, HTCLIENT},   {150, 193, HTBOTTOM},   {2, 199, HTBOTTOMLEFT},
-        {299, 199, HTBOTTOMRIGHT}, {150, 192, HTCLIENT}, {50, 15, HTCAPTION},    {120, 15, HTCLIENT},
-        {160, 15, HTCLIENT},     {200, 15, HTCLIENT},    {240, 15, HTCAPTION},   {280, 15, HTCAPTION},
-        {50, 30, HTCLIENT},      {50, 29, HTCAPTION},
+        {1, 1, HTTOPLEFT},    {150, 4, HTTOP},        {294, 2, HTTOPRIGHT},
+        {3, 100, HTLEFT},     {294, 100, HTRIGHT},    {293, 100, HTCLIENT},
+        {150, 193, HTBOTTOM}, {2, 199, HTBOTTOMLEFT}, {299, 199, HTBOTTOMRIGHT},
+        {150, 192, HTCLIENT}, {50, 15, HTCAPTION},    {120, 15, HTCLIENT},
+        {160, 15, HTCLIENT},  {200, 15, HTCLIENT},    {240, 15, HTCAPTION},
+        {280, 15, HTCAPTION}, {50, 30, HTCLIENT},     {50, 29, HTCAPTION},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(HitAt(window, c.x, c.y), c.expected) << "at " << c.x << "," << c.y;
@@ -415,8 +423,9 @@ TEST(WindowBase, SysCommandCloseClosesTheWindow) {
 
 TEST(WindowBase, AnimatedHidingHidesTheShadowFirst) {
     CSkinScope scope;
-    CMarkupWindow window(L"<Window size=\"200,100\" roundcorner=\"6,6\" showshadow=\"true\" shadowsize=\"4\">"
-                         L"<Control/></Window>");
+    CMarkupWindow window(
+        L"<Window size=\"200,100\" roundcorner=\"6,6\" showshadow=\"true\" shadowsize=\"4\">"
+        L"<Control/></Window>");
     ASSERT_TRUE(window.Open(WS_POPUP | WS_VISIBLE));
     PumpMessages();  // the shadow window comes with the first layout
     CShadowUI* shadow = window.PaintManager().WindowShadow();

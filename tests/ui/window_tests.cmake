@@ -35,7 +35,8 @@ add_custom_command(OUTPUT ${SAMPLE_SKIN_ZIP}
   DEPENDS ${sample_skin_files} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py VERBATIM)
 set(sample_skin_copy ${CMAKE_CURRENT_BINARY_DIR}/sample_skin.copied)
 add_custom_command(OUTPUT ${sample_skin_copy}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${SAMPLE_SKIN_SOURCE} ${CMAKE_CURRENT_BINARY_DIR}/sample_skin
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${SAMPLE_SKIN_SOURCE}
+          ${CMAKE_CURRENT_BINARY_DIR}/sample_skin
   COMMAND ${CMAKE_COMMAND} -E touch ${sample_skin_copy}
   DEPENDS ${sample_skin_files} VERBATIM)
 add_custom_target(sample_skin_files DEPENDS ${sample_skin_copy} ${SAMPLE_SKIN_ZIP})

@@ -15,7 +15,9 @@ namespace SkinUI {
 
 namespace {
 
-bool SameNoCase(LPCWSTR a, LPCWSTR b) { return a != nullptr && b != nullptr && _wcsicmp(a, b) == 0; }
+bool SameNoCase(LPCWSTR a, LPCWSTR b) {
+    return a != nullptr && b != nullptr && _wcsicmp(a, b) == 0;
+}
 
 // The value of the first attribute whose name matches ignoring case (the structural elements'
 // rule), or null.
@@ -43,8 +45,8 @@ void AddImageElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
     LPCWSTR name = AttributeNoCase(node, L"name");
     if (!HasText(name)) return;
     LPCWSTR type = AttributeNoCase(node, L"restype");
-    manager.AddImage(name, HasText(type) ? type : nullptr, ParseAttrHex(AttributeNoCase(node, L"mask")),
-                     AttributeBool(node, L"shared"));
+    manager.AddImage(name, HasText(type) ? type : nullptr,
+                     ParseAttrHex(AttributeNoCase(node, L"mask")), AttributeBool(node, L"shared"));
 }
 
 void AddFontElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
@@ -109,14 +111,20 @@ struct TWindowAttribute {
 
 const TWindowAttribute kWindowAttributes[] = {
     {L"size", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetInitialSize(ParseAttrSize(v)); }},
-    {L"sizebox", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetResizeBorders(ParseAttrRect(v)); }},
+    {L"sizebox", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetResizeBorders(ParseAttrRect(v)); }},
     {L"caption", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetCaptionBand(ParseAttrRect(v)); }},
-    {L"roundcorner", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetCornerEllipse(ParseAttrSize(v)); }},
-    {L"mininfo", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetMinTrackSize(ParseAttrSize(v)); }},
-    {L"maxinfo", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetMaxTrackSize(ParseAttrSize(v)); }},
-    {L"showdirty", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetShowDirty(ParseAttrBoolNoCase(v)); }},
+    {L"roundcorner", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCornerEllipse(ParseAttrSize(v)); }},
+    {L"mininfo", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMinTrackSize(ParseAttrSize(v)); }},
+    {L"maxinfo", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMaxTrackSize(ParseAttrSize(v)); }},
+    {L"showdirty", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetShowDirty(ParseAttrBoolNoCase(v)); }},
     {L"alpha", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetOpacity(ParseAttrInt(v)); }},
-    {L"bktrans", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetCopyBackdrop(ParseAttrBoolNoCase(v)); }},
+    {L"bktrans", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCopyBackdrop(ParseAttrBoolNoCase(v)); }},
     {L"disabledfontcolor", false,
      [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultDisabledColor(ParseAttrColor(v), false); }},
     {L"defaultfontcolor", false,
@@ -124,12 +132,16 @@ const TWindowAttribute kWindowAttributes[] = {
     {L"linkfontcolor", false,
      [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultLinkFontColor(ParseAttrColor(v), false); }},
     {L"linkhoverfontcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultLinkHoverFontColor(ParseAttrColor(v), false); }},
+     [](CWindowManagerUI& m, LPCWSTR v) {
+         m.SetDefaultLinkHoverFontColor(ParseAttrColor(v), false);
+     }},
     {L"selectedcolor", false,
      [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultSelectedBkColor(ParseAttrColor(v), false); }},
     {L"animateimage", true, [](CWindowManagerUI& m, LPCWSTR v) { m.SetPlaceholderImage(v); }},
-    {L"moveparentwnd", true, [](CWindowManagerUI& m, LPCWSTR v) { m.SetDragMovesParent(ParseAttrBool(v)); }},
-    {L"alphabktrans", true, [](CWindowManagerUI& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); }},
+    {L"moveparentwnd", true,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDragMovesParent(ParseAttrBool(v)); }},
+    {L"alphabktrans", true,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); }},
 };
 
 void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
@@ -162,7 +174,8 @@ void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* 
             control.ApplyAttributeString(defaults);
     }
     const int count = node.AttributeCount();
-    for (int i = 0; i < count; ++i) control.ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
+    for (int i = 0; i < count; ++i)
+        control.ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
     if (manager != nullptr) control.AttachTo(nullptr, nullptr, false);
 }
 
@@ -247,7 +260,8 @@ CControlUI* CLayoutBuilder::Build(IDialogBuilderCallback* callback, CWindowManag
 CControlUI* CLayoutBuilder::NewControl(LPCWSTR elementName) {
     if (m_pBudget->controls <= 0) return nullptr;
     CControlUI* control = CreateVocabularyControl(elementName);
-    if (control == nullptr && m_pCallback != nullptr) control = m_pCallback->CreateControl(elementName);
+    if (control == nullptr && m_pCallback != nullptr)
+        control = m_pCallback->CreateControl(elementName);
     if (control != nullptr) --m_pBudget->controls;
     return control;
 }

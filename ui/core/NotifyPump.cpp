@@ -21,8 +21,8 @@ bool IsAnyControl(LPCWSTR control) { return control == nullptr || *control == L'
 const TNotifyMapEntry* BestEntry(const TNotifyMap& map, const TNotifyMsg& msg,
                                  const CUIString& sender) {
     const TNotifyMapEntry* anyControl = nullptr;
-    for (const TNotifyMapEntry* entry = map.entries; entry != nullptr && entry->kind != kNotifyEntryEnd;
-         ++entry) {
+    for (const TNotifyMapEntry* entry = map.entries;
+         entry != nullptr && entry->kind != kNotifyEntryEnd; ++entry) {
         if (entry->type == nullptr || msg.strType != entry->type) continue;
         if (IsAnyControl(entry->control)) anyControl = entry;
         else if (sender == entry->control) return entry;
@@ -62,7 +62,8 @@ void CNotifyPump::NotifyPump(TNotifyMsg& msg) {
         // Collected first: a handler may add or remove virtual windows.
         std::vector<CNotifyPump*> pumps;
         m_virtualWnds.ForEach([&](LPCWSTR name, LPVOID data) {
-            if (_wcsicmp(name, msg.strVirtualWnd) == 0) pumps.push_back(static_cast<CNotifyPump*>(data));
+            if (_wcsicmp(name, msg.strVirtualWnd) == 0)
+                pumps.push_back(static_cast<CNotifyPump*>(data));
         });
         for (CNotifyPump* pump : pumps)
             if (pump->LoopDispatch(msg)) return;

@@ -164,18 +164,42 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 // Handlers without work of their own leave the message to the manager and the default procedure.
-LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
-LRESULT WindowImplBase::HandleOtherMessage(UINT, WPARAM, LPARAM, bool& handled) { return NotHandled(handled); }
+LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
+LRESULT WindowImplBase::HandleOtherMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    return NotHandled(handled);
+}
 
 // ---- The frameless window ---------------------------------------------------------------------
 

@@ -39,40 +39,40 @@ public:
     WindowImplBase() = default;
 
     // Slots 0 to 4 are CWindowWnd's; the window base continues with these, in this order.
-    UINT WindowClassStyle() const override;                                        // 2
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;    // 3
-    void OnWindowGone(HWND window) override;                                       // 4
-    virtual ~WindowImplBase();                                                     // 5
-    virtual void OnWindowReady();                                                  // 6
-    virtual void AnimateWindow(DWORD time, DWORD flags);                           // 7
-    virtual void OnClick(TNotifyMsg& msg);                                         // 8
-    virtual CUIString SkinFolder() = 0;                                            // 9
-    virtual CUIString SkinFileName() = 0;                                          // 10
-    virtual LRESULT DefaultKeyAnswer(WPARAM key);                                  // 11
-    virtual UINT SkinSourceKind() const;                                           // 12
-    virtual CUIString SkinArchiveName();                                           // 13
-    virtual LPCWSTR SkinResourceId() const;                                        // 14
-    virtual LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);          // 15
-    virtual LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);        // 16
-    virtual LRESULT OnNcActivate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);     // 17
-    virtual LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);     // 18
-    virtual LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);        // 19
-    virtual LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);      // 20
-    virtual LRESULT OnGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);  // 21
-    virtual LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);     // 22
-    virtual LRESULT OnMouseHover(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);     // 23
-    virtual LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);           // 24
-    virtual LRESULT OnChar(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);           // 25
-    virtual LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);     // 26
-    virtual LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);         // 27
-    virtual LRESULT OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);        // 28
-    virtual LRESULT OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);      // 29
-    virtual LRESULT OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);       // 30
-    virtual LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);    // 31
-    virtual LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);      // 32
-    virtual LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);      // 33
-    virtual LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);  // 34
-    virtual LONG_PTR GetStyle();                                                    // 35
+    UINT WindowClassStyle() const override;                                             // 2
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;         // 3
+    void OnWindowGone(HWND window) override;                                            // 4
+    virtual ~WindowImplBase();                                                          // 5
+    virtual void OnWindowReady();                                                       // 6
+    virtual void AnimateWindow(DWORD time, DWORD flags);                                // 7
+    virtual void OnClick(TNotifyMsg& msg);                                              // 8
+    virtual CUIString SkinFolder() = 0;                                                 // 9
+    virtual CUIString SkinFileName() = 0;                                               // 10
+    virtual LRESULT DefaultKeyAnswer(WPARAM key);                                       // 11
+    virtual UINT SkinSourceKind() const;                                                // 12
+    virtual CUIString SkinArchiveName();                                                // 13
+    virtual LPCWSTR SkinResourceId() const;                                             // 14
+    virtual LRESULT OnClose(UINT msg, WPARAM wp, LPARAM lp, bool& handled);             // 15
+    virtual LRESULT OnDestroy(UINT msg, WPARAM wp, LPARAM lp, bool& handled);           // 16
+    virtual LRESULT OnNcActivate(UINT msg, WPARAM wp, LPARAM lp, bool& handled);        // 17
+    virtual LRESULT OnNcCalcSize(UINT msg, WPARAM wp, LPARAM lp, bool& handled);        // 18
+    virtual LRESULT OnNcPaint(UINT msg, WPARAM wp, LPARAM lp, bool& handled);           // 19
+    virtual LRESULT OnNcHitTest(UINT msg, WPARAM wp, LPARAM lp, bool& handled);         // 20
+    virtual LRESULT OnGetMinMaxInfo(UINT msg, WPARAM wp, LPARAM lp, bool& handled);     // 21
+    virtual LRESULT OnMouseWheel(UINT msg, WPARAM wp, LPARAM lp, bool& handled);        // 22
+    virtual LRESULT OnMouseHover(UINT msg, WPARAM wp, LPARAM lp, bool& handled);        // 23
+    virtual LRESULT OnSize(UINT msg, WPARAM wp, LPARAM lp, bool& handled);              // 24
+    virtual LRESULT OnChar(UINT msg, WPARAM wp, LPARAM lp, bool& handled);              // 25
+    virtual LRESULT OnSysCommand(UINT msg, WPARAM wp, LPARAM lp, bool& handled);        // 26
+    virtual LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp, bool& handled);            // 27
+    virtual LRESULT OnKeyDown(UINT msg, WPARAM wp, LPARAM lp, bool& handled);           // 28
+    virtual LRESULT OnKillFocus(UINT msg, WPARAM wp, LPARAM lp, bool& handled);         // 29
+    virtual LRESULT OnSetFocus(UINT msg, WPARAM wp, LPARAM lp, bool& handled);          // 30
+    virtual LRESULT OnLButtonDown(UINT msg, WPARAM wp, LPARAM lp, bool& handled);       // 31
+    virtual LRESULT OnLButtonUp(UINT msg, WPARAM wp, LPARAM lp, bool& handled);         // 32
+    virtual LRESULT OnMouseMove(UINT msg, WPARAM wp, LPARAM lp, bool& handled);         // 33
+    virtual LRESULT HandleOtherMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);  // 34
+    virtual LONG_PTR GetStyle();                                                        // 35
 
     // The message map: "click" from any control goes to OnClick.
     const TNotifyMap* NotifyMap() const override;
