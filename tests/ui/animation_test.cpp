@@ -237,6 +237,18 @@ TEST(RotateAnimate, PaintsTheImageTurnedByTheAngle) {
     EXPECT_EQ(turned->Rgb(10, 2), kBlue);
 }
 
+TEST(RotateAnimate, PictureGivenBeforeAttachingLoadsWhenItStarts) {
+    CTestWindow window;
+    PrepareAnimationFixtures();
+    auto host = std::make_unique<SkinUI::CVerticalLayoutUI>();
+    auto* spinner = new SkinUI::CRotateAnimateUI;
+    spinner->SetBackImage(L"rot.png");  // no window yet: nothing to load it with
+    host->Append(spinner);
+    window.Adopt(host, RECT{0, 0, 20, 20});
+    EXPECT_FALSE(spinner->IsStopped());
+    EXPECT_GT(PumpTimers(window, 200), 0);
+}
+
 TEST(RotateAnimate, WithoutAPictureItNeverStarts) {
     CTestWindow window;
     THosted<SkinUI::CRotateAnimateUI> spinner(window, {L"bkimage", L"missing.png"});
@@ -391,6 +403,20 @@ TEST(GifAnim, UnreadableOrStillGifsRunNoTimer) {
     EXPECT_EQ(PumpTimers(window, 150), 0);
 }
 
+TEST(GifAnim, PlayAskedForBeforeAttachingStartsOnceAttached) {
+    CTestWindow window;
+    PrepareAnimationFixtures();
+    auto host = std::make_unique<SkinUI::CVerticalLayoutUI>();
+    auto* gif = new SkinUI::CGifAnimUI;
+    gif->ApplyAttribute(L"bkimage", L"three.gif");
+    gif->Play();  // no window to run a timer on yet
+    EXPECT_FALSE(gif->IsPlaying());
+    host->Append(gif);
+    window.Adopt(host, RECT{0, 0, 8, 8});
+    EXPECT_TRUE(gif->IsPlaying());
+    EXPECT_GT(PumpTimers(window, 300), 0);
+}
+
 TEST(GifAnim, PressSendsButtonDownAndNothingElseIsHandled) {
     CTestWindow window;
     THosted<SkinUI::CGifAnimUI> gif(window, {L"bkimage", L"three.gif", L"auto", L"false"});
@@ -465,6 +491,25 @@ TEST(AnimationOption, HidingStopsTheHoverAnimation) {
     option.host->SetVisible(false);
     EXPECT_EQ(option.control->RunningAnimations(), 0);
     ExpectNoTimerLeft(window);
+}
+
+TEST(AnimationOption, FinishedWorkShowsTheSelectedPicture) {
+    CTestWindow window;
+    THosted<SkinUI::CAnimationOptionUI> option(
+        window, {L"pictureworking", L"seq.png", L"startindexworking", L"1", L"endindexworking",
+                 L"3", L"intervalworking", L"30", L"loopworking", L"true", L"selectedimage",
+                 L"solid.png", L"selected", L"true"},
+        RECT{0, 0, 8, 8});
+    SkinUI::CAnimationOptionUI& control = *option.control;
+    control.SetWorkingEnabled(true);
+    control.Select(false);  // deselected while work is enabled: the working animation runs
+    EXPECT_EQ(control.RunningAnimations(), SkinUI::CAnimationOptionUI::kWorking);
+    Tick(control, SkinUI::CAnimationOptionUI::kWorkingTimerId);
+    EXPECT_STREQ(control.ForeImage(), L"seq2.png");
+    control_test::Click(control, POINT{4, 4});  // the work is done
+    EXPECT_EQ(control.RunningAnimations() & SkinUI::CAnimationOptionUI::kWorking, 0);
+    EXPECT_STREQ(control.ForeImage(), L"solid.png");
+    EXPECT_TRUE(control.IsSelected());
 }
 
 TEST(AnimationOption, ClicksSelectAndAttributesReadBack) {

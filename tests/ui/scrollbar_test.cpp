@@ -117,6 +117,19 @@ TEST(ScrollBarPlace, ExtremeRangeAndPositionStayInsideTheBar) {
     EXPECT_LT(thumb.top, thumb.bottom);
 }
 
+TEST(ScrollBarPlace, FloatingBarStaysWhereItIsWhenItsPositionChanges) {
+    CTestWindow window;
+    auto box = std::make_unique<SkinUI::CContainerUI>();
+    auto* bar = new CScrollBarUI;
+    control_test::ApplyAttributes(*bar, {L"float", L"true", L"pos", L"10,20,26,120"});
+    box->Append(bar);
+    window.Adopt(box, RECT{100, 50, 300, 250});
+    ASSERT_TRUE(RectIs(bar->Rect(), 110, 70, 126, 170));
+    bar->SetPosition(40);
+    bar->SetRange(60);
+    EXPECT_TRUE(RectIs(bar->Rect(), 110, 70, 126, 170));
+}
+
 // ---- Range, position, steps --------------------------------------------------------------------
 
 TEST(ScrollBarValues, PositionIsClampedToTheRange) {

@@ -245,7 +245,11 @@ void CGifAnimUI::SetInheritedVisible(bool visible) {
 
 void CGifAnimUI::Initialize() {
     CLabelUI::Initialize();
-    if (m_pImp && !m_pImp->loaded) LoadGif();
+    if (!m_pImp) return;
+    if (!m_pImp->loaded)
+        LoadGif();
+    else if (!m_pImp->manualStart && IsVisible())
+        Play();  // read before the control had a window: it starts now that it has one
 }
 
 void CGifAnimUI::ProcessEvent(TControlEvent& event) {
