@@ -173,6 +173,16 @@ struct THosted {
     T* control = nullptr;  // owned by host
 };
 
+// A control set up without a window, then attached (and so initialised) inside a host that
+// owns it.
+std::unique_ptr<SkinUI::CVerticalLayoutUI> HostedLater(CTestWindow& window,
+                                                       CControlUI* control) {
+    auto host = std::make_unique<SkinUI::CVerticalLayoutUI>();
+    host->Append(control);
+    window.Adopt(host, RECT{0, 0, 20, 20});
+    return host;
+}
+
 }  // namespace
 
 // ---- Frame names -------------------------------------------------------------------------------
@@ -240,11 +250,9 @@ TEST(RotateAnimate, PaintsTheImageTurnedByTheAngle) {
 TEST(RotateAnimate, PictureGivenBeforeAttachingLoadsWhenItStarts) {
     CTestWindow window;
     PrepareAnimationFixtures();
-    auto host = std::make_unique<SkinUI::CVerticalLayoutUI>();
     auto* spinner = new SkinUI::CRotateAnimateUI;
     spinner->SetBackImage(L"rot.png");  // no window yet: nothing to load it with
-    host->Append(spinner);
-    window.Adopt(host, RECT{0, 0, 20, 20});
+    auto host = HostedLater(window, spinner);
     EXPECT_FALSE(spinner->IsStopped());
     EXPECT_GT(PumpTimers(window, 200), 0);
 }
@@ -406,13 +414,11 @@ TEST(GifAnim, UnreadableOrStillGifsRunNoTimer) {
 TEST(GifAnim, PlayAskedForBeforeAttachingStartsOnceAttached) {
     CTestWindow window;
     PrepareAnimationFixtures();
-    auto host = std::make_unique<SkinUI::CVerticalLayoutUI>();
     auto* gif = new SkinUI::CGifAnimUI;
     gif->ApplyAttribute(L"bkimage", L"three.gif");
     gif->Play();  // no window to run a timer on yet
     EXPECT_FALSE(gif->IsPlaying());
-    host->Append(gif);
-    window.Adopt(host, RECT{0, 0, 8, 8});
+    auto host = HostedLater(window, gif);
     EXPECT_TRUE(gif->IsPlaying());
     EXPECT_GT(PumpTimers(window, 300), 0);
 }

@@ -191,6 +191,18 @@ TEST(TileLayout, HostileSizesStayWithinTheCoordinateRange) {
     EXPECT_EQ(tiles.Columns(), 1);
 }
 
+namespace {
+
+// A tab layout with three plain pages, attached to the test window.
+std::unique_ptr<SkinUI::CTabLayoutUI> ThreePages(CTestWindow& window) {
+    auto tabs = std::make_unique<SkinUI::CTabLayoutUI>();
+    for (int i = 0; i < 3; ++i) tabs->Append(new CControlUI);
+    window.Adopt(tabs, RECT{0, 0, 100, 100});
+    return tabs;
+}
+
+}  // namespace
+
 // ---- Tab layout --------------------------------------------------------------------------------
 
 TEST(TabLayout, FirstVisibleChildIsThePageAndTheOthersAreHidden) {
@@ -206,9 +218,7 @@ TEST(TabLayout, SelectingShowsOnePageAndNotifiesOnlyOnChange) {
     CTestWindow window;
     CFullRecorder seen;
     CListening listening(window.Manager(), seen);
-    auto tabs = std::make_unique<SkinUI::CTabLayoutUI>();
-    for (int i = 0; i < 3; ++i) tabs->Append(new CControlUI);
-    window.Adopt(tabs, RECT{0, 0, 100, 100});
+    auto tabs = ThreePages(window);
 
     EXPECT_TRUE(tabs->SelectItem(2));
     EXPECT_EQ(tabs->SelectedIndex(), 2);
@@ -242,9 +252,7 @@ TEST(TabLayout, RemovingAndInsertingPagesKeepsTheSelectionOnAPage) {
     CTestWindow window;
     CFullRecorder seen;
     CListening listening(window.Manager(), seen);
-    auto tabs = std::make_unique<SkinUI::CTabLayoutUI>();
-    for (int i = 0; i < 3; ++i) tabs->Append(new CControlUI);
-    window.Adopt(tabs, RECT{0, 0, 100, 100});
+    auto tabs = ThreePages(window);
     tabs->SelectItem(1);
     seen.entries.clear();
 
