@@ -28,11 +28,7 @@ vexo_add_gtest(ui_window_tests
 set(SAMPLE_SKIN_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/sample_skin)
 file(GLOB sample_skin_files CONFIGURE_DEPENDS ${SAMPLE_SKIN_SOURCE}/*)
 set(SAMPLE_SKIN_ZIP ${CMAKE_CURRENT_BINARY_DIR}/sample_zip/sample_skin.zip)
-add_custom_command(OUTPUT ${SAMPLE_SKIN_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/sample_zip
-  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py ${SAMPLE_SKIN_SOURCE}
-          ${SAMPLE_SKIN_ZIP}
-  DEPENDS ${sample_skin_files} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py VERBATIM)
+vexo_pack_skin(${SAMPLE_SKIN_ZIP} ${SAMPLE_SKIN_SOURCE})
 set(sample_skin_copy ${CMAKE_CURRENT_BINARY_DIR}/sample_skin.copied)
 add_custom_command(OUTPUT ${sample_skin_copy}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${SAMPLE_SKIN_SOURCE}
