@@ -8,6 +8,9 @@
 #                                          the window manager, beside a plain buffer copy
 #   scripts/bench.sh gallery [seconds]     the gallery's CPU time idle (no animation in sight)
 #                                          and on its animation page
+#   scripts/bench.sh startup [runs]        the installer's start to its first painted frame
+#                                          (cached artwork; services refusing; services silent),
+#                                          memory and executable size, beside an NSIS stub
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
 # none of them is part of the test suite.
 set -euo pipefail
@@ -15,8 +18,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 name="${1:-}"
 case "$name" in
-  download|markup|paint|window|gallery) shift ;;
-  *) echo "usage: scripts/bench.sh download|markup|paint|window|gallery [args]" >&2; exit 2 ;;
+  download|markup|paint|window|gallery|startup) shift ;;
+  *) echo "usage: scripts/bench.sh download|markup|paint|window|gallery|startup [args]" >&2; exit 2 ;;
 esac
 build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
 
@@ -26,6 +29,9 @@ if [ "$name" = markup ]; then
   config+=(-DVEXO_PUGIXML_DIR="$("$VEXO_ROOT/scripts/fetch-pugixml.sh")")
 fi
 cmake -S "$VEXO_ROOT" -B "$build" -G Ninja "${config[@]}" >/dev/null
+if [ "$name" = startup ]; then
+  exec bash "$VEXO_ROOT/tools/bench/bench_startup.sh" "$build" "$@"
+fi
 if [ "$name" = gallery ]; then
   # The gallery is a tool of its own; the harness drives it on a display.
   cmake --build "$build" -j"$(nproc)" --target gallery

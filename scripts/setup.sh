@@ -11,7 +11,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev rapidjson-dev libstb-dev googletest
   wine xvfb xauth xdotool imagemagick fonts-wqy-microhei xcompmgr
-  nginx-light
+  nginx-light nsis
 )
 if [ "$VEXO_ARCH" = i686 ]; then
   PACKAGES+=(wine32:i386)
