@@ -437,6 +437,11 @@ bool CHttpClientSession::ReceiveResponse() {
             return false;
         }
         if (read == 0) break;
+        if (read > m_nMaxResponseBody - m_strResponseBody.size()) {
+            m_strResponseBody.clear();
+            m_strResponseBody.shrink_to_fit();
+            return false;
+        }
         m_strResponseBody.append(reinterpret_cast<const char*>(buffer.Data()), read);
     }
     if (!ReadHeaders(buffer.Data(), kWholeBodyBuffer)) return false;

@@ -94,7 +94,8 @@ public:
     // true when a final, non-redirect response arrived, whatever its status. closeAfter closes
     // the session for good at the end.
     virtual bool Request(const std::wstring& url, int type, bool closeAfter);
-    // Waits for the response and reads the whole body into memory.
+    // Waits for the response and reads the whole body into memory. A body longer than the
+    // session's limit fails the exchange and leaves no body.
     virtual bool ReceiveResponse();
     // Reads up to one chunk into out: the byte count, 0 at the end of the data (or for a
     // redirect response, whose body is dropped), -1 on failure.
@@ -112,6 +113,10 @@ public:
 
     const CSharedPtr<CHttpResponseHeaders>& ResponseHeaders() const { return m_responseHeaders; }
     void SetContentTypeHeader(const std::wstring& header) { m_strContentTypeHeader = header; }
+    // The longest body read into memory: a server cannot make the program hold more than this,
+    // whatever it sends. Downloads to a file are not bound by it.
+    static constexpr size_t kDefaultMaxResponseBody = 16u << 20;
+    void SetMaxResponseBody(size_t bytes) { m_nMaxResponseBody = bytes; }
     bool IsClosed() const { return m_bClosed; }
     const std::wstring& CurrentUrl() const { return m_strCurrentUrl; }
 
@@ -131,6 +136,7 @@ protected:
     std::wstring m_strReferrer;
     std::wstring m_strContentTypeHeader = L"Content-Type: application/oct-stream\r\n";
     std::string m_strResponseBody;
+    size_t m_nMaxResponseBody = kDefaultMaxResponseBody;
     std::wstring m_strResponseHeaderText;
     DWORD m_nAccessType = INTERNET_OPEN_TYPE_PRECONFIG;
     bool m_bHttps = false;

@@ -181,6 +181,20 @@ TEST_F(Session, BodiesWholeSlowAndWithoutLength) {
     EXPECT_EQ(unsized.ResponseHeaders()->ContentLength(), 0);
 }
 
+TEST_F(Session, BodyLongerThanTheLimitFailsAndIsDropped) {
+    struct Case {
+        size_t limit;
+        bool fits;
+    };
+    for (const Case& c : {Case{4000, true}, Case{3999, false}, Case{1, false}}) {
+        SCOPED_TRACE(c.limit);
+        CWebRequest request(Url(L"/blob/4000"));
+        request.SetMaxResponseBody(c.limit);
+        EXPECT_EQ(request.Request(), c.fits);
+        EXPECT_EQ(request.ResponseBody().size(), c.fits ? 4000u : 0u);
+    }
+}
+
 TEST_F(Session, BodyCutShortOfItsLengthFails) {
     CWebRequest request(Url(L"/cutoff"));
     EXPECT_FALSE(request.Request());
