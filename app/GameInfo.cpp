@@ -18,6 +18,7 @@ constexpr int kPostAttempts = 3;
 constexpr long kConnectTimeoutMs = 2000;
 constexpr long kTimeoutSeconds = 10;
 constexpr long kDnsCacheSeconds = 60;
+constexpr long long kMaxPictureBytes = 16ll << 20;
 
 // libcurl's process-wide set-up, done once, before the first request (the first request runs on
 // the main thread before any other thread exists).
@@ -84,9 +85,11 @@ bool IsFileNameSafe(unsigned char c) {
 }
 
 // Resumes what an earlier run left; a failure keeps the earlier file. Without an address there
-// is nothing to ask for, and no empty file is made.
+// is nothing to ask for, and no empty file is made. The window waits for the pictures, so a
+// service that sends without end is cut off: no picture of the skin's sizes comes near the
+// bound.
 void DownloadPicture(const std::wstring& url, const std::wstring& file) {
-    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn());
+    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), kMaxPictureBytes);
 }
 
 }  // namespace

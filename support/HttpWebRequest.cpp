@@ -181,9 +181,15 @@ bool CHttpWebRequest::ReceiveToFile() {
             const Start start = PrepareFile();
             if (start == Start::kAlreadyComplete) return true;
             if (start == Start::kReject) return false;
+            // An error's own body says nothing about the file.
+            if (IsSuccessStatus(status) && m_responseHeaders->HasContentLength() &&
+                !FitsTheSizeBound(m_responseHeaders->ContentLength())) {
+                return false;
+            }
         }
         if (read == 0) return !IsCutShort(received);
         if (!IsSuccessStatus(m_responseHeaders->StatusCode())) return false;
+        if (!FitsTheSizeBound(received + read)) return false;
 
         // A chunk that does not reach the disk fails the download; with resume the part that
         // did stays for the next attempt.
@@ -195,6 +201,13 @@ bool CHttpWebRequest::ReceiveToFile() {
         if (chunks % 5 != 0) Sleep(50);
         if (m_bCancelled) return false;
     }
+}
+
+bool CHttpWebRequest::FitsTheSizeBound(long long bytesToCome) {
+    const long long bound = m_nMaxFileBytes;
+    if (bound <= 0 || bytesToCome <= bound - static_cast<long long>(m_nResumeOffset)) return true;
+    TruncateFile();
+    return false;
 }
 
 CHttpWebRequest::Start CHttpWebRequest::PrepareFile() {

@@ -35,6 +35,10 @@ public:
 
     void SetBody(const std::string& body) { m_strBody = body; }
     void SetProgress(const HttpProgressFn& progress) { m_fnProgress = progress; }
+    // The longest file a download may make (0: no bound), for files known to be small. A
+    // response that announces or brings a longer file fails and empties the file: it is not
+    // what was asked for.
+    void SetMaxFileBytes(long long bytes) { m_nMaxFileBytes = bytes; }
     unsigned long long ResumeOffset() const { return m_nResumeOffset; }
 
     bool ReceiveResponse() override;
@@ -48,6 +52,8 @@ private:
     Start PrepareFile();
     Start HandleRangeNotSatisfiable();
     bool TruncateFile();
+    // False (and the file emptied) once the file would grow past its bound.
+    bool FitsTheSizeBound(long long bytesToCome);
     void ReportProgress();
     void DumpRequest();
     void DumpResponse();
@@ -56,6 +62,7 @@ private:
     unsigned long long m_nResumeOffset = 0;
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
+    long long m_nMaxFileBytes = 0;
     HANDLE m_hFile = nullptr;  // borrowed from DownloadToFile, which owns and closes it
     long long m_nFileSize = 0;
     bool m_bAlreadyComplete = false;

@@ -21,7 +21,13 @@ int CLibHttpHelper::HttpGetDefault(const std::wstring& url, std::string& respons
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
                                  const HttpProgressFn& progress) {
+    return DownloadFile(resume, url, path, progress, 0);
+}
+
+int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
+                                 const HttpProgressFn& progress, long long maxFileBytes) {
     bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
     request->SetProgress(progress);
+    request->SetMaxFileBytes(maxFileBytes);
     return request->DownloadToFile(path, resume);
 }

@@ -24,6 +24,10 @@ protected:
         });
     }
 
+    int FetchWithin(const std::wstring& url, long long maxFileBytes) {
+        return CLibHttpHelper::DownloadFile(true, url, m_target, {}, maxFileBytes);
+    }
+
     // Every report is short of its total, which stays the same, and the counts only grow.
     void ExpectProgressTowards(long long total, long long firstAbove) {
         ASSERT_FALSE(m_calls.empty());
@@ -122,6 +126,31 @@ TEST_F(Download, WritesThatDoNotReachTheDiskFailTheDownload) {
     const CLogTail log;
     EXPECT_FALSE(CLibHttpHelper::DownloadFile(true, m_nginx + L"/file300k.bin", fullDiskFile, {}));
     EXPECT_NE(log.Text().find("download file write failed"), std::string::npos) << log.Text();
+}
+
+TEST_F(Download, FileLongerThanItsBoundFailsAndIsEmptied) {
+    struct Case {
+        const wchar_t* path;
+        long long bound;
+        size_t partial;  // bytes on disk before the download
+        bool fits;
+    };
+    const std::string whole = DocrootFile(L"file300k.bin");
+    // The announced length is judged before anything is written; a body without a length is
+    // judged as it arrives; a resumed file counts with what it already has.
+    for (const Case& c : {Case{L"/file300k.bin", kFileSize, 0, true},
+                          Case{L"/file300k.bin", kFileSize, 1000, true},
+                          Case{L"/file300k.bin", kFileSize - 1, 0, false},
+                          Case{L"/file300k.bin", kFileSize - 1, 1000, false}}) {
+        SCOPED_TRACE(c.bound);
+        SCOPED_TRACE(c.partial);
+        WriteBytes(m_target, whole.substr(0, c.partial));
+        EXPECT_EQ(FetchWithin(m_nginx + c.path, c.bound) != 0, c.fits);
+        EXPECT_EQ(ReadBytes(m_target), c.fits ? whole : std::string());
+    }
+    WriteBytes(m_target, "");
+    EXPECT_FALSE(FetchWithin(m_http + L"/nolength", 1000));
+    EXPECT_EQ(ReadBytes(m_target), "");
 }
 
 TEST_F(Download, NoLengthMeansNoProgress) {
