@@ -86,10 +86,13 @@ bool IsFileNameSafe(unsigned char c) {
 
 // Resumes what an earlier run left; a failure keeps the earlier file. Without an address there
 // is nothing to ask for, and no empty file is made. The window waits for the pictures, so a
-// service that sends without end is cut off: no picture of the skin's sizes comes near the
-// bound.
+// service that sends without end, or a byte at a time, is cut off: no picture of the skin's
+// sizes comes near these bounds.
 void DownloadPicture(const std::wstring& url, const std::wstring& file) {
-    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), kMaxPictureBytes);
+    THttpDownloadLimits limits;
+    limits.maxFileBytes = kMaxPictureBytes;
+    limits.maxMilliseconds = kTimeoutSeconds * 1000;
+    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), limits);
 }
 
 }  // namespace

@@ -132,6 +132,7 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
         return 0;
     }
 
+    m_nStartTick = GetTickCount64();
     m_nResumeOffset = 0;
     m_bDownloadMode = true;  // a Range header goes out even for a fresh file (offset 0)
     long long size = 0;
@@ -166,9 +167,11 @@ bool CHttpWebRequest::ReceiveToFile() {
     if (m_hFile == nullptr || m_bCancelled) return false;
 
     long long received = 0;  // body bytes of this response
+    m_nPacedBytes = 0;
+    m_nPacedChunks = 0;
     bool first = true;
     std::string chunk;
-    for (int chunks = 0;;) {
+    for (;;) {
         chunk.clear();
         chunk.reserve(m_nChunkSize);
         const int read = ReadChunk(chunk);
@@ -196,15 +199,31 @@ bool CHttpWebRequest::ReceiveToFile() {
         if (!WriteAll(m_hFile, chunk)) return false;
         received += read;
         ReportProgress();
-        ++chunks;
-        // Pacing: the download leaves bandwidth to everything else on the machine.
-        if (chunks % 5 != 0) Sleep(50);
-        if (m_bCancelled) return false;
+        Pace(received);
+        if (m_bCancelled || IsPastTheDeadline()) return false;
+    }
+}
+
+void CHttpWebRequest::SetDownloadLimits(const THttpDownloadLimits& limits) {
+    m_limits = limits;
+    // Only reads that return as data arrives let the deadline be checked in time.
+    SetReadAsAvailable(limits.maxMilliseconds != 0);
+}
+
+bool CHttpWebRequest::IsPastTheDeadline() const {
+    return m_limits.maxMilliseconds != 0 && GetTickCount64() - m_nStartTick > m_limits.maxMilliseconds;
+}
+
+void CHttpWebRequest::Pace(long long received) {
+    // Whole chunks, whatever the size of the reads that brought them.
+    while (received - m_nPacedBytes >= m_nChunkSize) {
+        m_nPacedBytes += m_nChunkSize;
+        if (++m_nPacedChunks % 5 != 0) Sleep(50);
     }
 }
 
 bool CHttpWebRequest::FitsTheSizeBound(long long bytesToCome) {
-    const long long bound = m_nMaxFileBytes;
+    const long long bound = m_limits.maxFileBytes;
     if (bound <= 0 || bytesToCome <= bound - static_cast<long long>(m_nResumeOffset)) return true;
     TruncateFile();
     return false;

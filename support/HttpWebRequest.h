@@ -13,6 +13,15 @@
 // Download progress: bytes on disk so far and the bytes expected in all.
 using HttpProgressFn = std::function<void(long long done, long long total)>;
 
+// Bounds of one download, for files known to be small and quick to fetch (0: no bound). A
+// response that announces or brings a file longer than maxFileBytes fails and empties the file:
+// it is not what was asked for. A transfer still running maxMilliseconds after the download
+// began fails and, with resume, keeps what it has for the next attempt.
+struct THttpDownloadLimits {
+    long long maxFileBytes = 0;
+    unsigned long maxMilliseconds = 0;
+};
+
 class CHttpWebRequest : public bxutil::CWebRequest {
 public:
     explicit CHttpWebRequest(const std::wstring& url);
@@ -35,10 +44,7 @@ public:
 
     void SetBody(const std::string& body) { m_strBody = body; }
     void SetProgress(const HttpProgressFn& progress) { m_fnProgress = progress; }
-    // The longest file a download may make (0: no bound), for files known to be small. A
-    // response that announces or brings a longer file fails and empties the file: it is not
-    // what was asked for.
-    void SetMaxFileBytes(long long bytes) { m_nMaxFileBytes = bytes; }
+    void SetDownloadLimits(const THttpDownloadLimits& limits);
     unsigned long long ResumeOffset() const { return m_nResumeOffset; }
 
     bool ReceiveResponse() override;
@@ -54,6 +60,10 @@ private:
     bool TruncateFile();
     // False (and the file emptied) once the file would grow past its bound.
     bool FitsTheSizeBound(long long bytesToCome);
+    bool IsPastTheDeadline() const;
+    // Pacing: the download leaves bandwidth to everything else on the machine, a pause after
+    // each chunk's worth of data but every fifth.
+    void Pace(long long received);
     void ReportProgress();
     void DumpRequest();
     void DumpResponse();
@@ -62,7 +72,10 @@ private:
     unsigned long long m_nResumeOffset = 0;
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
-    long long m_nMaxFileBytes = 0;
+    THttpDownloadLimits m_limits;
+    ULONGLONG m_nStartTick = 0;  // when DownloadToFile began
+    long long m_nPacedBytes = 0;
+    int m_nPacedChunks = 0;
     HANDLE m_hFile = nullptr;  // borrowed from DownloadToFile, which owns and closes it
     long long m_nFileSize = 0;
     bool m_bAlreadyComplete = false;

@@ -21,13 +21,13 @@ int CLibHttpHelper::HttpGetDefault(const std::wstring& url, std::string& respons
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
                                  const HttpProgressFn& progress) {
-    return DownloadFile(resume, url, path, progress, 0);
+    return DownloadFile(resume, url, path, progress, THttpDownloadLimits());
 }
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
-                                 const HttpProgressFn& progress, long long maxFileBytes) {
+                                 const HttpProgressFn& progress, const THttpDownloadLimits& limits) {
     bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
     request->SetProgress(progress);
-    request->SetMaxFileBytes(maxFileBytes);
+    request->SetDownloadLimits(limits);
     return request->DownloadToFile(path, resume);
 }

@@ -19,7 +19,7 @@ public:
     // Downloads url into path (see CHttpWebRequest::DownloadToFile); progress may be empty.
     static int DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
                             const HttpProgressFn& progress);
-    // The same for a file that may not grow past maxFileBytes (CHttpWebRequest::SetMaxFileBytes).
+    // The same within bounds of size and time (THttpDownloadLimits).
     static int DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
-                            const HttpProgressFn& progress, long long maxFileBytes);
+                            const HttpProgressFn& progress, const THttpDownloadLimits& limits);
 };

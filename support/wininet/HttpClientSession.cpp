@@ -456,12 +456,21 @@ bool CHttpClientSession::IsCutShort(long long received) const {
     return m_responseHeaders->HasContentLength() && received < m_responseHeaders->ContentLength();
 }
 
+DWORD CHttpClientSession::ReadSize(DWORD capacity) {
+    DWORD available = 0;
+    if (!m_bReadAsAvailable || !InternetQueryDataAvailable(m_hRequest.Get(), &available, 0, 0) ||
+        available == 0) {
+        return capacity;
+    }
+    return std::min(available, capacity);
+}
+
 int CHttpClientSession::ReadChunk(std::string& out) {
     if (m_chunkBuffer.Size() == 0 && !m_chunkBuffer.Allocate(m_nChunkSize)) return -1;
     m_chunkBuffer.Zero();
     DWORD read = 0;
     if (!InternetReadFile(m_hRequest.Get(), m_chunkBuffer.Data(),
-                          static_cast<DWORD>(m_chunkBuffer.Size()), &read)) {
+                          ReadSize(static_cast<DWORD>(m_chunkBuffer.Size())), &read)) {
         return -1;
     }
     out.append(reinterpret_cast<const char*>(m_chunkBuffer.Data()), read);

@@ -24,8 +24,11 @@ protected:
         });
     }
 
-    int FetchWithin(const std::wstring& url, long long maxFileBytes) {
-        return CLibHttpHelper::DownloadFile(true, url, m_target, {}, maxFileBytes);
+    int FetchWithin(const std::wstring& url, long long maxFileBytes, unsigned long maxMilliseconds = 0) {
+        THttpDownloadLimits limits;
+        limits.maxFileBytes = maxFileBytes;
+        limits.maxMilliseconds = maxMilliseconds;
+        return CLibHttpHelper::DownloadFile(true, url, m_target, {}, limits);
     }
 
     // Every report is short of its total, which stays the same, and the counts only grow.
@@ -151,6 +154,21 @@ TEST_F(Download, FileLongerThanItsBoundFailsAndIsEmptied) {
     WriteBytes(m_target, "");
     EXPECT_FALSE(FetchWithin(m_http + L"/nolength", 1000));
     EXPECT_EQ(ReadBytes(m_target), "");
+}
+
+TEST_F(Download, TransferPastItsTimeFailsAndKeepsItsPart) {
+    // The drip route announces 100000 bytes and sends one every 100 ms for 20 s: a read that
+    // waited for a whole chunk would not return before the server gives up.
+    EXPECT_FALSE(FetchWithin(m_http + L"/drip", 0, 1000));
+    const std::string part = ReadBytes(m_target);
+    EXPECT_GT(part.size(), 0u);
+    EXPECT_LT(part.size(), 100u);
+    EXPECT_EQ(part, std::string(part.size(), 'x'));
+
+    // Reads as data arrives bring the same file as whole chunks.
+    fs::remove(m_target);
+    ASSERT_TRUE(FetchWithin(m_nginx + L"/file300k.bin", 0, 60000));
+    EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
 }
 
 TEST_F(Download, NoLengthMeansNoProgress) {

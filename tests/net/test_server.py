@@ -147,6 +147,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(0.3)
 
+    def route_drip(self, _arg, _record):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", "100000")
+        self.end_headers()
+        for _ in range(200):
+            try:
+                self.wfile.write(b"x")
+                self.wfile.flush()
+            except OSError:  # the client gave up
+                break
+            time.sleep(0.1)
+        self.close_connection = True
+
     def route_blob(self, arg, _record):
         self.reply(200, blob(int(arg)), content_type="application/octet-stream")
 

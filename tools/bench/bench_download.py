@@ -26,7 +26,7 @@ PAUSE_S = 0.050
 
 
 def pacing_bound_s(size):
-    chunks = -(-size // CHUNK)
+    chunks = size // CHUNK  # whole chunks' worth of data; the rest brings no pause
     pauses = chunks - chunks // 5
     return pauses * PAUSE_S
 
