@@ -309,20 +309,6 @@ def close_button(host):
     check(host.count(r"^exit 1$") == 1, "%s: closebtn closes with result 1" % host.name)
 
 
-def system_moves(host):
-    """The caption drag and maximise/restore are carried out by Wine's own window handling,
-    which on some machines (seen with wine64 8.0 on a display without a window manager) neither
-    moves nor maximises any window, whatever the program answers. The program's side of both
-    (the caption hit test, the system buttons' commands) is checked in ui_window_tests; here a
-    failure is reported but not counted while that stays unexplained."""
-    before = len(failures)
-    caption_drag(host)
-    maximise_and_restore(host)
-    for message in failures[before:]:
-        print("NOT COUNTED (Wine's window handling on this machine): " + message, flush=True)
-    del failures[before:]
-
-
 def run_sample(args, name, source):
     host = open_sample(args, name, source)
     try:
@@ -330,7 +316,8 @@ def run_sample(args, name, source):
         button_states_and_click(host)
         options_and_check_box(host)
         slider(host)
-        system_moves(host)
+        caption_drag(host)
+        maximise_and_restore(host)
         close_button(host)
     finally:
         if host.process.poll() is None:
