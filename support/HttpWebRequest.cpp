@@ -132,7 +132,6 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
         return 0;
     }
 
-    m_nStartTick = GetTickCount64();
     m_nResumeOffset = 0;
     m_bDownloadMode = true;  // a Range header goes out even for a fresh file (offset 0)
     long long size = 0;
@@ -200,18 +199,13 @@ bool CHttpWebRequest::ReceiveToFile() {
         received += read;
         ReportProgress();
         Pace(received);
-        if (m_bCancelled || IsPastTheDeadline()) return false;
+        if (m_bCancelled || IsPastTimeLimit()) return false;
     }
 }
 
 void CHttpWebRequest::SetDownloadLimits(const THttpDownloadLimits& limits) {
     m_limits = limits;
-    // Only reads that return as data arrives let the deadline be checked in time.
-    SetReadAsAvailable(limits.maxMilliseconds != 0);
-}
-
-bool CHttpWebRequest::IsPastTheDeadline() const {
-    return m_limits.maxMilliseconds != 0 && GetTickCount64() - m_nStartTick > m_limits.maxMilliseconds;
+    SetTimeLimit(limits.maxMilliseconds);
 }
 
 void CHttpWebRequest::Pace(long long received) {

@@ -15,8 +15,9 @@ using HttpProgressFn = std::function<void(long long done, long long total)>;
 
 // Bounds of one download, for files known to be small and quick to fetch (0: no bound). A
 // response that announces or brings a file longer than maxFileBytes fails and empties the file:
-// it is not what was asked for. A transfer still running maxMilliseconds after the download
-// began fails and, with resume, keeps what it has for the next attempt.
+// it is not what was asked for. A transfer still running maxMilliseconds after the request
+// began fails (the session's time limit) and, with resume, keeps what it has for the next
+// attempt.
 struct THttpDownloadLimits {
     long long maxFileBytes = 0;
     unsigned long maxMilliseconds = 0;
@@ -60,7 +61,6 @@ private:
     bool TruncateFile();
     // False (and the file emptied) once the file would grow past its bound.
     bool FitsTheSizeBound(long long bytesToCome);
-    bool IsPastTheDeadline() const;
     // Pacing: the download leaves bandwidth to everything else on the machine, a pause after
     // each chunk's worth of data but every fifth.
     void Pace(long long received);
@@ -73,7 +73,6 @@ private:
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
     THttpDownloadLimits m_limits;
-    ULONGLONG m_nStartTick = 0;  // when DownloadToFile began
     long long m_nPacedBytes = 0;
     int m_nPacedChunks = 0;
     HANDLE m_hFile = nullptr;  // borrowed from DownloadToFile, which owns and closes it

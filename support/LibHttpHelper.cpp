@@ -2,6 +2,14 @@
 
 #include "support/SharedPtr.h"
 
+namespace {
+
+// Whole replies are short documents; a server that is still sending one after a minute is not
+// going to finish it, and the thread that asked must get its answer.
+constexpr DWORD kWholeReplyTimeLimitMs = 60000;
+
+}  // namespace
+
 int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& contentType,
                             int* statusOut, const std::string& body, std::string& responseOut,
                             bool isGet) {
@@ -9,6 +17,7 @@ int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& content
     request->SetRequestType(isGet ? bxutil::kRequestGet : bxutil::kRequestPost);
     request->SetContentTypeHeader(L"Content-Type: " + contentType + L"\r\n");
     if (!body.empty()) request->SetBody(body);
+    request->SetTimeLimit(kWholeReplyTimeLimitMs);
     const int result = request->Execute();
     responseOut = request->ResponseBody();
     if (statusOut != nullptr) *statusOut = request->ResponseHeaders()->StatusCode();

@@ -11,7 +11,8 @@ public:
     // One request (GET when isGet, else POST) with the header "Content-Type: <contentType>" and,
     // when body is not empty, that body (also for a GET). responseOut receives the response body
     // (also on failure), statusOut (when not null) the status, 400 when none arrived. Non-zero
-    // when the server answered 2xx.
+    // when the server answered 2xx. A reply still arriving a minute after the request began
+    // fails.
     static int HttpGet(const std::wstring& url, const std::wstring& contentType, int* statusOut,
                        const std::string& body, std::string& responseOut, bool isGet);
     // A GET with the content type "application/oct-stream", no body and no status output.

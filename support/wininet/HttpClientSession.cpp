@@ -221,6 +221,7 @@ bool CHttpClientSession::Close() {
 }
 
 bool CHttpClientSession::Request(const std::wstring& url, int type, bool closeAfter) {
+    m_nRequestStartTick = GetTickCount64();
     m_strCurrentUrl = url;
     bool result = false;
     try {
@@ -433,11 +434,11 @@ bool CHttpClientSession::ReceiveResponse() {
     m_strResponseBody.clear();
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(m_hRequest.Get(), buffer.Data(), kWholeBodyBuffer, &read)) {
+        if (!InternetReadFile(m_hRequest.Get(), buffer.Data(), ReadSize(kWholeBodyBuffer), &read)) {
             return false;
         }
         if (read == 0) break;
-        if (read > m_nMaxResponseBody - m_strResponseBody.size()) {
+        if (read > m_nMaxResponseBody - m_strResponseBody.size() || IsPastTimeLimit()) {
             m_strResponseBody.clear();
             m_strResponseBody.shrink_to_fit();
             return false;
@@ -458,11 +459,15 @@ bool CHttpClientSession::IsCutShort(long long received) const {
 
 DWORD CHttpClientSession::ReadSize(DWORD capacity) {
     DWORD available = 0;
-    if (!m_bReadAsAvailable || !InternetQueryDataAvailable(m_hRequest.Get(), &available, 0, 0) ||
+    if (m_nTimeLimitMs == 0 || !InternetQueryDataAvailable(m_hRequest.Get(), &available, 0, 0) ||
         available == 0) {
         return capacity;
     }
     return std::min(available, capacity);
+}
+
+bool CHttpClientSession::IsPastTimeLimit() const {
+    return m_nTimeLimitMs != 0 && GetTickCount64() - m_nRequestStartTick > m_nTimeLimitMs;
 }
 
 int CHttpClientSession::ReadChunk(std::string& out) {

@@ -99,7 +99,7 @@ public:
     virtual bool ReceiveResponse();
     // Reads up to one chunk into out: the byte count, 0 at the end of the data (or for a
     // redirect response, whose body is dropped), -1 on failure. A read waits for a whole chunk
-    // unless the session reads as data arrives (SetReadAsAvailable).
+    // unless the session has a time limit.
     virtual int ReadChunk(std::string& out);
     virtual const std::string& ResponseBody() const { return m_strResponseBody; }
     virtual const std::wstring& ResponseHeaderText() const { return m_strResponseHeaderText; }
@@ -118,10 +118,13 @@ public:
     // whatever it sends. Downloads to a file are not bound by it.
     static constexpr size_t kDefaultMaxResponseBody = 16u << 20;
     void SetMaxResponseBody(size_t bytes) { m_nMaxResponseBody = bytes; }
-    // Each read takes what has arrived instead of waiting for a whole chunk, so that the caller
-    // regains control between reads even from a server that sends a byte at a time (a blocked
-    // read cannot be interrupted, not even by closing its handle).
-    void SetReadAsAvailable(bool asAvailable) { m_bReadAsAvailable = asAvailable; }
+    // A bound on the time from the start of Request to the end of the body (0: none); a body
+    // still arriving after it fails the exchange. With a limit, each read takes what has arrived
+    // instead of waiting for a whole buffer, so that the limit is checked between reads even
+    // against a server that sends a byte at a time (a blocked read cannot be interrupted, not
+    // even by closing its handle).
+    void SetTimeLimit(DWORD milliseconds) { m_nTimeLimitMs = milliseconds; }
+    bool IsPastTimeLimit() const;
     bool IsClosed() const { return m_bClosed; }
     const std::wstring& CurrentUrl() const { return m_strCurrentUrl; }
 
@@ -133,8 +136,8 @@ protected:
     void CloseHandles();
     // True when fewer body bytes arrived than the response announced.
     bool IsCutShort(long long received) const;
-    // How much one read asks for, at most capacity: what has arrived when reading as data
-    // arrives (the read itself then reports the end of the data or a failure).
+    // How much one read asks for, at most capacity: under a time limit, what has arrived (the
+    // read itself then reports the end of the data or a failure).
     DWORD ReadSize(DWORD capacity);
 
     CInternetHandle m_hInternet;
@@ -145,7 +148,8 @@ protected:
     std::wstring m_strContentTypeHeader = L"Content-Type: application/oct-stream\r\n";
     std::string m_strResponseBody;
     size_t m_nMaxResponseBody = kDefaultMaxResponseBody;
-    bool m_bReadAsAvailable = false;
+    DWORD m_nTimeLimitMs = 0;
+    ULONGLONG m_nRequestStartTick = 0;
     std::wstring m_strResponseHeaderText;
     DWORD m_nAccessType = INTERNET_OPEN_TYPE_PRECONFIG;
     bool m_bHttps = false;

@@ -195,6 +195,22 @@ TEST_F(Session, BodyLongerThanTheLimitFailsAndIsDropped) {
     }
 }
 
+TEST_F(Session, BodyStillArrivingAfterTheTimeLimitFailsAndIsDropped) {
+    // The drip route announces 100000 bytes and sends one every 100 ms for 20 s; a read that
+    // waited for a whole buffer would return only when the server gives up.
+    CWebRequest request(Url(L"/drip"));
+    request.SetTimeLimit(1000);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(request.Request());
+    EXPECT_LT(GetTickCount64() - start, 10000u);
+    EXPECT_EQ(request.ResponseBody(), "");
+
+    CWebRequest quick(Url(L"/blob/4000"));
+    quick.SetTimeLimit(60000);
+    ASSERT_TRUE(quick.Request());
+    EXPECT_EQ(quick.ResponseBody(), Blob(4000));
+}
+
 TEST_F(Session, BodyCutShortOfItsLengthFails) {
     CWebRequest request(Url(L"/cutoff"));
     EXPECT_FALSE(request.Request());
