@@ -166,8 +166,6 @@ bool CHttpWebRequest::ReceiveToFile() {
     if (m_hFile == nullptr || m_bCancelled) return false;
 
     long long received = 0;  // body bytes of this response
-    m_nPacedBytes = 0;
-    m_nPacedChunks = 0;
     bool first = true;
     std::string chunk;
     for (;;) {
@@ -198,7 +196,7 @@ bool CHttpWebRequest::ReceiveToFile() {
         if (!WriteAll(m_hFile, chunk)) return false;
         received += read;
         ReportProgress();
-        Pace(received);
+        Pace(received - read, received);
         if (m_bCancelled || IsPastTimeLimit()) return false;
     }
 }
@@ -208,11 +206,10 @@ void CHttpWebRequest::SetDownloadLimits(const THttpDownloadLimits& limits) {
     SetTimeLimit(limits.maxMilliseconds);
 }
 
-void CHttpWebRequest::Pace(long long received) {
+void CHttpWebRequest::Pace(long long before, long long after) const {
     // Whole chunks, whatever the size of the reads that brought them.
-    while (received - m_nPacedBytes >= m_nChunkSize) {
-        m_nPacedBytes += m_nChunkSize;
-        if (++m_nPacedChunks % 5 != 0) Sleep(50);
+    for (long long chunk = before / m_nChunkSize + 1; chunk <= after / m_nChunkSize; ++chunk) {
+        if (chunk % 5 != 0) Sleep(50);
     }
 }
 

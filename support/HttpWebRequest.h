@@ -62,8 +62,8 @@ private:
     // False (and the file emptied) once the file would grow past its bound.
     bool FitsTheSizeBound(long long bytesToCome);
     // Pacing: the download leaves bandwidth to everything else on the machine, a pause after
-    // each chunk's worth of data but every fifth.
-    void Pace(long long received);
+    // each chunk's worth of data but every fifth; received grew from before to after.
+    void Pace(long long before, long long after) const;
     void ReportProgress();
     void DumpRequest();
     void DumpResponse();
@@ -73,8 +73,6 @@ private:
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
     THttpDownloadLimits m_limits;
-    long long m_nPacedBytes = 0;
-    int m_nPacedChunks = 0;
     HANDLE m_hFile = nullptr;  // borrowed from DownloadToFile, which owns and closes it
     long long m_nFileSize = 0;
     bool m_bAlreadyComplete = false;
