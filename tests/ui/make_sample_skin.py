@@ -8,14 +8,15 @@ one frameless window with a caption band, system buttons named "minbtn", "maxbtn
 and "closebtn", rounded corners and an included footer.
 
 Usage: make_sample_skin.py [OUTPUT_DIR]   (default: the folder of this script)
-Standard library only: PNGs are encoded here with zlib.
+Standard library only: PNG and ICO files are encoded with tools/art/raster.py.
 """
 import os
-import struct
 import sys
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
+
+from raster import encode_ico, encode_png  # noqa: E402
 
 # ---- Pictures -----------------------------------------------------------------------------------
 
@@ -62,19 +63,11 @@ class Canvas:
             for x in range(other.width):
                 self.put(left + x, top + y, other.rows[y][x])
 
+    def rgba_bytes(self):
+        return bytes(channel for row in self.rows for pixel in row for channel in pixel)
+
     def png(self):
-        def chunk(kind, data):
-            body = kind + data
-            crc = struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-            return struct.pack(">I", len(data)) + body + crc
-        raw = bytearray()
-        for row in self.rows:
-            raw.append(0)
-            for pixel in row:
-                raw.extend(pixel)
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
-        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-                chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+        return encode_png(self.width, self.height, self.rgba_bytes())
 
 
 WHITE = (255, 255, 255, 255)
@@ -194,17 +187,7 @@ def icon():
     size = 32
     canvas = Canvas(size, size, (40, 120, 200, 255))
     canvas.frame(0, 0, size, size, WHITE, 3)
-    pixels = bytearray()
-    for row in reversed(canvas.rows):  # BMP rows go bottom up, in BGRA order
-        for r, g, b, a in row:
-            pixels.extend((b, g, r, a))
-    mask = bytes(size * size // 8)  # AND mask: all visible
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask),
-                       0, 0, 0, 0)
-    image = info + bytes(pixels) + mask
-    header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16)
-    return header + entry + image
+    return encode_ico([canvas])
 
 
 # ---- Markup -------------------------------------------------------------------------------------
