@@ -39,3 +39,38 @@ fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installation prompts when the prefix is created.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# vexo_build_shipped_installer DIR [CMAKE_OPTION ...]: builds the installer that ships (i686,
+# release) in DIR, with its own i686 dependencies.
+vexo_build_shipped_installer() {
+  local dir="$1"; shift
+  bash "$VEXO_ROOT/scripts/build-deps.sh" i686
+  VEXO_ARCH=i686 cmake -S "$VEXO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVEXO_ARCH=i686 -DBUILD_TESTING=OFF "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)" --target VexoInstall
+}
+
+# vexo_on_virtual_display COMMAND [ARG ...]: runs the command inside its own X display (Xvfb)
+# with a compositing manager (layered windows such as the drop shadow render only with one, as
+# on every Windows desktop) and a single wineserver for the whole run, so each Windows program
+# starts fast, warmed up by one trivial program so that the first real one does not pay for the
+# prefix's start-up. The server leaves by itself 30 s after the last Wine process. (Started
+# outside the display, the first program of the run waits half a minute.)
+vexo_on_virtual_display() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    xcompmgr >/dev/null 2>&1 &
+    wineserver -p30 2>/dev/null || true
+    "$VEXO_WINE" cmd /c exit >/dev/null 2>&1 || true
+    exec "$@"' _ "$@"
+}
+
+# vexo_on_display COMMAND [ARG ...]: runs the command on the user's display when there is one,
+# else on a virtual one (vexo_on_virtual_display).
+vexo_on_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    vexo_on_virtual_display "$@"
+    return
+  fi
+  wineserver -p30 2>/dev/null || true
+  "$@"
+}

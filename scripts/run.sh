@@ -19,8 +19,4 @@ cmake --build "$build" -j"$(nproc)" --target VexoInstall VexoStandInInstaller
 
 demo=(python3 "$VEXO_ROOT/tools/demo/run_demo.py" "$build/app/VexoInstall.exe"
       "$build/tools/platform/VexoStandInInstaller.exe" "$out")
-if [ -n "${DISPLAY:-}" ]; then
-  "${demo[@]}"
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'xcompmgr >/dev/null 2>&1 & "$@"' _ "${demo[@]}"
-fi
+vexo_on_display "${demo[@]}"

@@ -14,10 +14,7 @@ bash "$VEXO_ROOT/scripts/build-deps.sh"
 # check the image that ships.
 shipped=()
 if [ "$VEXO_ARCH" != i686 ]; then
-  bash "$VEXO_ROOT/scripts/build-deps.sh" i686
-  VEXO_ARCH=i686 cmake -S "$VEXO_ROOT" -B "$build-i686" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DVEXO_ARCH=i686 -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$build-i686" -j"$(nproc)" --target VexoInstall
+  vexo_build_shipped_installer "$build-i686"
   shipped=(-DVEXO_SHIPPED_INSTALLER="$build-i686/app/VexoInstall.exe")
 fi
 
@@ -25,14 +22,6 @@ cmake -S "$VEXO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBS
   -DVEXO_ARCH="$VEXO_ARCH" "${shipped[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
-# Inside one X display (windows that tests open need one) with a compositing manager (layered
-# windows such as the drop shadow render only with one, as on every Windows desktop): a single
-# wineserver for the whole run, so each test program starts fast, warmed up by one trivial
-# program so that the first test does not pay for the prefix's start-up. The server leaves by
-# itself 30 s after the last Wine process. (Started outside the display, the first program of
-# the run waits half a minute.)
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  xcompmgr >/dev/null 2>&1 &
-  wineserver -p30 2>/dev/null || true
-  "$VEXO_WINE" cmd /c exit >/dev/null 2>&1 || true
-  exec ctest --test-dir "$0" --output-on-failure -j"$(nproc)" "${@}"' "$build" "$@"
+# Windows that tests open need a display: a virtual one, with a compositing manager and one
+# wineserver for the whole run (scripts/env.sh).
+vexo_on_virtual_display ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"

@@ -3,7 +3,7 @@
 # release installer and the stand-in client installer in the bench build, the shipped i686
 # installer beside it when the programs that run here are another architecture, and the NSIS
 # stubs with Debian's makensis; then runs tools/bench/bench_startup.py on a display with a
-# compositing manager and one wineserver for the whole run.
+# compositing manager and one wineserver for the whole run (scripts/env.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 build="$1"; shift
@@ -20,10 +20,7 @@ makensis -V1 -DTARGET="$nsis_target" -DOUTFILE="$build/nsis_stub_$nsis_target.ex
 stubs=("NSIS stub, $nsis_target=$build/nsis_stub_$nsis_target.exe")
 if [ "$VEXO_ARCH" != i686 ]; then
   # The shipped installer and the 32-bit stub, measured for size only: they cannot run here.
-  bash "$VEXO_ROOT/scripts/build-deps.sh" i686
-  VEXO_ARCH=i686 cmake -S "$VEXO_ROOT" -B "$build-i686" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DVEXO_ARCH=i686 -DVEXO_UBSAN_TRAP=OFF -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$build-i686" -j"$(nproc)" --target VexoInstall
+  vexo_build_shipped_installer "$build-i686" -DVEXO_UBSAN_TRAP=OFF
   makensis -V1 -DTARGET=x86-unicode -DOUTFILE="$build/nsis_stub_x86-unicode.exe" \
     "$VEXO_ROOT/tools/bench/nsis_stub.nsi" >/dev/null
   sizes+=("VexoInstall.exe, i686 (shipped)=$build-i686/app/VexoInstall.exe")
@@ -37,12 +34,4 @@ harness=(python3 "$VEXO_ROOT/tools/bench/bench_startup.py" --runs "$runs"
 for item in "${sizes[@]}"; do harness+=(--size "$item"); done
 for item in "${stubs[@]}"; do harness+=(--stub-size "$item"); done
 
-if [ -n "${DISPLAY:-}" ]; then
-  wineserver -p30 2>/dev/null || true
-  exec "${harness[@]}"
-fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  xcompmgr >/dev/null 2>&1 &
-  wineserver -p30 2>/dev/null || true
-  "$VEXO_WINE" cmd /c exit >/dev/null 2>&1 || true
-  exec "$@"' _ "${harness[@]}"
+vexo_on_display "${harness[@]}"
