@@ -14,11 +14,12 @@ import os
 import stat
 import sys
 import time
-import traceback
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tools", "demo"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "common"))
 import installer_driver as drv  # noqa: E402
+from test_checks import check, run_parts, summary  # noqa: E402
 
 GAME_ID, CHANNEL = "1000450", "e2e"
 ASSETS = os.path.join(ROOT, "tools", "platform", "assets")
@@ -34,14 +35,6 @@ MARKER_AT = (50, 505, 24, 24)           # the progress bar's start marker
 BAR_START_AT = (76, 514, 40, 6)         # the first part of the progress bar itself
 REASON_AT = (0, 550, 980, 18)           # the failure reason under the install button
 
-FAILURES = []
-
-
-def check(condition, what):
-    print(("ok     " if condition else "FAILED ") + what, flush=True)
-    if not condition:
-        FAILURES.append(what)
-    return condition
 
 
 class Pictures:
@@ -331,24 +324,13 @@ def main():
     if args.only:
         cases = [c for c in cases if c.__name__ in args.only.split(",")]
     try:
-        for case in cases:
-            print("== " + case.__name__, flush=True)
-            started = time.time()
-            try:
-                case(run)
-            except Exception:  # a broken case is a failure; the others still run
-                traceback.print_exc()
-                check(False, case.__name__ + ": ran to the end")
-            print("   (%.0f s)" % (time.time() - started), flush=True)
+        run_parts(cases, run)
     finally:
         run.platform.stop()
         drv.forget_client()
         remove_partial_installer()
     print("screenshots: " + os.path.abspath(run.artifacts))
-    if FAILURES:
-        print("%d check(s) failed" % len(FAILURES))
-        return 1
-    return 0
+    return summary()
 
 
 if __name__ == "__main__":

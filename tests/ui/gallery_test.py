@@ -24,7 +24,8 @@ import time
 import zipfile
 
 import window_base_test as driver
-from window_base_test import check, near, pixel, xdotool
+from test_checks import check, run_parts, summary, xdotool  # noqa: E402  (on the path through driver)
+from window_base_test import near, pixel
 
 WINDOW_TITLE = "SkinUI gallery"
 ACCENT = (61, 123, 224)  # the selected navigation option
@@ -249,18 +250,9 @@ def main():
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
-    for part in (own_skin, installer_skin, failing_skins):
-        try:
-            part(args)
-        except AssertionError as error:
-            check(False, "%s: %s" % (part.__name__, error))
+    run_parts([own_skin, installer_skin, failing_skins], args)
     print("screenshots in", args.artifacts)
-    if driver.failures:
-        print("%d check(s) failed" % len(driver.failures))
-        return 1
-    print("all checks passed")
-    return 0
-
+    return summary()
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -14,24 +14,15 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from test_checks import check, run_parts, summary, xdotool  # noqa: E402
+
 # Colours of the sample skin's "Click me" button face (button.png): normal, hot, pushed.
 FACE_NORMAL = (40, 120, 200)
 FACE_HOT = (90, 170, 245)
 FACE_PUSHED = (20, 70, 140)
 TITLE_TOP = (30, 60, 120)
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL: " + message, flush=True)
-    return condition
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=20)
 
 
 def screenshot(path):
@@ -324,6 +315,14 @@ def run_sample(args, name, source):
             host.process.kill()
 
 
+def sample(source):
+    """The sample window's checks with its skin from source, as a part of the run."""
+    def part(args):
+        run_sample(args, source, source)
+    part.__name__ = source + "_sample"
+    return part
+
+
 def minimise(args):
     host = open_sample(args, "minimise", "folder", "--close-on-minimize")
     host.click("minbtn")
@@ -375,22 +374,10 @@ def main():
     subprocess.run([args.wine, "reg", "add", r"HKCU\Software\Wine\AppDefaults\%s\X11 Driver"
                     % os.path.basename(args.host), "/v", "Managed", "/d", "N", "/f"],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    scenarios = [lambda: run_sample(args, "folder", "folder"),
-                 lambda: run_sample(args, "zip", "zip"),
-                 lambda: run_sample(args, "resource", "resource"), lambda: minimise(args),
-                 lambda: alt_f4(args), lambda: missing_skin_file(args)]
-    for scenario in scenarios:
-        try:
-            scenario()
-        except AssertionError as error:
-            check(False, str(error))
+    run_parts([sample(source) for source in ("folder", "zip", "resource")] +
+              [minimise, alt_f4, missing_skin_file], args)
     print("screenshots and logs: " + args.artifacts)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all window checks passed")
-    return 0
-
+    return summary()
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -15,6 +15,9 @@ import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from test_checks import check, summary, xdotool  # noqa: E402
+
 TIMEOUT = 20.0
 
 
@@ -64,7 +67,7 @@ class Host:
         return self.lines[mark:]
 
     def state(self):
-        xdo("key", "F12")
+        xdotool("key", "F12")
         line = self.wait_for(lambda l: l.startswith("state "))
         return dict(part.split("=", 1) for part in line.split()[1:])
 
@@ -72,24 +75,6 @@ class Host:
         if self.proc.poll() is None:
             self.proc.kill()
         self.proc.wait(timeout=30)
-
-
-def xdo(*args):
-    subprocess.run(["xdotool", *args], check=True)
-
-
-class Checks:
-    def __init__(self):
-        self.failures = []
-
-    def expect(self, condition, what, context=None):
-        if condition:
-            print("ok   " + what)
-            return
-        print("FAIL " + what)
-        if context is not None:
-            print("     " + "\n     ".join(context))
-        self.failures.append(what)
 
 
 def ordered(lines, expected):
@@ -114,7 +99,6 @@ def main():
         os.makedirs(artifacts, exist_ok=True)
 
     host = Host(runner, exe)
-    checks = Checks()
     try:
         ready = host.wait_for(lambda l: l.startswith("ready "), timeout=120)
         left, top = (int(v) for v in ready.split()[1:3])
@@ -123,7 +107,7 @@ def main():
             return str(left + x), str(top + y)
 
         def move(x, y):
-            xdo("mousemove", *at(x, y))
+            xdotool("mousemove", *at(x, y))
 
         # Hover: entering A, then moving to B: A leaves, B enters, then B moves.
         move(50, 30)
@@ -132,104 +116,104 @@ def main():
         move(150, 30)
         host.wait_for(lambda l: l.startswith("event hoverB 9"))
         seen = host.since(mark)
-        checks.expect(ordered(seen, ["event hoverA 10 0", "event hoverB 11 0"]) and
+        check(ordered(seen, ["event hoverA 10 0", "event hoverB 11 0"]) and
                       seen.index("event hoverA 10 0") < seen.index("event hoverB 11 0") <
                       next(i for i, l in enumerate(seen) if l.startswith("event hoverB 9")),
                       "moving from A to B: A mouse leave, B mouse enter, B mouse move", seen)
-        checks.expect(host.state().get("hover") == "hoverB", "B is the hovered control")
+        check(host.state().get("hover") == "hoverB", "B is the hovered control")
 
         # No tool tip over a control without one; one after the delay over "tipped".
         time.sleep(1.0)
-        checks.expect(host.state().get("tooltip") == "0", "no tool tip over a control without one")
+        check(host.state().get("tooltip") == "0", "no tool tip over a control without one")
         move(250, 30)
         time.sleep(1.5)
-        checks.expect(host.state().get("tooltip") == "1", "the tool tip shows after its delay")
+        check(host.state().get("tooltip") == "1", "the tool tip shows after its delay")
         if artifacts:
             subprocess.run(["import", "-window", "root", os.path.join(artifacts, "tooltip.png")],
                            check=False)
         move(50, 30)
         settle(host)
-        checks.expect(host.state().get("tooltip") == "0", "leaving the control hides the tool tip")
+        check(host.state().get("tooltip") == "0", "leaving the control hides the tool tip")
 
         # Press on A, leave it and the window while held, release outside: A keeps the moves
         # and gets the release; no click.
         move(50, 30)
         settle(host)
         mark = host.mark()
-        xdo("mousedown", "1")
+        xdotool("mousedown", "1")
         host.wait_for(lambda l: l == "event hoverA 13 1")
         move(150, 30)
         move(160, 35)
         host.wait_for(lambda l: l.startswith("event hoverA 9") and host.lines.count(l) >= 1)
         state = host.state()
-        checks.expect(state.get("pressed") == "hoverA" and state.get("capture") == "1",
+        check(state.get("pressed") == "hoverA" and state.get("capture") == "1",
                       "while held, A stays pressed with the mouse captured", [str(state)])
         move(600, 600)
         time.sleep(0.3)
-        xdo("mouseup", "1")
+        xdotool("mouseup", "1")
         host.wait_for(lambda l: l == "done lbuttonup")
         seen = host.since(mark)
-        checks.expect(any(l.startswith("event hoverA 9") for l in seen[seen.index("event hoverA 13 1"):]) and
+        check(any(l.startswith("event hoverA 9") for l in seen[seen.index("event hoverA 13 1"):]) and
                       not any(l.startswith("event hoverB 9") for l in seen),
                       "the pressed control receives the moves, the one under the pointer none", seen)
-        checks.expect("event hoverA 14 0" in seen, "the release outside goes to the pressed control", seen)
-        checks.expect(not any(l.startswith("notify click") for l in seen), "a release elsewhere gives no click", seen)
+        check("event hoverA 14 0" in seen, "the release outside goes to the pressed control", seen)
+        check(not any(l.startswith("notify click") for l in seen), "a release elsewhere gives no click", seen)
         # Keys go to the window under the pointer (the display has no window manager).
         move(300, 270)
         settle(host)
         state = host.state()
-        checks.expect(state.get("capture") == "0" and state.get("pressed") == "-",
+        check(state.get("capture") == "0" and state.get("pressed") == "-",
                       "the capture ends with the release", [str(state)])
 
         # Press and release over A: exactly one click.
         move(50, 30)
         settle(host)
         mark = host.mark()
-        xdo("click", "1")
+        xdotool("click", "1")
         host.wait_for(lambda l: l == "done lbuttonup")
         time.sleep(0.3)
         seen = host.since(mark)
-        checks.expect(seen.count("notify click hoverA") == 1, "press and release over a control: one click", seen)
+        check(seen.count("notify click hoverA") == 1, "press and release over a control: one click", seen)
 
         # Tab order: from tab1, Tab skips the invisible and the disabled controls and wraps.
         move(30, 90)
-        xdo("click", "1")
+        xdotool("click", "1")
         settle(host)
-        checks.expect(host.state().get("focus") == "tab1", "a press focuses the control")
+        check(host.state().get("focus") == "tab1", "a press focuses the control")
         walk = []
         for _ in range(3):
-            xdo("key", "Tab")
+            xdotool("key", "Tab")
             walk.append(host.state().get("focus"))
-        checks.expect(walk == ["tab2", "tab3", "tab1"], "Tab walks tab1 > tab2 > tab3 > tab1", walk)
+        check(walk == ["tab2", "tab3", "tab1"], "Tab walks tab1 > tab2 > tab3 > tab1", walk)
         back = []
         for _ in range(3):
-            xdo("key", "shift+Tab")
+            xdotool("key", "shift+Tab")
             back.append(host.state().get("focus"))
-        checks.expect(back == ["tab3", "tab2", "tab1"], "Shift+Tab walks backwards", back)
+        check(back == ["tab3", "tab2", "tab1"], "Shift+Tab walks backwards", back)
 
         # The wheel reaches the control under the pointer: towards the user 1, away 0.
         move(75, 150)
         settle(host)
         mark = host.mark()
-        xdo("click", "5")
+        xdotool("click", "5")
         host.wait_for(lambda l: l.startswith("event wheel 19"))
-        xdo("click", "4")
+        xdotool("click", "4")
         host.wait_for(lambda l: l == "event wheel 19 0")
         wheel = [l for l in host.since(mark) if " 19 " in l]
-        checks.expect(wheel == ["event wheel 19 1", "event wheel 19 0"], "wheel events with direction", wheel)
+        check(wheel == ["event wheel 19 1", "event wheel 19 0"], "wheel events with direction", wheel)
 
         # A right click gives the context-menu notification of the pressed control.
         move(225, 150)
         settle(host)
         mark = host.mark()
-        xdo("click", "3")
+        xdotool("click", "3")
         line = host.wait_for(lambda l: l.startswith("notify menu"), timeout=5)
-        checks.expect(line == "notify menu menu", "a right click notifies \"menu\"", host.since(mark))
+        check(line == "notify menu menu", "a right click notifies \"menu\"", host.since(mark))
 
         # The control timer ticked three times on the window's thread and stopped.
         time.sleep(0.5)
         ticks = [l for l in host.lines if l.startswith("tick ")]
-        checks.expect(ticks == ["tick 1 same thread", "tick 2 same thread", "tick 3 same thread"],
+        check(ticks == ["tick 1 same thread", "tick 2 same thread", "tick 3 same thread"],
                       "the control timer fires on the UI thread and stops when killed", ticks)
 
         # An asynchronous notification sent while handling a click arrives after the click's
@@ -237,48 +221,44 @@ def main():
         move(150, 210)
         settle(host)
         mark = host.mark()
-        xdo("click", "1")
+        xdotool("click", "1")
         host.wait_for(lambda l: l == "done lbuttonup")
         seen = host.since(mark)
-        checks.expect(ordered(seen, ["notify click asyncer", "sent async", "notify ping asyncer",
+        check(ordered(seen, ["notify click asyncer", "sent async", "notify ping asyncer",
                                      "done lbuttonup"]),
                       "the asynchronous notification comes after the click, within its message", seen)
 
         # "moveparentwnd": dragging the background moves the parent (owner) window; pressing
         # on a control inside a scrolling container would not, nor would a button.
-        xdo("key", "F9")
+        xdotool("key", "F9")
         host.wait_for(lambda l: l == "moveparent on")
         before = host.state().get("owner")
         move(300, 270)
-        xdo("mousedown", "1")
+        xdotool("mousedown", "1")
         time.sleep(0.2)
         move(330, 290)
         time.sleep(0.2)
-        xdo("mouseup", "1")
+        xdotool("mouseup", "1")
         settle(host)
         after = host.state().get("owner")
         bx, by = (int(v) for v in before.split(","))
         ax, ay = (int(v) for v in after.split(","))
-        checks.expect((ax - bx, ay - by) == (30, 20), "dragging the background moves the parent window",
+        check((ax - bx, ay - by) == (30, 20), "dragging the background moves the parent window",
                       [before, after])
 
         # Alt+F4 reaches the window and closes it.
         move(300, 270)
-        xdo("key", "alt+F4")
+        xdotool("key", "alt+F4")
         try:
             host.proc.wait(timeout=10)
             closed = True
         except subprocess.TimeoutExpired:
             closed = False
-        checks.expect(closed, "Alt+F4 closes the window")
+        check(closed, "Alt+F4 closes the window")
     finally:
         host.stop()
 
-    if checks.failures:
-        print("%d check(s) failed" % len(checks.failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return summary()
 
 
 if __name__ == "__main__":
