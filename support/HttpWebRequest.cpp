@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include "support/FileUtil.h"
 #include "support/GlobalTimer.h"
 #include "support/LibBiz.h"
@@ -36,7 +38,63 @@ bool WriteAll(HANDLE file, const std::string& data) {
     return false;
 }
 
+void LogDownload(int level, int line, const wchar_t* message, const std::wstring& path) {
+    const TLogRecord record = {level, kSource, line};
+    WriteLog(&record, L"%s: %s", message, path.c_str());
+}
+
+// A partial download can only be continued when the server vouches that it still has the file
+// the part came from: its validator is kept beside the file. Validators are short header values;
+// anything else in that file is not ours and is ignored.
+constexpr DWORD kMaxValidatorBytes = 512;
+constexpr int kMaxRounds = 256;  // requests of one download for parts that end early
+
+std::wstring ValidatorPath(const std::wstring& path) { return path + L".validator"; }
+
+bool IsValidatorText(const std::string& text) {
+    if (text.empty() || text.size() >= kMaxValidatorBytes) return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+std::string ReadValidator(const std::wstring& path) {
+    bxutil::CKernelHandle file(CreateFileW(ValidatorPath(path).c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    char buffer[kMaxValidatorBytes] = {};
+    DWORD read = 0;
+    if (!file.Valid() || !ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr)) return {};
+    const std::string text(buffer, read);
+    return IsValidatorText(text) ? text : std::string();
+}
+
+void WriteValidator(const std::wstring& path, const std::string& text) {
+    const std::wstring validatorPath = ValidatorPath(path);
+    if (text.empty()) {
+        DeleteFileForcibly(validatorPath);
+        return;
+    }
+    bxutil::CKernelHandle file(CreateFileW(validatorPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Valid() && WriteAll(file.Get(), text)) return;
+    file.Reset();
+    DeleteFileForcibly(validatorPath);  // no validator rather than a wrong one
+}
+
+// "If-Range" needs a strong validator: a strong ETag, else the Last-Modified date.
+std::string ChooseValidator(const bxutil::CHttpResponseHeaders& headers) {
+    const std::wstring& etag = headers.ETag();
+    const std::wstring& chosen =
+        !etag.empty() && etag.compare(0, 2, L"W/") != 0 ? etag : headers.LastModified();
+    const std::string text = WideToThreadAnsi(chosen.c_str());
+    return IsValidatorText(text) ? text : std::string();
+}
+
 }  // namespace
+
+void DeleteDownloadedFile(const std::wstring& path) {
+    DeleteFileForcibly(path);
+    DeleteFileForcibly(ValidatorPath(path));
+}
 
 bool IsHttpTrafficLogEnabled() {
     static const bool enabled = GetConfigValue(L"loghttp", L"") == L"1";
@@ -58,10 +116,6 @@ void CHttpWebRequest::BuildBody(std::string& out) {
 }
 
 int CHttpWebRequest::Execute() {
-    if (m_bDownloadMode) {
-        AddRequestHeader(L"Range:bytes=" + std::to_wstring(m_nResumeOffset) + L"-",
-                         HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    }
     const TLogRecord startRecord = {3, kSource, 142};
     WriteLog(&startRecord, L"start HTTP request:%s", m_strRequestURL.c_str());
     const bool dump = IsHttpTrafficLogEnabled();
@@ -118,42 +172,97 @@ void CHttpWebRequest::DumpResponse() {
     CLogFile::HttpTraffic().Write(true, text);
 }
 
+namespace {
+
+void LogFileOpenFailure(const std::wstring& path) {
+    const DWORD error = GetLastError();
+    const TLogRecord record = {1, kSource, 541};
+    WriteLog(&record, L"\u6587\u4EF6\u521B\u5EFA\u5931\u8D25:%s result:%d error:%d", path.c_str(),
+             static_cast<int>(HRESULT_FROM_WIN32(error)), static_cast<int>(error));
+}
+
+// One writer at a time: a second installer started meanwhile must not interleave its bytes.
+HANDLE OpenDownloadFile(const std::wstring& path) {
+    return CreateFileW(path.c_str(), FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
 int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
     CreateParentFolders(path);
-    bxutil::CKernelHandle file(CreateFileW(path.c_str(), FILE_WRITE_DATA, FILE_SHARE_WRITE,
-                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        const DWORD error = GetLastError();
-        const TLogRecord record = {1, kSource, 541};
-        WriteLog(&record, L"\u6587\u4EF6\u521B\u5EFA\u5931\u8D25:%s result:%d error:%d",
-                 path.c_str(), static_cast<int>(HRESULT_FROM_WIN32(error)),
-                 static_cast<int>(error));
-        DeleteFileForcibly(path);
-        return 0;
+    // The file is checked now but held only while a reply is written into it: a server that
+    // keeps its headers coming holds nothing of ours.
+    long long existing = 0;
+    {
+        bxutil::CKernelHandle probe(OpenDownloadFile(path));
+        if (!probe.Valid()) {
+            LogFileOpenFailure(path);
+            DeleteFileForcibly(path);
+            return 0;
+        }
+        QueryFileSize(probe.Get(), &existing);
     }
-
-    m_nResumeOffset = 0;
+    m_strPath = path;
     m_bDownloadMode = true;  // a Range header goes out even for a fresh file (offset 0)
-    long long size = 0;
-    if (!resume) {
-        // A fresh download replaces whatever the file held; a longer old file would otherwise
-        // keep its tail after the new content.
-        SetEndOfFile(file.Get());
-    } else if (QueryFileSize(file.Get(), &size)) {
-        LARGE_INTEGER distance = {};
-        distance.QuadPart = size;
-        SetFilePointerEx(file.Get(), distance, nullptr, FILE_CURRENT);
-        m_nResumeOffset = static_cast<unsigned long long>(size);
+    m_nTotal = -1;
+    m_nFileSize = resume ? existing : 0;
+    m_strValidator = m_nFileSize > 0 ? ReadValidator(path) : std::string();
+    if (m_nFileSize > 0 && m_strValidator.empty()) {
+        LogDownload(3, __LINE__, L"partial download without validator, starting again", path);
+        m_nFileSize = 0;
     }
-    m_nFileSize = static_cast<long long>(m_nResumeOffset);
+    // What the file holds beyond the part being continued is replaced once a reply brings the
+    // file, and stays as it was until then.
+    m_bStaleContent = m_nFileSize == 0 && existing > 0;
+    if (m_nFileSize == 0) WriteValidator(path, std::string());
 
-    m_hFile = file.Get();
-    const int result = Execute();
-    m_hFile = nullptr;
-    FlushFileBuffers(file.Get());
-    file.Reset();
-    if (!result && !resume) DeleteFileForcibly(path);
+    int result = 0;
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const long long before = m_nFileSize;
+        const Round outcome = DownloadRound(!m_strValidator.empty() && m_nFileSize > 0);
+        if (outcome == Round::kComplete) result = 1;
+        // Another request only for a part that ended early and brought something.
+        if (outcome != Round::kMore || m_nFileSize <= before) break;
+    }
+    if (m_file.Valid()) FlushFileBuffers(m_file.Get());
+    m_file.Reset();
+    if (m_bOverSizeBound || (!result && !resume)) DeleteDownloadedFile(path);
     return result;
+}
+
+bool CHttpWebRequest::OpenForWriting() {
+    if (m_file.Valid()) return true;
+    m_file.Reset(OpenDownloadFile(m_strPath));
+    if (!m_file.Valid()) {
+        LogFileOpenFailure(m_strPath);
+        return false;
+    }
+    LARGE_INTEGER end = {};
+    end.QuadPart = m_nFileSize;
+    if (m_bStaleContent) return TruncateFile();
+    return SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN) != FALSE;
+}
+
+CHttpWebRequest::Round CHttpWebRequest::DownloadRound(bool validated) {
+    // After the first request the session is closed; a further one needs it open again.
+    if (!Reopen()) return Round::kFailed;
+    m_nResumeOffset = static_cast<unsigned long long>(m_nFileSize);
+    m_nPartEnd = -1;
+    m_bAlreadyComplete = false;
+    RemoveRequestHeader(L"Range");
+    RemoveRequestHeader(L"If-Range");
+    AddRequestHeader(L"Range:bytes=" + std::to_wstring(m_nResumeOffset) + L"-",
+                     HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    if (validated) {
+        AddRequestHeader(L"If-Range: " + ThreadAnsiToWide(m_strValidator.c_str()),
+                         HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    }
+    if (!Execute()) return Round::kFailed;
+    if (m_bAlreadyComplete || (m_nTotal >= 0 && m_nFileSize == m_nTotal)) return Round::kComplete;
+    if (m_nFileSize == m_nPartEnd && m_nFileSize < m_nTotal) return Round::kMore;
+    LogDownload(1, __LINE__, L"download incomplete", m_strPath);
+    return Round::kFailed;
 }
 
 bool CHttpWebRequest::ReceiveResponse() {
@@ -163,7 +272,7 @@ bool CHttpWebRequest::ReceiveResponse() {
 
 bool CHttpWebRequest::ReceiveToFile() {
     WaitForData();
-    if (m_hFile == nullptr || m_bCancelled) return false;
+    if (m_bCancelled) return false;
 
     long long received = 0;  // body bytes of this response
     bool first = true;
@@ -178,22 +287,21 @@ bool CHttpWebRequest::ReceiveToFile() {
             first = false;
             const int status = m_responseHeaders->StatusCode();
             if (read == 0 && bxutil::IsRedirectStatus(status)) return true;
+            // An error's own body says nothing about the file; the status fails the request.
+            if (!IsSuccessStatus(status) && status != 416) return true;
             const Start start = PrepareFile();
             if (start == Start::kAlreadyComplete) return true;
             if (start == Start::kReject) return false;
-            // An error's own body says nothing about the file.
-            if (IsSuccessStatus(status) && m_responseHeaders->HasContentLength() &&
-                !FitsTheSizeBound(m_responseHeaders->ContentLength())) {
-                return false;
-            }
         }
-        if (read == 0) return !IsCutShort(received);
-        if (!IsSuccessStatus(m_responseHeaders->StatusCode())) return false;
-        if (!FitsTheSizeBound(received + read)) return false;
-
+        // Short of the part's end, the connection was cut.
+        if (read == 0) return m_nFileSize == m_nPartEnd;
+        // Once the caller has given up, nothing more reaches the file.
+        if (m_bCancelled || m_nFileSize + read > m_nPartEnd) return false;
+        if (!FitsTheSizeBound(m_nFileSize + read)) return false;
         // A chunk that does not reach the disk fails the download; with resume the part that
         // did stays for the next attempt.
-        if (!WriteAll(m_hFile, chunk)) return false;
+        if (!WriteAll(m_file.Get(), chunk)) return false;
+        m_nFileSize += read;
         received += read;
         ReportProgress();
         Pace(received - read, received);
@@ -201,9 +309,11 @@ bool CHttpWebRequest::ReceiveToFile() {
     }
 }
 
-void CHttpWebRequest::SetDownloadLimits(const THttpDownloadLimits& limits) {
+void CHttpWebRequest::SetLimits(const THttpLimits& limits) {
     m_limits = limits;
     SetTimeLimit(limits.maxMilliseconds);
+    SetReadsAsDataArrives(static_cast<bool>(limits.stop));
+    SetHttpsOnly(limits.httpsOnly);
 }
 
 void CHttpWebRequest::Pace(long long before, long long after) const {
@@ -213,58 +323,101 @@ void CHttpWebRequest::Pace(long long before, long long after) const {
     }
 }
 
-bool CHttpWebRequest::FitsTheSizeBound(long long bytesToCome) {
+bool CHttpWebRequest::FitsTheSizeBound(long long fileBytes) {
     const long long bound = m_limits.maxFileBytes;
-    if (bound <= 0 || bytesToCome <= bound - static_cast<long long>(m_nResumeOffset)) return true;
+    if (bound <= 0 || fileBytes <= bound) return true;
+    LogDownload(1, __LINE__, L"download larger than its bound, deleted", m_strPath);
+    m_bOverSizeBound = true;
     TruncateFile();
     return false;
 }
 
 CHttpWebRequest::Start CHttpWebRequest::PrepareFile() {
-    const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
-    const int status = headers.StatusCode();
+    const int status = m_responseHeaders->StatusCode();
     if (status == 416) return HandleRangeNotSatisfiable();
-    if (!IsSuccessStatus(status)) return Start::kWrite;  // judged (and refused) by the caller
-    if (status == 206) {
-        // The part must start where the file ends, or appending it would corrupt the file.
-        const bool matches = headers.HasContentRange() &&
-                             headers.ContentRange().first == static_cast<long long>(m_nResumeOffset);
-        return matches ? Start::kWrite : Start::kReject;
+    if (status == 206) return PreparePart();
+    if (status == 200) return PrepareWholeFile();
+    return Start::kReject;  // no other success status carries the file
+}
+
+CHttpWebRequest::Start CHttpWebRequest::PrepareWholeFile() {
+    // The server ignored the range, or the file changed since the part on disk was written:
+    // the whole body comes, and the file starts again.
+    const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
+    if (!headers.HasContentLength() || headers.ContentLength() < 0) {
+        LogDownload(1, __LINE__, L"download refused: the reply names no length", m_strPath);
+        return Start::kReject;
     }
-    if (m_nResumeOffset == 0) return Start::kWrite;
-    // The server ignored the range and sends the whole body: start the file again.
-    return TruncateFile() ? Start::kWrite : Start::kReject;
+    if (!FitsTheSizeBound(headers.ContentLength()) || !OpenForWriting()) return Start::kReject;
+    if (m_nFileSize != 0 && !TruncateFile()) return Start::kReject;
+    m_nTotal = headers.ContentLength();
+    m_nPartEnd = m_nTotal;
+    KeepValidator();
+    return Start::kWrite;
+}
+
+CHttpWebRequest::Start CHttpWebRequest::PreparePart() {
+    // The part must start where the file ends, or appending it would corrupt the file; it must
+    // name the whole size, or completion could not be judged; and it must stay the size the
+    // earlier parts of this download named.
+    const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
+    const bxutil::TContentRange& range = headers.ContentRange();
+    bool continues = headers.HasContentRange() && range.first == m_nFileSize &&
+                     range.total > range.last && (m_nTotal < 0 || range.total == m_nTotal);
+    if (continues && headers.HasContentLength()) {
+        continues = headers.ContentLength() == range.last - range.first + 1;
+    }
+    if (!continues) {
+        LogDownload(1, __LINE__, L"download refused: the part does not continue the file",
+                    m_strPath);
+        return Start::kReject;
+    }
+    if (!FitsTheSizeBound(range.total) || !OpenForWriting()) return Start::kReject;
+    m_nTotal = range.total;
+    m_nPartEnd = range.last + 1;
+    if (m_nResumeOffset == 0) KeepValidator();
+    return Start::kWrite;
 }
 
 CHttpWebRequest::Start CHttpWebRequest::HandleRangeNotSatisfiable() {
-    // "bytes */N" with N equal to what is on disk: the earlier run already got everything.
+    // "bytes */N" with N equal to what is on disk, in answer to a request that named the file's
+    // validator: the server vouches that the earlier run already got everything.
     const bxutil::CHttpResponseHeaders& headers = *m_responseHeaders;
-    if (headers.HasContentRange() &&
-        headers.ContentRange().total == static_cast<long long>(m_nResumeOffset)) {
+    const bool validated = !m_strValidator.empty() && m_nFileSize > 0;
+    if (validated && headers.HasContentRange() && headers.ContentRange().total == m_nFileSize) {
         m_bAlreadyComplete = true;
+        m_nTotal = m_nFileSize;
         return Start::kAlreadyComplete;
     }
     // The file on disk is no prefix of this resource (it is longer, or the server will not
-    // say): drop it so the next attempt starts from the beginning.
-    TruncateFile();
+    // say): drop it so the next attempt starts from the beginning. Content no reply vouched for
+    // stays as it was.
+    if (validated && OpenForWriting()) TruncateFile();
     return Start::kReject;
 }
 
 bool CHttpWebRequest::TruncateFile() {
+    m_strValidator.clear();
+    WriteValidator(m_strPath, m_strValidator);
+    m_nResumeOffset = 0;
+    m_nFileSize = 0;
     LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN) || !SetEndOfFile(m_hFile)) {
+    if (!m_file.Valid() || !SetFilePointerEx(m_file.Get(), start, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(m_file.Get())) {
         return false;
     }
     m_nResumeOffset = 0;
     m_nFileSize = 0;
+    m_bStaleContent = false;
     return true;
 }
 
+void CHttpWebRequest::KeepValidator() {
+    m_strValidator = ChooseValidator(*m_responseHeaders);
+    WriteValidator(m_strPath, m_strValidator);
+}
+
 void CHttpWebRequest::ReportProgress() {
-    if (!m_fnProgress) return;
-    QueryFileSize(m_hFile, &m_nFileSize);  // keeps the previous size when it cannot be read
-    const long long total =
-        static_cast<long long>(m_nResumeOffset) + m_responseHeaders->ContentLength();
     // Called only while the file is short of the total; callers set 100 percent themselves.
-    if (total > m_nFileSize) m_fnProgress(m_nFileSize, total);
+    if (m_fnProgress && m_nTotal > m_nFileSize) m_fnProgress(m_nFileSize, m_nTotal);
 }

@@ -8,19 +8,26 @@
 #include <functional>
 #include <string>
 
+#include "support/Win32Handle.h"
 #include "support/wininet/HttpClientSession.h"
 
 // Download progress: bytes on disk so far and the bytes expected in all.
 using HttpProgressFn = std::function<void(long long done, long long total)>;
 
-// Bounds of one download, for files known to be small and quick to fetch (0: no bound). A
-// response that announces or brings a file longer than maxFileBytes fails and empties the file:
-// it is not what was asked for. A transfer still running maxMilliseconds after the request
-// began fails (the session's time limit) and, with resume, keeps what it has for the next
-// attempt.
-struct THttpDownloadLimits {
-    long long maxFileBytes = 0;
+// Bounds of one exchange or download (0 or empty: no bound).
+//  - maxMilliseconds: one deadline for everything the call does on the network (connection,
+//    TLS hand-shake, headers, body, redirects and, for a download, every range it asks for).
+//    CLibHttpHelper enforces it even against a server that trickles its headers.
+//  - maxFileBytes (downloads): a response that announces or brings a file longer than this
+//    fails, and the file is deleted: it is not what was asked for, nor worth resuming.
+//  - httpsOnly: the address and every redirect target must be https.
+//  - stop: polled by the waiting caller (CLibHttpHelper) a few times a second; true gives up
+//    like a passed deadline.
+struct THttpLimits {
     unsigned long maxMilliseconds = 0;
+    long long maxFileBytes = 0;
+    bool httpsOnly = false;
+    std::function<bool()> stop;
 };
 
 class CHttpWebRequest : public bxutil::CWebRequest {
@@ -32,20 +39,27 @@ public:
     // Runs the request once; non-zero when the status was 2xx (or, for a resumed download, the
     // server confirmed that the file is already complete).
     int Execute();
-    // Streams the response into path (creating missing folders). A Range header from the file's
-    // current size (0 without resume, where the file is emptied first) is always sent. With
-    // resume, a failed download keeps what it has for the next attempt, and:
-    //  - a 206 part must start at the file's size, or nothing is written and the call fails;
-    //  - a 200 (the server ignored the range) empties the file and writes the whole body;
-    //  - a 416 whose "Content-Range: bytes */N" names the file's own size means the file is
-    //    already complete: success, nothing written; any other 416 empties the file (it is no
-    //    prefix of the resource) and fails, so the next attempt starts from the beginning;
-    //  - a body that ends short of its Content-Length fails.
+    // Streams the resource into path (creating missing folders); non-zero only when the file on
+    // disk is the whole resource: its size equals the total the server named (the total of
+    // "Content-Range", or the "Content-Length" of a 200). A reply that names no length cannot
+    // be told from one cut off, and fails. While a file is written no other writer may open it.
+    // A Range header from the file's current size (0 without resume, where the file is emptied
+    // first) is always sent. Resuming:
+    //  - the validator of the file (its strong ETag, else its Last-Modified), kept beside it in
+    //    "<path>.validator", goes out as "If-Range"; a part without a validator is asked for
+    //    again from zero (nothing proves it belongs to the file the server has now), and is
+    //    kept as it is until a reply brings the file;
+    //  - a 206 must start at the file's size and name the total; a part that ends before the
+    //    total is followed by a request for the rest;
+    //  - a 200 (the range was ignored, or the file changed) empties the file and writes it anew;
+    //  - a 416 naming the file's own size completes it only when the validator was sent (the
+    //    server then vouches that the file is unchanged); any other 416 empties the file;
+    //  - a failure keeps what has arrived for the next attempt (unless it broke the size bound).
     int DownloadToFile(const std::wstring& path, bool resume);
 
     void SetBody(const std::string& body) { m_strBody = body; }
     void SetProgress(const HttpProgressFn& progress) { m_fnProgress = progress; }
-    void SetDownloadLimits(const THttpDownloadLimits& limits);
+    void SetLimits(const THttpLimits& limits);
     unsigned long long ResumeOffset() const { return m_nResumeOffset; }
 
     bool ReceiveResponse() override;
@@ -54,13 +68,22 @@ public:
 private:
     // How the first bytes of a download response are handled.
     enum class Start { kWrite, kAlreadyComplete, kReject };
+    // What one request of a download brought.
+    enum class Round { kFailed, kComplete, kMore };
 
+    Round DownloadRound(bool validated);
     bool ReceiveToFile();
     Start PrepareFile();
+    Start PrepareWholeFile();
+    Start PreparePart();
     Start HandleRangeNotSatisfiable();
+    // Opens the file for the reply about to be written (positioned at its end, or emptied when
+    // its content is stale); false when it cannot be had.
+    bool OpenForWriting();
     bool TruncateFile();
+    void KeepValidator();
     // False (and the file emptied) once the file would grow past its bound.
-    bool FitsTheSizeBound(long long bytesToCome);
+    bool FitsTheSizeBound(long long fileBytes);
     // Pacing: the download leaves bandwidth to everything else on the machine, a pause after
     // each chunk's worth of data but every fifth; received grew from before to after.
     void Pace(long long before, long long after) const;
@@ -72,11 +95,20 @@ private:
     unsigned long long m_nResumeOffset = 0;
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
-    THttpDownloadLimits m_limits;
-    HANDLE m_hFile = nullptr;  // borrowed from DownloadToFile, which owns and closes it
+    THttpLimits m_limits;
+    bxutil::CKernelHandle m_file;  // the download's file while replies are written into it
+    std::wstring m_strPath;    // the download's file
+    std::string m_strValidator;  // sent as If-Range; the file's, or the one just received
     long long m_nFileSize = 0;
+    long long m_nTotal = -1;     // the whole resource's size, once a response named it
+    long long m_nPartEnd = -1;   // where the part of the current response ends (exclusive)
     bool m_bAlreadyComplete = false;
+    bool m_bOverSizeBound = false;
+    bool m_bStaleContent = false;  // the file holds bytes no reply has vouched for yet
 };
+
+// Deletes a downloaded file together with the validator kept beside it.
+void DeleteDownloadedFile(const std::wstring& path);
 
 // Traffic dumps go to the HTTP log only when "loghttp" in config.ini is exactly "1" (read once).
 bool IsHttpTrafficLogEnabled();

@@ -1,26 +1,166 @@
 #include "support/LibHttpHelper.h"
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "support/LibThread.h"
+#include "support/Log.h"
 #include "support/SharedPtr.h"
+#include "support/Win32Handle.h"
 
 namespace {
 
-// Whole replies are short documents; a server that is still sending one after a minute is not
-// going to finish it, and the thread that asked must get its answer.
-constexpr DWORD kWholeReplyTimeLimitMs = 60000;
+using RequestPtr = bxutil::CSharedPtr<CHttpWebRequest>;
+using RequestWork = std::function<int(CHttpWebRequest&)>;
+
+// How often the waiting caller looks at the progress and the stop predicate.
+constexpr DWORD kPollMs = 100;
+// After a cancel the worker usually ends at once (its handles are closed); the caller gives it
+// this long so that the download file is closed before the caller goes on.
+constexpr DWORD kCancelGraceMs = 1000;
+
+// The latest progress a worker reported, handed to the caller's thread.
+struct TProgressBox {
+    bxutil::CCriticalSection lock;
+    long long done = 0;
+    long long total = 0;
+    bool fresh = false;
+};
+
+// What a worker shares with the caller that waits for it. The worker's call object keeps it, and
+// through it the request, alive for as long as the worker runs, also after the caller gave up.
+struct TBoundedExchange {
+    RequestPtr request;
+    RequestWork work;
+    bxutil::CKernelHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> result{0};
+};
+
+// The worker's call object (owned by its self-deleting thread, which destroys it after Run).
+class CBoundedExchangeCall : public bxutil::IAsyncFuncCall {
+public:
+    explicit CBoundedExchangeCall(std::shared_ptr<TBoundedExchange> exchange)
+        : m_exchange(std::move(exchange)) {}
+    void Run() override {
+        int result = 0;
+        try {
+            result = m_exchange->work(*m_exchange->request);
+        } catch (...) {
+            result = 0;
+        }
+        m_exchange->result = result;
+        SetEvent(m_exchange->finished.Get());
+    }
+    void* Target() const override { return m_exchange.get(); }
+    const void* Function() const override { return nullptr; }
+
+private:
+    std::shared_ptr<TBoundedExchange> m_exchange;
+};
+
+void DeliverProgress(TProgressBox& box, const HttpProgressFn& progress) {
+    long long done = 0, total = 0;
+    {
+        bxutil::CAutoLock lock(box.lock);
+        if (!box.fresh) return;
+        box.fresh = false;
+        done = box.done;
+        total = box.total;
+    }
+    if (progress) progress(done, total);
+}
+
+void LogGaveUp(const CHttpWebRequest& request, bool stopped) {
+    const TLogRecord record = {1, L"LibHttpHelper.cpp", __LINE__};
+    WriteLog(&record, stopped ? L"http request stopped: %s" : L"http request timed out: %s",
+             request.RequestUrl().c_str());
+}
+
+// Waits for the worker until the deadline or the stop predicate; true when it finished.
+bool WaitForWorker(TBoundedExchange& exchange, const THttpLimits& limits, TProgressBox& box,
+                   const HttpProgressFn& progress, bool* stopped) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        const bool timed = limits.maxMilliseconds != 0;
+        if (timed && elapsed >= limits.maxMilliseconds) return false;
+        const ULONGLONG left = timed ? limits.maxMilliseconds - elapsed : kPollMs;
+        const DWORD wait = static_cast<DWORD>(left < kPollMs ? left : kPollMs);
+        const bool finished = WaitForSingleObject(exchange.finished.Get(), wait) == WAIT_OBJECT_0;
+        DeliverProgress(box, progress);
+        if (finished) return true;
+        if (limits.stop && limits.stop()) {
+            *stopped = true;
+            return false;
+        }
+    }
+}
+
+// Runs work on the request within the limits' deadline and stop predicate (see the header).
+// *finished tells whether the work ended in time; the request may only be read then.
+int RunBounded(const RequestPtr& request, RequestWork work, const THttpLimits& limits,
+               const HttpProgressFn& progress, bool* finished) {
+    *finished = false;
+    request->SetLimits(limits);
+    if (limits.maxMilliseconds == 0 && !limits.stop) {
+        request->SetProgress(progress);
+        const int result = work(*request);
+        *finished = true;
+        return result;
+    }
+    // The worker only stores its progress; the caller reports it on its own thread, so that a
+    // progress callable never runs after the call has returned.
+    auto box = std::make_shared<TProgressBox>();
+    if (progress) {
+        request->SetProgress([box](long long done, long long total) {
+            bxutil::CAutoLock lock(box->lock);
+            box->done = done;
+            box->total = total;
+            box->fresh = true;
+        });
+    }
+    auto exchange = std::make_shared<TBoundedExchange>();
+    exchange->request = request;
+    exchange->work = std::move(work);
+    if (!exchange->finished.Valid()) return 0;
+    if (!StartCallThread(new CBoundedExchangeCall(exchange))) return 0;
+
+    bool stopped = false;
+    if (WaitForWorker(*exchange, limits, *box, progress, &stopped)) {
+        *finished = true;
+        return exchange->result;
+    }
+    LogGaveUp(*request, stopped);
+    request->Cancel();
+    WaitForSingleObject(exchange->finished.Get(), kCancelGraceMs);
+    return 0;
+}
 
 }  // namespace
 
 int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& contentType,
                             int* statusOut, const std::string& body, std::string& responseOut,
                             bool isGet) {
-    bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
+    THttpLimits limits;
+    limits.maxMilliseconds = kWholeReplyTimeLimitMs;
+    return HttpGet(url, contentType, statusOut, body, responseOut, isGet, limits);
+}
+
+int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& contentType,
+                            int* statusOut, const std::string& body, std::string& responseOut,
+                            bool isGet, const THttpLimits& limits) {
+    RequestPtr request(new CHttpWebRequest(url));
     request->SetRequestType(isGet ? bxutil::kRequestGet : bxutil::kRequestPost);
     request->SetContentTypeHeader(L"Content-Type: " + contentType + L"\r\n");
     if (!body.empty()) request->SetBody(body);
-    request->SetTimeLimit(kWholeReplyTimeLimitMs);
-    const int result = request->Execute();
-    responseOut = request->ResponseBody();
-    if (statusOut != nullptr) *statusOut = request->ResponseHeaders()->StatusCode();
+    bool finished = false;
+    const int result = RunBounded(
+        request, [](CHttpWebRequest& r) { return r.Execute(); }, limits, HttpProgressFn(),
+        &finished);
+    // A request given up on is still the worker's: nothing of it is read.
+    responseOut = finished ? request->ResponseBody() : std::string();
+    if (statusOut != nullptr) *statusOut = finished ? request->ResponseHeaders()->StatusCode() : 400;
     return result;
 }
 
@@ -30,13 +170,14 @@ int CLibHttpHelper::HttpGetDefault(const std::wstring& url, std::string& respons
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
                                  const HttpProgressFn& progress) {
-    return DownloadFile(resume, url, path, progress, THttpDownloadLimits());
+    return DownloadFile(resume, url, path, progress, THttpLimits());
 }
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
-                                 const HttpProgressFn& progress, const THttpDownloadLimits& limits) {
-    bxutil::CSharedPtr<CHttpWebRequest> request(new CHttpWebRequest(url));
-    request->SetProgress(progress);
-    request->SetDownloadLimits(limits);
-    return request->DownloadToFile(path, resume);
+                                 const HttpProgressFn& progress, const THttpLimits& limits) {
+    RequestPtr request(new CHttpWebRequest(url));
+    bool finished = false;
+    return RunBounded(
+        request, [resume, path](CHttpWebRequest& r) { return r.DownloadToFile(path, resume); },
+        limits, progress, &finished);
 }

@@ -13,7 +13,9 @@ using CallPtr = std::unique_ptr<bxutil::IAsyncFuncCall>;
 
 const wchar_t kWindowClass[] = L"bxutilUiCallWindow";
 
-// The registered UI thread and its dispatch window, read and changed together.
+// The registered UI thread and its dispatch window, read and changed together. Once the window
+// has ended the thread stays registered with no window: calls from then on are dropped rather
+// than run on whatever thread hands them over (the UI they would touch is being torn down).
 struct TRegistration {
     DWORD threadId = 0;
     HWND window = nullptr;
@@ -35,9 +37,9 @@ void Register(HWND window) {
     g_registration = {GetCurrentThreadId(), window};
 }
 
-void Unregister(HWND window) {
+void EndRegistration(HWND window) {
     bxutil::CAutoLock lock(RegistrationLock());
-    if (g_registration.window == window) g_registration = {};
+    if (g_registration.window == window) g_registration.window = nullptr;
 }
 
 // The window is gone (or will not take the call): the call is dropped, and destroyed so that
@@ -66,7 +68,7 @@ LRESULT CALLBACK UiCallWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 1;  // tells a sending thread that the call was taken
     }
     if (message == WM_NCDESTROY) {
-        Unregister(window);
+        EndRegistration(window);
         DiscardQueuedCalls(window);
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -119,6 +121,12 @@ void PostCallToUiThread(bxutil::IAsyncFuncCall* rawCall, bool forcePost, bool wa
         return;
     }
     call->Run();
+}
+
+bool UiDispatchEnded() {
+    const TRegistration registration = CurrentRegistration();
+    return registration.threadId != 0 &&
+           (registration.window == nullptr || !IsWindow(registration.window));
 }
 
 HWND CreateUiCallWindow() {

@@ -14,7 +14,8 @@ constexpr UINT kUiCallMessage = WM_APP + 1001;
 
 // Runs or forwards call, which this function owns from now on (null does nothing):
 //  - no dispatch window registered: logs that, runs the call here and destroys it;
-//  - the registered window is gone: logs that and destroys the call without running it;
+//  - the registered window is gone (or has ended): logs that and destroys the call without
+//    running it;
 //  - on another thread than the UI thread, or forcePost: posts the call to the window (sends it
 //    and waits for it when waitForCompletion) and the window runs and destroys it; a call that
 //    cannot be delivered is dropped and destroyed like one for a vanished window;
@@ -22,7 +23,10 @@ constexpr UINT kUiCallMessage = WM_APP + 1001;
 void PostCallToUiThread(bxutil::IAsyncFuncCall* call, bool forcePost = false, bool waitForCompletion = false);
 
 // Creates a message-only dispatch window on the calling thread, which becomes the UI thread, and
-// registers it (replacing an earlier registration). Destroy it with DestroyWindow on that thread:
-// that unregisters it, and calls still queued for it are destroyed without running. Null when
-// the window cannot be created.
+// registers it (replacing an earlier registration). Destroy it with DestroyWindow on that thread
+// when the UI ends: calls still queued for it are destroyed without running, and so is every
+// later call (until a new window is registered). Null when the window cannot be created.
 HWND CreateUiCallWindow();
+
+// True once a registered dispatch window has ended: workers that feed the UI should stop.
+bool UiDispatchEnded();

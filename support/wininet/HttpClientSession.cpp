@@ -59,6 +59,8 @@ std::wstring DefaultPortSuffix(const TUrlParts& parts) {
 
 bool IsRedirectStatus(int status) { return status == 301 || status == 302 || status == 303; }
 
+bool IsHttpsUrl(const std::wstring& url) { return _wcsnicmp(url.c_str(), L"https://", 8) == 0; }
+
 // ---- CAutoBuffer ----
 
 bool CAutoBuffer::Allocate(size_t n) {
@@ -207,6 +209,17 @@ void CHttpClientSession::AddRequestHeader(const std::wstring& text, DWORD flags)
 
 void CHttpClientSession::ClearRequestHeaders() { m_vRequestHeader.clear(); }
 
+void CHttpClientSession::RemoveRequestHeader(const std::wstring& name) {
+    const std::wstring prefix = name + L":";
+    m_vRequestHeader.erase(
+        std::remove_if(m_vRequestHeader.begin(), m_vRequestHeader.end(),
+                       [&prefix](const std::pair<std::wstring, DWORD>& header) {
+                           return _wcsnicmp(header.first.c_str(), prefix.c_str(),
+                                            prefix.size()) == 0;
+                       }),
+        m_vRequestHeader.end());
+}
+
 void CHttpClientSession::CloseHandles() {
     m_hRequest.Reset();
     m_hConnection.Reset();
@@ -221,7 +234,7 @@ bool CHttpClientSession::Close() {
 }
 
 bool CHttpClientSession::Request(const std::wstring& url, int type, bool closeAfter) {
-    m_nRequestStartTick = GetTickCount64();
+    if (m_nRequestStartTick == 0) m_nRequestStartTick = GetTickCount64();
     m_strCurrentUrl = url;
     bool result = false;
     try {
@@ -251,6 +264,10 @@ CHttpClientSession::Step CHttpClientSession::RequestOnce(std::wstring& url, int 
     const TUrlParts parts = SplitUrl(url);
     const bool https = _wcsicmp(parts.scheme.c_str(), L"https") == 0;
     if (!https && _wcsicmp(parts.scheme.c_str(), L"http") != 0) return Step::kRefused;
+    if (!https && m_bHttpsOnly) {
+        LogUrlFailure(485, L"In CHttpClientSession::Request: not https, refused , url = ", url);
+        return Step::kRefused;
+    }
     if (https) m_bHttps = true;
 
     m_vExchangeHeader.clear();
@@ -459,7 +476,8 @@ bool CHttpClientSession::IsCutShort(long long received) const {
 
 DWORD CHttpClientSession::ReadSize(DWORD capacity) {
     DWORD available = 0;
-    if (m_nTimeLimitMs == 0 || !InternetQueryDataAvailable(m_hRequest.Get(), &available, 0, 0) ||
+    const bool asArrives = m_nTimeLimitMs != 0 || m_bReadsAsDataArrives;
+    if (!asArrives || !InternetQueryDataAvailable(m_hRequest.Get(), &available, 0, 0) ||
         available == 0) {
         return capacity;
     }
@@ -507,10 +525,18 @@ bool CWebRequest::Request() {
     return Request(m_strRequestURL, m_nRequestType, true);
 }
 
+bool CWebRequest::Reopen() {
+    // Under the lock that Cancel closes the session with: a cancel is never undone.
+    CAutoLock lock(m_lock);
+    if (m_bCancelled) return false;
+    m_bClosed = false;
+    return true;
+}
+
 bool CWebRequest::Cancel() {
     if (m_bCancelled.exchange(true)) return true;
-    m_bClosed = true;
-    return true;
+    CAutoLock lock(m_lock);
+    return Close();
 }
 
 }  // namespace bxutil

@@ -17,7 +17,9 @@
 
 namespace bxutil {
 
-// Owns one WinInet handle.
+// Owns one WinInet handle. Closing it is the one way to stop a blocking WinInet call, so Reset
+// may come from another thread than the one using the handle: the exchange makes sure the
+// handle is closed once, whichever thread gets to it first.
 class CInternetHandle {
 public:
     CInternetHandle() = default;
@@ -28,12 +30,11 @@ public:
     HINTERNET Get() const { return m_h; }
     explicit operator bool() const { return m_h != nullptr; }
     void Reset(HINTERNET handle = nullptr) {
-        if (m_h) InternetCloseHandle(m_h);
-        m_h = handle;
+        if (HINTERNET old = m_h.exchange(handle)) InternetCloseHandle(old);
     }
 
 private:
-    HINTERNET m_h = nullptr;
+    std::atomic<HINTERNET> m_h{nullptr};
 };
 
 // An owned, zero-filled byte array.
@@ -74,6 +75,9 @@ TUrlParts SplitUrl(const std::wstring& url);
 // removed. A fragment ("#...") is dropped. An empty Location stays empty.
 std::wstring ResolveRedirect(const std::wstring& currentUrl, const std::wstring& location);
 
+// True when url begins with "https://" (in any case).
+bool IsHttpsUrl(const std::wstring& url);
+
 // 301, 302 and 303: the statuses the session follows to their Location.
 bool IsRedirectStatus(int status);
 
@@ -90,6 +94,8 @@ public:
     // to every request of the session (the first and each redirect).
     virtual void AddRequestHeader(const std::wstring& text, DWORD flags);
     virtual void ClearRequestHeaders();
+    // Removes the extra headers named name (as in "name: value", case-insensitive).
+    void RemoveRequestHeader(const std::wstring& name);
     // The whole exchange for url (type kRequestPost posts, anything else but multipart gets);
     // true when a final, non-redirect response arrived, whatever its status. closeAfter closes
     // the session for good at the end.
@@ -118,13 +124,21 @@ public:
     // whatever it sends. Downloads to a file are not bound by it.
     static constexpr size_t kDefaultMaxResponseBody = 16u << 20;
     void SetMaxResponseBody(size_t bytes) { m_nMaxResponseBody = bytes; }
-    // A bound on the time from the start of Request to the end of the body (0: none); a body
-    // still arriving after it fails the exchange. With a limit, each read takes what has arrived
-    // instead of waiting for a whole buffer, so that the limit is checked between reads even
-    // against a server that sends a byte at a time (a blocked read cannot be interrupted, not
-    // even by closing its handle).
+    // A bound on the time from the start of the first Request of this object to the end of the
+    // last body it reads (0: none); a body still arriving after it fails the exchange. With a
+    // limit, each read takes what has arrived instead of waiting for a whole buffer, so that the
+    // limit is checked between reads even against a server that sends a byte at a time. The
+    // session cannot stop a call that WinInet blocks in (a server trickling its headers): the
+    // caller that must get its answer in time runs the exchange on a worker and cancels it
+    // (CLibHttpHelper does).
     void SetTimeLimit(DWORD milliseconds) { m_nTimeLimitMs = milliseconds; }
+    // Reads take what has arrived (as under a time limit), so that an exchange someone may
+    // cancel comes back between reads to notice it.
+    void SetReadsAsDataArrives(bool asArrives) { m_bReadsAsDataArrives = asArrives; }
     bool IsPastTimeLimit() const;
+    // Only https addresses are asked, the first one and every redirect target: a reply that
+    // must not come in plain text cannot be steered onto http by a redirect.
+    void SetHttpsOnly(bool httpsOnly) { m_bHttpsOnly = httpsOnly; }
     bool IsClosed() const { return m_bClosed; }
     const std::wstring& CurrentUrl() const { return m_strCurrentUrl; }
 
@@ -149,7 +163,9 @@ protected:
     std::string m_strResponseBody;
     size_t m_nMaxResponseBody = kDefaultMaxResponseBody;
     DWORD m_nTimeLimitMs = 0;
-    ULONGLONG m_nRequestStartTick = 0;
+    ULONGLONG m_nRequestStartTick = 0;  // the first Request's start
+    bool m_bHttpsOnly = false;
+    bool m_bReadsAsDataArrives = false;
     std::wstring m_strResponseHeaderText;
     DWORD m_nAccessType = INTERNET_OPEN_TYPE_PRECONFIG;
     bool m_bHttps = false;
@@ -180,9 +196,9 @@ public:
     bool OpenRequest(bool isPost, const std::wstring& path, const wchar_t** acceptTypes) override;
     // Runs the stored request once; false at once after Cancel. The session is closed after it.
     virtual bool Request();
-    // Asks the exchange to stop; may be called from another thread. The exchange notices at its
-    // next step (between chunks, while waiting for data, before a redirect) and fails; its
-    // handles stay with the thread that runs it, which closes them.
+    // Stops the exchange; may be called from another thread. The handles are closed at once,
+    // which ends a WinInet call blocked on them where the system allows it; the exchange notices
+    // at its next step (between chunks, while waiting for data, before a redirect) and fails.
     virtual bool Cancel();
 
     using CHttpClientSession::Request;
@@ -192,6 +208,10 @@ public:
     bool IsCancelled() const { return m_bCancelled; }
 
 protected:
+    // Opens the session again for one more exchange of the same object (a download asking for
+    // the rest of its file); false once cancelled.
+    bool Reopen();
+
     std::atomic<bool> m_bCancelled{false};
     int m_nRequestType = kRequestGet;
     std::wstring m_strRequestURL;

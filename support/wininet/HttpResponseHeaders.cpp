@@ -100,6 +100,10 @@ void CHttpResponseHeaders::Parse(HINTERNET request, const std::wstring& rawText)
     if (QueryText(request, HTTP_QUERY_CONTENT_TYPE, scratch, &value)) {
         m_strContentType = LowerText(TrimBlanks(value));
     }
+    if (QueryText(request, HTTP_QUERY_ETAG, scratch, &value)) m_strETag = TrimBlanks(value);
+    if (QueryText(request, HTTP_QUERY_LAST_MODIFIED, scratch, &value)) {
+        m_strLastModified = TrimBlanks(value);
+    }
 }
 
 }  // namespace bxutil

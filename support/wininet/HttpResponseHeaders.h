@@ -39,6 +39,9 @@ public:
     const std::wstring& ContentEncoding() const { return m_strContentEncoding; }
     bool HasContentRange() const { return m_bHasContentRange; }
     const TContentRange& ContentRange() const { return m_contentRange; }
+    // The validators a resumed download names in "If-Range" (trimmed; empty when absent).
+    const std::wstring& ETag() const { return m_strETag; }
+    const std::wstring& LastModified() const { return m_strLastModified; }
 
 private:
     int m_nStatusCode = 400;
@@ -50,6 +53,8 @@ private:
     std::wstring m_strContentEncoding;
     bool m_bHasContentRange = false;
     TContentRange m_contentRange;
+    std::wstring m_strETag;
+    std::wstring m_strLastModified;
 };
 
 }  // namespace bxutil

@@ -25,10 +25,23 @@ protected:
     }
 
     int FetchWithin(const std::wstring& url, long long maxFileBytes, unsigned long maxMilliseconds = 0) {
-        THttpDownloadLimits limits;
+        THttpLimits limits;
         limits.maxFileBytes = maxFileBytes;
         limits.maxMilliseconds = maxMilliseconds;
         return CLibHttpHelper::DownloadFile(true, url, m_target, {}, limits);
+    }
+
+    // What an interrupted earlier download leaves: the first bytes of the file and, beside it,
+    // the validator the server named.
+    void WritePartial(const std::string& bytes, const std::string& validator) {
+        WriteBytes(m_target, bytes);
+        WriteBytes(m_target + L".validator", validator);
+    }
+    // The same for a file of the server: fetched whole, then cut back to its first size bytes.
+    void FetchPartial(const std::wstring& url, size_t size) {
+        ASSERT_TRUE(Fetch(url));
+        fs::resize_file(m_target, size);
+        m_calls.clear();
     }
 
     // Every report is short of its total, which stays the same, and the counts only grow.
@@ -60,7 +73,7 @@ TEST_F(Download, FreshFileInMissingFoldersAsksForTheWholeRange) {
 
 TEST_F(Download, ResumesAPartialFile) {
     const std::string whole = DocrootFile(L"file300k.bin");
-    WriteBytes(m_target, whole.substr(0, 1000));
+    FetchPartial(m_nginx + L"/file300k.bin", 1000);
     const CLogTail access(m_accessLog);
     ASSERT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
     EXPECT_EQ(ReadBytes(m_target), whole);
@@ -70,7 +83,7 @@ TEST_F(Download, ResumesAPartialFile) {
 
 TEST_F(Download, CompleteFileIsLeftAsItIs) {
     const std::string whole = DocrootFile(L"file300k.bin");
-    WriteBytes(m_target, whole);
+    FetchPartial(m_nginx + L"/file300k.bin", whole.size());
     const CLogTail access(m_accessLog);
     const CLogTail log;
     EXPECT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
@@ -81,7 +94,7 @@ TEST_F(Download, CompleteFileIsLeftAsItIs) {
 }
 
 TEST_F(Download, FileLongerThanTheResourceStartsOver) {
-    WriteBytes(m_target, std::string(kFileSize + 500, 'x'));
+    FetchPartial(m_nginx + L"/file300k.bin", kFileSize + 500);
     EXPECT_FALSE(Fetch(m_nginx + L"/file300k.bin"));
     EXPECT_EQ(fs::file_size(m_target), 0u);
     EXPECT_TRUE(Fetch(m_nginx + L"/file300k.bin"));
@@ -96,9 +109,86 @@ TEST_F(Download, WholeBodyForARangeReplacesThePartialFile) {
 }
 
 TEST_F(Download, PartAtAnotherOffsetIsRefused) {
-    WriteBytes(m_target, std::string(1000, 'x'));
+    WritePartial(std::string(1000, 'x'), "\"v1\"");
     EXPECT_FALSE(Fetch(m_http + L"/wrong-range/5000"));
     EXPECT_EQ(ReadBytes(m_target), std::string(1000, 'x'));
+}
+
+// Replies that do not bring the whole file never count as a complete download; what the file
+// holds afterwards is what a later attempt may continue.
+TEST_F(Download, RepliesShortOfTheWholeFileFail) {
+    struct Case {
+        const wchar_t* path;
+        bool complete;
+        size_t kept;  // bytes on disk afterwards (of the blob pattern)
+    };
+    const Case cases[] = {
+        {L"/parts/5500", true, 5500},       // short parts: the rest is asked for until whole
+        {L"/stuck-part/5000", false, 1000},  // the rest never comes
+        {L"/cut-part/5000", false, 2500},    // a part cut off before its end
+        {L"/cutoff", false, 1000},           // a 200 cut off before its length
+        {L"/chunked/5000", false, 0},        // no length: complete or cut, nothing tells
+        {L"/chunked-cut/5000", false, 0},
+        {L"/nolength", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.path));
+        fs::remove(m_target);
+        fs::remove(m_target + L".validator");
+        EXPECT_EQ(Fetch(m_http + c.path) != 0, c.complete);
+        EXPECT_EQ(ReadBytes(m_target), Blob(c.kept));
+    }
+    EXPECT_FALSE(Fetch(m_http + L"/stuck-part/5000")) << "nor on a second attempt";
+}
+
+// A part is only continued while the server vouches, through "If-Range", that the file is the
+// one the part came from; a changed file is fetched whole (a 200) and replaces the part.
+TEST_F(Download, ChangedFileOnResumeStartsOver) {
+    struct Case {
+        const wchar_t* query;  // the validators the server names
+        const char* sent;      // the one the resume must name
+    };
+    const Case cases[] = {
+        {L"", "If-Range: \"a\""},
+        {L"&noetag=1", "If-Range: Mon, 08 Dec 2026 10:00:00 GMT"},
+        {L"&weak=1", "If-Range: Mon, 08 Dec 2026 10:00:00 GMT"},  // a weak ETag cannot
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.query));
+        const std::wstring old = m_http + L"/versioned/5000?tag=a" + c.query;
+        FetchPartial(old, 1000);
+        std::string unchanged;
+        ASSERT_TRUE(Fetch(old));
+        std::string last;
+        CLibHttpHelper::HttpGetDefault(m_http + L"/last", last);
+        EXPECT_NE(last.find(c.sent), std::string::npos) << last;
+        CLibHttpHelper::HttpGetDefault(old, unchanged);
+        EXPECT_EQ(ReadBytes(m_target), unchanged);
+
+        fs::resize_file(m_target, 1000);
+        const std::wstring changed = m_http + L"/versioned/5000?tag=b" + c.query;
+        ASSERT_TRUE(Fetch(changed));
+        std::string fresh;
+        CLibHttpHelper::HttpGetDefault(changed, fresh);
+        EXPECT_EQ(ReadBytes(m_target), fresh) << "no bytes of the old file";
+        EXPECT_NE(fresh.substr(0, 1000), unchanged.substr(0, 1000));
+    }
+}
+
+TEST_F(Download, APartWithoutValidatorIsAskedForAgain) {
+    // A part whose validator is unknown (an older run's) is asked for from the start, and
+    // stays as it was while no reply brings the file.
+    FetchPartial(m_http + L"/versioned/5000?tag=a&noetag=1", 1000);
+    std::string last;
+    fs::remove(m_target + L".validator");
+    fs::resize_file(m_target, 1000);
+    const std::string part = ReadBytes(m_target);
+    EXPECT_FALSE(Fetch(m_nginx + L"/missing.bin"));
+    EXPECT_EQ(ReadBytes(m_target), part);
+    ASSERT_TRUE(Fetch(m_http + L"/versioned/5000?tag=a&noetag=1"));
+    CLibHttpHelper::HttpGetDefault(m_http + L"/last", last);
+    EXPECT_NE(last.find("Range: bytes=0-"), std::string::npos) << last;
+    EXPECT_EQ(last.find("If-Range"), std::string::npos) << last;
 }
 
 TEST_F(Download, FailureKeepsThePartialFileOnlyWhenResuming) {
@@ -131,7 +221,7 @@ TEST_F(Download, WritesThatDoNotReachTheDiskFailTheDownload) {
     EXPECT_NE(log.Text().find("download file write failed"), std::string::npos) << log.Text();
 }
 
-TEST_F(Download, FileLongerThanItsBoundFailsAndIsEmptied) {
+TEST_F(Download, FileLongerThanItsBoundFailsAndIsDeleted) {
     struct Case {
         const wchar_t* path;
         long long bound;
@@ -139,21 +229,25 @@ TEST_F(Download, FileLongerThanItsBoundFailsAndIsEmptied) {
         bool fits;
     };
     const std::string whole = DocrootFile(L"file300k.bin");
-    // The announced length is judged before anything is written; a body without a length is
-    // judged as it arrives; a resumed file counts with what it already has.
+    // The announced size is judged before anything is written, a resumed file's included; what
+    // breaks the bound is not kept for a later attempt.
     for (const Case& c : {Case{L"/file300k.bin", kFileSize, 0, true},
                           Case{L"/file300k.bin", kFileSize, 1000, true},
                           Case{L"/file300k.bin", kFileSize - 1, 0, false},
                           Case{L"/file300k.bin", kFileSize - 1, 1000, false}}) {
         SCOPED_TRACE(c.bound);
         SCOPED_TRACE(c.partial);
-        WriteBytes(m_target, whole.substr(0, c.partial));
+        fs::remove(m_target);
+        if (c.partial != 0) FetchPartial(m_nginx + c.path, c.partial);
+        const CLogTail access(m_accessLog);
         EXPECT_EQ(FetchWithin(m_nginx + c.path, c.bound) != 0, c.fits);
-        EXPECT_EQ(ReadBytes(m_target), c.fits ? whole : std::string());
+        EXPECT_EQ(fs::exists(m_target), c.fits);
+        if (c.fits) {
+            EXPECT_EQ(ReadBytes(m_target), whole);
+        }
+        EXPECT_NE(access.Text().find(c.partial != 0 ? "bytes=1000-" : "bytes=0-"), std::string::npos);
     }
-    WriteBytes(m_target, "");
-    EXPECT_FALSE(FetchWithin(m_http + L"/nolength", 1000));
-    EXPECT_EQ(ReadBytes(m_target), "");
+    EXPECT_FALSE(fs::exists(m_target + L".validator"));
 }
 
 TEST_F(Download, TransferPastItsTimeFailsAndKeepsItsPart) {
@@ -171,10 +265,58 @@ TEST_F(Download, TransferPastItsTimeFailsAndKeepsItsPart) {
     EXPECT_EQ(ReadBytes(m_target), DocrootFile(L"file300k.bin"));
 }
 
-TEST_F(Download, NoLengthMeansNoProgress) {
-    ASSERT_TRUE(Fetch(m_http + L"/nolength"));
-    EXPECT_EQ(fs::file_size(m_target), 1500u);
-    EXPECT_TRUE(m_calls.empty());
+
+// Whatever a server does, a call with a time limit returns within it (and the time to give up).
+TEST_F(Download, DeadlinesHoldAgainstTricklingServers) {
+    constexpr unsigned long kDeadlineMs = 1500;
+    constexpr ULONGLONG kSlackMs = 6000;  // a loaded machine; the trickles go on for 20 s and more
+    for (const wchar_t* path : {L"/trickle-headers", L"/drip"}) {
+        for (const bool download : {true, false}) {
+            SCOPED_TRACE(Narrow(path) + (download ? " download" : " reply"));
+            const ULONGLONG start = GetTickCount64();
+            if (download) {
+                EXPECT_FALSE(FetchWithin(m_http + path, 0, kDeadlineMs));
+            } else {
+                THttpLimits limits;
+                limits.maxMilliseconds = kDeadlineMs;
+                std::string reply = "stale";
+                int status = 0;
+                EXPECT_FALSE(CLibHttpHelper::HttpGet(m_http + path, L"text/plain", &status, {}, reply,
+                                                     true, limits));
+                EXPECT_EQ(status, 400);
+                EXPECT_EQ(reply, "");
+            }
+            const ULONGLONG elapsed = GetTickCount64() - start;
+            EXPECT_GE(elapsed, kDeadlineMs - 50);
+            EXPECT_LT(elapsed, kDeadlineMs + kSlackMs);
+        }
+    }
+}
+
+TEST_F(Download, AStoppedDownloadEndsAndReportsOnTheCallersThread) {
+    std::vector<DWORD> threads;
+    THttpLimits limits;
+    const ULONGLONG start = GetTickCount64();
+    limits.stop = [start] { return GetTickCount64() - start > 800; };
+    const CLogTail log;
+    EXPECT_FALSE(CLibHttpHelper::DownloadFile(
+        true, m_http + L"/drip", m_target,
+        [&threads](long long, long long) { threads.push_back(GetCurrentThreadId()); }, limits));
+    EXPECT_LT(GetTickCount64() - start, 800u + 6000u);
+    EXPECT_NE(log.Text().find("http request stopped"), std::string::npos) << log.Text();
+    ASSERT_FALSE(threads.empty());
+    for (const DWORD thread : threads) EXPECT_EQ(thread, GetCurrentThreadId());
+}
+
+TEST_F(Download, HttpsOnlyRefusesPlainAddresses) {
+    THttpLimits limits;
+    limits.httpsOnly = true;
+    const CLogTail access(m_accessLog);
+    EXPECT_FALSE(CLibHttpHelper::DownloadFile(true, m_nginx + L"/file300k.bin", m_target, {}, limits));
+    std::string reply;
+    EXPECT_FALSE(CLibHttpHelper::HttpGet(m_nginx + L"/file300k.bin", L"text/plain", nullptr, {},
+                                         reply, true, limits));
+    EXPECT_EQ(access.Text(), "") << "nothing was asked";
 }
 
 TEST_F(Download, FollowsARedirectToTheFile) {

@@ -17,6 +17,16 @@ Paths:
   /slow                 200 with 4000 bytes sent in four parts 300 ms apart
   /blob/N               200 with N bytes of the blob pattern, Range ignored
   /wrong-range/N        206 "bytes 0-..." whatever Range asked for
+  /parts/N              a file of N blob bytes served in 206 parts of at most 1000 bytes from
+                        where Range starts (Content-Range names the part and the size)
+  /stuck-part/N         206 "bytes 0-999/N" and those 1000 bytes, whatever Range asked for
+  /cut-part/N           206 for the rest of N blob bytes from where Range starts, cut in half
+  /chunked/N            200 with N blob bytes in chunks (no length); /chunked-cut/N stops
+                        before the last chunk and closes
+  /versioned/N?tag=T    N bytes that depend on T, with ETag "T" (&weak=1: W/"T") and a
+                        Last-Modified date of T (&noetag=1: no ETag); Range is honoured unless
+                        If-Range names neither validator (then 200 with everything)
+  /trickle-headers      the status line, then one header byte every 300 ms for a minute
   /last                 the request line, headers and body of the previous request (not /last)
 """
 
@@ -163,6 +173,89 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def route_blob(self, arg, _record):
         self.reply(200, blob(int(arg)), content_type="application/octet-stream")
+
+    def range_start(self):
+        value = (self.headers.get("Range") or "").replace(" ", "")
+        if value.startswith("bytes=") and value.endswith("-") and value[6:-1].isdigit():
+            return int(value[6:-1])
+        return None
+
+    def send_part(self, data, start, end, sent=None):
+        """206 for data[start:end] of the whole data; sends only `sent` bytes when given."""
+        part = data[start:end]
+        self.send_response(206)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Range", f"bytes {start}-{end - 1}/{len(data)}")
+        self.send_header("Content-Length", str(len(part)))
+        self.end_headers()
+        self.wfile.write(part if sent is None else part[:sent])
+        if sent is not None:
+            self.wfile.flush()
+            self.close_connection = True
+
+    def route_parts(self, arg, _record):
+        data = blob(int(arg))
+        start = self.range_start() or 0
+        self.send_part(data, start, min(len(data), start + 1000))
+
+    def route_stuck_part(self, arg, _record):
+        self.send_part(blob(int(arg)), 0, 1000)
+
+    def route_cut_part(self, arg, _record):
+        data = blob(int(arg))
+        start = self.range_start() or 0
+        self.send_part(data, start, len(data), sent=(len(data) - start) // 2)
+
+    def send_chunked(self, data, complete):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        for i in range(0, len(data), 1000):
+            piece = data[i:i + 1000]
+            self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
+        if complete:
+            self.wfile.write(b"0\r\n\r\n")
+        self.wfile.flush()
+        self.close_connection = not complete
+
+    def route_chunked(self, arg, _record):
+        self.send_chunked(blob(int(arg)), True)
+
+    def route_chunked_cut(self, arg, _record):
+        self.send_chunked(blob(int(arg)), False)
+
+    def route_versioned(self, arg, _record):
+        query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
+        tag = query.get("tag", ["a"])[0]
+        seed = sum(tag.encode())
+        data = bytes((b + seed) % 256 for b in blob(int(arg)))
+        etag = ('W/"%s"' if "weak" in query else '"%s"') % tag
+        modified = "Mon, 0%d Dec 2026 10:00:00 GMT" % (1 + seed % 9)
+        headers = [("Last-Modified", modified)]
+        if "noetag" not in query:
+            headers.append(("ETag", etag))
+        start = self.range_start()
+        if_range = self.headers.get("If-Range")
+        if start is not None and if_range is not None and if_range not in (etag, modified):
+            start = None
+        if start is None:
+            return self.reply(200, data, "application/octet-stream", headers)
+        if start >= len(data):
+            return self.reply(416, b"", extra=headers + [("Content-Range", f"bytes */{len(data)}")])
+        self.reply(206, data[start:], "application/octet-stream",
+                   headers + [("Content-Range", f"bytes {start}-{len(data) - 1}/{len(data)}")])
+
+    def route_trickle_headers(self, _arg, _record):
+        self.wfile.write(b"HTTP/1.1 200 OK\r\n")
+        for byte in b"X-Slow: " + b"x" * 200:
+            try:
+                self.wfile.write(bytes([byte]))
+                self.wfile.flush()
+            except OSError:  # the client gave up
+                break
+            time.sleep(0.3)
+        self.close_connection = True
 
     def route_wrong_range(self, arg, _record):
         data = blob(int(arg))

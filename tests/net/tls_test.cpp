@@ -22,7 +22,10 @@ TEST_F(Tls, DownloadFromTheTrustedServerResumesAPartialFile) {
     CTempDir folder;
     const std::wstring target = folder / L"VexoInstall.exe";
     const std::string whole = DocrootFile(L"file300k.bin");
-    WriteBytes(target, whole.substr(0, 1000));
+    // An earlier download cut short: the file's start, and the validator nginx named for it.
+    ASSERT_TRUE(CLibHttpHelper::DownloadFile(true, EnvText(L"VEXO_NET_TLS_GOOD") + L"/file300k.bin",
+                                             target, {}));
+    std::filesystem::resize_file(target, 1000);
     const CLogTail access(m_accessLog);
     long long lastDone = 0;
     long long lastTotal = 0;

@@ -143,8 +143,9 @@ TEST_F(UiDispatchTest, OnTheUiThreadCallsRunAtOnceUnlessForced) {
     EXPECT_EQ(forced.runs, 1);
 }
 
-TEST_F(UiDispatchTest, DestroyingTheWindowFreesQueuedCallsAndUnregisters) {
+TEST_F(UiDispatchTest, AfterTheWindowEndsNoCallRunsAnywhere) {
     CDispatchWindow window;
+    EXPECT_FALSE(UiDispatchEnded());
     TReport queued[2];
     for (TReport& report : queued) PostCallToUiThread(new CReportingCall(report), /*forcePost=*/true);
     window.Destroy();
@@ -152,10 +153,23 @@ TEST_F(UiDispatchTest, DestroyingTheWindowFreesQueuedCallsAndUnregisters) {
         EXPECT_TRUE(report.destroyed);
         EXPECT_EQ(report.runs, 0);
     }
-    // Unregistered again: back to running inline.
-    TReport after;
-    PostCallToUiThread(new CReportingCall(after));
-    EXPECT_EQ(after.runs, 1);
+    // The UI is being torn down: later calls, from a worker or from this thread, are dropped
+    // instead of running where they were handed over, and workers can tell.
+    EXPECT_TRUE(UiDispatchEnded());
+    TReport fromWorker, here;
+    std::thread worker([&] { PostCallToUiThread(new CReportingCall(fromWorker)); });
+    worker.join();
+    PostCallToUiThread(new CReportingCall(here));
+    for (TReport* report : {&fromWorker, &here}) {
+        EXPECT_EQ(report->runs, 0);
+        EXPECT_TRUE(report->destroyed);
+    }
+    // A new window takes the calls again.
+    CDispatchWindow next;
+    EXPECT_FALSE(UiDispatchEnded());
+    TReport direct;
+    PostCallToUiThread(new CReportingCall(direct));
+    EXPECT_EQ(direct.runs, 1);
 }
 
 TEST_F(UiDispatchTest, CallForAVanishedWindowIsDroppedAndDestroyed) {

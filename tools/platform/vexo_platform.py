@@ -30,6 +30,8 @@ gameinfo, assets, data, installer, stats; MODE one of:
   cutoff         announce the whole length, send half, close
   cutoff-once    cutoff for the next request only, then ok
   status[:CODE]  answer CODE (default 500)
+  truncated[:N]  (files) answer a range with its first N bytes only (default 1024), as a 206
+                 whose Content-Range names that short part and the file's true size
   badjson        a body that is not JSON
   huge           a 5 MiB body
   deep           JSON nested 100000 levels deep
@@ -39,11 +41,17 @@ gameinfo, assets, data, installer, stats; MODE one of:
   nohash         (data) no "sha256" beside the address
   wronghash      (data) a sha256 that does not match
   upperhash      (data) the sha256 in upper-case hexadecimal
+  plainhttp      (data) the installer's address on the plain-http listener, without sha256
+  plainhttp-hash (data) the same with the installer's sha256
+Files carry an ETag and a Last-Modified date; a range whose If-Range names neither is answered
+with the whole file. Besides HTTPS, the same services answer plain HTTP on a second port
+(127.0.0.1, chosen freely; --plain-port-file names it).
 The stand-in installer's own behaviour (--installer-config NAME=VALUE or "installer" in the
 control body; see tools/platform/standin_installer.cpp): exit, delay, install, key, dir, readonly.
 """
 
 import argparse
+import email.utils
 import hashlib
 import http.server
 import json
@@ -62,7 +70,8 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
-         "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash")
+         "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
+         "truncated", "plainhttp", "plainhttp-hash")
 CONFIG_MARKER = b"VEXO-STANDIN-CONFIG:"
 CONFIG_BLOCK = 1024
 PICTURES = {"icon": ("game-icon.png", 36, 36),
@@ -111,6 +120,8 @@ class Platform:
     def __init__(self, args):
         self.lock = threading.Lock()
         self.public_url = args.public_url
+        self.plain_url = ""  # set once the plain-http listener runs
+        self.last_modified = email.utils.formatdate(time.time() - 86400, usegmt=True)
         self.assets = args.assets
         self.game_name = args.game_name
         self.installer_path = args.installer
@@ -317,16 +328,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
         name, _, arg = mode.partition(":")
         total = len(data)
         start = 0
+        validators = ['"%s"' % hashlib.sha256(data).hexdigest()[:20], self.platform.last_modified]
         match = re.match(r"\s*bytes\s*=\s*(\d+)-\s*$", self.headers.get("Range") or "")
+        if_range = self.headers.get("If-Range")
+        if match and if_range is not None and if_range.strip() not in validators:
+            match = None  # the file changed since the part was fetched: all of it again
         if match:
             start = int(match.group(1))
             if start >= total:
                 return self.reply(416, b"", extra=[("Content-Range", "bytes */%d" % total)])
         part = data[start:]
+        if match and name == "truncated":
+            part = part[:int(arg or 1024)]
         self.send_response(206 if match else 200)
         self.send_header("Content-Type", content_type)
+        self.send_header("ETag", validators[0])
+        self.send_header("Last-Modified", validators[1])
         if match:
-            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, total - 1, total))
+            self.send_header("Content-Range",
+                             "bytes %d-%d/%d" % (start, start + len(part) - 1, total))
         self.send_header("Content-Length", str(len(part)))
         self.end_headers()
         if name == "cutoff":
@@ -368,12 +388,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def data(self, _path, _query, _body, mode):
         installer = self.platform.installer()
         digest = hashlib.sha256(installer or b"").hexdigest()
-        address = {"downloadURL": self.platform.public_url + "/client/VexoInstall.exe"}
+        base = self.platform.plain_url if mode.startswith("plainhttp") else self.platform.public_url
+        address = {"downloadURL": base + "/client/VexoInstall.exe"}
         if mode == "wronghash":
             address["sha256"] = hashlib.sha256(b"not the installer").hexdigest()
         elif mode == "upperhash":
             address["sha256"] = digest.upper()
-        elif mode != "nohash":
+        elif mode not in ("nohash", "plainhttp"):
             address["sha256"] = digest
         result = {"code": 0} if mode == "noaddress" else {"code": 0, "internation": address}
         self.reply_json({"code": 0, "result": result}, mode)
@@ -426,6 +447,13 @@ def start(args):
                                             do_handshake_on_connect=False)
     server.platform = Platform(args)
     threading.Thread(target=server.serve_forever, daemon=True).start()
+    # The same services in plain text, for addresses that must be refused (or checked by their
+    # digest) because they are not https.
+    plain = Server(("127.0.0.1", 0), Handler)
+    plain.platform = server.platform
+    server.platform.plain_url = "http://localhost:%d" % plain.server_address[1]
+    server.plain_server = plain
+    threading.Thread(target=plain.serve_forever, daemon=True).start()
     return server
 
 
