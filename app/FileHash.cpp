@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -80,11 +81,16 @@ std::string Sha256OfFile(const std::wstring& path) {
     return ToLowerHex(digest, kDigestBytes);
 }
 
+bool IsSha256Text(const std::string& text) {
+    return text.size() == kDigestBytes * 2 &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
 bool Sha256Matches(const std::wstring& path, const std::string& expectedHex) {
-    if (expectedHex.size() != kDigestBytes * 2) return false;
+    if (!IsSha256Text(expectedHex)) return false;
     std::string expected;
     for (const char c : expectedHex) {
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
         expected += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     const std::string actual = Sha256OfFile(path);

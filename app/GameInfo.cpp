@@ -84,15 +84,18 @@ bool IsFileNameSafe(unsigned char c) {
            c != '<' && c != '>' && c != '|';
 }
 
-// Resumes what an earlier run left; a failure keeps the earlier file. Without an address there
-// is nothing to ask for, and no empty file is made. The window waits for the pictures, so a
+// Resumes what an earlier run left; a failure keeps the earlier file. Without an https address
+// there is nothing to ask for, and no empty file is made. The window waits for the pictures, so a
 // service that sends without end, or a byte at a time, is cut off: no picture of the skin's
 // sizes comes near these bounds.
 void DownloadPicture(const std::wstring& url, const std::wstring& file) {
-    THttpDownloadLimits limits;
+    THttpLimits limits;
     limits.maxFileBytes = kMaxPictureBytes;
     limits.maxMilliseconds = kTimeoutSeconds * 1000;
-    if (!url.empty()) CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), limits);
+    limits.httpsOnly = true;  // the pictures are decoded: nothing of them comes in plain text
+    if (bxutil::IsHttpsUrl(url)) {
+        CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), limits);
+    }
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ std::wstring InstallFailureText(EInstallFailure failure) {
         return L"客户端下载失败，请点击重试（将继续已下载的部分）";
     case EInstallFailure::kVerify:
         return L"客户端安装包校验失败，已删除，请点击重试";
+    case EInstallFailure::kInsecureAddress:
+        return L"客户端下载地址不安全，已拒绝下载，请稍后点击重试";
     case EInstallFailure::kClientMissing:
         return L"客户端安装未完成，请点击重试";
     case EInstallFailure::kInternal:
@@ -122,8 +124,25 @@ void CInstallWorkflow::InstallClientWorker() {
     }
 }
 
+bool CInstallWorkflow::ShouldStop() const { return m_bStopRequested || UiDispatchEnded(); }
+
+void CInstallWorkflow::Stop() { m_bStopRequested = true; }
+
+CInstallWorkflow::Wait CInstallWorkflow::WaitForStepEnd(DWORD timeoutMs) const {
+    // In short slices: the UI may end meanwhile, and nothing signals that.
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (ShouldStop()) return Wait::kStopped;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (timeoutMs != INFINITE && elapsed >= timeoutMs) return Wait::kTimedOut;
+        const ULONGLONG left = timeoutMs == INFINITE ? kDownloadPollMs : timeoutMs - elapsed;
+        const DWORD slice = static_cast<DWORD>(left < kDownloadPollMs ? left : kDownloadPollMs);
+        if (WaitForSingleObject(m_hInstallDone.Get(), slice) == WAIT_OBJECT_0) return Wait::kEnded;
+    }
+}
+
 EInstallFailure CInstallWorkflow::RunInstallation() {
-    CVexoInstallHelper helper(m_settings.dataServiceUrl);
+    CVexoInstallHelper helper(m_settings.dataServiceUrl, [this] { return ShouldStop(); });
     const HttpProgressFn progress = [this](long long done, long long total) { OnDownloadProgress(done, total); };
     if (helper.Install(progress) != 0) return helper.Failure();
     // Whatever the installer's exit code said, only a client that is there now is installed.
@@ -174,27 +193,26 @@ int CInstallWorkflow::ShowProgress(const int& percent) {
 }
 
 int CInstallWorkflow::DriveProgress() {
-    const HANDLE done = m_hInstallDone.Get();
     // Downloading: 1 to 50 from the downloaded fraction.
     for (;;) {
-        const bool over = WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-        if (over && m_bInstallFailed) return 0;
-        const int percent = over ? 50 : DownloadPercent();
+        const Wait now = WaitForStepEnd(0);
+        if (now == Wait::kStopped || (now == Wait::kEnded && m_bInstallFailed)) return 0;
+        const int percent = now == Wait::kEnded ? 50 : DownloadPercent();
         Show(percent);
         if (percent >= 50) break;
-        WaitForSingleObject(done, kDownloadPollMs);
+        if (WaitForStepEnd(kDownloadPollMs) == Wait::kStopped) return 0;
     }
     // Installing: a step a second while the installer runs.
     for (int percent = 51; percent <= 100; ++percent) {
         if (percent < 99) {
-            if (WaitForSingleObject(done, m_settings.progressStepMs) == WAIT_OBJECT_0) return 0;
+            const Wait step = WaitForStepEnd(m_settings.progressStepMs);
+            if (step != Wait::kTimedOut) return 0;
             Show(percent);
             continue;
         }
         LogProgress(368, L"Wait For Mini Install Finish");
         Show(percent);
-        if (WaitForSingleObject(done, INFINITE) != WAIT_OBJECT_0) continue;
-        if (m_bInstallFailed) return 0;
+        if (WaitForStepEnd(INFINITE) != Wait::kEnded || m_bInstallFailed) return 0;
         LogProgress(373, L"SetProgress 100");
         Show(100);
         break;

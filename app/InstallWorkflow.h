@@ -88,7 +88,16 @@ public:
 
     float DownloadFraction() const { return m_fDownloadFraction; }
 
+    // Asks a running installation to stop (the window is closing): its exchanges are abandoned
+    // and nothing more is handed to the UI. It also stops once the UI thread's dispatch window
+    // has ended. The client installer, once started, runs on by itself.
+    void Stop();
+
 private:
+    enum class Wait { kEnded, kTimedOut, kStopped };
+    // Waits up to timeoutMs (INFINITE: no limit) for the end of the installation step.
+    Wait WaitForStepEnd(DWORD timeoutMs) const;
+    bool ShouldStop() const;
     void RunWorker();
     void RunProgress();
     EInstallFailure RunInstallation();
@@ -103,6 +112,7 @@ private:
     const TInstallSettings m_settings;
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bInstallFailed{false};
+    std::atomic<bool> m_bStopRequested{false};
     std::atomic<float> m_fDownloadFraction{0.0f};
     int m_nLastShown = 0;  // progress thread only
     // Manual-reset events, one owner each: the installation step is over (see

@@ -11,6 +11,7 @@ namespace {
 constexpr DWORD kMainWindowStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_WINDOWEDGE;
 constexpr UINT kIconResourceId = 143;
+constexpr DWORD kWorkerStopWaitMs = 3000;
 
 }  // namespace
 
@@ -32,6 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         view->CenterWindow();
         view->RunModalLoop();
     }
+    // From here on nothing a worker hands to the UI thread runs; the workers stop. One that
+    // cannot let go in time (waiting for a client installer, say) ends with the process before
+    // any static object is torn down under it.
     if (dispatch != nullptr) DestroyWindow(dispatch);
+    if (!view->StopWork(kWorkerStopWaitMs)) ExitProcess(0);
     return 0;
 }

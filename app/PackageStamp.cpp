@@ -39,3 +39,10 @@ TPackageStamp ReadPackageStamp() {
     if (GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return {};
     return ReadPackageStampFromFile(path);
 }
+
+std::string EffectiveGameId(const std::string& stampedGameId) {
+    const bool isId = stampedGameId.size() == 7 &&
+                      std::all_of(stampedGameId.begin(), stampedGameId.end(),
+                                  [](char c) { return c >= '0' && c <= '9'; });
+    return isId ? stampedGameId : std::string("1000450");
+}

@@ -39,8 +39,16 @@ TInstallerAddress ParseInstallerAddressReply(const std::string& reply) {
     return address;
 }
 
-CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl) : m_strInfoUrl(infoUrl) {
+CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::function<bool()> stop)
+    : m_strInfoUrl(infoUrl), m_fnStop(std::move(stop)) {
     m_nInfoResult = GetHttpInfo();
+}
+
+THttpLimits CVexoInstallHelper::Limits() const {
+    THttpLimits limits;
+    limits.maxMilliseconds = kAddressQueryTimeLimitMs;
+    limits.stop = m_fnStop;
+    return limits;
 }
 
 std::wstring CVexoInstallHelper::InstallerPath() { return TempFolder() + L"VexoInstall.exe"; }
@@ -50,7 +58,8 @@ int CVexoInstallHelper::GetHttpInfo() {
     m_bHasSha256 = false;
     m_strSha256.clear();
     std::string reply;
-    if (!CLibHttpHelper::HttpGetDefault(m_strInfoUrl, reply)) {
+    if (!CLibHttpHelper::HttpGet(m_strInfoUrl, L"application/oct-stream", nullptr, std::string(),
+                                 reply, true, Limits())) {
         Log(3, 83, L"CLibHttpHelper::HttpGet false");
         return 0;
     }
@@ -74,9 +83,20 @@ int CVexoInstallHelper::Download(const HttpProgressFn& progress) {
         m_failure = EInstallFailure::kNoAddress;
         return 0;
     }
+    // A file that came in plain text may have been changed on its way: only a digest the
+    // service named over https can vouch for it.
+    if (!bxutil::IsHttpsUrl(m_strDownloadUrl) && !IsSha256Text(m_strSha256)) {
+        Log(1, 57, L"the installer's address is not https and no sha256 names the file: refused");
+        m_failure = EInstallFailure::kInsecureAddress;
+        return 0;
+    }
     // A partial file left read-only is still continued rather than refused.
     ClearReadOnly(m_strFilePath);
-    if (!CLibHttpHelper::DownloadFile(true, m_strDownloadUrl, m_strFilePath, progress)) {
+    THttpLimits limits = Limits();
+    limits.maxMilliseconds = kInstallerDownloadTimeLimitMs;
+    limits.maxFileBytes = kMaxInstallerBytes;
+    limits.httpsOnly = !m_bHasSha256;  // no redirect onto http either, without a digest
+    if (!CLibHttpHelper::DownloadFile(true, m_strDownloadUrl, m_strFilePath, progress, limits)) {
         m_failure = EInstallFailure::kDownload;
         return 0;
     }
@@ -92,7 +112,7 @@ bool CVexoInstallHelper::Verify() {
     }
     // A file that is not the named installer must not be run, nor continued by the next attempt.
     Log(1, 71, L"verify failed! the installer does not match its sha256, deleted");
-    DeleteFileForcibly(m_strFilePath);
+    DeleteDownloadedFile(m_strFilePath);
     m_failure = EInstallFailure::kVerify;
     return false;
 }
@@ -113,6 +133,6 @@ int CVexoInstallHelper::Install(const HttpProgressFn& progress) {
     }
     DWORD exitCode = 1;
     if (ExecuteProcess(m_strFilePath, &exitCode)) m_nExitCode = exitCode;
-    DeleteFileForcibly(m_strFilePath);
+    DeleteDownloadedFile(m_strFilePath);
     return 0;
 }

@@ -3,6 +3,7 @@
 // One object serves one installation attempt: construction asks the data service for the
 // installer's address (blocking), Install downloads, checks, runs and deletes the installer.
 
+#include <functional>
 #include <string>
 
 #include "app/ServiceHosts.h"
@@ -15,6 +16,7 @@ enum class EInstallFailure {
     kNoAddress,     // its reply named no installer
     kDownload,      // the download failed or was cut off (the partial file stays for the next try)
     kVerify,        // the file did not match the digest the service named (the file is deleted)
+    kInsecureAddress,  // a plain-http address without a digest to check the file against
     kClientMissing,  // the installer ran, but no client is registered (decided by the workflow)
     kInternal,       // the attempt could not be carried out (no thread, no memory)
 };
@@ -30,10 +32,20 @@ struct TInstallerAddress {
 // Reads a reply of the data service; an unusable reply gives an empty address.
 TInstallerAddress ParseInstallerAddressReply(const std::string& reply);
 
+// The client installer's download: a file far larger than any client installer is refused (a
+// server sending without end must not fill the disk), and the whole download (every request it
+// makes) must be done within the time limit; a partial file stays for the next attempt.
+constexpr long long kMaxInstallerBytes = 1024ll << 20;
+// The address query is a short reply; the user waits for it with the progress at 1 %.
+constexpr unsigned long kAddressQueryTimeLimitMs = 20000;
+constexpr unsigned long kInstallerDownloadTimeLimitMs = 30 * 60 * 1000;
+
 class CVexoInstallHelper {
 public:
-    // Asks the data service (infoUrl is its full query URL) for the installer's address.
-    explicit CVexoInstallHelper(const std::wstring& infoUrl = DataServiceQueryUrl());
+    // Asks the data service (infoUrl is its full query URL) for the installer's address. stop,
+    // when given, is asked a few times a second during every exchange; true abandons it.
+    explicit CVexoInstallHelper(const std::wstring& infoUrl = DataServiceQueryUrl(),
+                                std::function<bool()> stop = {});
     CVexoInstallHelper(const CVexoInstallHelper&) = delete;
     CVexoInstallHelper& operator=(const CVexoInstallHelper&) = delete;
     // Leaves the installer file alone.
@@ -42,7 +54,8 @@ public:
     // The address query: 1 when the service answered 2xx (whatever the reply held), else 0.
     int GetHttpInfo();
     // Downloads the installer into the temporary folder, resuming a partial file an earlier
-    // attempt left. Non-zero on success.
+    // attempt left. An address that is not https is refused unless the service named the
+    // file's SHA-256 (the digest then decides whether the file is run). Non-zero on success.
     int Download(const HttpProgressFn& progress);
     // Download, check against the service's digest when it named one, run silently ("/qn
     // QR="true"", hidden, waited for), delete. 0 when the installer was downloaded (and matched),
@@ -61,6 +74,7 @@ public:
 
 private:
     bool Verify();
+    THttpLimits Limits() const;
 
     std::wstring m_strInfoUrl;
     std::wstring m_strDownloadUrl;
@@ -69,6 +83,7 @@ private:
     int m_nInfoResult = 0;
     bool m_bHasSha256 = false;
     std::string m_strSha256;
+    std::function<bool()> m_fnStop;
     EInstallFailure m_failure = EInstallFailure::kNone;
     unsigned long m_nExitCode = 1;
 };

@@ -3,20 +3,20 @@
 #include <utility>
 
 #include "app/ClientLaunch.h"
+#include "app/PackageStamp.h"
+#include "support/AsyncCall.h"
+#include "support/LibThread.h"
 #include "support/Log.h"
 #include "ui/controls/ControlUI.h"
 #include "ui/controls/ProgressUI.h"
 
 namespace {
 
-// The game a stamp-less executable installs: its DOS stub reads "This pr" where the id would be.
-constexpr char kUnstampedGameId[] = "This pr";
-constexpr char kDefaultGameId[] = "1000450";
+// The names the game's pictures have in the window's picture table.
+constexpr wchar_t kBackgroundPicture[] = L"vexo-game-background";
+constexpr wchar_t kLogoPicture[] = L"vexo-game-logo";
+constexpr wchar_t kIconPicture[] = L"vexo-game-icon";
 constexpr UINT kSkinResourceId = 146;
-
-std::string EffectiveGameId(std::string gameId) {
-    return gameId == kUnstampedGameId ? std::string(kDefaultGameId) : gameId;
-}
 
 }  // namespace
 
@@ -70,15 +70,26 @@ void CVexoInstallView::OnWindowReady() {
     ShowControl(m_nClientFound == 1 ? L"InstallGameLayout" : L"InstallVexoLayout", true);
 }
 
+void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
+                                   const std::wstring& description) {
+    SkinUI::CControlUI* control = Find(controlName);
+    if (control == nullptr) return;
+    // The control lets go of the picture before its table entry is replaced.
+    control->SetBackImage(L"");
+    m_PaintManager.AddImageFromFile(pictureName, file.c_str());
+    control->ApplyAttribute(L"bkimage", description.c_str());
+}
+
 void CVexoInstallView::ApplyGameInfo() {
-    if (SkinUI::CControlUI* background = Find(L"background")) {
-        background->ApplyAttribute(L"bkimage", BackgroundImageDescription(m_gameInfo.backgroundFile).c_str());
-    }
-    if (SkinUI::CControlUI* logo = Find(L"logoimage")) logo->SetBackImage(m_gameInfo.logoFile.c_str());
+    // The pictures reach the controls by name, never by path: the temporary folder's path may
+    // hold characters the image description syntax reserves.
+    ShowPicture(L"background", kBackgroundPicture, m_gameInfo.backgroundFile,
+                BackgroundImageDescription(kBackgroundPicture));
+    ShowPicture(L"logoimage", kLogoPicture, m_gameInfo.logoFile, kLogoPicture);
     if (SkinUI::CControlUI* title = Find(L"GameNameLabel")) {
         title->SetText(BuildGameTitle(m_gameInfo.shortName).c_str());
     }
-    if (SkinUI::CControlUI* icon = Find(L"GameIcon")) icon->SetBackImage(m_gameInfo.iconFile.c_str());
+    ShowPicture(L"GameIcon", kIconPicture, m_gameInfo.iconFile, kIconPicture);
 }
 
 void CVexoInstallView::Notify(SkinUI::TNotifyMsg& msg) {
@@ -99,12 +110,34 @@ void CVexoInstallView::Notify(SkinUI::TNotifyMsg& msg) {
 }
 
 void CVexoInstallView::OnInstallGameClicked() {
+    // The hand-over waits for the usage report: it runs on a worker while the window is gone
+    // from the screen, and the worker closes the window when it is done.
+    bool idle = false;
+    if (!m_bHandingOver.compare_exchange_strong(idle, true)) return;
+    HideWindow();
+    ResetEvent(m_hHandOverEnded.Get());
+    if (!StartCallThread(bxutil::NewAsyncCall(this, &CVexoInstallView::HandOverGame))) {
+        HandOverGame();
+    }
+}
+
+void CVexoInstallView::HandOverGame() {
     TLaunchRequest request;
     request.gameId = m_strGameId;
     request.comefrom = m_strComefrom;
     request.clientWasInstalled = m_nClientFound == 1;
-    LaunchClient(request);
+    try {
+        LaunchClient(request);
+    } catch (...) {
+    }
     PostMessage(WM_CLOSE);
+    SetEvent(m_hHandOverEnded.Get());
+}
+
+bool CVexoInstallView::StopWork(DWORD timeoutMs) {
+    m_pWorkflow->Stop();
+    const bool handedOver = WaitForSingleObject(m_hHandOverEnded.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return m_pWorkflow->WaitUntilIdle(timeoutMs) && handedOver;
 }
 
 int CVexoInstallView::ShowProgress(const int& percent) {

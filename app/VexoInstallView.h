@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,10 @@ public:
     // window's controls are not known yet, else 1.
     int ShowProgress(const int& percent);
 
+    // The window has ended: asks the work it started to stop, and waits up to timeoutMs for
+    // each worker to let go of this object. False when one is still busy.
+    bool StopWork(DWORD timeoutMs);
+
     const std::string& GameId() const { return m_strGameId; }
     const std::string& Comefrom() const { return m_strComefrom; }
     const TGameInfo& GameInfo() const { return m_gameInfo; }
@@ -62,7 +67,12 @@ private:
     SkinUI::CControlUI* Find(LPCWSTR name);
     void ShowControl(LPCWSTR name, bool visible);
     void ApplyGameInfo();
+    // Loads file as the picture pictureName and shows it on the control with description.
+    void ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
+                     const std::wstring& description);
     void OnInstallGameClicked();
+    // Worker: starts the client with the game, sends the report and closes the window.
+    void HandOverGame();
     TInstallSettings InstallSettings() const;
 
     std::string m_strGameId;
@@ -73,4 +83,7 @@ private:
     SkinUI::CControlUI* m_pPercentLabel = nullptr;   // owned by the control tree
     SkinUI::CControlUI* m_pStatusLabel = nullptr;    // owned by the control tree
     std::unique_ptr<CInstallWorkflow> m_pWorkflow;
+    std::atomic<bool> m_bHandingOver{false};
+    // Manual-reset, signalled while no hand-over runs.
+    bxutil::CKernelHandle m_hHandOverEnded{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
 };

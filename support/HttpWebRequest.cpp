@@ -47,7 +47,7 @@ void LogDownload(int level, int line, const wchar_t* message, const std::wstring
 // the part came from: its validator is kept beside the file. Validators are short header values;
 // anything else in that file is not ours and is ignored.
 constexpr DWORD kMaxValidatorBytes = 512;
-constexpr int kMaxRounds = 256;  // requests of one download for parts that end early
+constexpr int kMaxRounds = 32;  // requests of one download for parts that end early
 
 std::wstring ValidatorPath(const std::wstring& path) { return path + L".validator"; }
 

@@ -16,8 +16,8 @@ using RequestWork = std::function<int(CHttpWebRequest&)>;
 
 // How often the waiting caller looks at the progress and the stop predicate.
 constexpr DWORD kPollMs = 100;
-// After a cancel the worker usually ends at once (its handles are closed); the caller gives it
-// this long so that the download file is closed before the caller goes on.
+// After a cancel a worker between reads ends at once; the caller gives it this long so that the
+// download file is usually closed before the caller goes on.
 constexpr DWORD kCancelGraceMs = 1000;
 
 // The latest progress a worker reported, handed to the caller's thread.

@@ -535,8 +535,12 @@ bool CWebRequest::Reopen() {
 
 bool CWebRequest::Cancel() {
     if (m_bCancelled.exchange(true)) return true;
+    // Only the flags: the handles stay with the thread that runs the exchange, which closes them
+    // when its WinInet call returns. Closing a handle another thread is blocked in is not safe
+    // with every WinInet (Wine's then hands a broken connection to later requests).
     CAutoLock lock(m_lock);
-    return Close();
+    m_bClosed = true;
+    return true;
 }
 
 }  // namespace bxutil

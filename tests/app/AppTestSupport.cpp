@@ -57,6 +57,8 @@ void SetPlatformModes(const std::map<std::string, std::string>& modes) {
     Control("{\"set\":" + JsonObject(modes) + "}");
 }
 
+void ClearPlatformRequests() { Control("{\"clear\":true}"); }
+
 void SetInstallerConfig(const std::map<std::string, std::string>& config) {
     Control("{\"installer\":" + JsonObject(config) + "}");
 }
@@ -87,6 +89,7 @@ std::vector<TRecordedRequest> PlatformRequests(const std::string& service) {
                 if (!header.value.IsString()) continue;
                 const std::string name = header.name.GetString();
                 if (_stricmp(name.c_str(), "Range") == 0) request.range = header.value.GetString();
+                if (_stricmp(name.c_str(), "If-Range") == 0) request.ifRange = header.value.GetString();
                 if (_stricmp(name.c_str(), "User-Agent") == 0) request.userAgent = header.value.GetString();
                 if (_stricmp(name.c_str(), "Content-Type") == 0) request.contentType = header.value.GetString();
             }

@@ -24,6 +24,7 @@ struct TRecordedRequest {
     std::string query;    // percent-decoded
     std::string body;
     std::string range;    // the Range header, if any
+    std::string ifRange;  // the If-Range header, if any
     std::string userAgent;
     std::string contentType;
 };
@@ -33,6 +34,8 @@ std::wstring PlatformUrl();
 std::string PlatformUrlNarrow();
 // Sets misbehaviour modes ({"data": "noaddress"}); services not named keep theirs.
 void SetPlatformModes(const std::map<std::string, std::string>& modes);
+// Forgets the requests the platform recorded so far.
+void ClearPlatformRequests();
 // Replaces the served installer's behaviour ({"exit": "3"}).
 void SetInstallerConfig(const std::map<std::string, std::string>& config);
 // What the platform recorded since the last reset, optionally of one service only.

@@ -246,13 +246,31 @@ TEST_F(ArtworkTest, ContinuesAPictureAnEarlierRunLeftHalfDone) {
     std::string served;
     CLibHttpHelper::HttpGetDefault(info.launcherUrl, served);
     ASSERT_GT(served.size(), 1000u);
-    WriteBytes(Temp(L"bkImage1000450.png"), served.substr(0, 1000));
+    SetPlatformModes({{"assets", "cutoff"}});
+    DownloadArtwork(kGameId, info);
+    const size_t part = ReadBytes(info.backgroundFile).size();
+    ASSERT_GT(part, 0u);
+    ASSERT_LT(part, served.size());
+    SetPlatformModes({{"assets", "ok"}});
     DownloadArtwork(kGameId, info);
     EXPECT_EQ(ReadBytes(info.backgroundFile), served);
     bool resumed = false;
-    for (const TRecordedRequest& r : PlatformRequests("assets"))
-        resumed |= r.path == "/assets/game-background.png" && r.range.find("1000-") != std::string::npos;
+    for (const TRecordedRequest& r : PlatformRequests("assets")) {
+        resumed |= r.path == "/assets/game-background.png" && !r.ifRange.empty() &&
+                   r.range.find(std::to_string(part) + "-") != std::string::npos;
+    }
     EXPECT_TRUE(resumed);
+}
+
+TEST_F(ArtworkTest, OnlyHttpsPicturesAreFetched) {
+    TGameInfo info;
+    info.iconUrl = L"http://localhost:1/assets/game-icon.png";
+    info.launcherUrl = L"ftp://localhost/assets/game-background.png";
+    DeleteFileW(Temp(L"iconimage1000450.png").c_str());
+    DeleteFileW(Temp(L"bkImage1000450.png").c_str());
+    DownloadArtwork(kGameId, info);
+    EXPECT_FALSE(testfiles::FileExists(info.iconFile));
+    EXPECT_FALSE(testfiles::FileExists(info.backgroundFile));
 }
 
 }  // namespace

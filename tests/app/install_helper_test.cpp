@@ -67,6 +67,14 @@ TEST(FileHash, Sha256OfAFileInEitherCase) {
 class InstallHelperTest : public PlatformTest {
 protected:
     std::wstring InfoUrl() const { return DataServiceQueryUrlFor(m_platform); }
+    // An earlier attempt whose download was cut off: the part stays with its validator.
+    size_t LeavePartialDownload() {
+        SetPlatformModes({{"installer", "cutoff-once"}});
+        CVexoInstallHelper cut(InfoUrl());
+        EXPECT_EQ(cut.Install(HttpProgressFn()), -1);
+        EXPECT_EQ(cut.Failure(), EInstallFailure::kDownload);
+        return ReadBytes(Installer()).size();
+    }
     std::wstring Installer() const { return Temp(L"VexoInstall.exe"); }
     std::string InstallerRuns() const { return ReadBytes(ClientDir() + L"\\installer-runs.txt"); }
 };
@@ -105,22 +113,26 @@ TEST_F(InstallHelperTest, DownloadsChecksRunsAndDeletesTheInstaller) {
 }
 
 TEST_F(InstallHelperTest, ContinuesAPartialFileAnEarlierAttemptLeft) {
-    const std::string served = ServedInstaller();
-    ASSERT_GT(served.size(), 300000u);
-    WriteBytes(Installer(), served.substr(0, 300000));
+    const size_t partial = LeavePartialDownload();
+    ASSERT_GT(partial, 0u);
     SetFileAttributesW(Installer().c_str(), FILE_ATTRIBUTE_READONLY);  // left read-only, too
     CVexoInstallHelper helper(InfoUrl());
     EXPECT_EQ(helper.Install(HttpProgressFn()), 0);
     const auto downloads = PlatformRequests("installer");
-    ASSERT_GE(downloads.size(), 2u);  // the test's own fetch, then the helper's
-    EXPECT_EQ(downloads.back().range, "bytes=300000-");
+    ASSERT_GE(downloads.size(), 2u);  // the cut-off attempt's, then this one's
+    EXPECT_EQ(downloads.back().range, "bytes=" + std::to_string(partial) + "-");
+    EXPECT_FALSE(downloads.back().ifRange.empty()) << "the part's validator is named";
     EXPECT_EQ(IsClientInstalled(m_clientKey->Path()), 1) << "the joined file is the installer";
     EXPECT_FALSE(FileExists(Installer()));
+    EXPECT_FALSE(FileExists(Installer() + L".validator"));
 }
 
 TEST_F(InstallHelperTest, AFileThatIsNotTheNamedInstallerIsNeverRun) {
-    // A leftover that is no prefix of the installer: the joined file cannot match its digest.
-    WriteBytes(Installer(), std::string(300000, 'x'));
+    // A leftover changed on disk, no longer a prefix of the installer: the joined file cannot
+    // match its digest.
+    const size_t partial = LeavePartialDownload();
+    WriteBytes(Installer(), std::string(partial, 'x'));
+    SetPlatformModes({{"installer", "ok"}});
     CVexoInstallHelper helper(InfoUrl());
     EXPECT_EQ(helper.Install(HttpProgressFn()), -1);
     EXPECT_EQ(helper.Failure(), EInstallFailure::kVerify);
@@ -161,6 +173,39 @@ TEST_F(InstallHelperTest, FailuresBeforeTheRun) {
         const std::string partial = ReadBytes(Installer());
         EXPECT_EQ(!partial.empty(), c.partialFileStays);
         EXPECT_EQ(InstallerRuns(), "");
+    }
+}
+
+// Nothing partial, and nothing that came in plain text unchecked, is ever run: a server that
+// sends its file in short parts whose rest never comes, with or without a digest; an installer
+// address on plain http, without a digest (refused before any download) or with one (the digest
+// decides).
+TEST_F(InstallHelperTest, PartialOrPlainTextInstallersAreNeverRun) {
+    struct TCase {
+        const char* data;
+        const char* installer;
+        EInstallFailure failure;
+        bool asked;  // the installer was requested
+    };
+    for (const TCase& c : {TCase{"ok", "truncated:1024", EInstallFailure::kDownload, true},
+                           TCase{"nohash", "truncated:1024", EInstallFailure::kDownload, true},
+                           TCase{"plainhttp", "ok", EInstallFailure::kInsecureAddress, false},
+                           TCase{"plainhttp-hash", "ok", EInstallFailure::kNone, true}}) {
+        SCOPED_TRACE(std::string(c.data) + " / " + c.installer);
+        SetPlatformModes({{"data", c.data}, {"installer", c.installer}});
+        ClearPlatformRequests();
+        DeleteFileW(Installer().c_str());
+        DeleteFileW((Installer() + L".validator").c_str());
+        CVexoInstallHelper helper(InfoUrl());
+        EXPECT_EQ(helper.Install(HttpProgressFn()), c.failure == EInstallFailure::kNone ? 0 : -1);
+        EXPECT_EQ(helper.Failure(), c.failure);
+        EXPECT_EQ(!PlatformRequests("installer").empty(), c.asked);
+        if (c.failure == EInstallFailure::kNone) {
+            EXPECT_EQ(helper.DownloadUrl().compare(0, 7, L"http://"), 0);
+            EXPECT_NE(InstallerRuns(), "");
+        } else {
+            EXPECT_EQ(InstallerRuns(), "");
+        }
     }
 }
 

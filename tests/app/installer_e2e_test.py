@@ -140,10 +140,10 @@ def partial_installer_path():
 
 
 def remove_partial_installer():
-    path = partial_installer_path()
-    if os.path.exists(path):
-        os.chmod(path, stat.S_IWUSR | stat.S_IRUSR)
-        os.remove(path)
+    for path in (partial_installer_path(), partial_installer_path() + ".validator"):
+        if os.path.exists(path):
+            os.chmod(path, stat.S_IWUSR | stat.S_IRUSR)
+            os.remove(path)
 
 
 def launches_with(expected):
@@ -224,6 +224,9 @@ def client_missing(run):
     os.makedirs(drv.temp_folder(), exist_ok=True)
     with open(partial_installer_path(), "wb") as f:
         f.write(served[:leftover])
+    # What an interrupted earlier run leaves beside its part: the file's validator.
+    with open(partial_installer_path() + ".validator", "w") as f:
+        f.write(run.platform.served_installer_etag())
     run.platform.control(clear=True)
     case = Case(run, run.stamped(CHANNEL))
     try:
@@ -239,9 +242,7 @@ def client_missing(run):
         check(case.installer.wait(90) == 0, "client missing: the installer exits with 0")
         check(leftover in range_starts(run.recorded("installer")),
               "client missing: the download resumes the leftover part (Range from %d)" % leftover)
-        runs_file = os.path.join(drv.client_folder(), "installer-runs.txt")
-        runs = open(runs_file, encoding="utf-8", errors="replace").read() if os.path.exists(runs_file) else ""
-        check(' /qn QR="true"' in runs, "client missing: the client installer runs silently")
+        check(' /qn QR="true"' in installer_runs(), "client missing: the client installer runs silently")
         check(not os.path.exists(partial_installer_path()),
               "client missing: the read-only client installer file is deleted afterwards")
         check(launches_with(" --guest --install=" + GAME_ID),
@@ -253,16 +254,26 @@ def client_missing(run):
 
 # Each misbehaviour fails one attempt in the same window: (name, platform settings, service that
 # must have been asked in the mode, whether the client installer file stays in %TEMP% afterwards:
-# None where it does not matter).
+# None where it does not matter, whether the client installer may be run).
 MISBEHAVIOURS = [
-    ("data-status-500", {"set": {"data": "status:500"}}, "data", None),
-    ("data-noaddress", {"set": {"data": "noaddress"}}, "data", None),
-    ("data-badjson", {"set": {"data": "badjson"}}, "data", None),
-    ("data-wronghash", {"set": {"data": "wronghash"}}, "data", False),
+    ("data-status-500", {"set": {"data": "status:500"}}, "data", None, False),
+    ("data-noaddress", {"set": {"data": "noaddress"}}, "data", None, False),
+    ("data-badjson", {"set": {"data": "badjson"}}, "data", None, False),
+    ("data-wronghash", {"set": {"data": "wronghash"}}, "data", False, False),
+    ("data-plainhttp", {"set": {"data": "plainhttp"}}, "data", None, False),
     ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}},
-     "installer", None),
-    ("installer-cutoff", {"set": {"installer": "cutoff"}, "installer": {}}, "installer", True),
+     "installer", None, True),
+    ("installer-truncated", {"set": {"installer": "truncated"}, "installer": {}}, "installer",
+     True, False),
+    ("installer-truncated-nohash", {"set": {"data": "nohash", "installer": "truncated"}},
+     "installer", True, False),
+    ("installer-cutoff", {"set": {"data": "ok", "installer": "cutoff"}}, "installer", True, False),
 ]
+
+
+def installer_runs():
+    path = os.path.join(drv.client_folder(), "installer-runs.txt")
+    return open(path, encoding="utf-8", errors="replace").read() if os.path.exists(path) else ""
 
 
 def range_starts(requests):
@@ -286,7 +297,8 @@ def misbehaviours(run):
     try:
         if not case.wait_window():
             return
-        for name, settings, service, file_stays in MISBEHAVIOURS:
+        for name, settings, service, file_stays, may_run in MISBEHAVIOURS:
+            runs_before = installer_runs()
             run.platform.control(clear=True, **settings)
             case.installer.click(drv.INSTALL_BUTTON)
             time.sleep(1)
@@ -298,6 +310,8 @@ def misbehaviours(run):
             if file_stays is not None:
                 check(os.path.exists(partial_installer_path()) == file_stays,
                       name + ": the client installer file is " + ("kept" if file_stays else "deleted"))
+            if not may_run:
+                check(installer_runs() == runs_before, name + ": the client installer is not run")
         # Back to a working platform: the second attempt continues the cut-off download.
         run.platform.control(set={"installer": "ok"}, clear=True)
         case.installer.click(drv.INSTALL_BUTTON)

@@ -86,3 +86,17 @@ TEST(PackageStampFile, PathOutsideTheAnsiCodePageIsRead) {
 }
 
 }  // namespace
+
+TEST(PackageStampGameId, OnlySevenAsciiDigitsAreAGame) {
+    struct Case {
+        const char* stamped;
+        const char* game;
+    };
+    for (const Case& c : {Case{"1000450", "1000450"}, Case{"0000001", "0000001"},
+                          Case{"This pr", "1000450"}, Case{"", "1000450"},
+                          Case{"100045", "1000450"}, Case{"10004500", "1000450"},
+                          Case{"1 --x=1", "1000450"}, Case{"100045\"", "1000450"},
+                          Case{"１000450", "1000450"}, Case{"-100045", "1000450"}}) {
+        EXPECT_EQ(EffectiveGameId(c.stamped), c.game) << c.stamped;
+    }
+}

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
+#include "tests/common/TestFiles.h"
+#include "ui/core/ImageSpec.h"
 #include "ui/core/WindowManager.h"
 
 using namespace SkinUI;
@@ -126,6 +128,29 @@ TEST(WindowResources, ImagesAreCachedPerTable) {
     EXPECT_EQ(manager.GetImage(L"mask.png"), nullptr);
     manager.RemoveAllImages(true);
     EXPECT_EQ(other.GetImage(L"opaque.png"), nullptr);
+}
+
+// A picture whose path holds what the description syntax reserves (an apostrophe ends a value)
+// reaches controls by the name it is stored under.
+TEST(WindowResources, PicturesFromFilesAreNamedByTheirTableName) {
+    CSkinScope scope;
+    CWindowManagerUI manager;
+    testfiles::CTempDir folder;
+    const std::wstring file = folder / L"o'brien = 'x' bkImage1.png";
+    ASSERT_TRUE(CopyFileW(ui_test::Fixture(L"opaque.png").c_str(), file.c_str(), FALSE));
+
+    const TImageData* image = manager.AddImageFromFile(L"game-background", file.c_str());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(manager.GetImage(L"game-background"), image);
+    TImageSpec spec;
+    TImageSource source;
+    ParseImageDescription(L"file='game-background' source='0,0,1,1'", spec, source);
+    EXPECT_EQ(source.name, L"game-background");
+    EXPECT_EQ(manager.GetImageCached(source.name), image);
+
+    EXPECT_EQ(manager.AddImageFromFile(L"game-background", (folder / L"o'missing.png").c_str()), nullptr);
+    EXPECT_EQ(manager.GetImage(L"game-background"), image) << "a failed load keeps the picture";
+    EXPECT_EQ(manager.AddImageFromFile(L"", file.c_str()), nullptr);
 }
 
 TEST(WindowResources, ClassDefaultsAreCaseSensitive) {

@@ -159,6 +159,13 @@ class Platform:
         """The client installer as the platform serves it now (the request is recorded)."""
         return self._call("/client/VexoInstall.exe")
 
+    def served_installer_etag(self):
+        """The validator (ETag) the platform names for the client installer now."""
+        context = ssl._create_unverified_context()
+        with urllib.request.urlopen(self.base + "/client/VexoInstall.exe", context=context,
+                                    timeout=30) as reply:
+            return reply.headers.get("ETag", "")
+
     def requests(self):
         if not os.path.exists(self.log):
             return []

@@ -57,11 +57,6 @@ struct TStbiFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
 
-bool ImageSizeAllowed(int width, int height) {
-    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
-           static_cast<long long>(width) * height <= kMaxImagePixels;
-}
-
 // Premultiplies one straight RGBA pixel into a BGRA word; sets *translucent for alpha < 255.
 DWORD PremultipliedWord(const BYTE* rgba, bool* translucent) {
     DWORD a = rgba[3];
@@ -98,6 +93,11 @@ bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes
 
 }  // namespace
 
+bool IsImageSizeAllowed(long long width, long long height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
 CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
     *bits = nullptr;
     if (width <= 0 || height <= 0) return CBitmapHandle();
@@ -115,7 +115,7 @@ CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
 }
 
 std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height, DWORD mask) {
-    if (rgba == nullptr || !ImageSizeAllowed(width, height)) return nullptr;
+    if (rgba == nullptr || !IsImageSizeAllowed(width, height)) return nullptr;
     DWORD* bits = nullptr;
     CBitmapHandle bitmap = CreateTopDownDib(width, height, &bits);
     if (!bitmap) return nullptr;
@@ -146,7 +146,7 @@ std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWOR
     int width = 0, height = 0, channels = 0;
     // The header is checked first so that a huge picture is refused before it is decoded.
     if (!IsPictureSafeToDecode(bytes, size) || !stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
-        !ImageSizeAllowed(width, height))
+        !IsImageSizeAllowed(width, height))
         return nullptr;
     std::unique_ptr<stbi_uc, TStbiFree> pixels(
         stbi_load_from_memory(bytes, length, &width, &height, &channels, 4));

@@ -20,6 +20,8 @@ constexpr long long kMaxImagePixels = 4096LL * 4096LL;
 // refused before they are read.
 constexpr DWORD kMaxPictureBytes =
     static_cast<DWORD>(kMaxImagePixels * 8 + kMaxImagePixels * 8 / 64 + (1 << 20));
+// Whether a picture of width x height pixels is within the limits above.
+bool IsImageSizeAllowed(long long width, long long height);
 
 // A 32-bit top-down DIB section (rows top to bottom, B in the low byte and A in the high byte of
 // each pixel word): the layout of every picture and off-screen surface of the framework. bits

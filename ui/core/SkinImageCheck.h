@@ -9,6 +9,19 @@
 //     uses a table never defined reads it uninitialised;
 //   - a PNG chunk whose length reaches past the end of the file makes it reserve that length
 //     (a second IDAT chunk declaring 2^30 bytes: 2 GiB) before any of the data is read.
+// Nor does the decoder bound its work by what a picture can need, so these are refused as well:
+//   - a JPEG of more than 100 scans (a progressive picture has about ten): the decoder visits
+//     every block of the frame in each scan, so 40 000 scans of 35 bytes over a 4096 x 4096
+//     frame (1.4 MB) keep it busy for tens of seconds;
+//   - a PNG whose image data inflates to more bytes than its header implies: the decoder
+//     inflates all of it, growing its buffer without limit, before it compares the size (1.5 GB
+//     and seconds of work from a 1.5 MB stream of zeros behind a 1 x 1 header). The data is
+//     inflated here into a small scratch buffer, stopping just past that size, so a hostile
+//     file costs no more than a real picture of its header's size. The picture is refused too
+//     when that size cannot be known or is beyond the loader's limits (IHDR missing, or not the
+//     first chunk, as in Apple's "CgBI" files; a colour type and bit depth that do not go
+//     together) and when zlib finds the stream damaged or cut short. The Adler-32 checksum is not verified: the decoder does
+//     not either, so a picture it shows is not refused for it.
 // Every well-formed PNG and JPEG passes.
 
 #include <windows.h>

@@ -265,6 +265,13 @@ const TImageData* CWindowResourcesUI::AddImage(LPCWSTR name, LPCWSTR resourceTyp
     return (shared ? SkinState().images : m_images).Set(name, std::move(image));
 }
 
+const TImageData* CWindowResourcesUI::AddImageFromFile(LPCWSTR name, LPCWSTR file, DWORD mask) {
+    if (name == nullptr || *name == L'\0' || file == nullptr || *file == L'\0') return nullptr;
+    std::unique_ptr<TImageData> image = LoadSkinImage(file, nullptr, mask);
+    if (image == nullptr) return nullptr;
+    return m_images.Set(name, std::move(image));
+}
+
 const TImageData* CWindowResourcesUI::GetImage(LPCWSTR name) const {
     if (name == nullptr) return nullptr;
     if (const TImageData* image = m_images.Find(name)) return image;

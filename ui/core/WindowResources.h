@@ -113,6 +113,11 @@ public:
     // replacing an older picture of that name; null when it cannot be loaded.
     const TImageData* AddImage(LPCWSTR name, LPCWSTR resourceType = nullptr, DWORD mask = 0,
                                bool shared = false);
+    // Loads the picture of file and stores it in the window's table under name, replacing an
+    // older picture of that name (whose users must take the new one up again). Image
+    // descriptions then name the picture by name: a file path may hold characters that the
+    // description syntax reserves (an apostrophe ends a value). Null when it cannot be loaded.
+    const TImageData* AddImageFromFile(LPCWSTR name, LPCWSTR file, DWORD mask = 0);
     const TImageData* GetImage(LPCWSTR name) const;  // window table, then shared; or null
     // GetImage, else AddImage into the window's table. A cached picture is returned as it is,
     // whatever mask it was loaded with.
