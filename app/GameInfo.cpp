@@ -3,14 +3,18 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/FormatText.h"
 #include "app/JsonReply.h"
 #include "app/TempFiles.h"
 #include "support/JsonText.h"
 #include "support/LibBiz.h"
+#include "support/FileUtil.h"
 #include "support/LibHttpHelper.h"
 #include "support/TextConvert.h"
+#include "ui/core/SkinImage.h"
+#include "ui/core/SkinPackage.h"
 
 namespace {
 
@@ -74,6 +78,18 @@ bool SetUpRequest(CURL* curl, char* errorBuffer, const std::string& url, const s
     return ok;
 }
 
+int AskStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return (*static_cast<const std::function<bool()>*>(stop))() ? 1 : 0;
+}
+
+bool SetUpStop(CURL* curl, const std::function<bool()>& stop) {
+    if (!stop) return true;
+    bool ok = curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AskStop) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop) == CURLE_OK;
+    return ok;
+}
+
 bool IsFinalFailure(CURLcode result, const TReplyBuffer& reply) {
     // A reply too long for us stays too long on a second attempt.
     return reply.tooLong || result == CURLE_FILESIZE_EXCEEDED;
@@ -84,18 +100,38 @@ bool IsFileNameSafe(unsigned char c) {
            c != '<' && c != '>' && c != '|';
 }
 
-// Resumes what an earlier run left; a failure keeps the earlier file. Without an https address
-// there is nothing to ask for, and no empty file is made. The window waits for the pictures, so a
-// service that sends without end, or a byte at a time, is cut off: no picture of the skin's
-// sizes comes near these bounds.
-void DownloadPicture(const std::wstring& url, const std::wstring& file) {
+// A file of the temporary folder named prefix, gameId and extension. Characters of gameId that
+// cannot stand in a file name are replaced by "_", so that the file stays inside the folder.
+std::wstring SafeTempFileName(const char* prefix, const std::string& gameId, const wchar_t* extension) {
+    std::string name = prefix;
+    for (const char c : gameId) name += IsFileNameSafe(static_cast<unsigned char>(c)) ? c : '_';
+    return TempFolder() + AnsiToWide(name) + extension;
+}
+
+bool IsDecodablePicture(const std::wstring& file) {
+    std::vector<BYTE> bytes;
+    return SkinUI::ReadDiskFile(file.c_str(), bytes, 1, static_cast<DWORD>(kMaxPictureBytes)) &&
+           SkinUI::DecodeSkinImage(bytes.data(), bytes.size(), 0) != nullptr;
+}
+
+// Fetched afresh into a file of its own, which replaces the kept picture only when it is whole
+// and decodes. Without an https address there is nothing to ask for. A service that sends
+// without end, or a byte at a time, is cut off: no picture of the skin's sizes comes near
+// these bounds.
+void DownloadPicture(const std::wstring& url, const std::wstring& file,
+                     const std::function<bool()>& stop) {
+    if (!bxutil::IsHttpsUrl(url)) return;
     THttpLimits limits;
     limits.maxFileBytes = kMaxPictureBytes;
     limits.maxMilliseconds = kTimeoutSeconds * 1000;
     limits.httpsOnly = true;  // the pictures are decoded: nothing of them comes in plain text
-    if (bxutil::IsHttpsUrl(url)) {
-        CLibHttpHelper::DownloadFile(true, url, file, HttpProgressFn(), limits);
+    limits.stop = stop;
+    const std::wstring fresh = file + L".download";
+    if (CLibHttpHelper::DownloadFile(false, url, fresh, HttpProgressFn(), limits) &&
+        IsDecodablePicture(fresh) && ReplaceFileWith(file, fresh)) {
+        return;
     }
+    DeleteDownloadedFile(fresh);
 }
 
 }  // namespace
@@ -111,13 +147,19 @@ std::string CGameInfoRequest::Post(const std::string& body) {
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) return {};
     TReplyBuffer reply;
-    if (!SetUpRequest(curl.get(), m_szError, m_strUrl, body, ProxyForUrl(m_proxy, m_strUrl), reply)) return {};
+    if (!SetUpRequest(curl.get(), m_szError, m_strUrl, body, ProxyForUrl(m_proxy, m_strUrl), reply) ||
+        !SetUpStop(curl.get(), m_fnStop)) {
+        return {};
+    }
     CURLcode result = CURLE_OK;
     for (m_nAttempts = 1; m_nAttempts <= kPostAttempts; ++m_nAttempts) {
         // Only the reply of the attempt that completes counts.
         reply = TReplyBuffer();
         result = curl_easy_perform(curl.get());
-        if (result == CURLE_OK || m_nAttempts == kPostAttempts || IsFinalFailure(result, reply)) break;
+        if (result == CURLE_OK || m_nAttempts == kPostAttempts || IsFinalFailure(result, reply) ||
+            (m_fnStop && m_fnStop())) {
+            break;
+        }
     }
     m_nLastResult = result;
     if (result != CURLE_OK) return {};
@@ -144,9 +186,32 @@ bool ParseGameInfoReply(const std::string& reply, TGameInfo& info) {
     return true;
 }
 
+bool AskGameInfo(const std::string& gameId, TGameInfo& info, CGameInfoRequest& request) {
+    const std::string reply = request.Post(BuildGameInfoBody(gameId));
+    if (!ParseGameInfoReply(reply, info)) return false;
+    WriteFileAtomically(GameRecordFile(gameId), reply);
+    return true;
+}
+
 int LoadGameInfo(const std::string& gameId, TGameInfo& info, CGameInfoRequest& request) {
-    ParseGameInfoReply(request.Post(BuildGameInfoBody(gameId)), info);
+    AskGameInfo(gameId, info, request);
     return 1;
+}
+
+std::wstring GameRecordFile(const std::string& gameId) {
+    return SafeTempFileName("gameinfo", gameId, L".json");
+}
+
+bool LoadKeptGameInfo(const std::string& gameId, TGameInfo& info) {
+    std::vector<BYTE> bytes;
+    if (!SkinUI::ReadDiskFile(GameRecordFile(gameId).c_str(), bytes, 1,
+                              static_cast<DWORD>(kMaxJsonReplyBytes))) {
+        return false;
+    }
+    TGameInfo kept = info;
+    if (!ParseGameInfoReply(std::string(bytes.begin(), bytes.end()), kept)) return false;
+    info = kept;
+    return true;
 }
 
 int LoadGameInfo(const std::string& gameId, TGameInfo& info) {
@@ -155,22 +220,26 @@ int LoadGameInfo(const std::string& gameId, TGameInfo& info) {
 }
 
 std::wstring ArtworkFile(const char* prefix, const std::string& gameId) {
-    std::string name = prefix;
-    for (const char c : gameId) name += IsFileNameSafe(static_cast<unsigned char>(c)) ? c : '_';
-    return TempFolder() + AnsiToWide(name) + L".png";
+    return SafeTempFileName(prefix, gameId, L".png");
 }
 
-int DownloadArtwork(const std::string& gameId, TGameInfo& info) {
+void SetArtworkFiles(const std::string& gameId, TGameInfo& info) {
     info.iconFile = ArtworkFile("iconimage", gameId);
     info.backgroundFile = ArtworkFile("bkImage", gameId);
     info.logoFile = ArtworkFile("logoImage", gameId);
-    DownloadPicture(info.iconUrl, info.iconFile);
-    DownloadPicture(info.launcherUrl, info.backgroundFile);
-    DownloadPicture(info.logoUrl, info.logoFile);
+}
+
+int DownloadArtwork(const std::string& gameId, TGameInfo& info,
+                    const std::function<bool()>& stop) {
+    SetArtworkFiles(gameId, info);
+    DownloadPicture(info.iconUrl, info.iconFile, stop);
+    DownloadPicture(info.launcherUrl, info.backgroundFile, stop);
+    DownloadPicture(info.logoUrl, info.logoFile, stop);
     return 1;
 }
 
 std::wstring BuildGameTitle(const std::wstring& shortName) {
+    if (shortName.empty()) return L"Vexo游戏平台 - 游戏安装";
     return L"《" + shortName + L"》游戏安装 - Vexo游戏平台";
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The game's information: its short name and its three pictures, fetched from the platform's
-// game-information service before the window exists, and the pictures kept in the temporary
-// folder (where a later run finds them when the service cannot be reached).
+// game-information service while the window already shows what an earlier run kept. The last
+// record the service gave and the pictures stay in the temporary folder, where a later run finds
+// them at once (also when the service cannot be reached).
 
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -33,6 +35,8 @@ public:
     // Sends body (form-encoded text) and returns the reply of the first attempt that completed,
     // up to its first NUL byte; empty when no attempt completed.
     std::string Post(const std::string& body);
+    // Asked a few times a second while a request runs: true abandons it (no further attempt).
+    void SetStop(std::function<bool()> stop) { m_fnStop = std::move(stop); }
 
     // The libcurl result of the last attempt (0 when it completed).
     int LastResult() const { return m_nLastResult; }
@@ -46,6 +50,7 @@ private:
     TProxySetting m_proxy;
     int m_nLastResult = 0;
     int m_nAttempts = 0;
+    std::function<bool()> m_fnStop;
 };
 
 // The request body for a game: "jsondata=" and the form-encoded {"GameId":<gameId>}.
@@ -57,21 +62,39 @@ std::string BuildGameInfoBody(const std::string& gameId);
 // has no "result" object.
 bool ParseGameInfoReply(const std::string& reply, TGameInfo& info);
 
-// Asks the service about the game and fills the name and the addresses of info. Returns 1.
+// Asks the service about the game and fills the name and the addresses of info (all four empty
+// when no record came). A reply that is a game record is kept (GameRecordFile) for the next run.
+// True when the service gave a record.
+bool AskGameInfo(const std::string& gameId, TGameInfo& info, CGameInfoRequest& request);
+// AskGameInfo; returns 1.
 int LoadGameInfo(const std::string& gameId, TGameInfo& info);
 int LoadGameInfo(const std::string& gameId, TGameInfo& info, CGameInfoRequest& request);
 
-// Sets the three local picture files (in the temporary folder, named after the game) and
-// downloads the pictures into them, resuming what an earlier run left. A failed download leaves
-// whatever file was there. Returns 1.
-int DownloadArtwork(const std::string& gameId, TGameInfo& info);
+// Where the last record the service gave for the game is kept: "gameinfo<gameId>.json" in the
+// temporary folder, beside the pictures (the reply as it came, replaced in one step).
+std::wstring GameRecordFile(const std::string& gameId);
+
+// Fills the name and the addresses of info from the kept record; false (info untouched) when
+// there is none that reads as a record.
+bool LoadKeptGameInfo(const std::string& gameId, TGameInfo& info);
+
+// Sets the three local picture files: the temporary folder, named after the game.
+void SetArtworkFiles(const std::string& gameId, TGameInfo& info);
+
+// Sets the three local picture files and downloads the pictures, each afresh into a file of its
+// own that replaces the kept picture only when it is complete and decodes: a failed or damaged
+// download leaves the earlier picture as it was. Only https addresses are asked. stop, when
+// given, abandons the downloads. Returns 1.
+int DownloadArtwork(const std::string& gameId, TGameInfo& info,
+                    const std::function<bool()>& stop = {});
 
 // The local file of one picture: the temporary folder, prefix and gameId, ".png". Characters of
 // gameId that cannot stand in a file name (path separators, wildcards, control characters) are
 // replaced by "_" so that the file stays inside the temporary folder.
 std::wstring ArtworkFile(const char* prefix, const std::string& gameId);
 
-// The title-bar text: 《name》游戏安装 - Vexo游戏平台.
+// The title-bar text: 《name》游戏安装 - Vexo游戏平台, or Vexo游戏平台 - 游戏安装 while the name is not
+// known.
 std::wstring BuildGameTitle(const std::wstring& shortName);
 
 // The background's image description: the launcher picture's region from x 193 to 1173 and y 0

@@ -79,6 +79,7 @@ bool CInstallWorkflow::Start() {
     m_fDownloadFraction = 0.0f;
     m_nLastShown = 0;
     m_ui.ShowProgressLayout();
+    m_bStarted = true;
     // The thread owns the call and deletes itself when the call returns.
     if (StartCallThread(bxutil::NewAsyncCall(this, &CInstallWorkflow::RunWorker))) return true;
     SetEvent(m_hWorkerEnded.Get());
@@ -158,6 +159,7 @@ void CInstallWorkflow::FinishInstallation() {
     launch.clientWasInstalled = false;  // installed just now: the client starts as a guest
     launch.statsBaseUrl = m_settings.statsBaseUrl;
     launch.registryKey = m_settings.clientRegistryKey;
+    m_bHandedOver = true;
     LaunchClient(launch);
     PostCallToUiThread(bxutil::NewAsyncCall(&m_ui, &IInstallUi::CloseWindow));
 }

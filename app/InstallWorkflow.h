@@ -69,6 +69,9 @@ public:
     // the installation. False, doing nothing, while an installation runs or after one succeeded.
     bool Start();
     bool IsRunning() const { return m_bRunning; }
+    // An installation was started and none reached the hand-over to the client (which sends the
+    // usage report): the run ends without having reported.
+    bool EndsUnreported() const { return m_bStarted && !m_bHandedOver; }
     // Waits until the worker threads of the last Start no longer touch this object.
     bool WaitUntilIdle(DWORD timeoutMs) const;
 
@@ -111,6 +114,8 @@ private:
     IInstallUi& m_ui;
     const TInstallSettings m_settings;
     std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bStarted{false};
+    std::atomic<bool> m_bHandedOver{false};
     std::atomic<bool> m_bInstallFailed{false};
     std::atomic<bool> m_bStopRequested{false};
     std::atomic<float> m_fDownloadFraction{0.0f};

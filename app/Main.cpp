@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "app/PackageStamp.h"
+#include "app/SingleInstance.h"
 #include "app/VexoInstallView.h"
 #include "support/UiDispatch.h"
+#include "support/Win32Handle.h"
 #include "ui/core/WindowManager.h"
 
 namespace {
@@ -12,11 +14,21 @@ constexpr DWORD kMainWindowStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_WINDOWEDGE;
 constexpr UINT kIconResourceId = 143;
 constexpr DWORD kWorkerStopWaitMs = 3000;
+// A second start may come while the first one's window is still being made.
+constexpr DWORD kFindRunningWindowMs = 5000;
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const TPackageStamp stamp = ReadPackageStamp();
+    const std::string gameId = EffectiveGameId(stamp.gameId);
+
+    // One installer per game: a second start shows the first one's window and leaves.
+    const bxutil::CKernelHandle claim(ClaimGame(gameId));
+    if (!claim.Valid()) {
+        BringRunningInstallerForward(gameId, kFindRunningWindowMs);
+        return 0;
+    }
 
     SkinUI::CWindowManagerUI::SetModuleInstance(instance);
     SkinUI::CWindowManagerUI::SetSkinPath(SkinUI::CWindowManagerUI::ModuleDirectory());
@@ -27,7 +39,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // The window object lives until the process ends: an installation's worker threads may
     // still use it while the process exits.
-    auto* view = new CVexoInstallView(stamp.gameId, stamp.comefrom);
+    auto* view = new CVexoInstallView(gameId, stamp.comefrom);
     if (view->Create(nullptr, L"CSkinFrameWnd", kMainWindowStyle, kMainWindowExStyle) != nullptr) {
         view->SetIcon(kIconResourceId);
         view->CenterWindow();

@@ -4,26 +4,46 @@
 
 #include "app/ClientLaunch.h"
 #include "app/PackageStamp.h"
+#include "app/SingleInstance.h"
+#include "app/StatisticsReport.h"
 #include "support/AsyncCall.h"
 #include "support/LibThread.h"
 #include "support/Log.h"
+#include "support/UiDispatch.h"
 #include "ui/controls/ControlUI.h"
+#include "ui/core/ImageSpec.h"
 #include "ui/controls/ProgressUI.h"
 
 namespace {
 
-// The names the game's pictures have in the window's picture table.
+// The names the game's pictures have in the window's picture table (with a generation number,
+// see ShowPicture).
 constexpr wchar_t kBackgroundPicture[] = L"vexo-game-background";
 constexpr wchar_t kLogoPicture[] = L"vexo-game-logo";
 constexpr wchar_t kIconPicture[] = L"vexo-game-icon";
 constexpr UINT kSkinResourceId = 146;
+// The usage report of a run that ends without a hand-over is sent at its end; the program waits
+// for it no longer than this.
+constexpr DWORD kEndReportWaitMs = 5000;
+
+std::wstring PlainImageDescription(const std::wstring& name) { return name; }
+
+// The picture a description names (its "file" value, or the whole text).
+std::wstring PictureNameIn(LPCWSTR description) {
+    SkinUI::TImageSpec spec;
+    SkinUI::TImageSource source;
+    SkinUI::ParseImageDescription(description, spec, source);
+    return source.name.GetData();
+}
 
 }  // namespace
 
 CVexoInstallView::CVexoInstallView(std::string gameId, std::string comefrom)
     : m_strGameId(EffectiveGameId(std::move(gameId))), m_strComefrom(std::move(comefrom)) {
-    LoadGameInfo(m_strGameId, m_gameInfo);
-    DownloadArtwork(m_strGameId, m_gameInfo);
+    // The window opens with what an earlier run kept; the service is asked once it shows.
+    SetArtworkFiles(m_strGameId, m_gameInfo);
+    LoadKeptGameInfo(m_strGameId, m_gameInfo);
+    m_bRefreshOnStart = true;
     m_pWorkflow = std::make_unique<CInstallWorkflow>(static_cast<IInstallUi&>(*this), InstallSettings());
 }
 
@@ -58,6 +78,7 @@ void CVexoInstallView::ShowControl(LPCWSTR name, bool visible) {
 }
 
 void CVexoInstallView::OnWindowReady() {
+    SetPropW(m_hWnd, kGameWindowProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::stoul(m_strGameId))));
     m_nClientFound = IsClientInstalled();
     ApplyGameInfo();
     ShowControl(L"ProgressLayout", false);
@@ -68,28 +89,68 @@ void CVexoInstallView::OnWindowReady() {
     m_pPercentLabel = Find(L"GamePercent");
     m_pStatusLabel = Find(L"GameStatus");
     ShowControl(m_nClientFound == 1 ? L"InstallGameLayout" : L"InstallVexoLayout", true);
+    if (m_bRefreshOnStart) StartRefresh();
 }
 
 void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
-                                   const std::wstring& description) {
+                                   std::wstring (*describe)(const std::wstring&)) {
     SkinUI::CControlUI* control = Find(controlName);
     if (control == nullptr) return;
-    // The control lets go of the picture before its table entry is replaced.
-    control->SetBackImage(L"");
-    m_PaintManager.AddImageFromFile(pictureName, file.c_str());
-    control->ApplyAttribute(L"bkimage", description.c_str());
+    // The picture goes into the table under a name of its own generation, and the control turns
+    // to it in the same step: nothing is drawn in between, and the earlier picture (the skin's,
+    // or one shown before) is let go only once the control no longer points at it. A picture
+    // that does not load leaves the control as it was.
+    const std::wstring name = pictureName + std::wstring(L"#") + std::to_wstring(++m_nPictureGeneration);
+    if (m_PaintManager.AddImageFromFile(name.c_str(), file.c_str()) == nullptr) return;
+    const std::wstring previous = PictureNameIn(control->QueryAttribute(L"bkimage").GetData());
+    control->ApplyAttribute(L"bkimage", describe(name).c_str());
+    // Only a picture this window loaded for the control goes; the skin's may serve others.
+    if (previous.compare(0, wcslen(pictureName) + 1, pictureName + std::wstring(L"#")) == 0) {
+        m_PaintManager.RemoveImage(previous.c_str());
+    }
 }
 
 void CVexoInstallView::ApplyGameInfo() {
     // The pictures reach the controls by name, never by path: the temporary folder's path may
     // hold characters the image description syntax reserves.
-    ShowPicture(L"background", kBackgroundPicture, m_gameInfo.backgroundFile,
-                BackgroundImageDescription(kBackgroundPicture));
-    ShowPicture(L"logoimage", kLogoPicture, m_gameInfo.logoFile, kLogoPicture);
+    ShowPicture(L"background", kBackgroundPicture, m_gameInfo.backgroundFile, &BackgroundImageDescription);
+    ShowPicture(L"logoimage", kLogoPicture, m_gameInfo.logoFile, &PlainImageDescription);
     if (SkinUI::CControlUI* title = Find(L"GameNameLabel")) {
         title->SetText(BuildGameTitle(m_gameInfo.shortName).c_str());
     }
-    ShowPicture(L"GameIcon", kIconPicture, m_gameInfo.iconFile, kIconPicture);
+    ShowPicture(L"GameIcon", kIconPicture, m_gameInfo.iconFile, &PlainImageDescription);
+}
+
+void CVexoInstallView::StartRefresh() {
+    ResetEvent(m_hRefreshEnded.Get());
+    // The thread owns the call (and the copy of the record it carries) and deletes itself.
+    if (!StartCallThread(bxutil::NewAsyncCall(this, &CVexoInstallView::RefreshGameInfo, m_gameInfo))) {
+        SetEvent(m_hRefreshEnded.Get());
+    }
+}
+
+void CVexoInstallView::RefreshGameInfo(TGameInfo& known) {
+    const std::function<bool()> stop = [this] { return m_bStopping || UiDispatchEnded(); };
+    try {
+        TGameInfo answered = known;
+        CGameInfoRequest request;
+        request.SetStop(stop);
+        if (AskGameInfo(m_strGameId, answered, request)) {
+            known = answered;
+            // The name first: the pictures may take their time.
+            PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameInfoArrived, known));
+        }
+        // Without an answer the kept addresses are asked: the pictures may have changed.
+        DownloadArtwork(m_strGameId, known, stop);
+        PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameInfoArrived, known));
+    } catch (...) {
+    }
+    SetEvent(m_hRefreshEnded.Get());
+}
+
+void CVexoInstallView::OnGameInfoArrived(const TGameInfo& info) {
+    m_gameInfo = info;
+    ApplyGameInfo();
 }
 
 void CVexoInstallView::Notify(SkinUI::TNotifyMsg& msg) {
@@ -135,9 +196,31 @@ void CVexoInstallView::HandOverGame() {
 }
 
 bool CVexoInstallView::StopWork(DWORD timeoutMs) {
+    m_bStopping = true;
     m_pWorkflow->Stop();
-    const bool handedOver = WaitForSingleObject(m_hHandOverEnded.Get(), timeoutMs) == WAIT_OBJECT_0;
-    return m_pWorkflow->WaitUntilIdle(timeoutMs) && handedOver;
+    const HANDLE workers[] = {m_hHandOverEnded.Get(), m_hRefreshEnded.Get()};
+    const bool ended = WaitForMultipleObjects(2, workers, TRUE, timeoutMs) == WAIT_OBJECT_0;
+    const bool idle = m_pWorkflow->WaitUntilIdle(timeoutMs);
+    SendEndReport();
+    return ended && idle;
+}
+
+void CVexoInstallView::SendEndReport() {
+    // Every run that reaches its end reports once: one whose installation failed, and which the
+    // user then closed, reports here (a hand-over has reported already).
+    if (!m_pWorkflow->EndsUnreported() || m_bHandingOver) return;
+    ResetEvent(m_hHandOverEnded.Get());
+    if (StartCallThread(bxutil::NewAsyncCall(this, &CVexoInstallView::ReportEnd))) {
+        WaitForSingleObject(m_hHandOverEnded.Get(), kEndReportWaitMs);
+    }
+}
+
+void CVexoInstallView::ReportEnd() {
+    try {
+        SendReport(StatsServiceBaseUrl(), m_strGameId, m_strComefrom);
+    } catch (...) {
+    }
+    SetEvent(m_hHandOverEnded.Get());
 }
 
 int CVexoInstallView::ShowProgress(const int& percent) {

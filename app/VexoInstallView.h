@@ -25,8 +25,8 @@ class CProgressUI;
 
 class CVexoInstallView : public SkinUI::WindowImplBase, private IInstallUi {
 public:
-    // Applies the "This pr" rule to gameId, then fetches the game's information and pictures
-    // (blocking: no window exists yet).
+    // Takes the game id (seven digits, else the default game) and what an earlier run kept of
+    // the game's record and pictures; the service is asked once the window shows.
     CVexoInstallView(std::string gameId, std::string comefrom);
     // For tests and tools: the game information is given instead of fetched.
     CVexoInstallView(std::string gameId, std::string comefrom, TGameInfo info);
@@ -67,9 +67,20 @@ private:
     SkinUI::CControlUI* Find(LPCWSTR name);
     void ShowControl(LPCWSTR name, bool visible);
     void ApplyGameInfo();
-    // Loads file as the picture pictureName and shows it on the control with description.
+    // Shows the picture of file on the control, in the description describe makes of its table
+    // name; a file that does not load leaves the control as it was.
     void ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
-                     const std::wstring& description);
+                     std::wstring (*describe)(const std::wstring&));
+    // Asks the service and fetches the pictures on a worker once the window shows.
+    void StartRefresh();
+    // Worker: what the service and the picture host bring reaches the window on the UI thread.
+    void RefreshGameInfo(TGameInfo& known);
+    // UI thread: the name and the pictures change in place.
+    void OnGameInfoArrived(const TGameInfo& info);
+    // A run that ends with an installation failed and no hand-over reports once, waiting a few
+    // seconds at most.
+    void SendEndReport();
+    void ReportEnd();
     void OnInstallGameClicked();
     // Worker: starts the client with the game, sends the report and closes the window.
     void HandOverGame();
@@ -84,6 +95,11 @@ private:
     SkinUI::CControlUI* m_pStatusLabel = nullptr;    // owned by the control tree
     std::unique_ptr<CInstallWorkflow> m_pWorkflow;
     std::atomic<bool> m_bHandingOver{false};
-    // Manual-reset, signalled while no hand-over runs.
+    std::atomic<bool> m_bStopping{false};
+    bool m_bRefreshOnStart = false;  // the record is fetched (not given by a test)
+    unsigned m_nPictureGeneration = 0;
+    // Manual-reset, signalled while no hand-over (or end report) runs, and while no refresh
+    // of the game's record runs.
     bxutil::CKernelHandle m_hHandOverEnded{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
+    bxutil::CKernelHandle m_hRefreshEnded{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
 };

@@ -21,3 +21,25 @@ bool QueryFileSize(const std::wstring& path, long long* size) {
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.Valid() && QueryFileSize(file.Get(), size);
 }
+
+bool ReplaceFileWith(const std::wstring& target, const std::wstring& source) {
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temporary = path + L".new" + std::to_wstring(GetCurrentProcessId());
+    bool written = false;
+    {
+        bxutil::CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD count = 0;
+        written = file.Valid() &&
+                  WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                            nullptr) &&
+                  count == bytes.size() && FlushFileBuffers(file.Get());
+    }
+    if (written && ReplaceFileWith(path, temporary)) return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}

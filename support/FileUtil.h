@@ -15,3 +15,10 @@ bool QueryFileSize(HANDLE file, long long* size);
 // The size of the file at path, opened for its attributes only; false (size untouched) when it
 // cannot be opened or read.
 bool QueryFileSize(const std::wstring& path, long long* size);
+
+// Moves source over target (replacing it) in one step; false, both left as they were, on failure.
+bool ReplaceFileWith(const std::wstring& target, const std::wstring& source);
+
+// Writes bytes to path through a temporary file beside it that then replaces path in one step:
+// a reader finds the old content or the new, never a part. False, path untouched, on failure.
+bool WriteFileAtomically(const std::wstring& path, const std::string& bytes);

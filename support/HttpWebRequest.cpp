@@ -204,6 +204,7 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
         QueryFileSize(probe.Get(), &existing);
     }
     m_strPath = path;
+    m_bResume = resume;
     m_bDownloadMode = true;  // a Range header goes out even for a fresh file (offset 0)
     m_nTotal = -1;
     m_nFileSize = resume ? existing : 0;
@@ -413,7 +414,8 @@ bool CHttpWebRequest::TruncateFile() {
 }
 
 void CHttpWebRequest::KeepValidator() {
-    m_strValidator = ChooseValidator(*m_responseHeaders);
+    // Only a download that may be continued later needs to know what it is a part of.
+    m_strValidator = m_bResume ? ChooseValidator(*m_responseHeaders) : std::string();
     WriteValidator(m_strPath, m_strValidator);
 }
 

@@ -105,6 +105,7 @@ private:
     bool m_bAlreadyComplete = false;
     bool m_bOverSizeBound = false;
     bool m_bStaleContent = false;  // the file holds bytes no reply has vouched for yet
+    bool m_bResume = false;
 };
 
 // Deletes a downloaded file together with the validator kept beside it.

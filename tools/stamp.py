@@ -3,15 +3,19 @@
 
 The stamp is 17 bytes at file offset 0x4E, inside the DOS-stub text of the PE image:
 7 bytes of game id, one separator byte (a space), and a 9-byte channel tag padded with spaces.
-The installer reads the tag as text of the system's ANSI code page and sends it in a URL, so the
-tag must be printable ASCII (space to "~").
+The tag is made of ASCII letters, digits, "-", "_" and "." only: the installer reads it as text
+of the system's ANSI code page, where only ASCII reads the same on every machine, and names it
+in its usage report (JSON text in a URL), which these characters pass through unescaped. An
+empty tag is allowed: that installer sends no usage report.
 
-    stamp.py EXE GAMEID COMEFROM   write the stamp (nothing else in the file changes)
+    stamp.py EXE GAMEID COMEFROM   write the stamp (nothing else in the file changes): GAMEID is
+                                   7 digits, COMEFROM up to 9 of A-Z a-z 0-9 - _ . (or "")
     stamp.py --print EXE           print the stamp as the installer reads it
 
 Runs with Python 3 on Linux and on Windows. Every check is made before the file is opened for
 writing, so a refused request leaves the file untouched.
 """
+import string
 import struct
 import sys
 
@@ -19,6 +23,7 @@ STAMP_OFFSET = 0x4E
 STAMP_SIZE = 17
 GAME_ID_SIZE = 7
 TAG_SIZE = 9
+TAG_CHARACTERS = frozenset(string.ascii_letters + string.digits + "-_.")
 
 
 class StampError(Exception):
@@ -45,8 +50,8 @@ def check_pe_image(path):
 def encode_stamp(game_id, comefrom):
     if len(game_id) != GAME_ID_SIZE or not all("0" <= c <= "9" for c in game_id):
         raise StampError(f"game id {game_id!r}: must be exactly {GAME_ID_SIZE} decimal digits")
-    if not all(" " <= c <= "~" for c in comefrom):
-        raise StampError(f"channel tag {comefrom!r}: only printable ASCII characters (space to ~)")
+    if not all(c in TAG_CHARACTERS for c in comefrom):
+        raise StampError(f"channel tag {comefrom!r}: only ASCII letters, digits, '-', '_' and '.'")
     if len(comefrom) > TAG_SIZE:
         raise StampError(f"channel tag {comefrom!r}: {len(comefrom)} characters, at most {TAG_SIZE}")
     return game_id.encode("ascii") + b" " + comefrom.encode("ascii").ljust(TAG_SIZE, b" ")

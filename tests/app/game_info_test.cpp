@@ -89,7 +89,7 @@ TEST(GameInfoReply, ReadsWhatTheServiceSendsAndNothingElse) {
 
 TEST(GameTitle, IsWideTextWhateverTheCodePage) {
     EXPECT_EQ(BuildGameTitle(L"星陨"), L"《星陨》游戏安装 - Vexo游戏平台");
-    EXPECT_EQ(BuildGameTitle(L""), L"《》游戏安装 - Vexo游戏平台");
+    EXPECT_EQ(BuildGameTitle(L""), L"Vexo游戏平台 - 游戏安装") << "never an empty 《》";
     EXPECT_EQ(BackgroundImageDescription(L"C:\\t\\bkImage1.png"),
               L"file='C:\\t\\bkImage1.png' source='193,0,1173,600' dest='0,0,980,600'");
 }
@@ -239,27 +239,53 @@ TEST_F(ArtworkTest, DownloadsThePicturesAndReusesThemWhenTheServiceIsDown) {
     EXPECT_EQ(ReadBytes(failing.logoFile), served);
 }
 
-TEST_F(ArtworkTest, ContinuesAPictureAnEarlierRunLeftHalfDone) {
+// Pictures are fetched afresh at every start, and a fetched picture replaces the kept one only
+// when it is whole and decodes.
+TEST_F(ArtworkTest, APictureIsReplacedOnlyByAWholeDecodablePicture) {
     TGameInfo info;
     CGameInfoRequest request(PlatformUrlNarrow() + "/Box/GameInfo", TProxySetting());
     LoadGameInfo(kGameId, info, request);
-    std::string served;
-    CLibHttpHelper::HttpGetDefault(info.launcherUrl, served);
-    ASSERT_GT(served.size(), 1000u);
-    SetPlatformModes({{"assets", "cutoff"}});
     DownloadArtwork(kGameId, info);
-    const size_t part = ReadBytes(info.backgroundFile).size();
-    ASSERT_GT(part, 0u);
-    ASSERT_LT(part, served.size());
-    SetPlatformModes({{"assets", "ok"}});
-    DownloadArtwork(kGameId, info);
-    EXPECT_EQ(ReadBytes(info.backgroundFile), served);
-    bool resumed = false;
-    for (const TRecordedRequest& r : PlatformRequests("assets")) {
-        resumed |= r.path == "/assets/game-background.png" && !r.ifRange.empty() &&
-                   r.range.find(std::to_string(part) + "-") != std::string::npos;
+    const std::string kept = ReadBytes(info.backgroundFile);
+    ASSERT_GT(kept.size(), 1000u);
+    for (const char* mode : {"cutoff", "notpicture", "status:503"}) {
+        SCOPED_TRACE(mode);
+        SetPlatformModes({{"assets", mode}});
+        DownloadArtwork(kGameId, info);
+        EXPECT_EQ(ReadBytes(info.backgroundFile), kept);
+        EXPECT_FALSE(testfiles::FileExists(info.backgroundFile + L".download"));
     }
-    EXPECT_TRUE(resumed);
+    SetPlatformModes({{"assets", "altered"}});
+    std::string altered;
+    CLibHttpHelper::HttpGetDefault(info.launcherUrl, altered);
+    ClearPlatformRequests();
+    DownloadArtwork(kGameId, info);
+    EXPECT_NE(altered, kept);
+    EXPECT_EQ(ReadBytes(info.backgroundFile), altered) << "a changed picture replaces the kept one";
+    for (const TRecordedRequest& r : PlatformRequests("assets")) {
+        EXPECT_EQ(r.range, "bytes=0-") << "pictures are never resumed";
+        EXPECT_EQ(r.ifRange, "");
+    }
+}
+
+// The record of the last answer is kept beside the pictures and read at the next start.
+TEST_F(ArtworkTest, TheLastRecordIsKeptForTheNextStart) {
+    TGameInfo none;
+    EXPECT_FALSE(LoadKeptGameInfo(kGameId, none));
+    TGameInfo info;
+    CGameInfoRequest request(PlatformUrlNarrow() + "/Box/GameInfo", TProxySetting());
+    ASSERT_TRUE(AskGameInfo(kGameId, info, request));
+    TGameInfo kept;
+    ASSERT_TRUE(LoadKeptGameInfo(kGameId, kept));
+    EXPECT_EQ(kept.shortName, info.shortName);
+    EXPECT_EQ(kept.launcherUrl, info.launcherUrl);
+    // An answer that is no record leaves the kept one alone.
+    SetPlatformModes({{"gameinfo", "badjson"}});
+    TGameInfo failed;
+    EXPECT_FALSE(AskGameInfo(kGameId, failed, request));
+    TGameInfo still;
+    ASSERT_TRUE(LoadKeptGameInfo(kGameId, still));
+    EXPECT_EQ(still.shortName, info.shortName);
 }
 
 TEST_F(ArtworkTest, OnlyHttpsPicturesAreFetched) {

@@ -10,10 +10,12 @@ Usage: installer_e2e_test.py --installer VexoInstall.exe --standin-installer X.e
 """
 
 import argparse
+import json
 import os
 import stat
 import sys
 import time
+import urllib.parse
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tools", "demo"))
@@ -34,6 +36,7 @@ BUTTON_AT = (420, 495, 140, 30)         # the middle of the install button
 MARKER_AT = (50, 505, 24, 24)           # the progress bar's start marker
 BAR_START_AT = (76, 514, 40, 6)         # the first part of the progress bar itself
 REASON_AT = (0, 550, 980, 18)           # the failure reason under the install button
+MIN_BUTTON = (900, 30)                  # the minimise button in the title band
 
 
 
@@ -50,11 +53,18 @@ def shows_picture(shot, at, picture, source_left=0, source_top=0):
     return difference is not None and difference < 12
 
 
+def game_pictures(shot, pictures):
+    """Whether the icon, the logo and the artwork are each shown where they belong."""
+    return (shows_picture(shot, ICON_AT, pictures.icon), shows_picture(shot, LOGO_AT, pictures.logo),
+            shows_picture(shot, ARTWORK_AT, pictures.artwork, ARTWORK_SOURCE_LEFT + ARTWORK_AT[0],
+                          ARTWORK_AT[1]))
+
+
 def shows_game_pictures(shot, pictures, label):
-    check(shows_picture(shot, ICON_AT, pictures.icon), label + ": the game's icon in the title band")
-    check(shows_picture(shot, LOGO_AT, pictures.logo), label + ": the game's logo")
-    check(shows_picture(shot, ARTWORK_AT, pictures.artwork, ARTWORK_SOURCE_LEFT + ARTWORK_AT[0],
-                        ARTWORK_AT[1]), label + ": the game's artwork")
+    icon, logo, artwork = game_pictures(shot, pictures) if shot else (False, False, False)
+    check(icon, label + ": the game's icon in the title band")
+    check(logo, label + ": the game's logo")
+    check(artwork, label + ": the game's artwork")
 
 
 def button_shown(shot):
@@ -164,7 +174,7 @@ def client_present(run):
     try:
         if not case.wait_window():
             return
-        shot = case.shot("1-client-present")
+        shot = case.wait_shot("1-client-present", lambda s: all(game_pictures(s, run.pictures)), 30)
         shows_game_pictures(shot, run.pictures, "client present")
         check(button_shown(shot), "client present: the install-game button is offered")
         case.installer.click(drv.INSTALL_BUTTON)
@@ -232,7 +242,7 @@ def client_missing(run):
     try:
         if not case.wait_window():
             return
-        shot = case.shot("2-client-missing")
+        shot = case.wait_shot("2-client-missing", lambda s: all(game_pictures(s, run.pictures)), 30)
         shows_game_pictures(shot, run.pictures, "client missing")
         check(button_shown(shot), "client missing: the install button is offered")
         case.installer.click(drv.INSTALL_BUTTON)
@@ -323,6 +333,187 @@ def misbehaviours(run):
         case.close()
 
 
+# ---- The first seconds -------------------------------------------------------------------------
+
+KEPT = ("gameinfo%s.json", "iconimage%s.png", "bkImage%s.png", "logoImage%s.png")
+
+
+def kept_file(pattern):
+    return os.path.join(drv.temp_folder(), pattern % GAME_ID)
+
+
+def forget_kept_game():
+    """A first run: nothing of the game is kept in %TEMP%."""
+    for pattern in KEPT:
+        if os.path.exists(kept_file(pattern)):
+            os.remove(kept_file(pattern))
+
+
+def read_kept(pattern):
+    path = kept_file(pattern)
+    return open(path, "rb").read() if os.path.exists(path) else b""
+
+
+def first_start_with_a_late_service(run):
+    """A first run while the game-information service takes 8 s to answer: the window shows
+    at once, with the skin's own pictures and an installer-like title, the install button works
+    from the first frame, and the game's name and pictures fill in when the answer comes."""
+    forget_kept_game()
+    run.reset(modes={"gameinfo": "slow:8"})
+    started = time.time()
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        early = case.shot("6-late-service-first-frame")
+        shown_after = time.time() - started
+        check(shown_after < 8, "late service: the window shows before the answer (%.1f s)" % shown_after)
+        check(not any(game_pictures(early, run.pictures)),
+              "late service: the skin's own pictures until the game's arrive")
+        check(button_shown(early), "late service: the install button is offered at once")
+        filled = case.wait_shot("6-late-service-filled", lambda s: all(game_pictures(s, run.pictures)), 60)
+        shows_game_pictures(filled, run.pictures, "late service (filled in place)")
+        if filled:
+            title = filled.difference(50, 15, early, 50, 15, 400, 22)
+            check(title is not None and title > 2, "late service: the title changes to the game's name")
+        check(read_kept("gameinfo%s.json") != b"", "late service: the answer is kept for the next start")
+    finally:
+        case.close()
+
+
+def kept_game_at_once(run):
+    """The record and the pictures an earlier run kept are shown at once while every service
+    accepts and never answers; the close button still ends the installer promptly."""
+    run.reset(modes={"gameinfo": "hang:120", "assets": "hang:120", "data": "hang:120"})
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        shows_game_pictures(case.shot("7-kept-game-services-silent"), run.pictures, "silent services")
+        case.installer.click(drv.CLOSE_BUTTON)
+        check(case.installer.wait(20) == 0, "silent services: the close button ends the installer with 0")
+    finally:
+        case.close()
+
+
+def second_start(run):
+    """A second start of the same game brings the first window forward and exits with 0."""
+    run.reset()
+    exe = run.stamped(CHANNEL)
+    first = Case(run, exe)
+    try:
+        if not first.wait_window():
+            return
+        # Minimised (Wine without a window manager may keep it on the screen all the same).
+        first.installer.click(MIN_BUTTON)
+        time.sleep(1)
+        second = drv.Installer(exe)
+        check(second.wait(60) == 0, "second start: the second process exits with 0")
+        second.kill()
+        deadline = time.time() + 15
+        while time.time() < deadline and not first.installer.is_visible():
+            time.sleep(0.5)
+        check(first.installer.is_visible(), "second start: the first window is shown again")
+        check(len(drv.Installer.visible_windows()) == 1, "second start: one installer window")
+        first.shot("8-second-start-first-window")
+        check(first.installer.proc.poll() is None, "second start: the first installer runs on")
+    finally:
+        first.close()
+
+
+def failed_then_closed(run):
+    """An installation that fails and is then closed by the user still reports once."""
+    drv.forget_client()
+    remove_partial_installer()
+    run.reset(modes={"data": "status:500"})
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if not case.wait_window():
+            return
+        case.installer.click(drv.INSTALL_BUTTON)
+        time.sleep(1)
+        failed = case.wait_shot("9-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+        check(failed is not None, "failed then closed: the failure is shown")
+        case.installer.click(drv.CLOSE_BUTTON)
+        check(case.installer.wait(30) == 0, "failed then closed: the installer exits with 0")
+        check(len(run.reports()) == 1, "failed then closed: the run reports once (%d)" % len(run.reports()))
+    finally:
+        case.close()
+
+
+def raw_stamped(run, tag):
+    """A copy stamped by other means than the stamping tool: the 17 bytes written directly."""
+    folder = os.path.join(run.artifacts, "bin-raw")
+    os.makedirs(folder, exist_ok=True)
+    target = os.path.join(folder, "VexoInstall.exe")
+    with open(run.args.installer, "rb") as f:
+        data = bytearray(f.read())
+    data[0x4E:0x4E + 17] = (GAME_ID + " " + tag.ljust(9)).encode("latin-1")
+    with open(target, "wb") as f:
+        f.write(data)
+    return target
+
+
+def odd_channel_tag(run):
+    """A tag with characters that break a URL and a JSON text reaches the statistics service as
+    one query value holding valid JSON."""
+    tag = 'a"b&c%d'
+    drv.register_client(run.args.client)
+    drv.forget_launches()
+    run.reset()
+    case = Case(run, raw_stamped(run, tag))
+    try:
+        if not case.wait_window():
+            return
+        case.installer.click(drv.INSTALL_BUTTON)
+        check(case.installer.wait(60) == 0, "odd tag: the installer exits with 0")
+        reports = run.reports()
+        values = []
+        if len(reports) == 1:
+            query = urllib.parse.urlsplit(reports[0]["path"]).query
+            values = urllib.parse.parse_qs(query).get("JsonData", [])
+        try:
+            sent = json.loads(values[0]) if len(values) == 1 else None
+        except ValueError:
+            sent = None
+        check(sent == {"GameId": int(GAME_ID), "Comefrom": tag},
+              "odd tag: the report carries the tag as valid JSON in one query value (%r)" % values)
+    finally:
+        case.close()
+
+
+def changed_picture(run):
+    """A picture that changed on the server replaces the kept one, and the next start shows it
+    at once; then the usual pictures come back."""
+    original = read_kept("bkImage%s.png")
+    run.reset(modes={"assets": "altered"})
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if case.wait_window():
+            deadline = time.time() + 40
+            while time.time() < deadline and read_kept("bkImage%s.png") in (original, b""):
+                time.sleep(0.5)
+            altered = read_kept("bkImage%s.png")
+            check(altered not in (original, b""), "changed picture: the kept picture is replaced")
+    finally:
+        case.close()
+    run.reset(modes={"gameinfo": "hang:120", "assets": "hang:120"})
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if case.wait_window():
+            shot = case.shot("10-changed-picture-next-start")
+            check(not game_pictures(shot, run.pictures)[2], "changed picture: the next start shows the new one")
+    finally:
+        case.close()
+    run.reset()
+    case = Case(run, run.stamped(CHANNEL))
+    try:
+        if case.wait_window():
+            case.wait_shot("10-usual-pictures-back", lambda s: all(game_pictures(s, run.pictures)), 40)
+    finally:
+        case.close()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -334,7 +525,9 @@ def main():
     args = parser.parse_args()
     drv.set_wine_runner(args.wine)
     run = Run(args)
-    cases = [client_present, empty_channel, game_information_down, client_missing, misbehaviours]
+    cases = [first_start_with_a_late_service, client_present, empty_channel, game_information_down,
+             kept_game_at_once, second_start, client_missing, misbehaviours, failed_then_closed,
+             odd_channel_tag, changed_picture]
     if args.only:
         cases = [c for c in cases if c.__name__ in args.only.split(",")]
     try:

@@ -100,6 +100,12 @@ class StampedExecutable(unittest.TestCase):
             (self.probe, "1234567", "caf\u00e9"),        # one byte in the ANSI code page, not ASCII
             (self.probe, "1234567", "a\tb"),             # a control character
             (self.probe, "1234567", "ab\x7f"),
+            # printable ASCII that JSON text or a URL would have to escape
+            (self.probe, "1234567", 'a"b'),
+            (self.probe, "1234567", "a&b"),
+            (self.probe, "1234567", "100%"),
+            (self.probe, "1234567", "a b"),
+            (self.probe, "1234567", "a/b"),
             (text_file, "1234567", "web"),             # MZ but no PE image
             (os.path.join(self.dir, "missing.exe"), "1234567", "web"),
         ]
@@ -109,7 +115,8 @@ class StampedExecutable(unittest.TestCase):
             with self.subTest(args=args):
                 result = self.tool(*args)
                 self.assertEqual(result.returncode, 1)
-                self.assertIn("stamp:", result.stderr)
+                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                self.assertTrue(result.stderr.startswith("stamp: "), result.stderr)
         with open(self.probe, "rb") as f:
             self.assertEqual(f.read(), probe_before)
         with open(text_file, "rb") as f:
@@ -120,9 +127,14 @@ class StampedExecutable(unittest.TestCase):
         with self.assertRaises(tool.StampError):
             tool.encode_stamp("1234567", "ab\0cd")
 
-    def test_printable_ascii_tags_are_written_as_they_are(self):
-        tool = load_tool()
-        self.assertEqual(tool.encode_stamp("1234567", " !~az09"), b"1234567  !~az09  ")
+    def test_letters_digits_dash_underscore_and_dot_are_written_as_they_are(self):
+        result = self.tool(self.probe, "1234567", "web-0_1.x")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.probe, "rb") as f:
+            f.seek(STAMP_OFFSET)
+            self.assertEqual(f.read(17), b"1234567 web-0_1.x")
+        # No tag: an installer that sends no usage report.
+        self.assertEqual(load_tool().encode_stamp("1234567", ""), b"1234567          ")
 
     def test_file_that_cannot_be_written_gives_one_line(self):
         # The real file is a PE image that can be read; only opening it for writing fails (as for

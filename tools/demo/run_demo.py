@@ -32,6 +32,13 @@ def main():
         if not installer.wait_for_window():
             raise SystemExit("demo: the installer's window did not appear")
         summary.append("window shown: client missing, install button offered")
+        # The game's name and pictures arrive after the window shows: photograph it once the
+        # platform has served the three pictures.
+        deadline = time.time() + 20
+        while time.time() < deadline and sum(
+                1 for r in platform.recorded() if r.get("service") == "assets") < 3:
+            time.sleep(0.5)
+        time.sleep(1)
         installer.screenshot(os.path.join(out, "1-client-missing.png"))
         installer.click(drv.INSTALL_BUTTON)
         summary.append("install button clicked")

@@ -41,6 +41,8 @@ gameinfo, assets, data, installer, stats; MODE one of:
   nohash         (data) no "sha256" beside the address
   wronghash      (data) a sha256 that does not match
   upperhash      (data) the sha256 in upper-case hexadecimal
+  altered        (assets) other pictures than the usual ones (other sizes and content)
+  notpicture     (assets) a body that is no picture
   plainhttp      (data) the installer's address on the plain-http listener, without sha256
   plainhttp-hash (data) the same with the installer's sha256
 Files carry an ETag and a Last-Modified date; a range whose If-Range names neither is answered
@@ -71,7 +73,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
-         "truncated", "plainhttp", "plainhttp-hash")
+         "truncated", "plainhttp", "plainhttp-hash", "altered", "notpicture")
 CONFIG_MARKER = b"VEXO-STANDIN-CONFIG:"
 CONFIG_BLOCK = 1024
 PICTURES = {"icon": ("game-icon.png", 36, 36),
@@ -203,7 +205,12 @@ class Platform:
         data += bytes((i * 7 + 3) % 251 for i in range(self.padding))
         return bytes(data)
 
-    def picture(self, name):
+    def picture(self, name, altered=False):
+        """The picture of that name; altered gives another one (half the size, another paint)."""
+        if altered:
+            for kind, (file_name, width, height) in PICTURES.items():
+                if file_name == name:
+                    return placeholder(kind, width // 2, height // 2)
         path = os.path.join(self.assets, os.path.basename(name)) if self.assets else ""
         if path and os.path.isfile(path):
             with open(path, "rb") as f:
@@ -380,7 +387,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         }}, mode)
 
     def asset(self, path, _query, _body, mode):
-        data = self.platform.picture(urllib.parse.unquote(path[len("/assets/"):]))
+        data = self.platform.picture(urllib.parse.unquote(path[len("/assets/"):]),
+                                     altered=mode == "altered")
+        if data is not None and mode == "notpicture":
+            data = b"<html>not a picture</html>" * 40
         if data is None:
             return self.reply(404, b"no such picture")
         self.send_file(data, "image/png", mode)
