@@ -329,6 +329,10 @@ bool CHttpClientSession::Connect(const std::wstring& host, int port, const wchar
     if (!m_hConnection) return false;
     if (InternetAttemptConnect(0) != ERROR_SUCCESS) return false;
 
+    // The system's idea of being online is only logged. It is a guess from the network
+    // adapters, and a wrong one now and then (Wine's answers "not connected" for a moment while
+    // requests to the same server go through): an exchange that cannot reach its server fails
+    // at the send anyway, with the reason.
     wchar_t connectionName[1024] = {};
     DWORD flags = 0;
     if (InternetGetConnectedStateExW(&flags, connectionName, 1023, 0)) return true;
@@ -340,7 +344,7 @@ bool CHttpClientSession::Connect(const std::wstring& host, int port, const wchar
     }
     const TLogRecord record = {3, kSource, 274};
     WriteLog(&record, L"InternetGetConnectedStateEx not connect");
-    return false;
+    return true;
 }
 
 bool CHttpClientSession::OpenRequest(bool isPost, const std::wstring& path,

@@ -184,6 +184,25 @@ def print_row(name, samples):
         len(samples)))
 
 
+def median_of(samples, field):
+    values = [getattr(s, field) for s in samples if s is not None]
+    return statistics.median(values) if values else None
+
+
+def print_ratios(rows):
+    """Each of the installer's situations as a multiple of the NSIS stub of the same run."""
+    stub = rows.get("NSIS stub", [])
+    print("  as a multiple of the NSIS stub (medians):     window shown     first frame")
+    for name, samples in rows.items():
+        if name == "NSIS stub":
+            continue
+        ratios = []
+        for field in ("shown", "frame"):
+            mine, theirs = median_of(samples, field), median_of(stub, field)
+            ratios.append("%14.2fx" % (mine / theirs) if mine and theirs else "%15s" % "-")
+        print("  %-46s %s  %s" % (name, ratios[0], ratios[1]))
+
+
 def parse_args():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -238,6 +257,7 @@ def main():
     print("  %-46s %22s  %22s" % ("", "median [min-max]", "median [min-max]"))
     for name, samples in rows.items():
         print_row(name, samples)
+    print_ratios(rows)
     print("executable sizes:")
     for item in args.size + args.stub_size:
         name, _, path = item.partition("=")
