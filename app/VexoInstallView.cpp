@@ -25,6 +25,9 @@ constexpr UINT kSkinResourceId = 146;
 // The usage report of a run that ends without a hand-over is sent at its end; the program waits
 // for it no longer than this.
 constexpr DWORD kEndReportWaitMs = 5000;
+// The timer that starts the refresh of the game's record after the first frame (an id the
+// controls' timers do not use).
+constexpr UINT_PTR kRefreshTimerId = 0x56584F;
 
 std::wstring PlainImageDescription(const std::wstring& name) { return name; }
 
@@ -69,7 +72,14 @@ SkinUI::CUIString CVexoInstallView::SkinFileName() { return SkinUI::CUIString(L"
 UINT CVexoInstallView::SkinSourceKind() const { return SkinUI::kSkinFromZipResource; }
 LPCWSTR CVexoInstallView::SkinResourceId() const { return MAKEINTRESOURCEW(kSkinResourceId); }
 
-LRESULT CVexoInstallView::HandleOtherMessage(UINT, WPARAM, LPARAM, bool&) { return 0; }
+LRESULT CVexoInstallView::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    if (message == WM_TIMER && wParam == kRefreshTimerId) {
+        ::KillTimer(m_hWnd, kRefreshTimerId);
+        StartRefresh();
+        handled = true;
+    }
+    return 0;
+}
 
 SkinUI::CControlUI* CVexoInstallView::Find(LPCWSTR name) { return m_PaintManager.FindControl(name); }
 
@@ -89,7 +99,9 @@ void CVexoInstallView::OnWindowReady() {
     m_pPercentLabel = Find(L"GamePercent");
     m_pStatusLabel = Find(L"GameStatus");
     ShowControl(m_nClientFound == 1 ? L"InstallGameLayout" : L"InstallVexoLayout", true);
-    if (m_bRefreshOnStart) StartRefresh();
+    // The service is asked once the first frame is on the screen (a timer's message comes after
+    // the window's first paint): its work must not slow that frame down.
+    if (m_bRefreshOnStart) ::SetTimer(m_hWnd, kRefreshTimerId, 1, nullptr);
 }
 
 void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
