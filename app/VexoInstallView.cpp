@@ -127,9 +127,7 @@ void CVexoInstallView::ApplyGameInfo() {
     // hold characters the image description syntax reserves.
     ShowPicture(L"background", kBackgroundPicture, m_gameInfo.backgroundFile, &BackgroundImageDescription);
     ShowPicture(L"logoimage", kLogoPicture, m_gameInfo.logoFile, &PlainImageDescription);
-    if (SkinUI::CControlUI* title = Find(L"GameNameLabel")) {
-        title->SetText(BuildGameTitle(m_gameInfo.shortName).c_str());
-    }
+    ShowTitle();
     ShowPicture(L"GameIcon", kIconPicture, m_gameInfo.iconFile, &PlainImageDescription);
 }
 
@@ -150,7 +148,7 @@ void CVexoInstallView::RefreshGameInfo(TGameInfo& known) {
         if (AskGameInfo(m_strGameId, answered, request)) {
             known = answered;
             // The name first: the pictures may take their time.
-            PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameInfoArrived, known));
+            PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameNameArrived, known.shortName));
         }
         // Without an answer the kept addresses are asked: the pictures may have changed.
         DownloadArtwork(m_strGameId, known, stop);
@@ -160,9 +158,20 @@ void CVexoInstallView::RefreshGameInfo(TGameInfo& known) {
     SetEvent(m_hRefreshEnded.Get());
 }
 
+void CVexoInstallView::OnGameNameArrived(const std::wstring& shortName) {
+    m_gameInfo.shortName = shortName;
+    ShowTitle();
+}
+
 void CVexoInstallView::OnGameInfoArrived(const TGameInfo& info) {
     m_gameInfo = info;
     ApplyGameInfo();
+}
+
+void CVexoInstallView::ShowTitle() {
+    if (SkinUI::CControlUI* title = Find(L"GameNameLabel")) {
+        title->SetText(BuildGameTitle(m_gameInfo.shortName).c_str());
+    }
 }
 
 void CVexoInstallView::Notify(SkinUI::TNotifyMsg& msg) {

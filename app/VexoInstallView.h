@@ -75,8 +75,10 @@ private:
     void StartRefresh();
     // Worker: what the service and the picture host bring reaches the window on the UI thread.
     void RefreshGameInfo(TGameInfo& known);
-    // UI thread: the name and the pictures change in place.
+    // UI thread: the name, or the name and the pictures, change in place.
+    void OnGameNameArrived(const std::wstring& shortName);
     void OnGameInfoArrived(const TGameInfo& info);
+    void ShowTitle();
     // A run that ends with an installation failed and no hand-over reports once, waiting a few
     // seconds at most.
     void SendEndReport();
