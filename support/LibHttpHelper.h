@@ -4,8 +4,8 @@
 //
 // Every operation with a time limit (or a stop predicate) keeps its promise whatever the server
 // does: the exchange runs on a worker thread while the calling thread waits at most that long.
-// When the time is over the request is cancelled and the call fails; the worker, which holds
-// the request, ends on its own (when WinInet lets go of it) and writes nothing more. Progress
+// When the time is over the request is cancelled (its WinInet handles closed) and the call
+// fails; the worker, which holds the request, ends on its own and writes nothing more. Progress
 // is still reported on the calling thread.
 
 #include <string>

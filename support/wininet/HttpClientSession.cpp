@@ -539,12 +539,11 @@ bool CWebRequest::Reopen() {
 
 bool CWebRequest::Cancel() {
     if (m_bCancelled.exchange(true)) return true;
-    // Only the flags: the handles stay with the thread that runs the exchange, which closes them
-    // when its WinInet call returns. Closing a handle another thread is blocked in is not safe
-    // with every WinInet (Wine's then hands a broken connection to later requests).
+    // Closing the handles is how a WinInet call blocked on them is ended (where the system does
+    // so; Wine lets the call run on to its own time-outs). Each holder closes its handle once,
+    // whichever thread gets to it first.
     CAutoLock lock(m_lock);
-    m_bClosed = true;
-    return true;
+    return Close();
 }
 
 }  // namespace bxutil

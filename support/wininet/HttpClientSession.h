@@ -17,8 +17,9 @@
 
 namespace bxutil {
 
-// Owns one WinInet handle. The exchange's thread and a thread ending the session may both reset
-// it: the handle is closed once, whichever gets to it first.
+// Owns one WinInet handle. Closing it is the way to end a blocking WinInet call, so the
+// exchange's thread and a thread cancelling it may both reset it: the handle is closed once,
+// whichever gets to it first.
 class CInternetHandle {
 public:
     CInternetHandle() = default;
@@ -195,10 +196,11 @@ public:
     bool OpenRequest(bool isPost, const std::wstring& path, const wchar_t** acceptTypes) override;
     // Runs the stored request once; false at once after Cancel. The session is closed after it.
     virtual bool Request();
-    // Stops the exchange; may be called from another thread. The exchange notices at its next
-    // step (between reads, while waiting for data, before a redirect or a further request) and
-    // fails; a WinInet call it is blocked in ends by WinInet's own time-outs, after which the
-    // thread closes its handles. Whoever must not wait that long stops waiting (CLibHttpHelper).
+    // Stops the exchange; may be called from another thread. The handles are closed at once,
+    // which ends a WinInet call blocked on them where the system allows it; the exchange notices
+    // at its next step (between reads, while waiting for data, before a redirect or a further
+    // request) and fails. Whoever must not wait for a blocked call stops waiting
+    // (CLibHttpHelper).
     virtual bool Cancel();
 
     using CHttpClientSession::Request;
