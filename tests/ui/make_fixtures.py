@@ -7,6 +7,7 @@ Usage: make_fixtures.py OUTPUT_DIR [--resources-only]
 """
 import base64
 import io
+import math
 import os
 import random
 import shutil
@@ -27,10 +28,12 @@ def chunk(kind, data, length=None):
     return struct.pack(">I", declared) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def png_rows(width, height, bit_depth, color_type, rows, before_data=b"", idat_parts=1):
-    """A PNG from raw scanlines (filter bytes included); the data may be split into parts."""
-    header = struct.pack(">IIBBBBB", width, height, bit_depth, color_type, 0, 0, 0)
-    data = zlib.compress(bytes(rows), 1)
+def png_rows(width, height, bit_depth, color_type, rows, before_data=b"", idat_parts=1, level=1,
+             interlace=0):
+    """A PNG from raw scanlines (filter bytes included); the data may be split into parts and
+    compressed at any zlib level (0: stored blocks)."""
+    header = struct.pack(">IIBBBBB", width, height, bit_depth, color_type, 0, 0, interlace)
+    data = zlib.compress(bytes(rows), level)
     step = -(-len(data) // idat_parts)
     idats = b"".join(chunk(b"IDAT", data[i:i + step]) for i in range(0, len(data), step))
     return PNG_SIGNATURE + chunk(b"IHDR", header) + before_data + idats + chunk(b"IEND", b"")
@@ -95,7 +98,40 @@ def png_variants():
         "palette.png": png_rows(2, 1, 8, 3, bytes([0, 0, 1]), before_data=palette),
         "gray_alpha.png": png_rows(2, 1, 8, 4, bytes([0, 200, 255, 50, 128])),
         "split_idat.png": png(4, 3, [[(10, 20, 30, 255)] * 4] * 3, idat_parts=3),
+        # Stored (zlib level 0) data: the pixel and filter bytes lie in the file as they are, so
+        # the fuzz mutates them and the picture still reaches the decoder. 9 x 9 fills all seven
+        # Adam7 passes, some of them partly; the plain one's block crosses two IDAT chunks.
+        "interlaced.png": png_rows(9, 9, 8, 6, scanlines(pattern(9, 9), ADAM7), level=0,
+                                   interlace=1),
+        "stored.png": png_rows(16, 16, 8, 6, scanlines(pattern(16, 16)), level=0, idat_parts=2),
     }
+
+
+# Adam7 passes: first column and row, column and row steps.
+ADAM7 = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
+         (0, 1, 1, 2))
+
+
+def pattern(width, height):
+    """RGBA rows with something in every channel, so that no filter or pass sees only zeros."""
+    return [[(x * 29 & 255, y * 31 & 255, (x ^ y) * 17 & 255, 255 - x * y & 255)
+             for x in range(width)] for y in range(height)]
+
+
+def scanlines(pixels, passes=((0, 0, 1, 1),)):
+    """The raw data of RGBA rows, pass by pass, with filter types 0 to 4 in turn over the rows
+    (the decoder's five unfiltering paths; the picture shown is the bytes unfiltered)."""
+    height, width = len(pixels), len(pixels[0])
+    raw = bytearray()
+    rows = 0
+    for x0, y0, dx, dy in passes:
+        columns = range(x0, width, dx)
+        for y in range(y0, height, dy) if columns else ():
+            raw.append(rows % 5)
+            rows += 1
+            for x in columns:
+                raw.extend(pixels[y][x])
+    return raw
 
 
 def other_formats():
@@ -115,14 +151,155 @@ def other_formats():
         "////////////////////////////////wgALCAABAAEBAREA/8QAFBABAAAAAAAAAAAAAAAAAAAAAP/aAAgBAQAB"
         "PxA=")
     return {"pic.bmp": bmp, "pic.tga": tga, "pic.gif": gif, "pic.ppm": ppm, "pic.jpg": jpg,
-            "baseline.jpg": baseline_jpeg()}
+            "baseline.jpg": baseline_jpeg(), "restart.jpg": restart_jpeg(),
+            "progressive.jpg": progressive_jpeg()}
+
+
+# A small JPEG encoder for fuzzing seeds with real entropy-coded data. Its Huffman tables give
+# every symbol a code of one length (DC categories 4 bits, AC run/size pairs 8 bits), so that no
+# code needs building from statistics and most mutated bits still decode to some symbol.
+ZIGZAG = sorted(((x, y) for y in range(8) for x in range(8)),
+                key=lambda p: (p[0] + p[1], p[0] if (p[0] + p[1]) % 2 == 0 else p[1]))
+QUANT = bytes(2 + k // 4 for k in range(64))  # in zigzag order
+AC_SYMBOLS = [0x00, 0xF0] + [run << 4 | size for run in range(16) for size in range(1, 11)]
+AC_CODE = {symbol: code for code, symbol in enumerate(AC_SYMBOLS)}
+DCT = [[(0.5 ** 0.5 if u == 0 else 1) * math.cos((2 * x + 1) * u * math.pi / 16) / 2
+        for x in range(8)] for u in range(8)]
+
+
+class BitWriter:
+    """Entropy-coded bytes: most significant bit first, 0xFF stuffed with 0x00, 1-padded."""
+    def __init__(self):
+        self.out, self.bits, self.count = bytearray(), 0, 0
+
+    def put(self, value, length):
+        for i in reversed(range(length)):
+            self.bits, self.count = self.bits << 1 | (value >> i) & 1, self.count + 1
+            if self.count == 8:
+                self.out += b"\xff\x00" if self.bits == 0xFF else bytes([self.bits])
+                self.bits, self.count = 0, 0
+
+    def flush(self):
+        while self.count:
+            self.put(1, 1)
+
+    def number(self, value):
+        """The category of value (bit length of its magnitude) and its bits."""
+        size = abs(value).bit_length()
+        return size, value if value >= 0 else value + (1 << size) - 1
+
+
+def quantised_block(plane, bx, by):
+    """The zigzag-ordered quantised DCT coefficients of an 8 x 8 block of a sample plane."""
+    rows = [[sum(DCT[u][x] * (plane[by * 8 + y][bx * 8 + x] - 128) for x in range(8))
+             for u in range(8)] for y in range(8)]
+    coefficients = [[sum(DCT[v][y] * rows[y][u] for y in range(8)) for u in range(8)]
+                    for v in range(8)]
+    return [round(coefficients[y][x] / QUANT[k]) for k, (x, y) in enumerate(ZIGZAG)]
+
+
+def put_dc(writer, difference):
+    size, bits = writer.number(difference)
+    writer.put(size, 4)
+    writer.put(bits, size)
+
+
+def put_ac(writer, block, first, last):
+    """Coefficients first..last as run/size pairs, with an end of block after the last one."""
+    run = 0
+    for k in range(first, last + 1):
+        if block[k] == 0:
+            run += 1
+            continue
+        for _ in range(run // 16):
+            writer.put(AC_CODE[0xF0], 8)
+        size, bits = writer.number(block[k])
+        writer.put(AC_CODE[(run % 16) << 4 | size], 8)
+        writer.put(bits, size)
+        run = 0
+    if run:
+        writer.put(AC_CODE[0x00], 8)
+
+
+def jpeg_tables():
+    """The quantisation table 0, DC table 0 and AC table 0 every component and scan uses."""
+    return (segment(0xDB, b"\x00" + QUANT) +
+            segment(0xC4, b"\x00" + bytes([0, 0, 0, 12] + [0] * 12) + bytes(range(12))) +
+            segment(0xC4, b"\x10" + bytes([0] * 7 + [len(AC_SYMBOLS)] + [0] * 8) +
+                    bytes(AC_SYMBOLS)))
+
+
+def frame(marker, width, height, components):
+    """components: (id, horizontal, vertical sampling)."""
+    payload = struct.pack(">BHHB", 8, height, width, len(components))
+    return segment(marker, payload + b"".join(bytes([i, h << 4 | v, 0]) for i, h, v in components))
+
+
+def scan(ids, first, last, approximation=0):
+    return segment(0xDA, bytes([len(ids)]) + b"".join(bytes([i, 0]) for i in ids) +
+                   bytes([first, last, approximation]))
+
+
+def restart_jpeg():
+    """A 32 x 16 baseline YCbCr 4:2:0 JPEG with a restart marker after each of its two MCUs:
+    the decoder's interleaved, restart, upsampling and colour conversion paths."""
+    rgb = pattern(32, 16)
+    luma = [[(77 * r + 150 * g + 29 * b) >> 8 for r, g, b, _ in row] for row in rgb]
+    def chroma(weights):
+        full = [[min(255, max(0, 128 + (sum(w * c for w, c in zip(weights, p[:3])) >> 8)))
+                 for p in row] for row in rgb]
+        return [[sum(full[2 * y + j][2 * x + i] for i in (0, 1) for j in (0, 1)) // 4
+                 for x in range(16)] for y in range(8)]
+    blue, red = chroma((-43, -85, 128)), chroma((128, -107, -21))
+    writer, out = BitWriter(), bytearray()
+    for mcu in range(2):
+        if mcu:
+            writer.flush()
+            out += writer.out + bytes([0xFF, 0xD0 + (mcu - 1) % 8])
+            writer.out = bytearray()
+        predictors = {}  # by plane; every restart resets them
+        blocks = [(luma, 2 * mcu + i, j) for j in (0, 1) for i in (0, 1)]
+        for plane, bx, by in blocks + [(blue, mcu, 0), (red, mcu, 0)]:
+            block = quantised_block(plane, bx, by)
+            put_dc(writer, block[0] - predictors.get(id(plane), 0))
+            predictors[id(plane)] = block[0]
+            put_ac(writer, block, 1, 63)
+    writer.flush()
+    out += writer.out
+    return (b"\xff\xd8" + jpeg_tables() + frame(0xC0, 32, 16, [(1, 2, 2), (2, 1, 1), (3, 1, 1)]) +
+            segment(0xDD, struct.pack(">H", 1)) + scan([1, 2, 3], 0, 63) + bytes(out) + b"\xff\xd9")
+
+
+def progressive_jpeg():
+    """A 16 x 16 grey progressive JPEG: a DC scan at half precision, its refinement, then two
+    bands of AC coefficients (the decoder's progressive paths and its EOB handling)."""
+    grey = [[(x * 13 ^ y * 7) & 255 for x in range(16)] for y in range(16)]
+    blocks = [quantised_block(grey, bx, by) for by in (0, 1) for bx in (0, 1)]
+    scans = []
+    for first, last, approximation in ((0, 0, 0x01), (0, 0, 0x10), (1, 5, 0), (6, 63, 0)):
+        writer, predictor = BitWriter(), 0
+        for block in blocks:
+            if approximation == 0x01:
+                put_dc(writer, (block[0] >> 1) - predictor)
+                predictor = block[0] >> 1
+            elif approximation == 0x10:
+                writer.put(block[0] & 1, 1)
+            else:
+                put_ac(writer, block, first, last)
+        writer.flush()
+        scans.append(scan([1], first, last, approximation) + bytes(writer.out))
+    return (b"\xff\xd8" + jpeg_tables() + frame(0xC2, 16, 16, [(1, 1, 1)]) + b"".join(scans) +
+            b"\xff\xd9")
+
+
+def segment(marker, payload):
+    """One JPEG marker segment."""
+    return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
 
 
 def baseline_jpeg(scan_tables=0x00, dc_counts=None):
     """A 1 x 1 grey baseline JPEG with one-code Huffman tables: DC difference 0, then end of
     block, so the pixel is mid-grey (128). The arguments make hostile variants."""
-    def segment(marker, payload):
-        return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
     counts = dc_counts if dc_counts is not None else bytes([1] + [0] * 15)
     return (b"\xff\xd8" + segment(0xDB, b"\x00" + b"\x01" * 64) +
             segment(0xC0, bytes([8, 0, 1, 0, 1, 1, 1, 0x11, 0])) +
