@@ -129,17 +129,9 @@ bool CInstallWorkflow::ShouldStop() const { return m_bStopRequested || UiDispatc
 
 void CInstallWorkflow::Stop() { m_bStopRequested = true; }
 
-CInstallWorkflow::Wait CInstallWorkflow::WaitForStepEnd(DWORD timeoutMs) const {
+ESliceWait CInstallWorkflow::WaitForStepEnd(DWORD timeoutMs) const {
     // In short slices: the UI may end meanwhile, and nothing signals that.
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        if (ShouldStop()) return Wait::kStopped;
-        const ULONGLONG elapsed = GetTickCount64() - start;
-        if (timeoutMs != INFINITE && elapsed >= timeoutMs) return Wait::kTimedOut;
-        const ULONGLONG left = timeoutMs == INFINITE ? kDownloadPollMs : timeoutMs - elapsed;
-        const DWORD slice = static_cast<DWORD>(left < kDownloadPollMs ? left : kDownloadPollMs);
-        if (WaitForSingleObject(m_hInstallDone.Get(), slice) == WAIT_OBJECT_0) return Wait::kEnded;
-    }
+    return WaitInSlices(m_hInstallDone.Get(), timeoutMs, kDownloadPollMs, [this] { return ShouldStop(); });
 }
 
 EInstallFailure CInstallWorkflow::RunInstallation() {
@@ -197,24 +189,24 @@ int CInstallWorkflow::ShowProgress(const int& percent) {
 int CInstallWorkflow::DriveProgress() {
     // Downloading: 1 to 50 from the downloaded fraction.
     for (;;) {
-        const Wait now = WaitForStepEnd(0);
-        if (now == Wait::kStopped || (now == Wait::kEnded && m_bInstallFailed)) return 0;
-        const int percent = now == Wait::kEnded ? 50 : DownloadPercent();
+        const ESliceWait now = WaitForStepEnd(0);
+        if (now == ESliceWait::kStopped || (now == ESliceWait::kSignalled && m_bInstallFailed)) return 0;
+        const int percent = now == ESliceWait::kSignalled ? 50 : DownloadPercent();
         Show(percent);
         if (percent >= 50) break;
-        if (WaitForStepEnd(kDownloadPollMs) == Wait::kStopped) return 0;
+        if (WaitForStepEnd(kDownloadPollMs) == ESliceWait::kStopped) return 0;
     }
     // Installing: a step a second while the installer runs.
     for (int percent = 51; percent <= 100; ++percent) {
         if (percent < 99) {
-            const Wait step = WaitForStepEnd(m_settings.progressStepMs);
-            if (step != Wait::kTimedOut) return 0;
+            const ESliceWait step = WaitForStepEnd(m_settings.progressStepMs);
+            if (step != ESliceWait::kTimedOut) return 0;
             Show(percent);
             continue;
         }
         LogProgress(368, L"Wait For Mini Install Finish");
         Show(percent);
-        if (WaitForStepEnd(INFINITE) != Wait::kEnded || m_bInstallFailed) return 0;
+        if (WaitForStepEnd(INFINITE) != ESliceWait::kSignalled || m_bInstallFailed) return 0;
         LogProgress(373, L"SetProgress 100");
         Show(100);
         break;

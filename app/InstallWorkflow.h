@@ -17,6 +17,7 @@
 #include "app/ClientLaunch.h"
 #include "app/ServiceHosts.h"
 #include "app/VexoInstallHelper.h"
+#include "support/LibThread.h"
 #include "support/Win32Handle.h"
 
 // What the installation shows and does on the window; all calls come on the UI thread.
@@ -97,9 +98,8 @@ public:
     void Stop();
 
 private:
-    enum class Wait { kEnded, kTimedOut, kStopped };
-    // Waits up to timeoutMs (INFINITE: no limit) for the end of the installation step.
-    Wait WaitForStepEnd(DWORD timeoutMs) const;
+    // Waits up to timeoutMs (INFINITE: no limit; 0: a look) for the end of the installation step.
+    ESliceWait WaitForStepEnd(DWORD timeoutMs) const;
     bool ShouldStop() const;
     void RunWorker();
     void RunProgress();

@@ -239,9 +239,9 @@ bool CHttpWebRequest::OpenForWriting() {
         LogFileOpenFailure(m_strPath);
         return false;
     }
+    if (m_bStaleContent) return TruncateFile();
     LARGE_INTEGER end = {};
     end.QuadPart = m_nFileSize;
-    if (m_bStaleContent) return TruncateFile();
     return SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN) != FALSE;
 }
 
@@ -407,8 +407,6 @@ bool CHttpWebRequest::TruncateFile() {
         !SetEndOfFile(m_file.Get())) {
         return false;
     }
-    m_nResumeOffset = 0;
-    m_nFileSize = 0;
     m_bStaleContent = false;
     return true;
 }

@@ -77,24 +77,18 @@ void LogGaveUp(const CHttpWebRequest& request, bool stopped) {
              request.RequestUrl().c_str());
 }
 
-// Waits for the worker until the deadline or the stop predicate; true when it finished.
+// Waits for the worker until the deadline or the stop predicate, handing its progress over
+// meanwhile; true when it finished.
 bool WaitForWorker(TBoundedExchange& exchange, const THttpLimits& limits, TProgressBox& box,
                    const HttpProgressFn& progress, bool* stopped) {
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        const ULONGLONG elapsed = GetTickCount64() - start;
-        const bool timed = limits.maxMilliseconds != 0;
-        if (timed && elapsed >= limits.maxMilliseconds) return false;
-        const ULONGLONG left = timed ? limits.maxMilliseconds - elapsed : kPollMs;
-        const DWORD wait = static_cast<DWORD>(left < kPollMs ? left : kPollMs);
-        const bool finished = WaitForSingleObject(exchange.finished.Get(), wait) == WAIT_OBJECT_0;
+    const DWORD timeout = limits.maxMilliseconds != 0 ? limits.maxMilliseconds : INFINITE;
+    const ESliceWait end = WaitInSlices(exchange.finished.Get(), timeout, kPollMs, [&] {
         DeliverProgress(box, progress);
-        if (finished) return true;
-        if (limits.stop && limits.stop()) {
-            *stopped = true;
-            return false;
-        }
-    }
+        return limits.stop && limits.stop();
+    });
+    DeliverProgress(box, progress);
+    *stopped = end == ESliceWait::kStopped;
+    return end == ESliceWait::kSignalled;
 }
 
 // Runs work on the request within the limits' deadline and stop predicate (see the header).

@@ -78,3 +78,20 @@ CLibThread* StartCallThread(bxutil::IAsyncFuncCall* call, int priority) {
     delete thread;
     return nullptr;
 }
+
+ESliceWait WaitInSlices(HANDLE handle, DWORD timeoutMs, DWORD sliceMs,
+                        const std::function<bool()>& stop) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (stop && stop()) return ESliceWait::kStopped;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        const ULONGLONG left = timeoutMs == INFINITE ? sliceMs
+                               : elapsed >= timeoutMs ? 0
+                                                      : timeoutMs - elapsed;
+        const DWORD slice = static_cast<DWORD>(left < sliceMs ? left : sliceMs);
+        if (WaitForSingleObject(handle, slice) == WAIT_OBJECT_0) return ESliceWait::kSignalled;
+        if (timeoutMs != INFINITE && GetTickCount64() - start >= timeoutMs) {
+            return ESliceWait::kTimedOut;
+        }
+    }
+}

@@ -3,6 +3,8 @@
 // thread, plus the small Win32 synchronisation holders the support library shares.
 
 #include <windows.h>
+
+#include <functional>
 #include <process.h>
 
 #include <atomic>
@@ -204,6 +206,15 @@ private:
 // be gone); null when the thread could not be created, in which case the call has been destroyed
 // without running. priority is as for CLibThread::SetPriority.
 CLibThread* StartCallThread(bxutil::IAsyncFuncCall* call, int priority = 2);
+
+// How WaitInSlices ended.
+enum class ESliceWait { kSignalled, kTimedOut, kStopped };
+
+// Waits for handle up to timeoutMs (INFINITE: no limit; 0: one look) in slices of at most
+// sliceMs, for waits that must also notice what signals nothing (a window that ended, a stop
+// asked for): before each slice stop is called (when given), and true ends the wait.
+ESliceWait WaitInSlices(HANDLE handle, DWORD timeoutMs, DWORD sliceMs,
+                        const std::function<bool()>& stop);
 
 // Names the current thread for an attached debugger (the 0x406D1388 convention). Safe without a
 // debugger: the exception is swallowed before any frame handler sees it.

@@ -296,3 +296,21 @@ TEST(LibThread, StopOnAThreadNeverStartedDoesNothing) {
     EXPECT_TRUE(report.destroyed.WaitFor(0));
     EXPECT_EQ(report.runs, 0);
 }
+
+TEST(WaitInSlices, EndsOnTheHandleTheTimeOrTheStop) {
+    const HANDLE set = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    const HANDLE unset = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // A zero time-out still looks at the handle once.
+    EXPECT_EQ(WaitInSlices(set, 0, 100, {}), ESliceWait::kSignalled);
+    EXPECT_EQ(WaitInSlices(unset, 0, 100, {}), ESliceWait::kTimedOut);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(WaitInSlices(unset, 250, 20, {}), ESliceWait::kTimedOut);
+    EXPECT_GE(GetTickCount64() - start, 240u);
+    int asked = 0;
+    EXPECT_EQ(WaitInSlices(unset, INFINITE, 10, [&asked] { return ++asked == 3; }),
+              ESliceWait::kStopped);
+    EXPECT_EQ(asked, 3) << "asked before every slice";
+    EXPECT_EQ(WaitInSlices(set, INFINITE, 10, [] { return false; }), ESliceWait::kSignalled);
+    CloseHandle(set);
+    CloseHandle(unset);
+}
