@@ -156,8 +156,16 @@ def remove_partial_installer():
             os.remove(path)
 
 
-def launches_with(expected):
-    launches = drv.client_launches()
+def launches_with(expected, timeout=15):
+    """The client was started once, with expected at the end of its command line. The client
+    is a process of its own that writes its command line down after the installer may have
+    ended, so its record is waited for a little."""
+    deadline = time.time() + timeout
+    while True:
+        launches = drv.client_launches()
+        if launches or time.time() > deadline:
+            break
+        time.sleep(0.3)
     return len(launches) == 1 and launches[0].endswith(expected) and (
         "--guest" in expected or "--guest" not in launches[0])
 
