@@ -8,13 +8,13 @@
 #include "app/FormatText.h"
 #include "app/JsonReply.h"
 #include "app/TempFiles.h"
+#include "support/FileUtil.h"
 #include "support/JsonText.h"
 #include "support/LibBiz.h"
-#include "support/FileUtil.h"
 #include "support/LibHttpHelper.h"
 #include "support/TextConvert.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/SkinPackage.h"
+#include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinPackage.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/VexoInstallView.h"
 #include "support/UiDispatch.h"
 #include "support/Win32Handle.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace {
 

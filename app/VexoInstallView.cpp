@@ -10,9 +10,9 @@
 #include "support/LibThread.h"
 #include "support/Log.h"
 #include "support/UiDispatch.h"
-#include "ui/controls/ControlUI.h"
-#include "ui/core/ImageSpec.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/render/ImageSpec.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "app/GameInfo.h"
 #include "app/InstallWorkflow.h"
-#include "ui/core/WindowImplBase.h"
+#include "ui/core/window/WindowImplBase.h"
 
 namespace SkinUI {
 class CControlUI;

@@ -16,7 +16,7 @@ endfunction()
 
 # vexo_add_layer(TARGET DIRS dir... LIBS lib...): one static library per subsystem, made of the
 # C++ sources directly in its folders. Headers are included from the repository root
-# ("support/Log.h", "ui/core/UIBase.h", ...).
+# ("support/Log.h", "ui/core/base/UIString.h", ...).
 function(vexo_add_layer target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DIRS;LIBS")
   set(sources)

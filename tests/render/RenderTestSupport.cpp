@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/common/TestFiles.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace RenderTest {
 

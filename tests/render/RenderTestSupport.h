@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ui/core/UIRender.h"
+#include "ui/core/render/UIRender.h"
 
 namespace RenderTest {
 

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "RenderTestSupport.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 using RenderTest::CCanvas;

@@ -19,10 +19,10 @@
 #include "RenderTestSupport.h"
 #include "tests/common/FuzzLoop.h"
 #include "tests/common/GuardedBuffer.h"
-#include "ui/core/ImageSpec.h"
-#include "ui/core/UIRender.h"
-#include "ui/core/UIString.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/ImageSpec.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "RenderTestSupport.h"
-#include "ui/core/ImageSpec.h"
-#include "ui/core/UIRender.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/ImageSpec.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 using RenderTest::CCanvas;

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "RenderTestSupport.h"
-#include "ui/core/UIRender.h"
-#include "ui/core/UIString.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 using RenderTest::CCanvas;

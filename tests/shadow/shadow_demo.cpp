@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "ui/core/ShadowUI.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/ShadowUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 using namespace SkinUI;
 

@@ -13,10 +13,10 @@
 
 #include "tests/common/GuardedBuffer.h"
 #include "tests/common/TestFiles.h"
-#include "ui/core/ShadowUI.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIHandles.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/base/UIHandles.h"
+#include "ui/core/manager/ShadowUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 using namespace SkinUI;
 

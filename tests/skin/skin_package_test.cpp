@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "tests/common/TestFiles.h"
-#include "ui/core/ImageSpec.h"
-#include "ui/core/ResourceData.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/SkinPackage.h"
-#include "ui/core/SkinXml.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/WindowManager.h"
-#include "ui/core/ZipReader.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/ImageSpec.h"
+#include "ui/core/skin/ResourceData.h"
+#include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinPackage.h"
+#include "ui/core/skin/SkinXml.h"
+#include "ui/core/skin/ZipReader.h"
 
 using namespace SkinUI;
 

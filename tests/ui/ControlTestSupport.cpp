@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "tests/common/TestFiles.h"
-#include "ui/core/ResourceData.h"
+#include "ui/core/skin/ResourceData.h"
 
 namespace control_test {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "tests/render/RenderTestSupport.h"
-#include "ui/controls/ControlUI.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace control_test {
 

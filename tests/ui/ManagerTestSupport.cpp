@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls/ControlUI.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace manager_test {
 

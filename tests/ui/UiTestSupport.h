@@ -9,8 +9,8 @@
 
 #include "tests/common/GuardedBuffer.h"
 #include "tests/common/TestFiles.h"
-#include "ui/core/SkinXml.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/skin/SkinXml.h"
 
 namespace ui_test {
 

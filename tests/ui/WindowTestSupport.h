@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/core/WindowImplBase.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/window/WindowImplBase.h"
 
 namespace ui_test {
 

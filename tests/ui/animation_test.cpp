@@ -19,7 +19,7 @@
 #include "ui/controls/RotateAnimateUI.h"
 #include "ui/controls/SequencePictureUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
 
 using control_test::CTestWindow;
 using control_test::SendEvent;

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIPtrArray.h"
-#include "ui/core/UIString.h"
-#include "ui/core/UIStringMap.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/base/UIPtrArray.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/base/UIStringMap.h"
 
 using namespace SkinUI;
 

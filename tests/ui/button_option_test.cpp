@@ -13,9 +13,9 @@
 #include "ui/controls/CheckBoxUI.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/ResourceData.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIPtrArray.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/base/UIPtrArray.h"
+#include "ui/core/skin/ResourceData.h"
 
 using namespace SkinUI;
 using namespace control_test;

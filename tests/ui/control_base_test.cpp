@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "tests/ui/ManagerTestSupport.h"
-#include "ui/controls/ContainerUI.h"
-#include "ui/controls/ControlUI.h"
-#include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 using namespace SkinUI;
 using manager_test::CNotifyJournal;

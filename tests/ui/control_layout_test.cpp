@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/controls/ControlUI.h"
 #include "ui/controls/HorizontalLayoutUI.h"
-#include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/ScrollBarUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 using namespace SkinUI;
 

@@ -9,7 +9,7 @@
 #include "tests/ui/ControlTestSupport.h"
 #include "ui/controls/ButtonSwitchExUI.h"
 #include "ui/controls/CustomButtonUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
 
 using control_test::CTestWindow;
 using control_test::SendEvent;

@@ -19,9 +19,9 @@
 #include "ui/controls/SliderUI.h"
 #include "ui/controls/TextUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/DialogBuilder.h"
-#include "ui/core/ShadowUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ShadowUI.h"
+#include "ui/core/window/DialogBuilder.h"
 
 using namespace SkinUI;
 using ui_test::CCountedUI;

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/SkinImageCheck.h"
-#include "ui/core/SkinPackage.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinImageCheck.h"
+#include "ui/core/skin/SkinPackage.h"
 
 using namespace SkinUI;
 using ui_test::CSkinScope;

@@ -9,9 +9,9 @@
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/LabelUIEx.h"
 #include "ui/controls/TextUI.h"
-#include "ui/core/ResourceData.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/render/UIRender.h"
+#include "ui/core/skin/ResourceData.h"
 
 using namespace SkinUI;
 using namespace control_test;

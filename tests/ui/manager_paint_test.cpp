@@ -9,10 +9,10 @@
 
 #include "tests/render/RenderTestSupport.h"
 #include "tests/ui/ManagerTestSupport.h"
-#include "ui/controls/ContainerUI.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIHandles.h"
+#include "ui/core/base/UIHandles.h"
+#include "ui/core/manager/ContainerUI.h"
 
 using namespace SkinUI;
 using manager_test::CHostWindow;

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/core/SkinPackage.h"
-#include "ui/core/SkinXml.h"
-#include "ui/core/WindowManager.h"
-#include "ui/core/ZipReader.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/skin/SkinPackage.h"
+#include "ui/core/skin/SkinXml.h"
+#include "ui/core/skin/ZipReader.h"
 
 using namespace SkinUI;
 using ui_test::CSkinScope;

@@ -11,7 +11,7 @@
 #include "ui/controls/ProgressUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
 
 using namespace SkinUI;
 using namespace control_test;

@@ -5,8 +5,8 @@
 
 #include "UiTestSupport.h"
 #include "tests/common/TestFiles.h"
-#include "ui/core/ImageSpec.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/ImageSpec.h"
 
 using namespace SkinUI;
 using ui_test::CSkinScope;

@@ -32,10 +32,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls/ControlUI.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/SliderUI.h"
-#include "ui/core/WindowImplBase.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/window/WindowImplBase.h"
 
 namespace {
 

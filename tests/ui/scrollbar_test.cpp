@@ -9,10 +9,10 @@
 
 #include "tests/ui/ControlTestSupport.h"
 #include "tests/ui/GeometryAssert.h"
-#include "ui/controls/ContainerUI.h"
-#include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 using control_test::CTestWindow;
 using control_test::RectIs;

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/core/SkinXml.h"
+#include "ui/core/skin/SkinXml.h"
 
 using namespace SkinUI;
 
@@ -48,6 +50,14 @@ std::wstring Dump(CSkinXmlNode node) {
 }
 
 std::wstring DumpDocument(CSkinXml& xml) { return Dump(xml.Root()); }
+
+std::wstring Utf8ToWideForTest(const char* utf8) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], length);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
 
 // Every markup document this test program parses (here and in the skin package tests) keeps its
 // in-place text against a no-access page: a read past its terminator stops the program.
@@ -140,6 +150,38 @@ TEST(SkinXml, FailuresGiveTheMessageAndLocation) {
         EXPECT_FALSE(xml.Root().IsValid()) << "a failed load keeps nothing";
         EXPECT_EQ(xml.ElementCount(), 0u);
     }
+}
+
+// The place of a failure in the text as given, although parsing writes into its copy: names are
+// cut off with a terminator (here over a line break) and entities shrink values in place.
+TEST(SkinXml, FailuresGiveTheirLineAndColumn) {
+    struct {
+        const char* utf8;
+        int line;
+        int column;
+    } const cases[] = {
+        {"text", 1, 1},
+        {"<a>\n  <b x=\"1\"/>\n  oops</a>", 3, 3},
+        {"<a\nx=\"&#10;&#10;\">\n<b y=1/>", 3, 6},
+        {"\xEF\xBB\xBF<a>\n\xE4\xB8\xAD<b/>\xE6\x96\x87</a>", 2, 6},
+        {"<Window>\r\n<A><B>\r\n", 3, 1},
+        {"<a>\n <b x=\"1\" y=\"2/>\n</a>\n", 2, 13},  // a value never closed: where it opens
+        {"<a/>", 0, 0},
+    };
+    for (const auto& c : cases) {
+        CSkinXml fromBytes;
+        fromBytes.LoadFromBytes(c.utf8, static_cast<DWORD>(strlen(c.utf8)), CSkinXml::kUtf8);
+        EXPECT_EQ(fromBytes.ErrorLine(), c.line) << c.utf8;
+        EXPECT_EQ(fromBytes.ErrorColumn(), c.column) << c.utf8;
+        const std::wstring wide = Utf8ToWideForTest(c.utf8);
+        CSkinXml fromText;
+        fromText.Load(wide.c_str() + (wide.size() > 0 && wide[0] == 0xFEFF ? 1 : 0));
+        EXPECT_EQ(fromText.ErrorLine(), c.line) << c.utf8;
+        EXPECT_EQ(fromText.ErrorColumn(), c.column) << c.utf8;
+    }
+    CSkinXml unreadable;
+    EXPECT_FALSE(unreadable.LoadFromBytes("ab", 2, CSkinXml::kUtf16));
+    EXPECT_EQ(unreadable.ErrorLine(), 0) << "no place before parsing starts";
 }
 
 TEST(SkinXml, LocationIsCutTo49Characters) {

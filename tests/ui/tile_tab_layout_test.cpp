@@ -11,11 +11,11 @@
 #include "tests/ui/ControlTestSupport.h"
 #include "tests/ui/GeometryAssert.h"
 #include "ui/controls/ChildLayoutUI.h"
-#include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/TabLayoutUI.h"
 #include "ui/controls/TileLayoutUI.h"
-#include "ui/core/DialogBuilder.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ScrollBarUI.h"
+#include "ui/core/window/DialogBuilder.h"
 
 using control_test::CTestWindow;
 using control_test::RectIs;

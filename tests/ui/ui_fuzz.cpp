@@ -25,10 +25,10 @@
 #include "UiTestSupport.h"
 #include "tests/common/FuzzLoop.h"
 #include "tests/common/GuardedBuffer.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/SkinImageCheck.h"
-#include "ui/core/SkinXml.h"
-#include "ui/core/ZipReader.h"
+#include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinImageCheck.h"
+#include "ui/core/skin/SkinXml.h"
+#include "ui/core/skin/ZipReader.h"
 
 using namespace SkinUI;
 using vexo_fuzz::Bytes;

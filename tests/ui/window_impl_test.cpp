@@ -9,11 +9,11 @@
 
 #include "UiTestSupport.h"
 #include "WindowTestSupport.h"
-#include "ui/controls/ControlUI.h"
-#include "ui/core/NotifyPump.h"
-#include "ui/core/ShadowUI.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/WindowWnd.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/NotifyPump.h"
+#include "ui/core/manager/ShadowUI.h"
+#include "ui/core/window/WindowWnd.h"
 
 using namespace SkinUI;
 using ui_test::CMarkupWindow;

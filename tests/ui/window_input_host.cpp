@@ -25,7 +25,7 @@
 #include "tests/ui/ManagerTestSupport.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
 
 using namespace SkinUI;
 using manager_test::CHostWindow;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/SkinXml.h"
+#include "ui/core/skin/SkinXml.h"
 
 using SkinUI::CSkinXml;
 using SkinUI::CSkinXmlNode;

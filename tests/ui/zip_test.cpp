@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/core/ZipReader.h"
+#include "ui/core/skin/ZipReader.h"
 
 using namespace SkinUI;
 using ui_test::Fixture;

@@ -15,7 +15,7 @@
 
 #include "pugixml.hpp"
 #include "tools/bench/BenchClock.h"
-#include "ui/core/SkinXml.h"
+#include "ui/core/skin/SkinXml.h"
 
 namespace {
 

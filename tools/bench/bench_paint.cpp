@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "tools/bench/BenchClock.h"
-#include "ui/core/ResourceData.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
-#include "ui/core/UIString.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/UIRender.h"
+#include "ui/core/skin/ResourceData.h"
+#include "ui/core/skin/SkinImage.h"
 
 using namespace SkinUI;
 

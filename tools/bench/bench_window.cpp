@@ -25,9 +25,9 @@
 #include "tools/bench/BenchClock.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/UIRender.h"
 
 using namespace SkinUI;
 

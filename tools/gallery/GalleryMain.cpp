@@ -19,7 +19,7 @@
 
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace {
 

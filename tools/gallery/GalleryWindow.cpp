@@ -7,13 +7,13 @@
 #include <string>
 
 #include "ui/controls/ButtonSwitchExUI.h"
-#include "ui/controls/ContainerUI.h"
 #include "ui/controls/OptionUI.h"
-#include "ui/controls/ScrollBarUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/controls/TabLayoutUI.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 namespace gallery {
 

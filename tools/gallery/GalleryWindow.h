@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/UIString.h"
-#include "ui/core/WindowImplBase.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/window/WindowImplBase.h"
 
 namespace gallery {
 

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "ui/core/UIAttribute.h"
+#include "ui/core/base/UIAttribute.h"
 
 namespace SkinUI {
 

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "ui/controls/ControlUI.h"
+#include "ui/core/manager/ControlUI.h"
 
 namespace SkinUI {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 

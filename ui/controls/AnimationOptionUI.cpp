@@ -6,10 +6,11 @@
 #include <cwchar>
 
 #include "ui/controls/AnimationFrames.h"
-#include "ui/controls/ControlMath.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlMath.h"
+#include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
 
@@ -214,5 +215,10 @@ void CAnimationOptionUI::PaintStateImage(HDC hDC) {
     if (fill != 0) CUIRender::DrawColor(hDC, m_rcPaint, AdjustedColor(fill));
     DrawImage(hDC, m_foreImage);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"AnimationOption", &CreateControlOf<CAnimationOptionUI>);
+}  // namespace
 
 }  // namespace SkinUI

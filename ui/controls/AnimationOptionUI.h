@@ -14,7 +14,7 @@
 #include <map>
 
 #include "ui/controls/OptionUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 

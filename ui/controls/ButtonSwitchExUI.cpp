@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/ControlMath.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
@@ -158,5 +159,10 @@ void CButtonSwitchExUI::ProcessEvent(TControlEvent& event) {
     }
     CButtonUI::ProcessEvent(event);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"ButtonSwitchEx", &CreateControlOf<CButtonSwitchExUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -11,12 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/core/SkinImage.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIHandles.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/base/UIHandles.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/render/UIRender.h"
+#include "ui/core/skin/SkinImage.h"
 
 namespace SkinUI {
 
@@ -281,5 +282,10 @@ void CButtonUI::PaintTextContent(HDC hDC) {
     StateTextColorAndFont(color, fontId);
     DrawLabelText(hDC, TextRect(), color, fontId);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Button", &CreateControlOf<CButtonUI>);
+}  // namespace
 
 }  // namespace SkinUI

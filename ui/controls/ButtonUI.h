@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "ui/controls/LabelUI.h"
-#include "ui/core/ImageSpec.h"
+#include "ui/core/render/ImageSpec.h"
 
 namespace SkinUI {
 

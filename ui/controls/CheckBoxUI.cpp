@@ -2,6 +2,8 @@
 
 #include "ui/controls/CheckBoxUI.h"
 
+#include "ui/core/manager/ControlFactory.h"
+
 #include <cwchar>
 
 namespace SkinUI {
@@ -12,5 +14,10 @@ LPVOID CCheckBoxUI::InterfaceByName(LPCWSTR name) {
     if (name != nullptr && wcscmp(name, L"CheckBox") == 0) return this;
     return COptionUI::InterfaceByName(name);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"CheckBox", &CreateControlOf<CCheckBoxUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -6,7 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "ui/core/DialogBuilder.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/window/DialogBuilder.h"
 
 namespace SkinUI {
 
@@ -117,5 +118,10 @@ CControlUI* CChildLayoutUI::BuildDocument() {
     used += count;
     return tree;
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"ChildLayout", &CreateControlOf<CChildLayoutUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -11,8 +11,8 @@
 
 #include <windows.h>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/manager/ContainerUI.h"
 
 namespace SkinUI {
 

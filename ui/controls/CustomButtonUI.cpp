@@ -4,9 +4,10 @@
 
 #include <cwchar>
 
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
 
@@ -80,5 +81,10 @@ void CCustomButtonUI::PaintExtraText(HDC hDC, const TExtraText& extra) {
     CUIRender::DrawText(hDC, m_pManager, rc, extra.text, hot ? extra.hotColor : extra.color,
                         extra.font, m_uTextStyle);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"CustonButton", &CreateControlOf<CCustomButtonUI>);
+}  // namespace
 
 }  // namespace SkinUI

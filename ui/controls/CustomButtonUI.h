@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "ui/controls/ButtonUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 

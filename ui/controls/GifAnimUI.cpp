@@ -12,10 +12,11 @@
 #include <new>
 #include <vector>
 
-#include "ui/core/SkinImage.h"
-#include "ui/core/SkinPackage.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinPackage.h"
 
 namespace SkinUI {
 
@@ -274,5 +275,10 @@ void CGifAnimUI::Paint(HDC hDC, const RECT& dirty) {
     if (!RectIntersect(m_rcPaint, dirty, m_rcItem)) return;
     if (m_pImp) m_pImp->Draw(hDC, m_rcItem);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"GifAnim", &CreateControlOf<CGifAnimUI>, EElementCase::kExact);
+}  // namespace
 
 }  // namespace SkinUI

@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/controls/ScrollBarUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 namespace SkinUI {
 
@@ -54,5 +55,10 @@ void CHorizontalLayoutUI::Place(const RECT& rect, bool invalidate) {
     }
     UpdateScrollBars(rc, ClampCoordinate(EndShare(share)), 0);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"HorizontalLayout", &CreateControlOf<CHorizontalLayoutUI>);
+}  // namespace
 
 }  // namespace SkinUI

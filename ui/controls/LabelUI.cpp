@@ -9,12 +9,13 @@
 
 #include <cwchar>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/controls/ControlGeometry.h"
-#include "ui/core/ResourceData.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/render/UIRender.h"
+#include "ui/core/skin/ResourceData.h"
 
 namespace SkinUI {
 
@@ -337,5 +338,10 @@ bool CLabelUI::FollowHover(UINT& state, int eventKind) {
     InvalidateSelf();
     return true;
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Label", &CreateControlOf<CLabelUI>);
+}  // namespace
 
 }  // namespace SkinUI

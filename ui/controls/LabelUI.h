@@ -14,8 +14,8 @@
 
 #include <windows.h>
 
-#include "ui/controls/ControlUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
+#include "ui/core/manager/ControlUI.h"
 
 namespace SkinUI {
 

@@ -2,7 +2,8 @@
 
 #include "ui/controls/LabelUIEx.h"
 
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
 
 namespace SkinUI {
 
@@ -37,5 +38,10 @@ void CLabelUIEx::PaintTextContent(HDC hDC) {
     DrawPlainText(hDC, rc, IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor, m_iFont,
                   m_uTextStyle | DT_SINGLELINE);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"LabelEx", &CreateControlOf<CLabelUIEx>, EElementCase::kExact);
+}  // namespace
 
 }  // namespace SkinUI

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/core/WindowManager.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace SkinUI {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/core/UIAttribute.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/ControlGeometry.h"
 
 namespace SkinUI {
 

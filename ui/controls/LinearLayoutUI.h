@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include "support/LibThread.h"
-#include "ui/controls/ContainerUI.h"
 #include "ui/controls/LayoutSeparator.h"
+#include "ui/core/manager/ContainerUI.h"
 
 namespace SkinUI {
 

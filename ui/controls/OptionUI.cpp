@@ -4,9 +4,10 @@
 
 #include <cwchar>
 
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIPtrArray.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIPtrArray.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
 
@@ -158,5 +159,10 @@ void COptionUI::PaintSelectedText(HDC hDC) {
     if (m_dwSelectedTextColor != 0) color = m_dwSelectedTextColor;
     DrawPlainText(hDC, TextRect(), color, m_iFont, m_uTextStyle);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Option", &CreateControlOf<COptionUI>);
+}  // namespace
 
 }  // namespace SkinUI

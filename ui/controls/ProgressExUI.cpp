@@ -6,10 +6,11 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/ControlMath.h"
 #include "ui/controls/RotateAnimateUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/UIAttribute.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
@@ -155,5 +156,10 @@ void CProgressExUI::UpdateProgress() {
     m_pLeftLine->SetBackImage(image);
     InvalidateSelf();
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"ProgressEx", &CreateControlOf<CProgressExUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include "ui/controls/HorizontalLayoutUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 

@@ -6,9 +6,10 @@
 #include <climits>
 #include <cwchar>
 
-#include "ui/controls/ControlMath.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
@@ -91,5 +92,10 @@ void CProgressUI::PaintStateImage(HDC hDC) {
     NormalizeValues();
     DrawImageAt(hDC, m_progressForeImage, FilledRect(RectWidth(m_rcItem), RectHeight(m_rcItem)));
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Progress", &CreateControlOf<CProgressUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -2,6 +2,8 @@
 
 #include "ui/controls/RotateAnimateUI.h"
 
+#include "ui/core/manager/ControlFactory.h"
+
 
 namespace SkinUI {
 
@@ -51,5 +53,10 @@ void CRotateAnimateUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
 }
 
 void CRotateAnimateUI::PaintBackImage(HDC hDC) { DrawImage(hDC, m_backImage, Angle()); }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"RotateAnimateUI", &CreateControlOf<CRotateAnimateUI>);
+}  // namespace
 
 }  // namespace SkinUI

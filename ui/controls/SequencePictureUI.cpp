@@ -6,8 +6,9 @@
 #include <cwchar>
 
 #include "ui/controls/AnimationFrames.h"
-#include "ui/controls/ControlMath.h"
-#include "ui/core/UIAttribute.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
@@ -91,5 +92,10 @@ void CSequencePictureUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     else if (!ApplyAnimationAttribute(name, value))
         CControlUI::ApplyAttribute(name, value);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"SequencePic", &CreateControlOf<CSequencePictureUI>);
+}  // namespace
 
 }  // namespace SkinUI

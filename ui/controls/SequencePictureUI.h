@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "ui/controls/AnimatedControlUI.h"
-#include "ui/core/UIString.h"
+#include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 

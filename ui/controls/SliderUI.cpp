@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ui/controls/ContainerUI.h"
-#include "ui/controls/ControlGeometry.h"
-#include "ui/controls/ControlMath.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
@@ -179,5 +180,10 @@ void CSliderUI::PaintStateImage(HDC hDC) {
         drawn = DrawImageAt(hDC, m_thumbHotImage, thumb);
     if (!drawn) DrawImageAt(hDC, m_thumbImage, thumb);
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Slider", &CreateControlOf<CSliderUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
 
 namespace SkinUI {
 
@@ -115,5 +116,10 @@ void CTabLayoutUI::Place(const RECT& rect, bool invalidate) {
         child->Place(RECT{rc.left, rc.top, rc.left + cx, rc.top + cy}, false);
     }
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"TabLayout", &CreateControlOf<CTabLayoutUI>);
+}  // namespace
 
 }  // namespace SkinUI

@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/core/UIGeometry.h"
-#include "ui/core/UIRender.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
 
@@ -134,5 +135,10 @@ void CTextUI::PaintTextContent(HDC hDC) {
         CUIRender::DrawText(hDC, m_pManager, rc, m_strText, color, m_iFont, m_uTextStyle);
     }
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"Text", &CreateControlOf<CTextUI>);
+}  // namespace
 
 }  // namespace SkinUI

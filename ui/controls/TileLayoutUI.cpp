@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/controls/ScrollBarUI.h"
-#include "ui/core/UIAttribute.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 namespace SkinUI {
 
@@ -150,5 +151,10 @@ void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
     }
     UpdateScrollBars(rc, 0, ClampCoordinate(heightNeeded));
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"TileLayout", &CreateControlOf<CTileLayoutUI>);
+}  // namespace
 
 }  // namespace SkinUI

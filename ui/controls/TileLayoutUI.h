@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/controls/ContainerUI.h"
+#include "ui/core/manager/ContainerUI.h"
 
 namespace SkinUI {
 

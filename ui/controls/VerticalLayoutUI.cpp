@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-#include "ui/controls/ControlGeometry.h"
-#include "ui/controls/ScrollBarUI.h"
-#include "ui/core/UIGeometry.h"
+#include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlGeometry.h"
+#include "ui/core/manager/ScrollBarUI.h"
 
 namespace SkinUI {
 
@@ -53,5 +54,10 @@ void CVerticalLayoutUI::Place(const RECT& rect, bool invalidate) {
     }
     UpdateScrollBars(rc, 0, ClampCoordinate(EndShare(share)));
 }
+
+// The markup element this class answers to.
+namespace {
+const CControlRegistration kElement(L"VerticalLayout", &CreateControlOf<CVerticalLayoutUI>);
+}  // namespace
 
 }  // namespace SkinUI

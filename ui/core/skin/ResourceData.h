@@ -1,0 +1,72 @@
+#pragma once
+// The records of the shared resource tables: fonts and decoded pictures. Each record owns its GDI
+// object and deletes it when the record is destroyed (the tables own the records).
+
+#include <windows.h>
+
+#include "ui/core/base/UIString.h"
+
+namespace SkinUI {
+
+struct TFontData {
+    HFONT hFont = nullptr;  // owned
+    CUIString strFaceName;
+    int nSize = 0;          // character height in pixels
+    bool bBold = false;
+    bool bUnderline = false;
+    bool bItalic = false;
+    TEXTMETRICW tm{};       // all zero until first needed
+
+    TFontData() = default;
+    TFontData(const TFontData&) = delete;
+    TFontData& operator=(const TFontData&) = delete;
+    ~TFontData() {
+        if (hFont != nullptr) ::DeleteObject(hFont);
+    }
+    bool HasMetrics() const { return tm.tmHeight != 0; }
+};
+
+// A decoded picture: a 32-bit top-down DIB section holding premultiplied BGRA, one 32-bit word
+// per pixel (B in the low byte, A in the high byte), rows top to bottom.
+struct TImageData {
+    HBITMAP hBitmap = nullptr;  // owned
+    BYTE* pBits = nullptr;      // the DIB's pixels (owned by hBitmap)
+    int nWidth = 0;
+    int nHeight = 0;
+    bool bAlpha = false;        // some pixel is not fully opaque, or was cleared by the mask
+    CUIString strResType;       // empty for pictures read from the skin
+    DWORD dwMask = 0;           // ARGB made transparent at load time, 0 for none
+
+    TImageData() = default;
+    TImageData(const TImageData&) = delete;
+    TImageData& operator=(const TImageData&) = delete;
+    ~TImageData() {
+        if (hBitmap != nullptr) ::DeleteObject(hBitmap);
+    }
+    // The pixel word at (x, y); the caller keeps x and y inside the picture.
+    DWORD PixelAt(int x, int y) const {
+        return reinterpret_cast<const DWORD*>(pBits)[static_cast<size_t>(y) * nWidth + x];
+    }
+};
+
+// Colour adjustment setting handed to controls that adjust colours.
+struct THslSetting {
+    short hue = 180;
+    short saturation = 100;
+    short lightness = 100;
+    bool enabled = false;
+};
+
+// The five default colours (ARGB).
+struct TDefaultColors {
+    DWORD disabledText = 0xFFA7A6AA;
+    DWORD normalText = 0xFF000000;
+    DWORD linkText = 0xFF0000FF;
+    DWORD linkHoverText = 0xFFD3215F;
+    DWORD selectedBk = 0xFFBAE4FF;
+};
+
+// Start-up work run with the application's module instance (see CWindowResourcesUI).
+using TModuleInstanceHook = void (*)(HINSTANCE instance);
+
+}  // namespace SkinUI

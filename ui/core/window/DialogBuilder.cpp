@@ -1,0 +1,329 @@
+// Building a window's control tree from skin markup.
+
+#include "ui/core/window/DialogBuilder.h"
+
+#include <cwchar>
+
+#include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlFactory.h"
+#include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/manager/WindowShadowSettings.h"
+#include "ui/core/skin/SkinPackage.h"
+
+namespace SkinUI {
+
+namespace {
+
+bool SameNoCase(LPCWSTR a, LPCWSTR b) {
+    return a != nullptr && b != nullptr && _wcsicmp(a, b) == 0;
+}
+
+// The value of the first attribute whose name matches ignoring case (the structural elements'
+// rule), or null.
+LPCWSTR AttributeNoCase(CSkinXmlNode& node, LPCWSTR name) {
+    const int count = node.AttributeCount();
+    for (int i = 0; i < count; ++i)
+        if (SameNoCase(node.AttributeName(i), name)) return node.AttributeValue(i);
+    return nullptr;
+}
+
+int AttributeInt(CSkinXmlNode& node, LPCWSTR name, int fallback) {
+    LPCWSTR value = AttributeNoCase(node, name);
+    return value != nullptr ? ParseAttrInt(value) : fallback;
+}
+
+bool AttributeBool(CSkinXmlNode& node, LPCWSTR name) {
+    return ParseAttrBoolNoCase(AttributeNoCase(node, name));
+}
+
+bool HasText(LPCWSTR text) { return text != nullptr && *text != L'\0'; }
+
+// ---- Top-level resource elements ---------------------------------------------------------------
+
+void AddImageElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
+    LPCWSTR name = AttributeNoCase(node, L"name");
+    if (!HasText(name)) return;
+    LPCWSTR type = AttributeNoCase(node, L"restype");
+    manager.AddImage(name, HasText(type) ? type : nullptr,
+                     ParseAttrHex(AttributeNoCase(node, L"mask")), AttributeBool(node, L"shared"));
+}
+
+void AddFontElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
+    const int id = AttributeInt(node, L"id", -1);
+    LPCWSTR face = AttributeNoCase(node, L"name");
+    if (id < 0 || !HasText(face)) return;
+    const int size = AttributeInt(node, L"size", 12);
+    const bool bold = AttributeBool(node, L"bold");
+    const bool underline = AttributeBool(node, L"underline");
+    const bool italic = AttributeBool(node, L"italic");
+    const bool shared = AttributeBool(node, L"shared");
+    manager.AddFont(id, face, size, bold, underline, italic, shared);
+    if (AttributeBool(node, L"default"))
+        manager.SetDefaultFont(face, size, bold, underline, italic, shared);
+}
+
+void AddDefaultElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
+    LPCWSTR name = AttributeNoCase(node, L"name");
+    if (!HasText(name)) return;
+    LPCWSTR value = AttributeNoCase(node, L"value");
+    manager.AddClassDefaults(name, value != nullptr ? value : L"", AttributeBool(node, L"shared"));
+}
+
+void AddTextElement(CSkinXmlNode& node, CWindowManagerUI&) {
+    const int id = AttributeInt(node, L"id", -1);
+    LPCWSTR value = AttributeNoCase(node, L"value");
+    if (id >= 0 && value != nullptr) CWindowManagerUI::AddTextById(id, value);
+}
+
+struct TResourceElement {
+    LPCWSTR name;
+    void (*add)(CSkinXmlNode& node, CWindowManagerUI& manager);
+};
+
+const TResourceElement kResourceElements[] = {
+    {L"Image", &AddImageElement},
+    {L"Font", &AddFontElement},
+    {L"Default", &AddDefaultElement},
+    {L"MultiLanguage", &AddTextElement},
+};
+
+const TResourceElement* FindResourceElement(LPCWSTR name) {
+    for (const TResourceElement& element : kResourceElements)
+        if (SameNoCase(element.name, name)) return &element;
+    return nullptr;
+}
+
+void ApplyResourceElements(CSkinXmlNode root, CWindowManagerUI& manager) {
+    for (CSkinXmlNode node = root.FirstChild(); node.IsValid(); node = node.NextSibling()) {
+        if (const TResourceElement* element = FindResourceElement(node.Name()))
+            element->add(node, manager);
+    }
+}
+
+// ---- Window attributes of the root element -----------------------------------------------------
+
+struct TWindowAttribute {
+    LPCWSTR name;
+    bool exactCase;
+    void (*apply)(CWindowManagerUI& manager, LPCWSTR value);
+};
+
+const TWindowAttribute kWindowAttributes[] = {
+    {L"size", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetInitialSize(ParseAttrSize(v)); }},
+    {L"sizebox", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetResizeBorders(ParseAttrRect(v)); }},
+    {L"caption", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetCaptionBand(ParseAttrRect(v)); }},
+    {L"roundcorner", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCornerEllipse(ParseAttrSize(v)); }},
+    {L"mininfo", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMinTrackSize(ParseAttrSize(v)); }},
+    {L"maxinfo", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMaxTrackSize(ParseAttrSize(v)); }},
+    {L"showdirty", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetShowDirty(ParseAttrBoolNoCase(v)); }},
+    {L"alpha", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetOpacity(ParseAttrInt(v)); }},
+    {L"bktrans", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCopyBackdrop(ParseAttrBoolNoCase(v)); }},
+    {L"disabledfontcolor", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultDisabledColor(ParseAttrColor(v), false); }},
+    {L"defaultfontcolor", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultFontColor(ParseAttrColor(v), false); }},
+    {L"linkfontcolor", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultLinkFontColor(ParseAttrColor(v), false); }},
+    {L"linkhoverfontcolor", false,
+     [](CWindowManagerUI& m, LPCWSTR v) {
+         m.SetDefaultLinkHoverFontColor(ParseAttrColor(v), false);
+     }},
+    {L"selectedcolor", false,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultSelectedBkColor(ParseAttrColor(v), false); }},
+    {L"animateimage", true, [](CWindowManagerUI& m, LPCWSTR v) { m.SetPlaceholderImage(v); }},
+    {L"moveparentwnd", true,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDragMovesParent(ParseAttrBool(v)); }},
+    {L"alphabktrans", true,
+     [](CWindowManagerUI& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); }},
+};
+
+void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
+    for (const TWindowAttribute& attribute : kWindowAttributes) {
+        const bool same = attribute.exactCase ? wcscmp(attribute.name, name) == 0
+                                              : SameNoCase(attribute.name, name);
+        if (same) {
+            attribute.apply(manager, value);
+            return;
+        }
+    }
+    ApplyShadowAttribute(manager, name, value);
+}
+
+void ApplyWindowAttributes(CSkinXmlNode root, CWindowManagerUI& manager) {
+    const int count = root.AttributeCount();
+    for (int i = 0; i < count; ++i)
+        ApplyWindowAttribute(manager, root.AttributeName(i), root.AttributeValue(i));
+}
+
+// ---- Controls --------------------------------------------------------------------------------
+
+// Applies the element's default attribute list and its own attributes. The control is attached
+// to the manager meanwhile so that fonts, images and colours resolve, and detached again: the
+// real attachment comes with the whole tree.
+void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* manager) {
+    if (manager != nullptr) {
+        control.AttachTo(manager, nullptr, false);
+        if (LPCWSTR defaults = manager->ClassDefaults(node.Name()))
+            control.ApplyAttributeString(defaults);
+    }
+    const int count = node.AttributeCount();
+    for (int i = 0; i < count; ++i)
+        control.ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
+    if (manager != nullptr) control.AttachTo(nullptr, nullptr, false);
+}
+
+// The parent's child list, asked once per sibling list.
+class CChildSlot {
+public:
+    explicit CChildSlot(CControlUI* parent) : m_pParent(parent) {}
+
+    // Appends control to the parent. False when the parent takes no children at all.
+    // A control the parent refuses is deleted.
+    bool Place(CControlUI* control) {
+        if (!m_bAsked) {
+            m_pContainer = static_cast<IContainerUI*>(m_pParent->InterfaceByName(L"IContainer"));
+            m_bAsked = true;
+        }
+        if (m_pContainer == nullptr) return false;
+        if (!m_pContainer->Append(control)) delete control;
+        return true;
+    }
+
+private:
+    CControlUI* m_pParent;
+    IContainerUI* m_pContainer = nullptr;
+    bool m_bAsked = false;
+};
+
+}  // namespace
+
+// ---- CLayoutBuilder ---------------------------------------------------------------------------
+
+CLayoutBuilder::CLayoutBuilder() = default;
+
+CLayoutBuilder::~CLayoutBuilder() = default;
+
+LPCWSTR CLayoutBuilder::ResourceType() const {
+    if (!m_bFromResource) return nullptr;
+    return m_pResourceTypeId != nullptr ? m_pResourceTypeId : m_strResourceType.GetData();
+}
+
+CControlUI* CLayoutBuilder::Create(LPCWSTR xml, LPCWSTR resourceType,
+                                   IDialogBuilderCallback* callback, CWindowManagerUI* manager,
+                                   CControlUI* parent) {
+    m_bFromResource = false;
+    m_pResourceTypeId = nullptr;
+    m_strResourceType.Empty();
+    bool loaded = false;
+    if (xml == nullptr) {
+        m_xml.Release();
+        m_xml.SetError(L"Error opening file");
+    } else if (IS_INTRESOURCE(xml)) {
+        m_bFromResource = true;
+        if (IS_INTRESOURCE(resourceType)) m_pResourceTypeId = resourceType;
+        else m_strResourceType = resourceType;
+        loaded = LoadSkinMarkupResource(m_xml, xml, ResourceType());
+    } else if (xml[0] == L'<') {
+        loaded = m_xml.Load(xml);
+    } else {
+        loaded = LoadSkinMarkupFile(m_xml, xml);
+    }
+    return loaded ? Create(callback, manager, parent) : nullptr;
+}
+
+CControlUI* CLayoutBuilder::Create(IDialogBuilderCallback* callback, CWindowManagerUI* manager,
+                                   CControlUI* parent) {
+    if (m_pBudget == &m_ownBudget) m_ownBudget = TBudget();
+    return Build(callback, manager, parent);
+}
+
+CControlUI* CLayoutBuilder::Build(IDialogBuilderCallback* callback, CWindowManagerUI* manager,
+                                  CControlUI* parent) {
+    m_pCallback = callback;
+    CSkinXmlNode root = m_xml.Root();
+    if (!root.IsValid()) return nullptr;
+    if (manager != nullptr) {
+        ApplyResourceElements(root, *manager);
+        if (manager->GetPaintWindow() != nullptr && SameNoCase(root.Name(), L"Window"))
+            ApplyWindowAttributes(root, *manager);
+    }
+    return Parse(root, parent, manager, m_nDepthOffset);
+}
+
+CControlUI* CLayoutBuilder::NewControl(LPCWSTR elementName) {
+    if (m_pBudget->controls <= 0) return nullptr;
+    CControlUI* control = CreateRegisteredControl(elementName);
+    if (control == nullptr && m_pCallback != nullptr)
+        control = m_pCallback->CreateControl(elementName);
+    if (control != nullptr) --m_pBudget->controls;
+    return control;
+}
+
+CControlUI* CLayoutBuilder::Parse(CSkinXmlNode node, CControlUI* parent, CWindowManagerUI* manager,
+                                  int depth) {
+    if (depth >= kMaxNestingDepth) return nullptr;
+    CChildSlot slot(parent);
+    CControlUI* first = nullptr;
+    for (CSkinXmlNode child = node.FirstChild(); child.IsValid(); child = child.NextSibling()) {
+        // Without a parent only the first control is kept: later ones would belong to nobody.
+        if (parent == nullptr && first != nullptr) break;
+        LPCWSTR name = child.Name();
+        if (FindResourceElement(name) != nullptr) continue;
+        if (SameNoCase(name, L"Include")) {
+            CControlUI* included = Include(child, parent, manager, depth);
+            if (first == nullptr) first = included;
+            continue;
+        }
+        CControlUI* control = NewControl(name);
+        if (control == nullptr) continue;  // unknown element: skipped with its subtree
+        // Children first, so that a control has them before it is attached or configured.
+        if (child.HasChildren()) Parse(child, control, manager, depth + 1);
+        // A parent that is already in a window attaches, initialises and registers the names
+        // of a new child at once, so such a child is configured before it is placed.
+        const bool parentInWindow = parent != nullptr && parent->Manager() != nullptr;
+        if (parentInWindow) ApplyAttributes(*control, child, manager);
+        if (parent != nullptr && !slot.Place(control)) {
+            delete control;
+            return nullptr;  // the parent takes no children
+        }
+        if (!parentInWindow) ApplyAttributes(*control, child, manager);
+        if (first == nullptr) first = control;
+    }
+    return first;
+}
+
+CControlUI* CLayoutBuilder::Include(CSkinXmlNode node, CControlUI* parent,
+                                    CWindowManagerUI* manager, int depth) {
+    const int count = AttributeInt(node, L"count", 1);
+    wchar_t source[500] = {};  // sources longer than 499 characters are cut there
+    if (LPCWSTR value = AttributeNoCase(node, L"source")) wcsncpy(source, value, 499);
+    if (source[0] == L'\0' || count <= 0 || m_nIncludeDepth >= kMaxIncludeDepth) return nullptr;
+    LPCWSTR xml = source;
+    if (m_bFromResource) {
+        const int id = ParseAttrInt(source);
+        if (id <= 0 || id > 0xFFFF) return nullptr;
+        xml = MAKEINTRESOURCEW(id);
+    }
+    CControlUI* first = nullptr;
+    for (int i = 0; i < count && m_pBudget->includes > 0 && m_pBudget->controls > 0; ++i) {
+        --m_pBudget->includes;
+        CLayoutBuilder inner;
+        inner.m_pBudget = m_pBudget;
+        inner.m_nIncludeDepth = m_nIncludeDepth + 1;
+        inner.m_nDepthOffset = depth;
+        CControlUI* built = inner.Create(xml, ResourceType(), m_pCallback, manager, parent);
+        if (first == nullptr) first = built;
+        if (parent == nullptr && first != nullptr) break;  // further copies would belong to nobody
+    }
+    return first;
+}
+
+}  // namespace SkinUI
