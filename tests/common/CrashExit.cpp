@@ -1,7 +1,7 @@
 // Linked into every test program (see tests/CMakeLists.txt): installs the exit for exceptions
 // nothing handles before any test runs.
 
-#include "CrashExit.h"
+#include "tests/common/CrashExit.h"
 
 namespace {
 

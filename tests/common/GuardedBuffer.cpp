@@ -1,4 +1,4 @@
-#include "GuardedBuffer.h"
+#include "tests/common/GuardedBuffer.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "TestFiles.h"
 #include "support/LibBiz.h"
+#include "tests/support/SupportLogFile.h"
 
 namespace {
 

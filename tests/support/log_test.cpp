@@ -9,10 +9,10 @@
 #include <set>
 #include <thread>
 
-#include "TestFiles.h"
 #include "support/Log.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
+#include "tests/support/SupportLogFile.h"
 
 using testfiles::CTempDir;
 using testfiles::ReadBytes;

@@ -7,10 +7,10 @@
 #include <atomic>
 #include <thread>
 
-#include "TestFiles.h"
 #include "support/Log.h"
 #include "support/TextConvert.h"
 #include "support/UiDispatch.h"
+#include "tests/support/SupportLogFile.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tests", "net"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support", "net"))
 import net_servers  # noqa: E402
 
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
