@@ -20,6 +20,6 @@ add_executable(window_input_host window_input_host.cpp)
 target_link_libraries(window_input_host PRIVATE vexo_manager_test_support)
 vexo_project_target(window_input_host)
 add_test(NAME ui_window_input_test
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/window_input_test.py
+  COMMAND ${VEXO_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/window_input_test.py
           ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:window_input_host>)
 set_tests_properties(ui_window_input_test PROPERTIES RESOURCE_LOCK display TIMEOUT 300)

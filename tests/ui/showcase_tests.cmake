@@ -13,7 +13,7 @@ vexo_add_gtest(ui_animated_custom_test
 
 # The gallery in a real window, driven with xdotool; screenshots in gallery_artifacts.
 add_test(NAME ui_gallery
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/gallery_test.py
+  COMMAND ${VEXO_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/gallery_test.py
           --wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
           --gallery $<TARGET_FILE:gallery>
           --installer-skin ${PROJECT_SOURCE_DIR}/skin

@@ -46,7 +46,7 @@ add_dependencies(sample_window_host sample_skin_files)
 vexo_project_target(sample_window_host)
 
 add_test(NAME ui_window_base
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/window_base_test.py
+  COMMAND ${VEXO_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/window_base_test.py
           --wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
           --host $<TARGET_FILE:sample_window_host>
           --artifacts ${CMAKE_CURRENT_BINARY_DIR}/window_base_artifacts)
