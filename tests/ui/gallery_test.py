@@ -7,8 +7,8 @@ skins that cannot be shown (a markup error, a missing file, a document without c
 must say why and end with exit code 1. Screenshots of every step are kept in the artefacts
 folder.
 
-The gallery's event log has the format of the window-base test host's (window_base_test.py),
-whose driver this test uses.
+The gallery's event log has the format of the window-base test host's (window_base_test.py):
+both are driven through vexoharness.hostlog.
 
 Usage: gallery_test.py --wine WINE_RUN --gallery GALLERY_EXE --installer-skin DIR
                        --artifacts DIR
@@ -23,27 +23,21 @@ import sys
 import time
 import zipfile
 
-import window_base_test as driver
-from test_checks import check, run_parts, summary, xdotool  # noqa: E402  (on the path through driver)
-from window_base_test import near, pixel
+from vexoharness.checks import check, run_parts, summary, xdotool
+from vexoharness.hostlog import LogHost
+from vexoharness.screens import near, pixel
 
 WINDOW_TITLE = "SkinUI gallery"
 ACCENT = (61, 123, 224)  # the selected navigation option
 
 
-class Gallery(driver.Host):
+class Gallery(LogHost):
     """One run of the gallery with its event log (tools/gallery/GalleryWindow.h)."""
 
     def __init__(self, args, name, *skin):
-        self.name = name
-        self.artifacts = args.artifacts
-        self.log_path = os.path.join(args.artifacts, name + ".log")
-        if os.path.exists(self.log_path):
-            os.remove(self.log_path)
-        self.process = subprocess.Popen(
-            [args.wine, args.gallery, "--log", "Z:" + self.log_path.replace("/", "\\")] +
-            list(skin), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.read = 0
+        super().__init__(name, args.artifacts,
+                         lambda log: [args.wine, args.gallery, "--log", log] + list(skin),
+                         stderr=subprocess.PIPE)
 
     def ready(self):
         self.wait(r"^ready$", 60)
@@ -54,16 +48,6 @@ class Gallery(driver.Host):
         left, top, right, bottom, _ = self.controls()[name]
         x, y = self.origin()
         return left + x, top + y, right + x, bottom + y
-
-    def ticks_during(self, seconds):
-        mark = self.mark()
-        time.sleep(seconds)
-        return self.count(r"^timer$", mark)
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
 
 
 def xdotool_output(*args):
