@@ -21,6 +21,7 @@ import select
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 from . import wine
@@ -31,10 +32,12 @@ WARM_UP_SECONDS = 300
 
 
 def _start_x_server(screen):
-    """Xvfb on the first free display number (it names it on a pipe); (process, ":N")."""
+    """Xvfb on the first free display number (it names it on a pipe); (process, ":N"). It keeps
+    its state when its last client leaves (-noreset): a server that resets refuses connections
+    for a moment, and the compositor would come to one that does."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
-                               "-nolisten", "tcp"], pass_fds=(write_end,),
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
@@ -76,14 +79,18 @@ def start_compositor(env):
     started (None when there was one), once it composites."""
     if compositor_running(env["DISPLAY"]):
         return None
-    compositor = subprocess.Popen(["xcompmgr"], env=env, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + START_SECONDS
-    while not compositor_running(env["DISPLAY"]):
-        if compositor.poll() is not None or time.monotonic() > deadline:
-            stop(compositor)
-            raise RuntimeError("xcompmgr did not start")
-        time.sleep(0.05)
+    with tempfile.TemporaryFile() as errors:
+        compositor = subprocess.Popen(["xcompmgr"], env=env, stdout=subprocess.DEVNULL,
+                                      stderr=errors)
+        deadline = time.monotonic() + START_SECONDS
+        while not compositor_running(env["DISPLAY"]):
+            if compositor.poll() is not None or time.monotonic() > deadline:
+                stop(compositor)
+                errors.seek(0)
+                raise RuntimeError("xcompmgr did not start on %s (%s): %s" % (
+                    env["DISPLAY"], compositor.returncode,
+                    errors.read().decode(errors="replace").strip()))
+            time.sleep(0.05)
     return compositor
 
 

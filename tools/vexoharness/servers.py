@@ -2,8 +2,8 @@
 programs that say on their first lines when they are ready, and nginx on loopback (static files
 over HTTP and over HTTPS with the test authority's four certificates)."""
 import os
+import queue
 import re
-import select
 import signal
 import socket
 import subprocess
@@ -47,46 +47,39 @@ def stop_process(process, sig=signal.SIGTERM, timeout=10):
 
 class ReadyProgram:
     """A server program whose output (stdout and stderr) says when it is ready: started, then
-    waited for until a line matches ready (a regular expression) or start_seconds pass. Its later
-    output is read on, so that it never blocks on a full pipe, and kept in self.output."""
+    waited for until a line matches ready (a regular expression) or start_seconds pass. Its
+    output is read all along, so that it never blocks on a full pipe, and kept in self.output."""
 
     def __init__(self, command, ready, start_seconds=30, **popen):
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, text=True, **popen)
         self.output = []
-        self._drainer = None
+        lines = queue.Queue()
+        self._reader = threading.Thread(target=self._read, args=(lines,), daemon=True)
+        self._reader.start()
         regex = re.compile(ready)
         deadline = time.monotonic() + start_seconds
         self.ready = None
         while self.ready is None:
-            line = self._line_before(deadline)
-            if line is None:
+            try:
+                line = lines.get(timeout=max(deadline - time.monotonic(), 0))
+            except queue.Empty:
+                line = None
+            if line is None:  # no such line in time, or the program has ended
                 self.stop()
                 raise RuntimeError("did not start: %s\n%s" % (
                     " ".join(command), "".join(self.output).strip() or "(no output)"))
-            self.output.append(line)
             self.ready = regex.search(line)
-        self._drainer = threading.Thread(target=self._drain, daemon=True)
-        self._drainer.start()
 
-    def _line_before(self, deadline):
-        """The next line of output, or None at its end or at the deadline."""
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return None
-            readable, _, _ = select.select([self.process.stdout], [], [], left)
-            if readable:
-                return self.process.stdout.readline() or None
-
-    def _drain(self):
+    def _read(self, lines):
         for line in self.process.stdout:
             self.output.append(line)
+            lines.put(line)
+        lines.put(None)
 
     def stop(self, timeout=10):
         stop_process(self.process, signal.SIGTERM, timeout)
-        if self._drainer is not None:
-            self._drainer.join(timeout)
+        self._reader.join(timeout)
         self.process.stdout.close()
 
 
