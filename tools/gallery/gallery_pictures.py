@@ -11,15 +11,11 @@ from vexoharness.pictures.raster import (Canvas, clamp01, hex_colour, mix, polyl
                                          sd_polygon, sd_round_rect, sd_strokes, sd_subtract,
                                          vertical, with_alpha)
 
-ACCENT = hex_colour("#3d7be0")
-ACCENT_LIGHT = hex_colour("#6fa0f0")
-ACCENT_DARK = hex_colour("#2a5cb0")
-GREY = hex_colour("#9aa5b8")
-GREY_LIGHT = hex_colour("#dce3ee")
-GREY_TRACK = hex_colour("#c9d2e0")
-INK = hex_colour("#2b3445")
-WHITE = (1.0, 1.0, 1.0, 1.0)
-RED = hex_colour("#e0484d")
+# The palette, by hue: the slate-blue accent, the greys of tracks and text, white and red.
+ACCENT, ACCENT_LIGHT, ACCENT_DARK = (hex_colour(c) for c in ("#3d7be0", "#6fa0f0", "#2a5cb0"))
+GREY, GREY_LIGHT, GREY_TRACK, INK = (hex_colour(c) for c in ("#9aa5b8", "#dce3ee", "#c9d2e0",
+                                                             "#2b3445"))
+WHITE, RED = (1.0, 1.0, 1.0, 1.0), hex_colour("#e0484d")
 TILE_COLOURS = ["#3d7be0", "#e0484d", "#2fa36b", "#f0a830", "#8a5cd6", "#1fb5c4", "#e06aa8",
                 "#6b7a90"]
 
