@@ -17,6 +17,7 @@ import sys
 import time
 import unittest
 
+from vexoharness.checks import xdotool
 from vexoharness.hostlog import OutputHost
 from vexoharness.screens import Picture, screenshot
 
@@ -46,8 +47,7 @@ class Demo(OutputHost):
 
 
 def click(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
-                   timeout=TIMEOUT)
+    xdotool("mousemove", x, y, "click", 1, timeout=TIMEOUT)
 
 
 class ShadowOnTheDisplay(unittest.TestCase):

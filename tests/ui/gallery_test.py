@@ -23,7 +23,7 @@ import sys
 import time
 import zipfile
 
-from vexoharness.checks import check, run_parts, summary, xdotool
+from vexoharness.checks import check, run_parts, summary, xdotool, xdotool_output
 from vexoharness.hostlog import LogHost
 from vexoharness.screens import near, pixel
 
@@ -48,11 +48,6 @@ class Gallery(LogHost):
         left, top, right, bottom, _ = self.controls()[name]
         x, y = self.origin()
         return left + x, top + y, right + x, bottom + y
-
-
-def xdotool_output(*args):
-    return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
-                          timeout=20).stdout
 
 
 def region_differs(before, after, box):

@@ -11,6 +11,7 @@ import sys
 import time
 
 from . import ROOT, screens, wine
+from .checks import xdotool_output
 
 STAMP = os.path.join(ROOT, "tools", "stamp.py")
 # The runner of Windows programs; the tests name theirs (set_wine_runner).
@@ -94,7 +95,7 @@ class Installer:
 
     @staticmethod
     def visible_windows():
-        return run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_TITLE]).stdout.split()
+        return xdotool_output("search", "--onlyvisible", "--name", WINDOW_TITLE).split()
 
     def is_visible(self):
         """The process runs and its window is still shown."""
@@ -114,17 +115,17 @@ class Installer:
         return False
 
     def origin(self):
-        out = run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
+        out = xdotool_output("getwindowgeometry", "--shell", self.window)
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return int(values["X"]), int(values["Y"])
 
     def click(self, point):
         x, y = self.origin()
-        run(["xdotool", "mousemove", str(x + point[0]), str(y + point[1])])
+        xdotool_output("mousemove", x + point[0], y + point[1])
         time.sleep(0.3)
-        run(["xdotool", "mousedown", "1"])
+        xdotool_output("mousedown", 1)
         time.sleep(0.15)
-        run(["xdotool", "mouseup", "1"])
+        xdotool_output("mouseup", 1)
 
     def screenshot(self, path):
         """The window's 980x600 area (the whole screen when the window cannot be found)."""
