@@ -75,6 +75,7 @@ if __name__ == "__main__" and os.path.dirname(HERE) not in sys.path:
 
 from vexoharness import testca  # noqa: E402
 from vexoharness.pictures.png import encode_plain  # noqa: E402
+from vexoharness.servers import ServiceHandler  # noqa: E402
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
@@ -207,13 +208,11 @@ class Platform:
 
 # ---- Requests ----------------------------------------------------------------------------------
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
+class Handler(ServiceHandler):
     server_version = "VexoStandIn/1.0"
     timeout = 30  # idle keep-alive connections end
-
-    def log_message(self, fmt, *args):
-        pass
+    body_limit = 16 * 1024 * 1024
+    text_type = "text/plain; charset=utf-8"
 
     def setup(self):
         # The TLS handshake runs here, on the connection's own thread, bounded in time.
@@ -225,16 +224,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
     @property
     def platform(self):
         return self.server.platform
-
-    def do_GET(self):
-        self.dispatch()
-
-    def do_POST(self):
-        self.dispatch()
-
-    def read_body(self):
-        length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(min(length, 16 * 1024 * 1024)) if length > 0 else b""
 
     def dispatch(self):
         body = self.read_body()
@@ -269,16 +258,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return None, None
 
     # -- answers --
-
-    def reply(self, status, body, content_type="text/plain; charset=utf-8", extra=()):
-        self.send_response(status)
-        self.send_header("Content-Type", content_type)
-        for name, value in extra:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
 
     def reply_json(self, value, mode):
         body = {

@@ -1,6 +1,8 @@
 """Local servers for the tests, benchmarks and demonstration, each bounded in time: free ports,
-programs that say on their first lines when they are ready, and nginx on loopback (static files
-over HTTP and over HTTPS with the test authority's four certificates)."""
+programs that say on their first lines when they are ready, nginx on loopback (static files over
+HTTP and over HTTPS with the test authority's four certificates), and the request handler that
+the Python servers (the network tests' scriptable server, the stand-in platform) build on."""
+import http.server
 import os
 import queue
 import re
@@ -138,3 +140,39 @@ class Nginx:
 
     def stop(self):
         stop_process(self.process, signal.SIGQUIT)
+
+
+class ServiceHandler(http.server.BaseHTTPRequestHandler):
+    """HTTP/1.1 requests handed to dispatch() whatever their method, no access log, and answers
+    whole with their length. body_limit caps what read_body() takes in."""
+    protocol_version = "HTTP/1.1"
+    body_limit = None
+    text_type = "text/plain"
+
+    def log_message(self, fmt, *args):  # quiet: the drivers print what matters
+        pass
+
+    def do_GET(self):
+        self.dispatch()
+
+    def do_POST(self):
+        self.dispatch()
+
+    def dispatch(self):
+        raise NotImplementedError
+
+    def read_body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        if self.body_limit is not None:
+            length = min(length, self.body_limit)
+        return self.rfile.read(length) if length > 0 else b""
+
+    def reply(self, status, body, content_type=None, extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type or self.text_type)
+        for name, value in extra:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
