@@ -76,6 +76,7 @@ if __name__ == "__main__" and os.path.dirname(HERE) not in sys.path:
 from vexoharness import testca  # noqa: E402
 from vexoharness.pictures.png import encode_plain  # noqa: E402
 from vexoharness.servers import ServiceHandler  # noqa: E402
+
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
