@@ -42,15 +42,19 @@ if(VEXO_UBSAN_TRAP)
   add_compile_options(-fsanitize=undefined -fsanitize-undefined-trap-on-error)
 endif()
 
+# VEXO_PYTHON: the command prefix of every Python step of the build and the tests, with the
+# harness package (tools/vexoharness) on the module path.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(VEXO_PYTHON ${CMAKE_COMMAND} -E env PYTHONPATH=${PROJECT_SOURCE_DIR}/tools ${Python3_EXECUTABLE})
+
 # vexo_pack_skin(ZIP SKIN_DIR): packs the skin folder into ZIP at build time (tools/pack_skin.py:
 # deflated entries, no folders, fixed order and time stamps, so the same skin gives the same
 # archive); rebuilt when a file of the folder or the packer changes.
 function(vexo_pack_skin zip skin_dir)
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   file(GLOB skin_files CONFIGURE_DEPENDS ${skin_dir}/*)
   get_filename_component(zip_dir ${zip} DIRECTORY)
   add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_dir}
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py ${skin_dir} ${zip}
+    COMMAND ${VEXO_PYTHON} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py ${skin_dir} ${zip}
     DEPENDS ${skin_files} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py VERBATIM)
 endfunction()

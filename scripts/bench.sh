@@ -12,7 +12,8 @@
 #                                          (cached artwork; services refusing; services silent),
 #                                          memory and executable size, beside an NSIS stub
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
-# none of them is part of the test suite.
+# none of them is part of the test suite. Those that open windows run on the user's display when
+# there is one, else on a virtual one with a compositing manager (vexo_on_display, scripts/env.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
@@ -35,10 +36,9 @@ fi
 if [ "$name" = gallery ]; then
   # The gallery is a tool of its own; the harness drives it on a display.
   cmake --build "$build" -j"$(nproc)" --target gallery
-  harness=(python3 "$VEXO_ROOT/tools/bench/bench_gallery.py" "$VEXO_ROOT/scripts/wine-run.sh"
-           "$build/tools/gallery/gallery.exe" "$@")
-  if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "${harness[@]}"; fi
-  exec "${harness[@]}"
+  vexo_on_display python3 "$VEXO_ROOT/tools/bench/bench_gallery.py" \
+    "$VEXO_ROOT/scripts/wine-run.sh" "$build/tools/gallery/gallery.exe" "$@"
+  exit
 fi
 cmake --build "$build" -j"$(nproc)" --target "bench_$name"
 program="$build/tools/bench/bench_$name.exe"
@@ -46,7 +46,6 @@ program="$build/tools/bench/bench_$name.exe"
 if [ "$name" = download ]; then
   exec python3 "$VEXO_ROOT/tools/bench/bench_download.py" "$program" "$@"
 fi
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a "$VEXO_ROOT/scripts/wine-run.sh" "$program" "$@"
-fi
-exec "$VEXO_ROOT/scripts/wine-run.sh" "$program" "$@"
+# Every benchmark that runs a Windows program does it on the one kind of display the project
+# starts (scripts/env.sh: the user's, else a virtual one with a compositing manager).
+vexo_on_display "$VEXO_ROOT/scripts/wine-run.sh" "$program" "$@"

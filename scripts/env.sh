@@ -4,6 +4,12 @@ export VEXO_CACHE="${VEXO_CACHE:-$HOME/.cache/vexo}"
 VEXO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export VEXO_ROOT
 export VEXO_TESTCA_DIR="$VEXO_CACHE/testca"
+# The Python harness of the tests, benchmarks, demonstration and stand-in platform
+# (tools/vexoharness) is found through this one setting (once, however often this is sourced).
+case ":${PYTHONPATH:-}:" in
+  *":$VEXO_ROOT/tools:"*) ;;
+  *) export PYTHONPATH="$VEXO_ROOT/tools${PYTHONPATH:+:$PYTHONPATH}" ;;
+esac
 
 # vexo_runs_i386: whether this machine runs 32-bit x86 programs. Some virtual machines refuse
 # them (the kernel answers "Exec format error"), and wine32 cannot start there. The probe is a
@@ -52,25 +58,15 @@ vexo_build_shipped_installer() {
 
 # vexo_on_virtual_display COMMAND [ARG ...]: runs the command inside its own X display (Xvfb)
 # with a compositing manager (layered windows such as the drop shadow render only with one, as
-# on every Windows desktop) and a single wineserver for the whole run, so each Windows program
-# starts fast, warmed up by one trivial program so that the first real one does not pay for the
-# prefix's start-up. The server leaves by itself 30 s after the last Wine process. (Started
-# outside the display, the first program of the run waits half a minute.)
+# on every Windows desktop) and a single wineserver for the whole run, warmed up so that the first
+# real program does not pay for the prefix's start-up (tools/vexoharness/display.py, the one way
+# the project starts a display).
 vexo_on_virtual_display() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    xcompmgr >/dev/null 2>&1 &
-    wineserver -p30 2>/dev/null || true
-    "$VEXO_WINE" cmd /c exit >/dev/null 2>&1 || true
-    exec "$@"' _ "$@"
+  python3 -m vexoharness.display -- "$@"
 }
 
 # vexo_on_display COMMAND [ARG ...]: runs the command on the user's display when there is one,
 # else on a virtual one (vexo_on_virtual_display).
 vexo_on_display() {
-  if [ -z "${DISPLAY:-}" ]; then
-    vexo_on_virtual_display "$@"
-    return
-  fi
-  wineserver -p30 2>/dev/null || true
-  "$@"
+  python3 -m vexoharness.display --current -- "$@"
 }

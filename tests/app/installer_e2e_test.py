@@ -17,11 +17,11 @@ import sys
 import time
 import urllib.parse
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tools", "demo"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "common"))
-import installer_driver as drv  # noqa: E402
-from test_checks import check, run_parts, summary  # noqa: E402
+from vexoharness import ROOT, wine
+from vexoharness import installer as drv
+from vexoharness.checks import check, run_parts, summary
+from vexoharness.platform import StandInPlatform
+from vexoharness.screens import Picture
 
 GAME_ID, CHANNEL = "1000450", "e2e"
 ASSETS = os.path.join(ROOT, "tools", "platform", "assets")
@@ -42,10 +42,10 @@ MIN_BUTTON = (900, 30)                  # the minimise button in the title band
 
 class Pictures:
     def __init__(self):
-        self.icon = drv.Picture(os.path.join(ASSETS, "game-icon.png"))
-        self.logo = drv.Picture(os.path.join(ASSETS, "game-logo.png"))
-        self.artwork = drv.Picture(os.path.join(ASSETS, "game-background.png"))
-        self.marker = drv.Picture(os.path.join(SKIN, "02.png"))
+        self.icon = Picture(os.path.join(ASSETS, "game-icon.png"))
+        self.logo = Picture(os.path.join(ASSETS, "game-logo.png"))
+        self.artwork = Picture(os.path.join(ASSETS, "game-background.png"))
+        self.marker = Picture(os.path.join(SKIN, "02.png"))
 
 
 def shows_picture(shot, at, picture, source_left=0, source_top=0):
@@ -93,7 +93,7 @@ class Case:
     def shot(self, name):
         path = os.path.join(self.run.artifacts, name + ".png")
         self.installer.screenshot(path)
-        return drv.Picture(path)
+        return Picture(path)
 
     def wait_window(self):
         return check(self.installer.wait_for_window(), "the installer's window appears")
@@ -126,8 +126,8 @@ class Run:
             if name.endswith(".png") or name == "requests.jsonl":
                 os.remove(os.path.join(self.artifacts, name))
         self.pictures = Pictures()
-        self.platform = drv.Platform(args.standin_installer,
-                                     os.path.join(self.artifacts, "requests.jsonl"))
+        self.platform = StandInPlatform(args.standin_installer,
+                                        os.path.join(self.artifacts, "requests.jsonl"))
 
     def stamped(self, tag):
         folder = os.path.join(self.artifacts, "bin-" + (tag or "notag"))
@@ -146,7 +146,7 @@ class Run:
 
 
 def partial_installer_path():
-    return os.path.join(drv.temp_folder(), "VexoInstall.exe")
+    return os.path.join(wine.temp_folder(), "VexoInstall.exe")
 
 
 def remove_partial_installer():
@@ -239,7 +239,7 @@ def client_missing(run):
     served = run.platform.served_installer()
     remove_partial_installer()
     leftover = len(served) // 3
-    os.makedirs(drv.temp_folder(), exist_ok=True)
+    os.makedirs(wine.temp_folder(), exist_ok=True)
     with open(partial_installer_path(), "wb") as f:
         f.write(served[:leftover])
     # What an interrupted earlier run leaves beside its part: the file's validator.
@@ -347,7 +347,7 @@ KEPT = ("gameinfo%s.json", "iconimage%s.png", "bkImage%s.png", "logoImage%s.png"
 
 
 def kept_file(pattern):
-    return os.path.join(drv.temp_folder(), pattern % GAME_ID)
+    return os.path.join(wine.temp_folder(), pattern % GAME_ID)
 
 
 def forget_kept_game():

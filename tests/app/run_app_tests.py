@@ -1,9 +1,9 @@
 """Runs the installer-logic test program under Wine against servers started here.
 
-Starts the stand-in platform (tools/platform/vexo_platform.py) on a free loopback port with the
-test authority's "localhost" certificate and the stand-in client installer, three more instances
-whose certificates must be refused (wrong name, self-signed, expired), and a small HTTP CONNECT
-proxy that logs every tunnel it opens. Their addresses reach the test program in environment
+Starts the stand-in platform (tools/platform/vexo_platform.py, as a program) on a free loopback
+port with the test authority's "localhost" certificate and the stand-in client installer, three
+more instances whose certificates must be refused (wrong name, self-signed, expired), and a small
+HTTP CONNECT proxy that logs every tunnel it opens. Their addresses reach the test program in environment
 variables. Exit status: the test program's.
 """
 
@@ -13,23 +13,15 @@ import select
 import shutil
 import socket
 import socketserver
-import subprocess
 import sys
 import tempfile
 import threading
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tools", "platform"))
-import vexo_platform  # noqa: E402
+from vexoharness.platform import StandInPlatform
+from vexoharness.servers import free_port
+from vexoharness.wine import run_gtest
 
 RUN_SECONDS = 1200
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 class ProxyHandler(socketserver.StreamRequestHandler):
@@ -76,10 +68,10 @@ class Proxy(socketserver.ThreadingMixIn, socketserver.TCPServer):
 
 
 def start_platform(workdir, cert, installer=None):
-    argv = ["--port", "0", "--cert", cert, "--log", os.path.join(workdir, "platform-%s.jsonl" % cert)]
-    if installer:
-        argv += ["--installer", installer, "--installer-padding", str(1024 * 1024)]
-    return vexo_platform.start(vexo_platform.parse_args(argv))
+    """One stand-in platform program on a free port; it ends by itself after the test's time."""
+    return StandInPlatform(installer, os.path.join(workdir, "platform-%s.jsonl" % cert), port=0,
+                           cert=cert, padding=1024 * 1024 if installer else None,
+                           seconds=RUN_SECONDS + 120)
 
 
 def main():
@@ -92,44 +84,36 @@ def main():
     args = parser.parse_args()
 
     workdir = tempfile.mkdtemp(prefix="vexo-app-")
-    servers = []
+    platforms, proxy = [], None
     try:
         main_platform = start_platform(workdir, "localhost", os.path.abspath(args.installer))
-        servers.append(main_platform)
+        platforms.append(main_platform)
         others = {name: start_platform(workdir, name) for name in ("wrongname", "selfsigned", "expired")}
-        servers.extend(others.values())
+        platforms.extend(others.values())
         proxy = Proxy(("127.0.0.1", 0), ProxyHandler)
         proxy.lock = threading.Lock()
         proxy.log_path = os.path.join(workdir, "proxy.log")
         open(proxy.log_path, "w").close()
         threading.Thread(target=proxy.serve_forever, daemon=True).start()
-        servers.append(proxy)
 
-        def url(server):
-            return "https://localhost:%d" % server.server_address[1]
         env = dict(os.environ)
         env.update({
-            "VEXO_PLATFORM": url(main_platform),
-            "VEXO_PLATFORM_WRONGNAME": url(others["wrongname"]),
-            "VEXO_PLATFORM_SELFSIGNED": url(others["selfsigned"]),
-            "VEXO_PLATFORM_EXPIRED": url(others["expired"]),
+            "VEXO_PLATFORM": main_platform.base,
+            "VEXO_PLATFORM_WRONGNAME": others["wrongname"].base,
+            "VEXO_PLATFORM_SELFSIGNED": others["selfsigned"].base,
+            "VEXO_PLATFORM_EXPIRED": others["expired"].base,
             "VEXO_REFUSED": "https://localhost:%d" % free_port(),
             "VEXO_PROXY": "127.0.0.1:%d" % proxy.server_address[1],
             "VEXO_PROXY_LOG": proxy.log_path,
             "VEXO_STANDIN_CLIENT": os.path.abspath(args.client),
         })
-        cmd = [args.wine, args.tests, "--gtest_brief=1"]
-        if args.gtest_filter:
-            cmd.append("--gtest_filter=" + args.gtest_filter)
-        print("+", " ".join(cmd), flush=True)
-        try:
-            return subprocess.run(cmd, env=env, timeout=RUN_SECONDS).returncode
-        except subprocess.TimeoutExpired:
-            print("timed out after %d s" % RUN_SECONDS, flush=True)
-            return 1
+        return run_gtest(args.tests, args.wine, args.gtest_filter, env, RUN_SECONDS,
+                         ["--gtest_brief=1"])
     finally:
-        for server in servers:
-            server.shutdown()
+        for platform in platforms:
+            platform.stop()
+        if proxy:
+            proxy.shutdown()
         shutil.rmtree(workdir, ignore_errors=True)
 
 

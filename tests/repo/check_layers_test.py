@@ -8,9 +8,9 @@ import sys
 import tempfile
 import unittest
 
-TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
-sys.path.insert(0, TOOLS)
-import check_layers  # noqa: E402
+import check_layers  # tools/, on the harness's PYTHONPATH
+
+TOOLS = os.path.dirname(os.path.abspath(check_layers.__file__))
 
 
 def write_tree(root, files):

@@ -7,8 +7,8 @@ skins that cannot be shown (a markup error, a missing file, a document without c
 must say why and end with exit code 1. Screenshots of every step are kept in the artefacts
 folder.
 
-The gallery's event log has the format of the window-base test host's (window_base_test.py),
-whose driver this test uses.
+The gallery's event log has the format of the window-base test host's (window_base_test.py):
+both are driven through vexoharness.hostlog.
 
 Usage: gallery_test.py --wine WINE_RUN --gallery GALLERY_EXE --installer-skin DIR
                        --artifacts DIR
@@ -23,28 +23,21 @@ import sys
 import time
 import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "window"))
-import window_base_test as driver  # noqa: E402
-from test_checks import check, run_parts, summary, xdotool  # noqa: E402  (on the path through driver)
-from window_base_test import near, pixel
+from vexoharness.checks import check, run_parts, summary, xdotool, xdotool_output
+from vexoharness.hostlog import LogHost
+from vexoharness.screens import near, pixel
 
 WINDOW_TITLE = "SkinUI gallery"
 ACCENT = (61, 123, 224)  # the selected navigation option
 
 
-class Gallery(driver.Host):
+class Gallery(LogHost):
     """One run of the gallery with its event log (tools/gallery/GalleryWindow.h)."""
 
     def __init__(self, args, name, *skin):
-        self.name = name
-        self.artifacts = args.artifacts
-        self.log_path = os.path.join(args.artifacts, name + ".log")
-        if os.path.exists(self.log_path):
-            os.remove(self.log_path)
-        self.process = subprocess.Popen(
-            [args.wine, args.gallery, "--log", "Z:" + self.log_path.replace("/", "\\")] +
-            list(skin), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.read = 0
+        super().__init__(name, args.artifacts,
+                         lambda log: [args.wine, args.gallery, "--log", log] + list(skin),
+                         stderr=subprocess.PIPE)
 
     def ready(self):
         self.wait(r"^ready$", 60)
@@ -55,21 +48,6 @@ class Gallery(driver.Host):
         left, top, right, bottom, _ = self.controls()[name]
         x, y = self.origin()
         return left + x, top + y, right + x, bottom + y
-
-    def ticks_during(self, seconds):
-        mark = self.mark()
-        time.sleep(seconds)
-        return self.count(r"^timer$", mark)
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-
-
-def xdotool_output(*args):
-    return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
-                          timeout=20).stdout
 
 
 def region_differs(before, after, box):
@@ -89,19 +67,6 @@ def focus(window):
                     xdotool_output("getwindowgeometry", "--shell", window).split())
     xdotool("mousemove", int(geometry["X"]) + 12, int(geometry["Y"]) + 8, "click", 1)
     time.sleep(0.3)
-
-
-def answer_box(gallery, box, attempts=3):
-    """Presses Return in the message box until the program ends: as with Alt+F4 below, a key
-    pressed while the focus is still on its way is lost now and then on a busy display."""
-    for _ in range(attempts):
-        focus(box)
-        xdotool("key", "Return")
-        try:
-            gallery.process.wait(timeout=5)
-            return
-        except subprocess.TimeoutExpired:
-            pass
 
 
 def close_with_alt_f4(gallery, point, attempts=3):
@@ -244,7 +209,8 @@ def failing_skins(args):
             if box is not None:
                 time.sleep(0.5)
                 gallery.shot("error_box")
-                answer_box(gallery, box)
+                focus(box)
+                xdotool("key", "Return")
             code = gallery.finish()
             reason = gallery.process.stderr.read().decode("utf-8", "replace")
             check(code == 1, "%s: exit code 1 (got %s)" % (name, code))

@@ -17,12 +17,12 @@ import os
 import random
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import strokefont  # noqa: E402
-from raster import (Canvas, ValueNoise, arc_points, clamp01, encode_ico,  # noqa: E402
-                    gradient, hex_colour, mix, polyline, sd_circle, sd_polygon, sd_round_rect,
-                    sd_strokes, sd_subtract, smoothstep, with_alpha)
+from vexoharness.pictures import strokefont
+from vexoharness.pictures.ico import encode_ico
+from vexoharness.pictures.raster import (Canvas, ValueNoise, arc_points, clamp01, gradient,
+                                         hex_colour, mix, polyline, sd_circle, sd_polygon,
+                                         sd_round_rect, sd_strokes, sd_subtract, smoothstep,
+                                         vertical, with_alpha)
 
 # ---- Palette -----------------------------------------------------------------------------------
 
@@ -40,11 +40,6 @@ GREY_DIM = hex_colour("#6b7487")
 WHITE = (1.0, 1.0, 1.0, 1.0)
 RED = hex_colour("#e5484d")
 RED_DARK = hex_colour("#b93338")
-
-
-def vertical(top, bottom, height, y0=0.0):
-    """Paint: a vertical two-colour gradient over [y0, y0 + height)."""
-    return lambda x, y: mix(top, bottom, clamp01((y - y0) / height))
 
 
 def draw_text(canvas, text, left, baseline, cap, stroke, paint, tracking=0.22, slant=0.0):

@@ -12,15 +12,12 @@ import re
 import resource
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tests", "support", "net"))
-import net_servers  # noqa: E402
+from vexoharness.servers import Nginx
+from vexoharness.wine import WINE_RUN
 
-WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 CHUNK = 131072
 PAUSE_S = 0.050
 
@@ -71,7 +68,7 @@ def main():
         with open(os.path.join(docroot, "f%d.bin" % size), "wb") as f:
             for _ in range(size // (1 << 20)):
                 f.write(os.urandom(1 << 20))
-    nginx = net_servers.Nginx(os.path.join(workdir, "nginx"), docroot)
+    nginx = Nginx(os.path.join(workdir, "nginx"), docroot)
     try:
         # One throw-away run, so Wine's start-up is not in the first figure.
         subprocess.run([WINE_RUN, args.bench_exe, nginx.http_url() + "/f%d.bin" % sizes[0]],

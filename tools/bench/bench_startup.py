@@ -26,13 +26,12 @@ import os
 import statistics
 import struct
 import subprocess
-import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                                "demo"))
-import installer_driver as drv  # noqa: E402
+from vexoharness import installer as drv
+from vexoharness import wine
+from vexoharness.platform import StandInPlatform
 
 WINDOW_SIZE = (980, 600)
 # Rows kept of each reading: every ROW_STEP-th row of the window's area, inside a margin that
@@ -219,15 +218,16 @@ def parse_args():
 
 def main():
     args = parse_args()
-    wine = os.environ.get("VEXO_WINE", "wine")
+    loader = wine.loader()
     work = tempfile.mkdtemp(prefix="bench_startup")
-    installer = [wine, drv.stamp_copy(args.installer, os.path.join(work, "bin"), GAME_ID, CHANNEL)]
-    nsis = [wine, args.nsis]
+    installer = [loader, drv.stamp_copy(args.installer, os.path.join(work, "bin"), GAME_ID,
+                                        CHANNEL)]
+    nsis = [loader, args.nsis]
     screen = Screen()
     subprocess.run(["xdotool", "mousemove", "0", "0"], check=False)  # no hover in the window
     drv.forget_client()
     platform_log = os.path.join(work, "requests.jsonl")
-    platform = drv.Platform(args.standin_installer, platform_log)
+    platform = StandInPlatform(args.standin_installer, platform_log)
     rows = {}
     try:
         # Untimed: the first runs load the programs from disk and leave the artwork in the cache.
@@ -240,8 +240,8 @@ def main():
             if situation.startswith("services refusing"):
                 platform.stop()
             elif situation.startswith("services not answering"):
-                platform = drv.Platform(args.standin_installer, platform_log,
-                                        sets=["gameinfo=hang:300"])
+                platform = StandInPlatform(args.standin_installer, platform_log,
+                                           sets=["gameinfo=hang:300"])
             for _ in range(runs):
                 rows.setdefault("VexoInstall: " + situation, []).append(measure(screen, installer))
                 rows.setdefault("NSIS stub", []).append(measure(screen, nsis))

@@ -3,15 +3,16 @@ platform. Stamps a copy of the installer, starts the platform, runs the installe
 clicks the install button, watches the progress, the silent installation of the client and the
 hand-over, and leaves screenshots of each state and the platform's request log in a folder.
 
-Usage: run_demo.py INSTALLER_EXE STANDIN_INSTALLER_EXE OUTPUT_FOLDER   (needs $DISPLAY)
+Usage: run_demo.py INSTALLER_EXE STANDIN_INSTALLER_EXE OUTPUT_FOLDER
+(needs $DISPLAY and PYTHONPATH=REPO/tools: scripts/run.sh sets both)
 """
 
 import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import installer_driver as drv  # noqa: E402
+from vexoharness import installer as drv
+from vexoharness.platform import StandInPlatform
 
 GAME_ID, CHANNEL = "1000450", "demo"
 
@@ -24,8 +25,8 @@ def main():
             os.remove(os.path.join(out, name))
     stamped = drv.stamp_copy(exe, os.path.join(out, "bin"), GAME_ID, CHANNEL)
     drv.forget_client()
-    platform = drv.Platform(standin, os.path.join(out, "requests.jsonl"),
-                            installer_config=["delay=5000"])
+    platform = StandInPlatform(standin, os.path.join(out, "requests.jsonl"),
+                               installer_config=["delay=5000"])
     installer = drv.Installer(stamped)
     summary = []
     try:

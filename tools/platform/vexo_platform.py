@@ -67,9 +67,16 @@ import sys
 import threading
 import time
 import urllib.parse
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+if __name__ == "__main__" and os.path.dirname(HERE) not in sys.path:
+    # Run directly (python3 tools/platform/vexo_platform.py), without PYTHONPATH=REPO/tools.
+    sys.path.insert(0, os.path.dirname(HERE))
+
+from vexoharness import testca  # noqa: E402
+from vexoharness.pictures.png import encode_plain  # noqa: E402
+from vexoharness.servers import ServiceHandler  # noqa: E402
+
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
@@ -81,28 +88,7 @@ PICTURES = {"icon": ("game-icon.png", 36, 36),
             "launcher": ("game-background.png", 1366, 600)}
 
 
-def test_ca_dir():
-    cache = os.environ.get("VEXO_CACHE") or os.path.expanduser("~/.cache/vexo")
-    return os.path.join(cache, "testca")
-
-
 # ---- Placeholder pictures ----------------------------------------------------------------------
-
-def png(width, height, pixel):
-    """A PNG (8-bit RGBA) whose pixel (x, y) is pixel(x, y) -> (r, g, b, a)."""
-    rows = bytearray()
-    for y in range(height):
-        rows.append(0)
-        for x in range(width):
-            rows.extend(pixel(x, y))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
-
 
 def placeholder(kind, width, height):
     """A calm gradient picture standing in for missing artwork."""
@@ -113,7 +99,7 @@ def placeholder(kind, width, height):
             inside = abs(y - height / 2) < height / 4 and width / 8 < x < width * 7 / 8
             return (230, 240, 255, 255) if inside else (0, 0, 0, 0)
         return (r, g, b, 255)
-    return png(width, height, pixel)
+    return encode_plain(width, height, pixel)
 
 
 # ---- State shared by the request threads -------------------------------------------------------
@@ -223,13 +209,11 @@ class Platform:
 
 # ---- Requests ----------------------------------------------------------------------------------
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
+class Handler(ServiceHandler):
     server_version = "VexoStandIn/1.0"
     timeout = 30  # idle keep-alive connections end
-
-    def log_message(self, fmt, *args):
-        pass
+    body_limit = 16 * 1024 * 1024
+    text_type = "text/plain; charset=utf-8"
 
     def setup(self):
         # The TLS handshake runs here, on the connection's own thread, bounded in time.
@@ -241,16 +225,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
     @property
     def platform(self):
         return self.server.platform
-
-    def do_GET(self):
-        self.dispatch()
-
-    def do_POST(self):
-        self.dispatch()
-
-    def read_body(self):
-        length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(min(length, 16 * 1024 * 1024)) if length > 0 else b""
 
     def dispatch(self):
         body = self.read_body()
@@ -285,16 +259,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return None, None
 
     # -- answers --
-
-    def reply(self, status, body, content_type="text/plain; charset=utf-8", extra=()):
-        self.send_response(status)
-        self.send_header("Content-Type", content_type)
-        for name, value in extra:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
 
     def reply_json(self, value, mode):
         body = {
@@ -449,10 +413,7 @@ def start(args):
     if not args.public_url:
         args.public_url = "https://localhost:%d" % port
     if not args.plain_http:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        cert_dir = args.cert_dir or test_ca_dir()
-        context.load_cert_chain(os.path.join(cert_dir, args.cert + ".crt"),
-                                os.path.join(cert_dir, args.cert + ".key"))
+        context = testca.server_context(args.cert, args.cert_dir)
         server.socket = context.wrap_socket(server.socket, server_side=True,
                                             do_handshake_on_connect=False)
     server.platform = Platform(args)
@@ -478,7 +439,8 @@ def parse_args(argv=None):
     parser.add_argument("--cert", default="localhost",
                         help="certificate of the test authority's folder: localhost, wrongname, "
                         "expired or selfsigned")
-    parser.add_argument("--cert-dir", help="default ~/.cache/vexo/testca")
+    parser.add_argument("--cert-dir", help="default $VEXO_TESTCA_DIR, else $VEXO_CACHE/testca, "
+                        "else ~/.cache/vexo/testca")
     parser.add_argument("--plain-http", action="store_true", help="serve HTTP instead of HTTPS")
     parser.add_argument("--assets", default=os.path.join(HERE, "assets"))
     parser.add_argument("--game-name", default="星陨")

@@ -10,17 +10,13 @@ end. Exit status: 0 when every run passed.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-import net_servers  # noqa: E402
-import test_server  # noqa: E402
+import test_server  # beside this script
+from vexoharness.servers import Nginx, free_port
+from vexoharness.wine import run_gtest
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(HERE)))
-WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 RUN_SECONDS = 400
 
 
@@ -35,15 +31,7 @@ def make_docroot(path):
 
 
 def run(program, env, gtest_filter=None):
-    cmd = [WINE_RUN, program]
-    if gtest_filter:
-        cmd.append("--gtest_filter=" + gtest_filter)
-    print("+", " ".join(cmd), flush=True)
-    try:
-        return subprocess.run(cmd, env=env, timeout=RUN_SECONDS).returncode
-    except subprocess.TimeoutExpired:
-        print("timed out after %d s" % RUN_SECONDS, flush=True)
-        return 1
+    return run_gtest(program, env=env, gtest_filter=gtest_filter, timeout=RUN_SECONDS)
 
 
 def traffic_log_runs(program, env, workdir):
@@ -82,7 +70,7 @@ def main():
     server = test_server.start_server()
     nginx = None
     try:
-        nginx = net_servers.Nginx(os.path.join(workdir, "nginx"), docroot)
+        nginx = Nginx(os.path.join(workdir, "nginx"), docroot)
         env = dict(os.environ)
         env.update({
             "VEXO_NET_HTTP": "http://127.0.0.1:%d" % server.server_address[1],
@@ -91,7 +79,7 @@ def main():
             "VEXO_NET_TLS_WRONGNAME": nginx.https_url("wrongname"),
             "VEXO_NET_TLS_EXPIRED": nginx.https_url("expired"),
             "VEXO_NET_TLS_SELFSIGNED": nginx.https_url("selfsigned"),
-            "VEXO_NET_REFUSED": "http://127.0.0.1:%d" % net_servers.free_port(),
+            "VEXO_NET_REFUSED": "http://127.0.0.1:%d" % free_port(),
             "VEXO_NET_DOCROOT": docroot,
             "VEXO_NET_ACCESS_LOG": nginx.access_log,
             "VEXO_NET_CHILD": os.path.abspath(args.child),

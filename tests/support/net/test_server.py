@@ -37,6 +37,8 @@ import threading
 import time
 import urllib.parse
 
+from vexoharness.servers import ServiceHandler
+
 
 def blob(size):
     """The blob pattern: byte i is (i * 7 + 3) % 251."""
@@ -46,23 +48,9 @@ def blob(size):
 PNG_BYTES = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
+class Handler(ServiceHandler):
     last_request = b""
     lock = threading.Lock()
-
-    def log_message(self, fmt, *args):  # quiet: the driver prints what matters
-        pass
-
-    def do_GET(self):
-        self.dispatch()
-
-    def do_POST(self):
-        self.dispatch()
-
-    def read_body(self):
-        length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(length) if length > 0 else b""
 
     def remember(self, body):
         lines = [f"{self.command} {self.path}"] + [f"{k}: {v}" for k, v in self.headers.items()]
@@ -70,15 +58,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with Handler.lock:
             Handler.last_request = text
         return text
-
-    def reply(self, status, body, content_type="text/plain", extra=()):
-        self.send_response(status)
-        self.send_header("Content-Type", content_type)
-        for name, value in extra:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
 
     def dispatch(self):
         body = self.read_body()

@@ -1,82 +1,39 @@
 #!/usr/bin/env python3
 """The drop shadow on a real display: a window with its shadow over a white backdrop
-(shadow_demo.exe), photographed with ImageMagick under a compositing manager (xcompmgr, as every
-Windows desktop composites) and clicked with xdotool. Checks that the shadow darkens the
-backdrop next to the window and fades outwards, lets clicks through to the window below, follows
-the window when it moves, and is hidden while the window is minimised. The screenshots are kept
-in ARTIFACTS (look at them).
+(shadow_demo.exe), photographed with ImageMagick under the test display's compositing manager
+(vexoharness.display starts xcompmgr, as every Windows desktop composites) and clicked with
+xdotool. Checks that the shadow darkens the backdrop next to the window and fades outwards, lets
+clicks through to the window below, follows the window when it moves, and is hidden while the
+window is minimised. The screenshots are kept in ARTIFACTS (look at them).
 
 Usage: shadow_window_test.py --wine WINE_RUN --demo shadow_demo.exe --artifacts DIR
-Needs DISPLAY (the test run provides an Xvfb display).
+Needs DISPLAY with a compositing manager (the test run provides one: vexoharness.display).
 """
 import argparse
 import os
-import queue
 import shutil
 import subprocess
 import sys
-import threading
 import time
 import unittest
+
+from vexoharness.checks import xdotool
+from vexoharness.hostlog import OutputHost
+from vexoharness.screens import Picture, screenshot
 
 ARGS = None
 TIMEOUT = 60
 
 
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", path], check=True, timeout=TIMEOUT)
-    width, height = (int(v) for v in subprocess.run(
-        ["identify", "-format", "%w %h", path], capture_output=True, text=True,
-        check=True, timeout=TIMEOUT).stdout.split())
-    raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
-                         check=True, timeout=TIMEOUT).stdout
-    return Picture(width, height, raw)
-
-
-class Picture:
-    def __init__(self, width, height, raw):
-        self.width, self.height, self.raw = width, height, raw
-
-    def rgb(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.raw[i:i + 3])
-
-    def brightness(self, x, y):
-        return sum(self.rgb(x, y)) / 3.0
-
-
-class Demo:
+class Demo(OutputHost):
     """shadow_demo.exe under Wine, spoken to line by line."""
 
     def __init__(self):
-        self.process = subprocess.Popen([ARGS.wine, ARGS.demo], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.process.stdout:
-            self.lines.put(line.strip())
-        self.lines.put(None)
+        super().__init__([ARGS.wine, ARGS.demo], talk=True)
 
     def expect(self, prefix, timeout=TIMEOUT):
-        deadline = time.monotonic() + timeout
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise AssertionError("no line starting with %r" % prefix)
-            try:
-                line = self.lines.get(timeout=left)
-            except queue.Empty:
-                continue
-            if line is None:
-                raise AssertionError("the demo ended before saying %r" % prefix)
-            if line.startswith(prefix):
-                return line.split()[1:]
-
-    def send(self, command):
-        self.process.stdin.write(command + "\n")
-        self.process.stdin.flush()
+        line = self.wait_for(lambda l: l.strip().startswith(prefix), timeout)
+        return line.split()[1:]
 
     def close(self):
         if self.process.poll() is None:
@@ -90,16 +47,13 @@ class Demo:
 
 
 def click(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
-                   timeout=TIMEOUT)
+    xdotool("mousemove", x, y, "click", 1, timeout=TIMEOUT)
 
 
 class ShadowOnTheDisplay(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         os.makedirs(ARGS.artifacts, exist_ok=True)
-        cls.compositor = subprocess.Popen(["xcompmgr"], stderr=subprocess.DEVNULL)
-        time.sleep(1.0)
         cls.demo = Demo()
         numbers = [int(v) for v in cls.demo.expect("ready")]
         cls.window = numbers[0:4]
@@ -109,12 +63,10 @@ class ShadowOnTheDisplay(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         code = cls.demo.close()
-        cls.compositor.terminate()
-        cls.compositor.wait(timeout=TIMEOUT)
         assert code == 0, "shadow_demo ended with %r" % code
 
     def shot(self, name):
-        return screenshot(os.path.join(ARGS.artifacts, name))
+        return Picture(screenshot(os.path.join(ARGS.artifacts, name)))
 
     def test_1_shadow_darkens_the_backdrop_and_fades_outwards(self):
         left, top, right, bottom = self.window
@@ -171,7 +123,7 @@ def main():
     parser.add_argument("--demo", required=True)
     parser.add_argument("--artifacts", required=True)
     ARGS, rest = parser.parse_known_args()
-    for tool in ("xcompmgr", "xdotool", "import", "convert"):
+    for tool in ("xdotool", "import", "convert"):
         if shutil.which(tool) is None:
             print("missing tool: " + tool, file=sys.stderr)
             return 1

@@ -9,62 +9,19 @@ Needs DISPLAY (the test run's Xvfb) and xdotool. Screenshots go to
 $VEXO_BINARY_DIR/artifacts/window-input/ when that variable is set.
 """
 import os
-import queue
 import subprocess
 import sys
-import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "common"))
-from test_checks import check, summary, xdotool  # noqa: E402
+from vexoharness.checks import check, summary, xdotool
+from vexoharness.hostlog import OutputHost
+from vexoharness.screens import screenshot
 
-TIMEOUT = 20.0
-
-
-class Host:
+class Host(OutputHost):
     """The host process and its output, line by line."""
 
     def __init__(self, runner, exe):
-        self.proc = subprocess.Popen([runner, exe], stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, text=True, bufsize=1)
-        self.lines = []
-        self.fresh = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            line = line.rstrip("\r\n")
-            self.lines.append(line)
-            self.fresh.put(line)
-
-    def wait_for(self, predicate, timeout=TIMEOUT):
-        """Waits for a new line satisfying predicate; returns it."""
-        end = time.monotonic() + timeout
-        while True:
-            left = end - time.monotonic()
-            if left <= 0:
-                raise AssertionError("timed out; last lines:\n  " + "\n  ".join(self.lines[-25:]))
-            try:
-                line = self.fresh.get(timeout=left)
-            except queue.Empty:
-                continue
-            if predicate(line):
-                return line
-
-    def mark(self):
-        """The position in the output from which the next checks read."""
-        self.drain()
-        return len(self.lines)
-
-    def drain(self):
-        while True:
-            try:
-                self.fresh.get_nowait()
-            except queue.Empty:
-                return
-
-    def since(self, mark):
-        return self.lines[mark:]
+        super().__init__([runner, exe])
 
     def state(self):
         xdotool("key", "F12")
@@ -72,9 +29,9 @@ class Host:
         return dict(part.split("=", 1) for part in line.split()[1:])
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        self.proc.wait(timeout=30)
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait(timeout=30)
 
 
 def ordered(lines, expected):
@@ -129,8 +86,10 @@ def main():
         time.sleep(1.5)
         check(host.state().get("tooltip") == "1", "the tool tip shows after its delay")
         if artifacts:
-            subprocess.run(["import", "-window", "root", os.path.join(artifacts, "tooltip.png")],
-                           check=False)
+            try:
+                screenshot(os.path.join(artifacts, "tooltip.png"))
+            except (OSError, subprocess.SubprocessError):
+                pass  # a picture for people to look at, not a check
         move(50, 30)
         settle(host)
         check(host.state().get("tooltip") == "0", "leaving the control hides the tool tip")
@@ -250,7 +209,7 @@ def main():
         move(300, 270)
         xdotool("key", "alt+F4")
         try:
-            host.proc.wait(timeout=10)
+            host.process.wait(timeout=10)
             closed = True
         except subprocess.TimeoutExpired:
             closed = False

@@ -17,36 +17,21 @@ import sys
 import zipfile
 import zlib
 
-
-PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
-
-
-def chunk(kind, data, length=None):
-    """One PNG chunk; length (optional) is the length it declares instead of the real one."""
-    body = kind + data
-    declared = len(data) if length is None else length
-    return struct.pack(">I", declared) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+from vexoharness.pictures.png import SIGNATURE as PNG_SIGNATURE
+from vexoharness.pictures.png import assemble, chunk, encode_plain
 
 
 def png_rows(width, height, bit_depth, color_type, rows, before_data=b"", idat_parts=1, level=1,
              interlace=0):
     """A PNG from raw scanlines (filter bytes included); the data may be split into parts and
     compressed at any zlib level (0: stored blocks)."""
-    header = struct.pack(">IIBBBBB", width, height, bit_depth, color_type, 0, 0, interlace)
-    data = zlib.compress(bytes(rows), level)
-    step = -(-len(data) // idat_parts)
-    idats = b"".join(chunk(b"IDAT", data[i:i + step]) for i in range(0, len(data), step))
-    return PNG_SIGNATURE + chunk(b"IHDR", header) + before_data + idats + chunk(b"IEND", b"")
+    return assemble(width, height, rows, bit_depth, color_type, level, interlace, idat_parts,
+                    before_data)
 
 
 def png(width, height, pixels, idat_parts=1):
     """Encodes straight RGBA pixels (a list of (r, g, b, a) rows top to bottom) as PNG."""
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)  # filter: none
-        for x in range(width):
-            raw.extend(pixels[y][x])
-    return png_rows(width, height, 8, 6, raw, idat_parts=idat_parts)
+    return encode_plain(width, height, lambda x, y: pixels[y][x], level=1, idat_parts=idat_parts)
 
 
 def solid(width, height, rgba):

@@ -8,15 +8,16 @@ one frameless window with a caption band, system buttons named "minbtn", "maxbtn
 and "closebtn", rounded corners and an included footer.
 
 Usage: make_sample_skin.py [OUTPUT_DIR]   (default: the folder of this script)
-Standard library only: PNG and ICO files are encoded with tools/art/raster.py.
+Standard library only: PNG and ICO files are encoded with vexoharness.pictures (found through
+PYTHONPATH=REPO/tools, which scripts/env.sh sets).
 """
 import os
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "tools", "art"))
+from vexoharness.pictures.ico import encode_ico
+from vexoharness.pictures.png import encode_png
 
-from raster import encode_ico, encode_png  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 # ---- Pictures -----------------------------------------------------------------------------------
 

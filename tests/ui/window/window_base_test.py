@@ -9,13 +9,13 @@ Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
 import argparse
 import os
-import re
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "common"))
-from test_checks import check, run_parts, summary, xdotool  # noqa: E402
+from vexoharness.checks import check, run_parts, summary, xdotool
+from vexoharness.hostlog import LogHost
+from vexoharness.screens import near, pixel
 
 # Colours of the sample skin's "Click me" button face (button.png): normal, hot, pushed.
 FACE_NORMAL = (40, 120, 200)
@@ -24,125 +24,12 @@ FACE_PUSHED = (20, 70, 140)
 TITLE_TOP = (30, 60, 120)
 
 
-
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
-
-
-def pixel(path, x, y):
-    fmt = ",".join("%%[fx:int(255*p{%d,%d}.%s+0.5)]" % (x, y, c) for c in "rgb")
-    text = subprocess.run(["convert", path, "-format", fmt, "info:"], check=True,
-                          capture_output=True, text=True, timeout=30).stdout
-    return tuple(int(v) for v in text.split(","))
-
-
-def near(a, b, tolerance=16):
-    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
-
-
-class Host:
+class Host(LogHost):
     """One run of the host program with its log."""
 
     def __init__(self, args, name, source, *extra):
-        self.name = name
-        self.log_path = os.path.join(args.artifacts, name + ".log")
-        if os.path.exists(self.log_path):
-            os.remove(self.log_path)
-        self.artifacts = args.artifacts
-        self.process = subprocess.Popen(
-            [args.wine, args.host, source, "Z:" + self.log_path.replace("/", "\\")] + list(extra),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.read = 0  # log lines already looked at by wait()
-
-    def lines(self):
-        try:
-            with open(self.log_path, encoding="ascii", errors="replace") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
-
-    def wait(self, pattern, timeout=30.0):
-        """The first log line after the last one waited for that matches pattern."""
-        regex = re.compile(pattern)
-        end = time.monotonic() + timeout
-        while True:
-            ended = self.process.poll() is not None
-            lines = self.lines()
-            for i in range(self.read, len(lines)):
-                match = regex.search(lines[i])
-                if match:
-                    self.read = i + 1
-                    return match
-            if ended or time.monotonic() > end:
-                raise AssertionError("%s: no log line /%s/ within %.0f s"
-                                     % (self.name, pattern, timeout))
-            time.sleep(0.05)
-
-    def first(self, pattern):
-        """The first match of pattern anywhere in the log, or None."""
-        regex = re.compile(pattern)
-        for line in self.lines():
-            match = regex.search(line)
-            if match:
-                return match
-        return None
-
-    def count(self, pattern, since=0):
-        regex = re.compile(pattern)
-        return sum(1 for line in self.lines()[since:] if regex.search(line))
-
-    def mark(self):
-        return len(self.lines())
-
-    def controls(self):
-        """name -> (left, top, right, bottom, visible) from the latest layout."""
-        found = {}
-        for line in self.lines():
-            parts = line.split()
-            if parts[:1] == ["control"] and len(parts) == 8:
-                found[parts[1]] = tuple(int(v) for v in parts[3:8])
-        return found
-
-    def origin(self):
-        """The window's top-left corner on the screen (latest position logged)."""
-        for line in reversed(self.lines()):
-            parts = line.split()
-            if parts[:1] in (["window"], ["moved"]):
-                return int(parts[1]), int(parts[2])
-        raise AssertionError(self.name + ": no window position logged")
-
-    def point(self, name, dx=None, dy=None):
-        """A screen point on a control: its centre, or an offset from its top-left corner."""
-        left, top, right, bottom, _ = self.controls()[name]
-        x0, y0 = self.origin()
-        x = left + (dx if dx is not None else (right - left) // 2)
-        y = top + (dy if dy is not None else (bottom - top) // 2)
-        return x0 + x, y0 + y
-
-    def click(self, name):
-        x, y = self.point(name)
-        xdotool("mousemove", x, y, "click", 1)
-
-    def drag(self, start, delta, steps=8):
-        xdotool("mousemove", start[0], start[1], "mousedown", 1)
-        time.sleep(0.2)
-        for i in range(1, steps + 1):
-            xdotool("mousemove", start[0] + delta[0] * i // steps, start[1] + delta[1] * i // steps)
-            time.sleep(0.05)
-        xdotool("mouseup", 1)
-
-    def shot(self, suffix):
-        path = os.path.join(self.artifacts, "%s_%s.png" % (self.name, suffix))
-        screenshot(path)
-        return path
-
-    def finish(self, timeout=30):
-        try:
-            return self.process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-            raise AssertionError(self.name + ": the host did not end")
+        super().__init__(name, args.artifacts,
+                         lambda log: [args.wine, args.host, source, log] + list(extra))
 
 
 def wait_for_pixel(host, suffix, x, y, expected, timeout=3.0):
@@ -366,7 +253,7 @@ def main():
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
-        print("window_base_test: needs an X display (run the tests under xvfb-run)")
+        print("window_base_test: needs an X display (run the tests under vexo_on_virtual_display)")
         return 1
     os.makedirs(args.artifacts, exist_ok=True)
     # No window manager runs on the test display: Wine would leave maximising the host's window

@@ -7,8 +7,8 @@ straight 8-bit RGBA PNG files (zlib only). The output is deterministic: no clock
 randomness, fixed compression settings.
 """
 import math
-import struct
-import zlib
+
+from .png import encode_png
 
 
 def hex_colour(text, alpha=1.0):
@@ -46,6 +46,11 @@ def gradient(stops):
                 return mix(c0, c1, (t - p0) / (p1 - p0) if p1 > p0 else 0.0)
         return stops[-1][1]
     return at
+
+
+def vertical(top, bottom, height, y0=0.0):
+    """Paint: a vertical two-colour gradient over [y0, y0 + height)."""
+    return lambda x, y: mix(top, bottom, clamp01((y - y0) / height))
 
 
 # ---- Signed distance functions (pixel coordinates, negative inside) ----------------------------
@@ -301,131 +306,3 @@ class Canvas:
         x0, y0, x1, y1 = box
         return (max(int(math.floor(x0)), 0), max(int(math.floor(y0)), 0),
                 min(int(math.ceil(x1)), self.width), min(int(math.ceil(y1)), self.height))
-
-
-# ---- Files -------------------------------------------------------------------------------------
-
-def _chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-
-def _paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    if pa <= pb and pa <= pc:
-        return a
-    return b if pb <= pc else c
-
-
-def _predict(kind, left, up, up_left):
-    """The value a PNG scanline filter (0 none, 1 sub, 2 up, 3 average, 4 Paeth) predicts."""
-    if kind == 0:
-        return 0
-    if kind == 1:
-        return left
-    if kind == 2:
-        return up
-    if kind == 3:
-        return (left + up) // 2
-    if kind == 4:
-        return _paeth(left, up, up_left)
-    raise ValueError("bad PNG filter")
-
-
-def _filter_row(kind, row, prior, bpp):
-    out = bytearray(len(row))
-    for i, value in enumerate(row):
-        left, up_left = (row[i - bpp], prior[i - bpp]) if i >= bpp else (0, 0)
-        out[i] = (value - _predict(kind, left, prior[i], up_left)) & 0xFF
-    return out
-
-
-def _unfilter_row(kind, row, prior, bpp):
-    out = bytearray(len(row))
-    for i, value in enumerate(row):
-        left, up_left = (out[i - bpp], prior[i - bpp]) if i >= bpp else (0, 0)
-        out[i] = (value + _predict(kind, left, prior[i], up_left)) & 0xFF
-    return out
-
-
-def encode_png(width, height, rgba, opaque=False):
-    """Straight RGBA rows -> PNG bytes (colour type 6, or 2 when opaque). Each row takes the
-    filter with the smallest sum of absolute differences, as common encoders do."""
-    channels = 3 if opaque else 4
-    stride = width * channels
-    raw = bytearray()
-    prior = bytearray(stride)
-    for y in range(height):
-        row = rgba[y * width * 4:(y + 1) * width * 4]
-        if opaque:
-            row = bytearray(b for i, b in enumerate(row) if i % 4 != 3)
-        candidates = [_filter_row(kind, row, prior, channels) for kind in range(5)]
-        costs = [sum(v if v < 128 else 256 - v for v in c) for c in candidates]
-        best = costs.index(min(costs))
-        raw.append(best)
-        raw.extend(candidates[best])
-        prior = bytearray(row)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6 if channels == 4 else 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + _chunk(b"IHDR", header) +
-            _chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + _chunk(b"IEND", b""))
-
-
-def decode_png(data):
-    """Reads back 8-bit RGB and RGBA PNG files (what encode_png writes): (width, height,
-    straight RGBA rows)."""
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("not a PNG file")
-    pos, width, height, colour_type, idat = 8, 0, 0, 6, b""
-    while pos + 8 <= len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour_type = struct.unpack(">IIBB", body[:10])
-            if depth != 8 or colour_type not in (2, 6) or body[12] != 0:
-                raise ValueError("unsupported PNG layout")
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    channels = 4 if colour_type == 6 else 3
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    if len(raw) != height * (stride + 1):
-        raise ValueError("PNG data of the wrong size")
-    out = bytearray()
-    prior = bytearray(stride)
-    for y in range(height):
-        start = y * (stride + 1)
-        row = _unfilter_row(raw[start], raw[start + 1:start + 1 + stride], prior, channels)
-        for x in range(width):
-            px = row[x * channels:(x + 1) * channels]
-            out.extend(px if channels == 4 else px + b"\xff")
-        prior = row
-    return width, height, bytes(out)
-
-
-def bgra_dib(canvas):
-    """A 32-bit icon image: BITMAPINFOHEADER (double height), bottom-up BGRA rows and the
-    1-bit AND mask (all zero: the alpha channel decides)."""
-    w, h = canvas.width, canvas.height
-    rgba = canvas.rgba_bytes()
-    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    pixels = bytearray()
-    for y in reversed(range(h)):
-        for x in range(w):
-            r, g, b, a = rgba[(y * w + x) * 4:(y * w + x) * 4 + 4]
-            pixels.extend((b, g, r, a))
-    mask_stride = ((w + 31) // 32) * 4
-    return header + bytes(pixels) + bytes(mask_stride * h)
-
-
-def encode_ico(canvases):
-    """Canvases (one per size) -> .ico bytes: 256-pixel images as PNG, smaller ones as DIBs."""
-    images = [c.png() if c.width >= 256 else bgra_dib(c) for c in canvases]
-    out = struct.pack("<HHH", 0, 1, len(canvases))
-    offset = 6 + 16 * len(canvases)
-    for canvas, image in zip(canvases, images):
-        out += struct.pack("<BBBBHHII", canvas.width % 256, canvas.height % 256, 0, 0, 1, 32,
-                           len(image), offset)
-        offset += len(image)
-    return out + b"".join(images)

@@ -4,7 +4,7 @@ Each glyph is a list of polylines in a box one unit high (y grows downwards) and
 wide; strokes are drawn with round caps, so letters stay readable from about 8 pixels of cap
 height up and can be slanted for an italic look.
 """
-from raster import arc_points
+from .raster import arc_points
 
 
 def _glyphs():

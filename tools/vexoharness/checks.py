@@ -1,6 +1,6 @@
 """What the Python-driven tests share: checks that record a failure and go on (so that one run
 reports everything that is wrong), parts run one after the other whatever befalls each, the
-summary that makes the exit code, and xdotool."""
+summary that makes the exit code, and xdotool (also for the benchmarks and the demonstration)."""
 import subprocess
 import time
 import traceback
@@ -44,3 +44,9 @@ def summary():
 
 def xdotool(*args, timeout=20):
     subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=timeout)
+
+
+def xdotool_output(*args, timeout=20):
+    """What xdotool prints (window ids, geometry); empty when it finds nothing."""
+    return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
+                          timeout=timeout).stdout
