@@ -1,4 +1,4 @@
-// Linked into every test program (see tests/CMakeLists.txt): installs the exit for exceptions
+// Linked into every test program (the object library vexo_crash_exit): installs the exit for exceptions
 // nothing handles before any test runs.
 
 #include "tests/common/CrashExit.h"

@@ -430,14 +430,14 @@ TEST(SkinImage, EveryPictureOfTheSkinAndTheGameDecodes) {
     }
 }
 
-// Inputs the fuzz found, kept in tests/ui/data: each decodes (to a picture or to nothing)
+// Inputs the fuzz found, kept in tests/ui/skin/data: each decodes (to a picture or to nothing)
 // without a fault. The JPEG passes the check and drives the decoder's bit reader past its buffer
 // (a shift by 32), which the test build's undefined-behaviour trap stopped on.
 TEST(SkinImage, InputsTheFuzzFoundDecodeWithoutFault) {
     const std::wstring source = testfiles::EnvText(L"VEXO_SOURCE_DIR");
     ASSERT_FALSE(source.empty()) << "VEXO_SOURCE_DIR names the source tree";
     for (const wchar_t* name : {L"jpeg-bits-past-buffer.jpg"}) {
-        const TBytes bytes = ReadAll(testfiles::WinePath(source + L"/tests/ui/data/" + name));
+        const TBytes bytes = ReadAll(testfiles::WinePath(source + L"/tests/ui/skin/data/" + name));
         ASSERT_FALSE(bytes.empty()) << name;
         EXPECT_TRUE(SafeToDecode(bytes)) << "the decoder, not the check, meets it";
         DecodeGuarded(bytes);
