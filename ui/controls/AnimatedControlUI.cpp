@@ -2,9 +2,7 @@
 
 #include "ui/controls/AnimatedControlUI.h"
 
-#include <cwchar>
-
-#include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/AttributeTable.h"
 
 namespace SkinUI {
 
@@ -18,17 +16,19 @@ void CAnimatedControlUI::SetInheritedVisible(bool visible) {
     FollowVisibility();
 }
 
-bool CAnimatedControlUI::ApplyAnimationAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return false;
-    if (wcscmp(name, L"interval") == 0)
-        SetInterval(ParseAttrInt(value));
-    else if (wcscmp(name, L"auto") == 0)
-        SetAutoStart(ParseAttrBool(value));
-    else if (wcscmp(name, L"loop") == 0)
-        SetLoop(ParseAttrBool(value));
-    else
-        return false;
-    return true;
+const CAttributeTable<CAnimatedControlUI>& CAnimatedControlUI::Attributes() {
+    using C = CAnimatedControlUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrInt::Row<&C::SetInterval>(L"interval"),
+        AttrBool::Row<&C::SetAutoStart>(L"auto"),
+        AttrBool::Row<&C::SetLoop>(L"loop"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
+void CAnimatedControlUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CAnimatedControlUI::StartTicks() {

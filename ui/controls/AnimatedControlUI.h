@@ -18,6 +18,7 @@ class CAnimatedControlUI : public CControlUI {
 public:
     void SetVisible(bool visible = true) override;
     void SetInheritedVisible(bool visible = true) override;
+    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // "interval", "auto", "loop"
 
     int Interval() const { return m_nInterval; }
     void SetInterval(int interval) { m_nInterval = interval; }
@@ -29,8 +30,6 @@ public:
 protected:
     explicit CAnimatedControlUI(UINT timerId) : m_nTimerId(timerId) {}
 
-    // "interval", "auto" and "loop"; false for any other name.
-    bool ApplyAnimationAttribute(LPCWSTR name, LPCWSTR value);
     // The animation wants ticks every interval milliseconds from now on.
     void StartTicks();
     // The animation is over: every timer of the control stops.
@@ -44,6 +43,8 @@ protected:
     bool m_bLoop = true;
 
 private:
+    static const CAttributeTable<CAnimatedControlUI>& Attributes();
+
     bool m_bTicksWanted = false;
 };
 

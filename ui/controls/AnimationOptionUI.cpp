@@ -8,6 +8,7 @@
 #include "ui/controls/AnimationFrames.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlMath.h"
 #include "ui/core/render/UIRender.h"
@@ -16,38 +17,19 @@ namespace SkinUI {
 
 namespace {
 
-// The ten attributes: a name, the mode it belongs to, and what it sets.
-enum class EAnimationField { StartIndex, EndIndex, Picture, Interval, Loop };
-struct TAnimationAttribute {
-    LPCWSTR name;
-    int mode;
-    EAnimationField field;
-};
-constexpr TAnimationAttribute kAnimationAttributes[] = {
-    {L"startindexhover", CAnimationOptionUI::kHover, EAnimationField::StartIndex},
-    {L"endindexhover", CAnimationOptionUI::kHover, EAnimationField::EndIndex},
-    {L"picturehover", CAnimationOptionUI::kHover, EAnimationField::Picture},
-    {L"intervalhover", CAnimationOptionUI::kHover, EAnimationField::Interval},
-    {L"loophover", CAnimationOptionUI::kHover, EAnimationField::Loop},
-    {L"startindexworking", CAnimationOptionUI::kWorking, EAnimationField::StartIndex},
-    {L"endindexworking", CAnimationOptionUI::kWorking, EAnimationField::EndIndex},
-    {L"pictureworking", CAnimationOptionUI::kWorking, EAnimationField::Picture},
-    {L"intervalworking", CAnimationOptionUI::kWorking, EAnimationField::Interval},
-    {L"loopworking", CAnimationOptionUI::kWorking, EAnimationField::Loop},
-};
+using C = CAnimationOptionUI;
 
-const TAnimationAttribute* FindAnimationAttribute(LPCWSTR name) {
-    if (name == nullptr) return nullptr;
-    for (const TAnimationAttribute& attribute : kAnimationAttributes) {
-        if (wcscmp(attribute.name, name) == 0) return &attribute;
-    }
-    return nullptr;
-}
-
-CUIString NumberText(int value) {
-    CUIString text;
-    text.Format(L"%d", value);
-    return text;
+// One setting of one animation mode: stored in Field[Mode] as Syntax reads it, and answered only
+// once the markup has set it.
+template <class Syntax, auto Field, int Mode>
+constexpr TAttributeRow<C> ModeRow(LPCWSTR name) {
+    return TAttributeRow<C>{
+        name, [](C& c, LPCWSTR v) { (c.*Field)[Mode] = Syntax::Parse(v); },
+        [](C& c) -> CUIString {
+            const auto& values = c.*Field;
+            const auto found = values.find(Mode);
+            return found != values.end() ? Syntax::Format(found->second) : CUIString();
+        }};
 }
 
 }  // namespace
@@ -62,39 +44,31 @@ LPVOID CAnimationOptionUI::InterfaceByName(LPCWSTR name) {
 
 // ---- Attributes --------------------------------------------------------------------------------
 
+const CAttributeTable<CAnimationOptionUI>& CAnimationOptionUI::Attributes() {
+    static const TAttributeRow<C> rows[] = {
+        ModeRow<AttrInt, &C::m_startIndex, kHover>(L"startindexhover"),
+        ModeRow<AttrInt, &C::m_endIndex, kHover>(L"endindexhover"),
+        ModeRow<AttrText, &C::m_picture, kHover>(L"picturehover"),
+        ModeRow<AttrInt, &C::m_interval, kHover>(L"intervalhover"),
+        ModeRow<AttrBool, &C::m_loop, kHover>(L"loophover"),
+        ModeRow<AttrInt, &C::m_startIndex, kWorking>(L"startindexworking"),
+        ModeRow<AttrInt, &C::m_endIndex, kWorking>(L"endindexworking"),
+        ModeRow<AttrText, &C::m_picture, kWorking>(L"pictureworking"),
+        ModeRow<AttrInt, &C::m_interval, kWorking>(L"intervalworking"),
+        ModeRow<AttrBool, &C::m_loop, kWorking>(L"loopworking"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CAnimationOptionUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    const TAnimationAttribute* attribute = FindAnimationAttribute(name);
-    if (attribute == nullptr) {
-        COptionUI::ApplyAttribute(name, value);
-        return;
-    }
-    const int mode = attribute->mode;
-    switch (attribute->field) {
-    case EAnimationField::StartIndex: m_startIndex[mode] = ParseAttrInt(value); break;
-    case EAnimationField::EndIndex: m_endIndex[mode] = ParseAttrInt(value); break;
-    case EAnimationField::Picture: m_picture[mode] = value; break;
-    case EAnimationField::Interval: m_interval[mode] = ParseAttrInt(value); break;
-    case EAnimationField::Loop: m_loop[mode] = ParseAttrBool(value); break;
-    }
+    if (!Attributes().Apply(*this, name, value)) COptionUI::ApplyAttribute(name, value);
 }
 
 CUIString CAnimationOptionUI::QueryAttribute(LPCWSTR name) {
-    const TAnimationAttribute* attribute = FindAnimationAttribute(name);
-    if (attribute == nullptr) return COptionUI::QueryAttribute(name);
-    const int mode = attribute->mode;
-    const auto numberOf = [mode](const std::map<int, int>& values) {
-        return values.count(mode) != 0 ? NumberText(values.at(mode)) : CUIString();
-    };
-    switch (attribute->field) {
-    case EAnimationField::StartIndex: return numberOf(m_startIndex);
-    case EAnimationField::EndIndex: return numberOf(m_endIndex);
-    case EAnimationField::Interval: return numberOf(m_interval);
-    case EAnimationField::Picture: return Lookup(m_picture, mode, CUIString());
-    case EAnimationField::Loop:
-        if (m_loop.count(mode) == 0) return CUIString();
-        return m_loop.at(mode) ? L"true" : L"false";
-    }
-    return CUIString();
+    CUIString text;
+    if (Attributes().Query(*this, name, text)) return text;
+    return COptionUI::QueryAttribute(name);
 }
 
 // ---- Animations --------------------------------------------------------------------------------

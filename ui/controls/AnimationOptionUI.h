@@ -66,6 +66,10 @@ protected:
     std::map<int, int> m_current;
     int m_nRunning = 0;
     bool m_bWorkingEnabled = false;
+
+private:
+    friend struct TAttributeTableOf<CAnimationOptionUI>;
+    static const CAttributeTable<CAnimationOptionUI>& Attributes();
 };
 
 }  // namespace SkinUI

@@ -10,6 +10,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlMath.h"
 
@@ -101,15 +102,25 @@ void CButtonSwitchExUI::SelectAt(LONG x) {
 
 // ---- Attributes --------------------------------------------------------------------------------
 
+const CAttributeTable<CButtonSwitchExUI>& CButtonSwitchExUI::Attributes() {
+    using C = CButtonSwitchExUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::m_strPointImage>(L"pointImage"),
+        AttrInt::Row<&C::m_nPointHeight>(L"pointheight"),
+        AttrInt::Row<&C::m_nPointWidth>(L"pointwidth"),
+        AttrInt::Row<&C::m_nSwitchMax>(L"max"),
+        AttrInt::Row<&C::m_nSwitchMin>(L"min"),
+        {L"value", [](C& c, LPCWSTR v) { c.SetSwitchValue(ParseAttrInt(v), false); }, nullptr},
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CButtonSwitchExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (wcscmp(name, L"pointImage") == 0) m_strPointImage = value;
-    else if (wcscmp(name, L"pointheight") == 0) m_nPointHeight = ParseAttrInt(value);
-    else if (wcscmp(name, L"pointwidth") == 0) m_nPointWidth = ParseAttrInt(value);
-    else if (wcscmp(name, L"max") == 0) m_nSwitchMax = ParseAttrInt(value);
-    else if (wcscmp(name, L"min") == 0) m_nSwitchMin = ParseAttrInt(value);
-    else if (wcscmp(name, L"value") == 0) SetSwitchValue(ParseAttrInt(value), false);
-    // Every attribute also reaches the button, and the knob is drawn anew after each.
+    Attributes().Apply(*this, name, value);
+    // Every attribute also reaches the button, and the knob is drawn anew after each: the base
+    // comes after the table whether or not a row took the name.
     CButtonUI::ApplyAttribute(name, value);
     SetSwitchValue(m_nSwitchValue, false);
 }

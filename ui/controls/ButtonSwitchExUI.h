@@ -60,6 +60,9 @@ protected:
     int m_nDragOffset = 0;
     RECT m_rcThumb = {0, 0, 0, 0};
     POINT m_ptDragStart = {0, 0};
+
+private:
+    static const CAttributeTable<CButtonSwitchExUI>& Attributes();
 };
 
 }  // namespace SkinUI

@@ -14,6 +14,7 @@
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/base/UIHandles.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
 #include "ui/core/render/UIRender.h"
@@ -134,26 +135,36 @@ void CButtonUI::ProcessEvent(TControlEvent& event) {
 
 // ---- Attributes -----------------------------------------------------------------------------
 
+const CAttributeTable<CButtonUI>& CButtonUI::Attributes() {
+    using C = CButtonUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetNormalImage>(L"normalimage"),
+        AttrText::Row<&C::SetHotImage>(L"hotimage"),
+        AttrText::Row<&C::SetPushedImage>(L"pushedimage"),
+        AttrText::Row<&C::SetFocusedImage>(L"focusedimage"),
+        AttrText::Row<&C::SetDisabledImage>(L"disabledimage"),
+        AttrText::Row<&C::SetHotForeImage>(L"hotforeimage"),
+        // The label family's image slot: loaded at the next paint, not at once.
+        {L"foreimage", [](C& c, LPCWSTR v) { c.SetImageDescription(c.m_foreImage, v); }, nullptr},
+        AttrColor::Row<&C::SetHotBkColor>(L"hotbkcolor"),
+        AttrColor::Row<&C::SetHotTextColor>(L"hottextcolor"),
+        AttrColor::Row<&C::SetPushedTextColor>(L"pushedtextcolor"),
+        AttrColor::Row<&C::SetFocusedTextColor>(L"focusedtextcolor"),
+        // The angle is written in hexadecimal: "5A" is 90 degrees.
+        {L"Angle", [](C& c, LPCWSTR v) { c.SetImageAngle(static_cast<int>(ParseAttrHex(v))); },
+         nullptr},
+        AttrBool::Row<&C::SetEllipse>(L"Ellipse"),
+        AttrText::Row<&C::SetEllipseImage>(L"Ellipseimage"),
+        AttrRect::Row<&C::SetEllipsePadding>(L"Ellipsepadding"),
+        AttrRect::Row<&C::SetTranslatePadding>(L"Translatepadding"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Is(name, L"normalimage")) SetNormalImage(value);
-    else if (Is(name, L"hotimage")) SetHotImage(value);
-    else if (Is(name, L"pushedimage")) SetPushedImage(value);
-    else if (Is(name, L"focusedimage")) SetFocusedImage(value);
-    else if (Is(name, L"disabledimage")) SetDisabledImage(value);
-    else if (Is(name, L"hotforeimage")) SetHotForeImage(value);
-    else if (Is(name, L"foreimage")) SetImageDescription(m_foreImage, value);
-    else if (Is(name, L"hotbkcolor")) SetHotBkColor(ParseAttrColor(value));
-    else if (Is(name, L"hottextcolor")) SetHotTextColor(ParseAttrColor(value));
-    else if (Is(name, L"pushedtextcolor")) SetPushedTextColor(ParseAttrColor(value));
-    else if (Is(name, L"focusedtextcolor")) SetFocusedTextColor(ParseAttrColor(value));
-    // The angle is written in hexadecimal: "5A" is 90 degrees.
-    else if (Is(name, L"Angle")) SetImageAngle(static_cast<int>(ParseAttrHex(value)));
-    else if (Is(name, L"Ellipse")) SetEllipse(ParseAttrBool(value));
-    else if (Is(name, L"Ellipseimage")) SetEllipseImage(value);
-    else if (Is(name, L"Ellipsepadding")) SetEllipsePadding(ParseAttrRect(value));
-    else if (Is(name, L"Translatepadding")) SetTranslatePadding(ParseAttrRect(value));
-    else CLabelUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 void CButtonUI::SetNormalImage(LPCWSTR description) { SetImageDescription(m_normalImage, description); }

@@ -101,6 +101,9 @@ protected:
     TImageSpec m_focusedImage;
     TImageSpec m_disabledImage;
     TImageSpec m_ellipseImage;  // only its description is used, as a file path
+
+private:
+    static const CAttributeTable<CButtonUI>& Attributes();
 };
 
 }  // namespace SkinUI

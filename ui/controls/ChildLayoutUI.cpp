@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/window/DialogBuilder.h"
 
@@ -83,11 +84,17 @@ LPVOID CChildLayoutUI::InterfaceByName(LPCWSTR name) {
 
 void CChildLayoutUI::SetXmlFile(LPCWSTR xmlFile) { m_strXmlFile = xmlFile; }
 
+const CAttributeTable<CChildLayoutUI>& CChildLayoutUI::Attributes() {
+    using C = CChildLayoutUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetXmlFile>(L"xmlfile"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CChildLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name != nullptr && wcscmp(name, L"xmlfile") == 0)
-        SetXmlFile(value);
-    else
-        CContainerUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
 }
 
 void CChildLayoutUI::Initialize() {

@@ -36,6 +36,7 @@ public:
 private:
     // Builds the document; null when it cannot or may not be built.
     CControlUI* BuildDocument();
+    static const CAttributeTable<CChildLayoutUI>& Attributes();
 
     CUIString m_strXmlFile;
 };

@@ -6,6 +6,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/render/UIRender.h"
 
@@ -47,19 +48,29 @@ void CCustomButtonUI::SetValueColors(DWORD color, DWORD hotColor) {
     m_value.hotColor = hotColor;
 }
 
+const CAttributeTable<CCustomButtonUI>& CCustomButtonUI::Attributes() {
+    using C = CCustomButtonUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetTitleText>(L"TitleText"),
+        AttrText::Row<&C::SetValueText>(L"ValueText"),
+        AttrInt::Row<&C::SetTitleFont>(L"TitleFont"),
+        AttrInt::Row<&C::SetValueFont>(L"ValueFont"),
+        AttrRect::Row<&C::SetTitlePadding>(L"textTitlepadding"),
+        AttrRect::Row<&C::SetValuePadding>(L"textValuepadding"),
+        {L"Titletextcolor", [](C& c, LPCWSTR v) { c.m_title.color = ParseAttrColor(v); }, nullptr},
+        {L"hotTitletextcolor", [](C& c, LPCWSTR v) { c.m_title.hotColor = ParseAttrColor(v); },
+         nullptr},
+        {L"Valuetextcolor", [](C& c, LPCWSTR v) { c.m_value.color = ParseAttrColor(v); }, nullptr},
+        {L"hotValuetextcolor", [](C& c, LPCWSTR v) { c.m_value.hotColor = ParseAttrColor(v); },
+         nullptr},
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CCustomButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (wcscmp(name, L"TitleText") == 0) SetTitleText(value);
-    else if (wcscmp(name, L"ValueText") == 0) SetValueText(value);
-    else if (wcscmp(name, L"TitleFont") == 0) SetTitleFont(ParseAttrInt(value));
-    else if (wcscmp(name, L"ValueFont") == 0) SetValueFont(ParseAttrInt(value));
-    else if (wcscmp(name, L"textTitlepadding") == 0) SetTitlePadding(ParseAttrRect(value));
-    else if (wcscmp(name, L"textValuepadding") == 0) SetValuePadding(ParseAttrRect(value));
-    else if (wcscmp(name, L"Titletextcolor") == 0) m_title.color = ParseAttrColor(value);
-    else if (wcscmp(name, L"hotTitletextcolor") == 0) m_title.hotColor = ParseAttrColor(value);
-    else if (wcscmp(name, L"Valuetextcolor") == 0) m_value.color = ParseAttrColor(value);
-    else if (wcscmp(name, L"hotValuetextcolor") == 0) m_value.hotColor = ParseAttrColor(value);
-    else CButtonUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CButtonUI::ApplyAttribute(name, value);
 }
 
 void CCustomButtonUI::PaintTextContent(HDC hDC) {

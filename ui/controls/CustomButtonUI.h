@@ -50,6 +50,9 @@ protected:
 
     TExtraText m_title;
     TExtraText m_value;
+
+private:
+    static const CAttributeTable<CCustomButtonUI>& Attributes();
 };
 
 }  // namespace SkinUI

@@ -14,6 +14,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/skin/SkinImage.h"
 #include "ui/core/skin/SkinPackage.h"
@@ -262,12 +263,19 @@ void CGifAnimUI::ProcessEvent(TControlEvent& event) {
         m_pManager->SendNotification(this, L"buttondown", event.wParam, event.lParam);
 }
 
+const CAttributeTable<CGifAnimUI>& CGifAnimUI::Attributes() {
+    using C = CGifAnimUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrBool::Row<&C::SetAutoStart>(L"auto"),
+        AttrBool::Row<&C::SetLoop>(L"loop"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CGifAnimUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name != nullptr && wcscmp(name, L"auto") == 0)
-        SetAutoStart(ParseAttrBool(value));
-    else if (name != nullptr && wcscmp(name, L"loop") == 0)
-        SetLoop(ParseAttrBool(value));
-    // Everything, "auto" included, also goes to the label.
+    Attributes().Apply(*this, name, value);
+    // Everything, "auto" included, also goes to the label: only "loop" stops at the table.
     if (name == nullptr || wcscmp(name, L"loop") != 0) CLabelUI::ApplyAttribute(name, value);
 }
 

@@ -61,6 +61,7 @@ public:
 
 private:
     void NextFrame();
+    static const CAttributeTable<CGifAnimUI>& Attributes();
 
     std::unique_ptr<Imp> m_pImp;
 };

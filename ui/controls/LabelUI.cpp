@@ -11,6 +11,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
@@ -102,41 +103,54 @@ void CLabelUI::ProcessEvent(TControlEvent& event) {
 
 // ---- Attributes -----------------------------------------------------------------------------
 
+const CAttributeTable<CLabelUI>& CLabelUI::Attributes() {
+    using C = CLabelUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetAlignment>(L"align"),
+        // Only the one flag changes, and without a repaint.
+        {L"endellipsis",
+         [](C& c, LPCWSTR v) {
+             if (ParseAttrBool(v)) c.m_uTextStyle |= DT_END_ELLIPSIS;
+             else c.m_uTextStyle &= ~static_cast<UINT>(DT_END_ELLIPSIS);
+         },
+         nullptr},
+        AttrInt::Row<&C::SetFont>(L"font"),
+        AttrInt::Row<&C::SetHoverFont>(L"hoverfont"),
+        AttrColor::Row<&C::SetTextColor>(L"textcolor"),
+        AttrColor::Row<&C::SetDisabledTextColor>(L"disabledtextcolor"),
+        AttrRect::Row<&C::SetTextPadding>(L"textpadding"),
+        AttrBool::Row<&C::SetShowHtml>(L"showhtml"),
+        AttrBool::Row<&C::SetEffectsEnabled>(L"enabledeffect"),
+        AttrInt::Row<&C::SetRenderingHint>(L"rhaa"),
+        AttrInt::Row<&C::SetTransShadow>(L"transshadow"),
+        AttrInt::Row<&C::SetTransText>(L"transtext"),
+        AttrInt::Row<&C::SetTransShadow1>(L"transshadow1"),
+        AttrInt::Row<&C::SetTransText1>(L"transtext1"),
+        AttrInt::Row<&C::SetTransStroke>(L"transstroke"),
+        AttrInt::Row<&C::SetGradientAngle>(L"gradientangle"),
+        AttrBool::Row<&C::SetStrokeEnabled>(L"enabledstroke"),
+        AttrBool::Row<&C::SetShadowEnabled>(L"enabledshadow"),
+        AttrInt::Row<&C::SetGradientLength>(L"gradientlength"),
+        {L"shadowoffset",
+         [](C& c, LPCWSTR v) {
+             int values[2] = {0, 0};
+             ParseAttrIntList(v, values, 2);
+             c.SetShadowOffsetPolar(values[0], values[1]);
+         },
+         nullptr},
+        AttrColor::Row<&C::SetTextColor1>(L"textcolor1"),
+        AttrColor::Row<&C::SetTextShadowColorA>(L"textshadowcolora"),
+        AttrColor::Row<&C::SetTextShadowColorB>(L"textshadowcolorb"),
+        AttrColor::Row<&C::SetStrokeColor>(L"strokecolor"),
+        AttrBool::Row<&C::SetAutoCalcWidth>(L"autocalcwidth"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CLabelUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Is(name, L"align")) SetAlignment(value);
-    else if (Is(name, L"endellipsis")) {
-        if (ParseAttrBool(value)) m_uTextStyle |= DT_END_ELLIPSIS;
-        else m_uTextStyle &= ~static_cast<UINT>(DT_END_ELLIPSIS);
-    }
-    else if (Is(name, L"font")) SetFont(ParseAttrInt(value));
-    else if (Is(name, L"hoverfont")) SetHoverFont(ParseAttrInt(value));
-    else if (Is(name, L"textcolor")) SetTextColor(ParseAttrColor(value));
-    else if (Is(name, L"disabledtextcolor")) SetDisabledTextColor(ParseAttrColor(value));
-    else if (Is(name, L"textpadding")) SetTextPadding(ParseAttrRect(value));
-    else if (Is(name, L"showhtml")) SetShowHtml(ParseAttrBool(value));
-    else if (Is(name, L"enabledeffect")) SetEffectsEnabled(ParseAttrBool(value));
-    else if (Is(name, L"rhaa")) SetRenderingHint(ParseAttrInt(value));
-    else if (Is(name, L"transshadow")) SetTransShadow(ParseAttrInt(value));
-    else if (Is(name, L"transtext")) SetTransText(ParseAttrInt(value));
-    else if (Is(name, L"transshadow1")) SetTransShadow1(ParseAttrInt(value));
-    else if (Is(name, L"transtext1")) SetTransText1(ParseAttrInt(value));
-    else if (Is(name, L"transstroke")) SetTransStroke(ParseAttrInt(value));
-    else if (Is(name, L"gradientangle")) SetGradientAngle(ParseAttrInt(value));
-    else if (Is(name, L"enabledstroke")) SetStrokeEnabled(ParseAttrBool(value));
-    else if (Is(name, L"enabledshadow")) SetShadowEnabled(ParseAttrBool(value));
-    else if (Is(name, L"gradientlength")) SetGradientLength(ParseAttrInt(value));
-    else if (Is(name, L"shadowoffset")) {
-        int values[2] = {0, 0};
-        ParseAttrIntList(value, values, 2);
-        SetShadowOffsetPolar(values[0], values[1]);
-    }
-    else if (Is(name, L"textcolor1")) SetTextColor1(ParseAttrColor(value));
-    else if (Is(name, L"textshadowcolora")) SetTextShadowColorA(ParseAttrColor(value));
-    else if (Is(name, L"textshadowcolorb")) SetTextShadowColorB(ParseAttrColor(value));
-    else if (Is(name, L"strokecolor")) SetStrokeColor(ParseAttrColor(value));
-    else if (Is(name, L"autocalcwidth")) SetAutoCalcWidth(ParseAttrBool(value));
-    else CControlUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CLabelUI::SetAlignment(LPCWSTR value) {

@@ -174,6 +174,9 @@ protected:
     ULONG_PTR m_gdiplusToken = 0;  // this label's GDI+ session, 0 when starting it failed
     int m_nRenderingHint = 0;
     bool m_bAutoCalcWidth = false;
+
+private:
+    static const CAttributeTable<CLabelUI>& Attributes();
 };
 
 }  // namespace SkinUI

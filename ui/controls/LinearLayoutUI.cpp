@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlGeometry.h"
 
 namespace SkinUI {
@@ -35,12 +36,21 @@ LPVOID CLinearLayoutUI::InterfaceByName(LPCWSTR name) {
     return CContainerUI::InterfaceByName(name);
 }
 
+const CAttributeTable<CLinearLayoutUI>& CLinearLayoutUI::Attributes() {
+    using C = CLinearLayoutUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrBool::Row<&C::SetSeparatorImmediate>(L"sepimm"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CLinearLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
+    // The separator's size is named after the orientation ("sepheight" in a vertical layout,
+    // "sepwidth" in a horizontal one): a name that depends on the instance is not a row.
     if (name != nullptr && wcscmp(name, m_bVertical ? L"sepheight" : L"sepwidth") == 0)
         SetSeparatorSize(ParseAttrInt(value));
-    else if (name != nullptr && wcscmp(name, L"sepimm") == 0)
-        SetSeparatorImmediate(ParseAttrBool(value));
-    else
+    else if (!Attributes().Apply(*this, name, value))
         CContainerUI::ApplyAttribute(name, value);
 }
 

@@ -59,6 +59,8 @@ protected:
     CLayoutSeparator m_separator;
 
 private:
+    static const CAttributeTable<CLinearLayoutUI>& Attributes();
+
     bool m_bVertical;
 };
 

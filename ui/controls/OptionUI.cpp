@@ -6,6 +6,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIPtrArray.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/render/UIRender.h"
 
@@ -99,16 +100,26 @@ void COptionUI::LeaveGroup() {
 
 // ---- Attributes and size --------------------------------------------------------------------
 
+const CAttributeTable<COptionUI>& COptionUI::Attributes() {
+    using C = COptionUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetGroup>(L"group"),
+        // A selection from markup notifies like any other.
+        {L"selected", [](C& c, LPCWSTR v) { c.Select(ParseAttrBool(v), true); }, nullptr},
+        AttrText::Row<&C::SetSelectedImage>(L"selectedimage"),
+        AttrText::Row<&C::SetSelectedHotImage>(L"selectedhotimage"),
+        // The label family's image slot: loaded at the next paint, not at once.
+        {L"foreimage", [](C& c, LPCWSTR v) { c.SetImageDescription(c.m_foreImage, v); }, nullptr},
+        AttrColor::Row<&C::SetSelectedBkColor>(L"selectedbkcolor"),
+        AttrColor::Row<&C::SetSelectedTextColor>(L"selectedtextcolor"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void COptionUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Is(name, L"group")) SetGroup(value);
-    else if (Is(name, L"selected")) Select(ParseAttrBool(value), true);
-    else if (Is(name, L"selectedimage")) SetSelectedImage(value);
-    else if (Is(name, L"selectedhotimage")) SetSelectedHotImage(value);
-    else if (Is(name, L"foreimage")) SetImageDescription(m_foreImage, value);
-    else if (Is(name, L"selectedbkcolor")) SetSelectedBkColor(ParseAttrColor(value));
-    else if (Is(name, L"selectedtextcolor")) SetSelectedTextColor(ParseAttrColor(value));
-    else CButtonUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CButtonUI::ApplyAttribute(name, value);
 }
 
 void COptionUI::SetSelectedImage(LPCWSTR description) {

@@ -65,6 +65,9 @@ protected:
     DWORD m_dwSelectedTextColor = 0;
     TImageSpec m_selectedImage;
     TImageSpec m_selectedHotImage;
+
+private:
+    static const CAttributeTable<COptionUI>& Attributes();
 };
 
 }  // namespace SkinUI

@@ -9,18 +9,13 @@
 #include "ui/controls/RotateAnimateUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlMath.h"
 
 namespace SkinUI {
 
 namespace {
-
-// The integer attributes: each sets one field.
-struct TIntAttribute {
-    LPCWSTR name;
-    int CProgressExUI::*field;
-};
 
 // A new control appended to parent; null (and nothing appended) when memory ran out.
 template <class T>
@@ -59,31 +54,36 @@ CControlUI* CProgressExUI::RightLine() const { return m_pRightLine; }
 
 void CProgressExUI::ProcessEvent(TControlEvent& /*event*/) {}
 
-void CProgressExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    static const TIntAttribute kInts[] = {
-        {L"min", &CProgressExUI::m_nMin},
-        {L"max", &CProgressExUI::m_nMax},
-        {L"value", &CProgressExUI::m_nValue},
-        {L"width", &CProgressExUI::m_nWidth},
-        {L"height", &CProgressExUI::m_nHeight},
-        {L"lineheight", &CProgressExUI::m_nLineHeight},
-        {L"pointheight", &CProgressExUI::m_nPointHeight},
-        {L"pointwidth", &CProgressExUI::m_nPointWidth},
-        {L"animationheight", &CProgressExUI::m_nAnimationHeight},
-        {L"animationwidth", &CProgressExUI::m_nAnimationWidth},
+const CAttributeTable<CProgressExUI>& CProgressExUI::Attributes() {
+    using C = CProgressExUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::m_strLineForeImage>(L"lineforeimage"),
+        AttrColorAfterBlanks::Row<&C::m_dwLineBkColor>(L"linebkcolor"),
+        AttrText::Row<&C::m_strPoint>(L"point"),
+        AttrText::Row<&C::m_strAnimation>(L"animation"),
+        AttrText::Row<&C::m_strInterval>(L"interval"),
+        AttrText::Row<&C::m_strAuto>(L"auto"),
+        AttrText::Row<&C::m_strLoop>(L"loop"),
+        AttrInt::Row<&C::m_nMin>(L"min"),
+        AttrInt::Row<&C::m_nMax>(L"max"),
+        AttrInt::Row<&C::m_nValue>(L"value"),
+        AttrInt::Row<&C::m_nWidth>(L"width"),
+        AttrInt::Row<&C::m_nHeight>(L"height"),
+        AttrInt::Row<&C::m_nLineHeight>(L"lineheight"),
+        AttrInt::Row<&C::m_nPointHeight>(L"pointheight"),
+        AttrInt::Row<&C::m_nPointWidth>(L"pointwidth"),
+        AttrInt::Row<&C::m_nAnimationHeight>(L"animationheight"),
+        AttrInt::Row<&C::m_nAnimationWidth>(L"animationwidth"),
     };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
+void CProgressExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (wcscmp(name, L"lineforeimage") == 0) m_strLineForeImage = value;
-    else if (wcscmp(name, L"linebkcolor") == 0) m_dwLineBkColor = ParseAttrColor(value, true);
-    else if (wcscmp(name, L"point") == 0) m_strPoint = value;
-    else if (wcscmp(name, L"animation") == 0) m_strAnimation = value;
-    else if (wcscmp(name, L"interval") == 0) m_strInterval = value;
-    else if (wcscmp(name, L"auto") == 0) m_strAuto = value;
-    else if (wcscmp(name, L"loop") == 0) m_strLoop = value;
-    for (const TIntAttribute& attribute : kInts) {
-        if (wcscmp(name, attribute.name) == 0) this->*attribute.field = ParseAttrInt(value);
-    }
-    // Stored as read, and the layout sees every attribute too ("width" and "height" size it).
+    Attributes().Apply(*this, name, value);
+    // Stored as read, and the layout sees every attribute too ("width" and "height" size it):
+    // the base comes after the table whether or not a row took the name.
     CHorizontalLayoutUI::ApplyAttribute(name, value);
 }
 

@@ -73,6 +73,9 @@ protected:
     int m_nPointWidth = 0;
     int m_nAnimationHeight = 0;
     int m_nAnimationWidth = 0;
+
+private:
+    static const CAttributeTable<CProgressExUI>& Attributes();
 };
 
 }  // namespace SkinUI

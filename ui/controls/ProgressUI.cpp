@@ -8,6 +8,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlMath.h"
 
@@ -33,15 +34,23 @@ LPVOID CProgressUI::InterfaceByName(LPCWSTR name) {
     return CLabelUI::InterfaceByName(name);
 }
 
+const CAttributeTable<CProgressUI>& CProgressUI::Attributes() {
+    using C = CProgressUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetProgressForeImage>(L"foreimage"),
+        AttrBool::Row<&C::SetHorizontal>(L"hor"),
+        AttrInt::Row<&C::SetMinValue>(L"min"),
+        AttrInt::Row<&C::SetMaxValue>(L"max"),
+        AttrInt::Row<&C::SetValue>(L"value"),
+        AttrBool::Row<&C::SetStretchForeImage>(L"isstretchfore"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CProgressUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Is(name, L"foreimage")) SetProgressForeImage(value);
-    else if (Is(name, L"hor")) SetHorizontal(ParseAttrBool(value));
-    else if (Is(name, L"min")) SetMinValue(ParseAttrInt(value));
-    else if (Is(name, L"max")) SetMaxValue(ParseAttrInt(value));
-    else if (Is(name, L"value")) SetValue(ParseAttrInt(value));
-    else if (Is(name, L"isstretchfore")) SetStretchForeImage(ParseAttrBool(value));
-    else CLabelUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 // ---- Values ---------------------------------------------------------------------------------

@@ -54,6 +54,9 @@ protected:
     int m_nMin = 0;
     int m_nValue = 0;
     TImageSpec m_progressForeImage;
+
+private:
+    static const CAttributeTable<CProgressUI>& Attributes();
 };
 
 }  // namespace SkinUI

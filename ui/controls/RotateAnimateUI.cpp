@@ -48,10 +48,6 @@ void CRotateAnimateUI::ProcessEvent(TControlEvent& event) {
     InvalidateSelf();
 }
 
-void CRotateAnimateUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!ApplyAnimationAttribute(name, value)) CControlUI::ApplyAttribute(name, value);
-}
-
 void CRotateAnimateUI::PaintBackImage(HDC hDC) { DrawImage(hDC, m_backImage, Angle()); }
 
 // The markup element this class answers to.

@@ -25,7 +25,6 @@ public:
 
     void Initialize() override;
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintBackImage(HDC hDC) override;
 
     // Starts turning when the background image is loaded and the spinner is stopped.

@@ -7,6 +7,7 @@
 
 #include "ui/controls/AnimationFrames.h"
 #include "ui/core/base/UIAttribute.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlMath.h"
 
@@ -81,16 +82,20 @@ void CSequencePictureUI::ProcessEvent(TControlEvent& event) {
     if (m_eventListeners.Invoke(&event)) CControlUI::ProcessEvent(event);
 }
 
+const CAttributeTable<CSequencePictureUI>& CSequencePictureUI::Attributes() {
+    using C = CSequencePictureUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrInt::Row<&C::SetStartIndex>(L"startindex"),
+        AttrInt::Row<&C::SetEndIndex>(L"endindex"),
+        AttrText::Row<&C::SetPicture>(L"picture"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CSequencePictureUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (wcscmp(name, L"startindex") == 0)
-        SetStartIndex(ParseAttrInt(value));
-    else if (wcscmp(name, L"endindex") == 0)
-        SetEndIndex(ParseAttrInt(value));
-    else if (wcscmp(name, L"picture") == 0)
-        SetPicture(value);
-    else if (!ApplyAnimationAttribute(name, value))
-        CControlUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CAnimatedControlUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

@@ -55,6 +55,9 @@ protected:
     bool m_bReachedEnd = false;
     bool m_bKeepFrameOnStop = false;
     int m_nFrameIndex = 0;
+
+private:
+    static const CAttributeTable<CSequencePictureUI>& Attributes();
 };
 
 }  // namespace SkinUI

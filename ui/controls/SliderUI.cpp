@@ -7,6 +7,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
@@ -38,14 +39,22 @@ void CSliderUI::SetEnabled(bool enabled) {
     if (!IsEnabled()) m_uSliderState = 0;
 }
 
+const CAttributeTable<CSliderUI>& CSliderUI::Attributes() {
+    using C = CSliderUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrText::Row<&C::SetThumbImage>(L"thumbimage"),
+        AttrText::Row<&C::SetThumbHotImage>(L"thumbhotimage"),
+        AttrText::Row<&C::SetThumbPushedImage>(L"thumbpushedimage"),
+        AttrSize::Row<&C::SetThumbSize>(L"thumbsize"),
+        AttrInt::Row<&C::SetChangeStep>(L"step"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CSliderUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Is(name, L"thumbimage")) SetThumbImage(value);
-    else if (Is(name, L"thumbhotimage")) SetThumbHotImage(value);
-    else if (Is(name, L"thumbpushedimage")) SetThumbPushedImage(value);
-    else if (Is(name, L"thumbsize")) SetThumbSize(ParseAttrSize(value));
-    else if (Is(name, L"step")) SetChangeStep(ParseAttrInt(value));
-    else CProgressUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CProgressUI::ApplyAttribute(name, value);
 }
 
 void CSliderUI::SetThumbSize(SIZE size) {

@@ -49,6 +49,9 @@ protected:
     TImageSpec m_thumbImage;
     TImageSpec m_thumbHotImage;
     TImageSpec m_thumbPushedImage;
+
+private:
+    static const CAttributeTable<CSliderUI>& Attributes();
 };
 
 }  // namespace SkinUI

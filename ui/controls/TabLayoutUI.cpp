@@ -7,6 +7,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
 
@@ -22,8 +23,18 @@ LPVOID CTabLayoutUI::InterfaceByName(LPCWSTR name) {
     return CContainerUI::InterfaceByName(name);
 }
 
+const CAttributeTable<CTabLayoutUI>& CTabLayoutUI::Attributes() {
+    using C = CTabLayoutUI;
+    static const TAttributeRow<C> rows[] = {
+        {L"selectedid", [](C& c, LPCWSTR v) { c.SelectItem(ParseAttrInt(v)); }, nullptr},
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CTabLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name != nullptr && wcscmp(name, L"selectedid") == 0) SelectItem(ParseAttrInt(value));
+    Attributes().Apply(*this, name, value);
+    // "selectedid" reaches the container too: the base comes after the table whatever it found.
     CContainerUI::ApplyAttribute(name, value);
 }
 

@@ -37,6 +37,9 @@ protected:
     void AdoptChild(CControlUI* control);
 
     int m_iCurSel = -1;
+
+private:
+    static const CAttributeTable<CTabLayoutUI>& Attributes();
 };
 
 }  // namespace SkinUI

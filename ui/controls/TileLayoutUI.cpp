@@ -8,6 +8,7 @@
 
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
 #include "ui/core/manager/ScrollBarUI.h"
@@ -51,13 +52,18 @@ void CTileLayoutUI::SetColumns(int columns) {
     MarkForLayout();
 }
 
+const CAttributeTable<CTileLayoutUI>& CTileLayoutUI::Attributes() {
+    using C = CTileLayoutUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrSize::Row<&C::SetItemSize>(L"itemsize"),
+        AttrInt::Row<&C::SetColumns>(L"columns"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CTileLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name != nullptr && wcscmp(name, L"itemsize") == 0)
-        SetItemSize(ParseAttrSize(value));
-    else if (name != nullptr && wcscmp(name, L"columns") == 0)
-        SetColumns(ParseAttrInt(value));
-    else
-        CContainerUI::ApplyAttribute(name, value);
+    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
 }
 
 LONG CTileLayoutUI::MeasureRow(int first, int placed, LONG cellWidth) const {

@@ -34,6 +34,9 @@ protected:
 
     SIZE m_szItem = {0, 0};
     int m_nColumns = 1;
+
+private:
+    static const CAttributeTable<CTileLayoutUI>& Attributes();
 };
 
 }  // namespace SkinUI

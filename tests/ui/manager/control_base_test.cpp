@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/ui/manager/ManagerTestSupport.h"
+#include "ui/controls/AnimationOptionUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/ScrollBarUI.h"
@@ -139,6 +144,88 @@ TEST(ControlAttributes, ContainerAndLayoutAttributes) {
     layout.ApplyAttribute(L"vscrollbar", L"false");
     EXPECT_EQ(layout.VerticalScrollBar(), nullptr);
     EXPECT_NE(layout.HorizontalScrollBar(), nullptr);
+}
+
+// One attribute applied to a fresh control and the text its query answers then.
+struct TRoundTrip {
+    LPCWSTR name;
+    LPCWSTR value;
+    LPCWSTR answer;
+};
+
+// Walks the class's own attribute table: every row that both applies and answers needs exactly
+// one case (a new row without one fails, and so does a case whose row went), and the answer
+// must follow the value. unsetAnswer, when given, is what every such row answers before.
+template <class Control, size_t N>
+void ExpectEveryAnsweringRow(const TRoundTrip (&cases)[N], LPCWSTR unsetAnswer = nullptr) {
+    const CAttributeTable<Control>& table = TAttributeTableOf<Control>::Get();
+    size_t answering = 0;
+    for (size_t i = 0; i < table.Count(); ++i) {
+        const TAttributeRow<Control>& row = table[i];
+        if (row.apply == nullptr || row.query == nullptr) continue;
+        ++answering;
+        const TRoundTrip* c =
+            std::find_if(std::begin(cases), std::end(cases),
+                         [&row](const TRoundTrip& t) { return wcscmp(t.name, row.name) == 0; });
+        ASSERT_NE(c, std::end(cases)) << "no case for " << row.name;
+        Control control;
+        if (unsetAnswer != nullptr) {
+            EXPECT_STREQ(control.QueryAttribute(c->name), unsetAnswer) << c->name;
+        }
+        control.ApplyAttribute(c->name, c->value);
+        EXPECT_STREQ(control.QueryAttribute(c->name), c->answer) << c->name << "=" << c->value;
+    }
+    EXPECT_EQ(answering, N) << "a case names no row that applies and answers";
+}
+
+TEST(ControlAttributes, EveryAnsweringRowReadsBackWhatItTook) {
+    const TRoundTrip cases[] = {
+        {L"pos", L"1,2,3,4", L"0,0,0,0"},  // the placed rectangle, not the markup's
+        {L"padding", L"1,-2,3,40", L"1,-2,3,40"},
+        {L"bkcolor", L" #FF102030", L"#FF102030"},
+        {L"bkcolor1", L"FF405060", L"#FF405060"},
+        {L"bkcolor2", L"\t#80FFFFFF", L"#80FFFFFF"},
+        {L"bkcolor3", L"#123456", L"#00123456"},
+        {L"bordercolor", L" #FF102030", L"#00000000"},  // no blank skipping
+        {L"focusbordercolor", L"#FF00FF00", L"#FF00FF00"},
+        {L"colorhsl", L"true", L"true"},
+        {L"bordersize", L"3", L"3"},
+        {L"borderround", L"4,6", L"4,6"},
+        {L"bkimage", L"file='a.png' corner='1,1,1,1'", L"file='a.png' corner='1,1,1,1'"},
+        {L"width", L"40", L"40"},
+        {L"height", L"-3", L"0"},  // negative sizes are ignored
+        {L"minwidth", L"5", L"5"},
+        {L"minheight", L"abc", L"0"},
+        {L"maxwidth", L"500", L"500"},
+        {L"maxheight", L"600", L"600"},
+        {L"name", L"n", L"n"},
+        {L"text", L"hello", L"hello"},
+        {L"tooltip", L"a<n>b", L"a\r\nb"},
+        {L"userdata", L"u", L"u"},
+        {L"enabled", L"TRUE", L"false"},  // "true" only, exactly
+        {L"mouse", L"false", L"false"},
+        {L"visible", L"false", L"false"},
+        {L"float", L"0.5,0,0.5,0", L"true"},
+        {L"shortcut", L"xy", L"x"},
+        {L"menu", L"true", L"true"},
+    };
+    ExpectEveryAnsweringRow<CControlUI>(cases);
+}
+
+TEST(ControlAttributes, AnimationOptionAnswersOnlyWhatTheMarkupSet) {
+    const TRoundTrip cases[] = {
+        {L"startindexhover", L"2", L"2"},
+        {L"endindexhover", L"-9", L"-9"},
+        {L"picturehover", L"seq.png", L"seq.png"},
+        {L"intervalhover", L"30", L"30"},
+        {L"loophover", L"TRUE", L"false"},  // set, to false
+        {L"startindexworking", L"4", L"4"},
+        {L"endindexworking", L"x", L"0"},
+        {L"pictureworking", L"work.png", L"work.png"},
+        {L"intervalworking", L"7", L"7"},
+        {L"loopworking", L"true", L"true"},
+    };
+    ExpectEveryAnsweringRow<CAnimationOptionUI>(cases, L"");
 }
 
 // ---- Interfaces and names ---------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The container: child list, attachment, visibility, default placement, floating children,
 // searching, painting with clipping, scrolling and the scroll bar hooks.
 
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ContainerUI.h"
 
 #include <cstdlib>
@@ -338,33 +339,46 @@ bool CContainerUI::ScrollByEvent(const TControlEvent& event) {
 
 // ---- Attributes and settings ----------------------------------------------------------------
 
+const CAttributeTable<CContainerUI>& CContainerUI::Attributes() {
+    using C = CContainerUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrRect::Row<&C::SetInset>(L"inset"),
+        AttrBool::Row<&C::SetChildMouseEnabled>(L"mousechild"),
+        // The scroll bar settings keep the other bar as it is; a style creates the bar.
+        {L"vscrollbar",
+         [](C& c, LPCWSTR v) {
+             c.EnableScrollBars(ParseAttrBool(v), c.m_pHorizontalScrollBar != nullptr);
+         },
+         nullptr},
+        {L"vscrollbarstyle",
+         [](C& c, LPCWSTR v) {
+             c.EnableScrollBars(true, c.m_pHorizontalScrollBar != nullptr);
+             if (c.m_pVerticalScrollBar != nullptr) c.m_pVerticalScrollBar->ApplyAttributeString(v);
+         },
+         nullptr},
+        {L"hscrollbar",
+         [](C& c, LPCWSTR v) {
+             c.EnableScrollBars(c.m_pVerticalScrollBar != nullptr, ParseAttrBool(v));
+         },
+         nullptr},
+        {L"hscrollbarstyle",
+         [](C& c, LPCWSTR v) {
+             c.EnableScrollBars(c.m_pVerticalScrollBar != nullptr, true);
+             if (c.m_pHorizontalScrollBar != nullptr)
+                 c.m_pHorizontalScrollBar->ApplyAttributeString(v);
+         },
+         nullptr},
+        AttrInt::Row<&C::SetChildPadding>(L"childpadding"),
+        AttrBool::Row<&C::m_bDrawIcon>(L"icon"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CContainerUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
     if (value == nullptr) value = L"";
-    const bool hasVertical = m_pVerticalScrollBar != nullptr;
-    const bool hasHorizontal = m_pHorizontalScrollBar != nullptr;
-    if (Is(name, L"inset")) {
-        SetInset(ParseAttrRect(value));
-    } else if (Is(name, L"mousechild")) {
-        SetChildMouseEnabled(ParseAttrBool(value));
-    } else if (Is(name, L"vscrollbar")) {
-        EnableScrollBars(ParseAttrBool(value), hasHorizontal);
-    } else if (Is(name, L"vscrollbarstyle")) {
-        EnableScrollBars(true, hasHorizontal);
-        if (m_pVerticalScrollBar != nullptr) m_pVerticalScrollBar->ApplyAttributeString(value);
-    } else if (Is(name, L"hscrollbar")) {
-        EnableScrollBars(hasVertical, ParseAttrBool(value));
-    } else if (Is(name, L"hscrollbarstyle")) {
-        EnableScrollBars(hasVertical, true);
-        if (m_pHorizontalScrollBar != nullptr)
-            m_pHorizontalScrollBar->ApplyAttributeString(value);
-    } else if (Is(name, L"childpadding")) {
-        SetChildPadding(ParseAttrInt(value));
-    } else if (Is(name, L"icon")) {
-        m_bDrawIcon = ParseAttrBool(value);
-    } else {
-        CControlUI::ApplyAttribute(name, value);
-    }
+    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 RECT CContainerUI::Inset() const { return m_rcInset; }

@@ -147,6 +147,9 @@ protected:
     CScrollBarUI* m_pHorizontalScrollBar = nullptr;  // owned
     HICON m_hIcon = nullptr;                         // not owned
     bool m_bDrawIcon = false;
+
+private:
+    static const CAttributeTable<CContainerUI>& Attributes();
 };
 
 }  // namespace SkinUI

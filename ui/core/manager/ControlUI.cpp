@@ -1,13 +1,12 @@
-// The control base: identity, geometry, state, decoration, attributes, painting and the default
-// event handling every control inherits.
+// The control base: identity, geometry, state, decoration, painting and the default event
+// handling every control inherits (its attributes are in ControlAttributes.cpp, its colour
+// adjustment in ControlHsl.cpp).
 
 #include "ui/core/manager/ControlUI.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cwchar>
 
-#include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlFactory.h"
@@ -24,82 +23,7 @@ RECT JoinRects(const RECT& a, const RECT& b) {
                 std::max(a.bottom, b.bottom)};
 }
 
-CUIString FormatRect(const RECT& rc) {
-    CUIString text;
-    text.Format(L"%d,%d,%d,%d", static_cast<int>(rc.left), static_cast<int>(rc.top),
-                static_cast<int>(rc.right), static_cast<int>(rc.bottom));
-    return text;
-}
-
-CUIString FormatInt(int value) {
-    CUIString text;
-    text.Format(L"%d", value);
-    return text;
-}
-
-CUIString FormatColor(DWORD color) {
-    CUIString text;
-    text.Format(L"#%08X", static_cast<unsigned>(color));
-    return text;
-}
-
-LPCWSTR BoolText(bool value) { return value ? L"true" : L"false"; }
-
 bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
-
-// ---- Hue, saturation and lightness -----------------------------------------------------------
-
-struct THsl {
-    double h;  // 0..360
-    double s;  // 0..1
-    double l;  // 0..1
-};
-
-THsl RgbToHsl(double r, double g, double b) {
-    const double high = std::max({r, g, b});
-    const double low = std::min({r, g, b});
-    const double l = (high + low) / 2.0;
-    if (high == low) return THsl{0.0, 0.0, l};
-    const double d = high - low;
-    const double s = l > 0.5 ? d / (2.0 - high - low) : d / (high + low);
-    double h = 0.0;
-    if (high == r)
-        h = (g - b) / d + (g < b ? 6.0 : 0.0);
-    else if (high == g)
-        h = (b - r) / d + 2.0;
-    else
-        h = (r - g) / d + 4.0;
-    return THsl{h * 60.0, s, l};
-}
-
-double HueToChannel(double p, double q, double t) {
-    if (t < 0.0) t += 1.0;
-    if (t > 1.0) t -= 1.0;
-    if (t < 1.0 / 6.0) return p + (q - p) * 6.0 * t;
-    if (t < 0.5) return q;
-    if (t < 2.0 / 3.0) return p + (q - p) * (2.0 / 3.0 - t) * 6.0;
-    return p;
-}
-
-BYTE ToByte(double channel) {
-    return static_cast<BYTE>(std::clamp(std::lround(channel * 255.0), 0L, 255L));
-}
-
-DWORD HslToArgb(const THsl& hsl, BYTE alpha) {
-    double r = hsl.l;
-    double g = hsl.l;
-    double b = hsl.l;
-    if (hsl.s > 0.0) {
-        const double q = hsl.l < 0.5 ? hsl.l * (1.0 + hsl.s) : hsl.l + hsl.s - hsl.l * hsl.s;
-        const double p = 2.0 * hsl.l - q;
-        const double h = hsl.h / 360.0;
-        r = HueToChannel(p, q, h + 1.0 / 3.0);
-        g = HueToChannel(p, q, h);
-        b = HueToChannel(p, q, h - 1.0 / 3.0);
-    }
-    return (static_cast<DWORD>(alpha) << 24) | (static_cast<DWORD>(ToByte(r)) << 16) |
-           (static_cast<DWORD>(ToByte(g)) << 8) | ToByte(b);
-}
 
 }  // namespace
 
@@ -376,155 +300,6 @@ void CControlUI::ProcessEvent(TControlEvent& event) {
     if (m_pParent != nullptr) m_pParent->ProcessEvent(event);
 }
 
-// ---- Attributes -----------------------------------------------------------------------------
-
-CUIString CControlUI::QueryAttribute(LPCWSTR name) {
-    if (name == nullptr) return CUIString();
-    if (Is(name, L"pos")) return FormatRect(m_rcItem);
-    if (Is(name, L"relativepos")) return FormatRect(RelativeRect());
-    if (Is(name, L"padding")) return FormatRect(m_rcPadding);
-    if (Is(name, L"bkcolor") || Is(name, L"bkcolor1")) return FormatColor(m_dwBackColor);
-    if (Is(name, L"bkcolor2")) return FormatColor(m_dwBackColor2);
-    if (Is(name, L"bkcolor3")) return FormatColor(m_dwBackColor3);
-    if (Is(name, L"bordercolor")) return FormatColor(m_dwBorderColor);
-    if (Is(name, L"focusbordercolor")) return FormatColor(m_dwFocusBorderColor);
-    if (Is(name, L"colorhsl")) return BoolText(m_bColorHSL);
-    if (Is(name, L"enabled")) return BoolText(IsEnabled());
-    if (Is(name, L"mouse")) return BoolText(IsMouseEnabled());
-    if (Is(name, L"visible")) return BoolText(IsVisible());
-    if (Is(name, L"float")) return BoolText(m_bFloat);
-    if (Is(name, L"menu")) return BoolText(m_bMenuUsed);
-    if (Is(name, L"bordersize")) return FormatInt(m_nBorderSize);
-    if (Is(name, L"width")) return FormatInt(m_cxyFixed.cx);
-    if (Is(name, L"height")) return FormatInt(m_cxyFixed.cy);
-    if (Is(name, L"minwidth")) return FormatInt(m_cxyMin.cx);
-    if (Is(name, L"minheight")) return FormatInt(m_cxyMin.cy);
-    if (Is(name, L"maxwidth")) return FormatInt(m_cxyMax.cx);
-    if (Is(name, L"maxheight")) return FormatInt(m_cxyMax.cy);
-    if (Is(name, L"borderround")) {
-        CUIString text;
-        text.Format(L"%d,%d", static_cast<int>(m_cxyBorderRound.cx),
-                    static_cast<int>(m_cxyBorderRound.cy));
-        return text;
-    }
-    if (Is(name, L"bkimage")) return m_backImage.description;
-    if (Is(name, L"name")) return m_strName;
-    if (Is(name, L"text")) return m_strText;
-    if (Is(name, L"tooltip")) return m_strToolTip;
-    if (Is(name, L"userdata")) return m_strUserData;
-    if (Is(name, L"shortcut")) return m_chShortcut != 0 ? CUIString(m_chShortcut) : CUIString();
-    return CUIString();
-}
-
-void CControlUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (value == nullptr) value = L"";
-    if (Is(name, L"pos")) {
-        const RECT rc = ParseAttrRect(value);
-        SetFixedXY(SIZE{rc.left, rc.top});
-        SetFixedWidth(ClampCoordinate(static_cast<long long>(rc.right) - rc.left));
-        SetFixedHeight(ClampCoordinate(static_cast<long long>(rc.bottom) - rc.top));
-    } else if (Is(name, L"padding")) {
-        SetPadding(ParseAttrRect(value));
-    } else if (Is(name, L"bkcolor") || Is(name, L"bkcolor1")) {
-        SetBackColor(ParseAttrColor(value, true));
-    } else if (Is(name, L"bkcolor2")) {
-        SetBackColor2(ParseAttrColor(value, true));
-    } else if (Is(name, L"bkcolor3")) {
-        SetBackColor3(ParseAttrColor(value, true));
-    } else if (Is(name, L"bordercolor")) {
-        SetBorderColor(ParseAttrColor(value));
-    } else if (Is(name, L"focusbordercolor")) {
-        SetFocusBorderColor(ParseAttrColor(value));
-    } else if (Is(name, L"colorhsl")) {
-        SetColorHSL(ParseAttrBool(value));
-    } else if (Is(name, L"bordersize")) {
-        if (wcschr(value, L',') == nullptr) {
-            SetBorderSize(ParseAttrInt(value));
-            SetBorderSides(RECT{0, 0, 0, 0});
-        } else {
-            SetBorderSides(ParseAttrRect(value));
-        }
-    } else if (Is(name, L"leftbordersize")) {
-        SetLeftBorderSize(ParseAttrInt(value));
-    } else if (Is(name, L"topbordersize")) {
-        SetTopBorderSize(ParseAttrInt(value));
-    } else if (Is(name, L"rightbordersize")) {
-        SetRightBorderSize(ParseAttrInt(value));
-    } else if (Is(name, L"bottombordersize")) {
-        SetBottomBorderSize(ParseAttrInt(value));
-    } else if (Is(name, L"borderstyle")) {
-        SetBorderStyle(ParseAttrInt(value));
-    } else if (Is(name, L"borderround")) {
-        SetBorderRound(ParseAttrSize(value));
-    } else if (Is(name, L"bkimage")) {
-        SetBackImage(value);
-    } else if (Is(name, L"foreimage") || Is(name, L"bkimage2")) {
-        SetForeImage(value);
-    } else if (Is(name, L"width")) {
-        SetFixedWidth(ParseAttrInt(value));
-    } else if (Is(name, L"height")) {
-        SetFixedHeight(ParseAttrInt(value));
-    } else if (Is(name, L"minwidth")) {
-        SetMinWidth(ParseAttrInt(value));
-    } else if (Is(name, L"minheight")) {
-        SetMinHeight(ParseAttrInt(value));
-    } else if (Is(name, L"maxwidth")) {
-        SetMaxWidth(ParseAttrInt(value));
-    } else if (Is(name, L"maxheight")) {
-        SetMaxHeight(ParseAttrInt(value));
-    } else if (Is(name, L"name")) {
-        SetName(value);
-    } else if (Is(name, L"text")) {
-        SetText(value);
-    } else if (Is(name, L"tooltip")) {
-        SetToolTip(value);
-    } else if (Is(name, L"userdata")) {
-        SetUserData(value);
-    } else if (Is(name, L"enabled")) {
-        SetEnabled(ParseAttrBool(value));
-    } else if (Is(name, L"mouse")) {
-        SetMouseEnabled(ParseAttrBool(value));
-    } else if (Is(name, L"keyboard")) {
-        SetKeyboardEnabled(ParseAttrBool(value));
-    } else if (Is(name, L"visible")) {
-        SetVisible(ParseAttrBool(value));
-    } else if (Is(name, L"float")) {
-        if (wcschr(value, L',') == nullptr) {
-            SetFloat(ParseAttrBool(value));
-        } else {
-            double parts[4] = {};
-            ParseAttrDoubleList(value, parts, 4);
-            SetFloatPercent(TFloatPercent{parts[0], parts[1], parts[2], parts[3]});
-            SetFloat(true);
-        }
-    } else if (Is(name, L"shortcut")) {
-        SetShortcut(value[0]);
-    } else if (Is(name, L"menu")) {
-        SetMenuEnabled(ParseAttrBool(value));
-    } else if (Is(name, L"virtualwnd")) {
-        SetVirtualWindowName(value);
-    }
-}
-
-void CControlUI::ApplyAttributeString(LPCWSTR list) {
-    // name="value" pairs separated by exactly one blank; any deviation ends the list (what was
-    // applied stays applied). There is no escaping.
-    LPCWSTR pos = list;
-    while (pos != nullptr && *pos != L'\0') {
-        LPCWSTR equals = wcschr(pos, L'=');
-        if (equals == nullptr || equals[1] != L'"') return;
-        LPCWSTR valueStart = equals + 2;
-        LPCWSTR closing = wcschr(valueStart, L'"');
-        if (closing == nullptr) return;
-        const CUIString name(pos, static_cast<int>(equals - pos));
-        const CUIString value(valueStart, static_cast<int>(closing - valueStart));
-        ApplyAttribute(name, value);
-        if (closing[1] != L' ' || closing[2] == L'\0') return;
-        pos = closing + 2;
-    }
-}
-
 SIZE CControlUI::DesiredSize(SIZE /*available*/) { return m_cxyFixed; }
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -650,7 +425,7 @@ void CControlUI::MarkLayoutChanged() {
         MarkParentForLayout();
 }
 
-// ---- Virtual windows and colours ------------------------------------------------------------
+// ---- Virtual windows ------------------------------------------------------------------------
 
 CUIString CControlUI::VirtualWindowName() const {
     for (const CControlUI* control = this; control != nullptr; control = control->Parent())
@@ -661,18 +436,6 @@ CUIString CControlUI::VirtualWindowName() const {
 void CControlUI::SetVirtualWindowName(LPCWSTR name) {
     m_strVirtualWnd = name;
     if (m_pManager != nullptr) m_pManager->SetVirtualWindowsUsed(true);
-}
-
-DWORD CControlUI::AdjustedColor(DWORD color) const {
-    if (!m_bColorHSL) return color;
-    const THslSetting setting = CWindowManagerUI::GetHSL();
-    if (setting.hue == 180 && setting.saturation == 100 && setting.lightness == 100) return color;
-    THsl hsl = RgbToHsl(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
-                        (color & 0xFF) / 255.0);
-    hsl.h = std::fmod(hsl.h + setting.hue - 180 + 360.0, 360.0);
-    hsl.s = std::clamp(hsl.s * setting.saturation / 100.0, 0.0, 1.0);
-    hsl.l = std::clamp(hsl.l * setting.lightness / 100.0, 0.0, 1.0);
-    return HslToArgb(hsl, ArgbAlpha(color));
 }
 
 // ---- Images ---------------------------------------------------------------------------------

@@ -23,6 +23,10 @@
 namespace SkinUI {
 
 class CContainerUI;
+template <class Control>
+class CAttributeTable;
+template <class Control>
+struct TAttributeTableOf;
 
 // Control state bits shared by buttons, options, check boxes, the slider, the scroll bar and
 // the switch button.
@@ -266,6 +270,11 @@ protected:
     SIZE m_cxyBorderRound = {0, 0};
     RECT m_rcPaint = {0, 0, 0, 0};
     RECT m_rcBorderSides = {0, 0, 0, 0};
+
+private:
+    friend struct TAttributeTableOf<CControlUI>;
+    // The skin attributes of every control (ControlAttributes.cpp).
+    static const CAttributeTable<CControlUI>& Attributes();
 };
 
 }  // namespace SkinUI

@@ -1,6 +1,7 @@
 // The scroll bar: placing its parts, painting them by state, and the arrow, track and thumb
 // input with its repeat timer.
 
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ScrollBarUI.h"
 
 #include <algorithm>
@@ -171,28 +172,29 @@ bool CScrollBarUI::ApplyImageAttribute(LPCWSTR name, LPCWSTR value) {
     return false;
 }
 
+const CAttributeTable<CScrollBarUI>& CScrollBarUI::Attributes() {
+    using C = CScrollBarUI;
+    static const TAttributeRow<C> rows[] = {
+        AttrColor::Row<&C::SetButton1Color>(L"button1color"),
+        AttrColor::Row<&C::SetButton2Color>(L"button2color"),
+        AttrColor::Row<&C::SetThumbColor>(L"thumbcolor"),
+        AttrBool::Row<&C::SetHorizontal>(L"hor"),
+        AttrInt::Row<&C::SetLineSize>(L"linesize"),
+        AttrInt::Row<&C::SetRange>(L"range"),
+        AttrInt::Row<&C::SetPosition>(L"value"),
+        AttrBool::Row<&C::SetShowButton1>(L"showbutton1"),
+        AttrBool::Row<&C::SetShowButton2>(L"showbutton2"),
+    };
+    static const CAttributeTable<C> table(rows);
+    return table;
+}
+
 void CScrollBarUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (wcscmp(name, L"button1color") == 0)
-        SetButton1Color(ParseAttrColor(value));
-    else if (wcscmp(name, L"button2color") == 0)
-        SetButton2Color(ParseAttrColor(value));
-    else if (wcscmp(name, L"thumbcolor") == 0)
-        SetThumbColor(ParseAttrColor(value));
-    else if (wcscmp(name, L"hor") == 0)
-        SetHorizontal(ParseAttrBool(value));
-    else if (wcscmp(name, L"linesize") == 0)
-        SetLineSize(ParseAttrInt(value));
-    else if (wcscmp(name, L"range") == 0)
-        SetRange(ParseAttrInt(value));
-    else if (wcscmp(name, L"value") == 0)
-        SetPosition(ParseAttrInt(value));
-    else if (wcscmp(name, L"showbutton1") == 0)
-        SetShowButton1(ParseAttrBool(value));
-    else if (wcscmp(name, L"showbutton2") == 0)
-        SetShowButton2(ParseAttrBool(value));
-    else if (!ApplyImageAttribute(name, value))
-        CControlUI::ApplyAttribute(name, value);
+    if (Attributes().Apply(*this, name, value)) return;
+    // The twenty image names are a part prefix and a state suffix, read by ApplyImageAttribute
+    // from the two short lists instead of twenty rows.
+    if (!ApplyImageAttribute(name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 // ---- Visibility, enabling, focus ---------------------------------------------------------------

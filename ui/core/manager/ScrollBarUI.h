@@ -152,6 +152,9 @@ protected:
     TBarPart m_button2;
     TBarPart m_thumb;
     TStateImages m_railImages;
+
+private:
+    static const CAttributeTable<CScrollBarUI>& Attributes();
 };
 
 }  // namespace SkinUI
