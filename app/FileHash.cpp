@@ -7,45 +7,38 @@
 #include <cctype>
 #include <vector>
 
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
 constexpr DWORD kReadChunk = 64 * 1024;
 constexpr size_t kDigestBytes = 32;
 
-// Owners of the two CNG handles.
-class CAlgorithm {
-public:
-    CAlgorithm() {
-        if (BCryptOpenAlgorithmProvider(&m_h, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) m_h = nullptr;
-    }
-    ~CAlgorithm() {
-        if (m_h) BCryptCloseAlgorithmProvider(m_h, 0);
-    }
-    CAlgorithm(const CAlgorithm&) = delete;
-    CAlgorithm& operator=(const CAlgorithm&) = delete;
-    BCRYPT_ALG_HANDLE Get() const { return m_h; }
-
-private:
-    BCRYPT_ALG_HANDLE m_h = nullptr;
+// The two CNG handles, in the support library's handle family.
+struct TAlgorithmTraits {
+    using Handle = BCRYPT_ALG_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
 };
-
-class CHash {
-public:
-    explicit CHash(BCRYPT_ALG_HANDLE algorithm) {
-        if (!algorithm || BCryptCreateHash(algorithm, &m_h, nullptr, 0, nullptr, 0, 0) != 0) m_h = nullptr;
-    }
-    ~CHash() {
-        if (m_h) BCryptDestroyHash(m_h);
-    }
-    CHash(const CHash&) = delete;
-    CHash& operator=(const CHash&) = delete;
-    BCRYPT_HASH_HANDLE Get() const { return m_h; }
-
-private:
-    BCRYPT_HASH_HANDLE m_h = nullptr;
+struct THashTraits {
+    using Handle = BCRYPT_HASH_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle hash) { BCryptDestroyHash(hash); }
 };
+using CAlgorithm = bxutil::CUniqueHandle<TAlgorithmTraits>;
+using CHash = bxutil::CUniqueHandle<THashTraits>;
+
+CAlgorithm OpenSha256() {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return {};
+    return CAlgorithm(algorithm);
+}
+
+CHash CreateHash(BCRYPT_ALG_HANDLE algorithm) {
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!algorithm || BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) != 0) return {};
+    return CHash(hash);
+}
 
 bool HashFileInto(HANDLE file, BCRYPT_HASH_HANDLE hash) {
     std::vector<UCHAR> buffer(kReadChunk);
@@ -70,12 +63,12 @@ std::string ToLowerHex(const UCHAR* bytes, size_t count) {
 }  // namespace
 
 std::string Sha256OfFile(const std::wstring& path) {
-    bxutil::CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.Valid()) return {};
-    CAlgorithm algorithm;
-    CHash hash(algorithm.Get());
-    if (!hash.Get() || !HashFileInto(file.Get(), hash.Get())) return {};
+    bxutil::CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return {};
+    const CAlgorithm algorithm = OpenSha256();
+    const CHash hash = CreateHash(algorithm.Get());
+    if (!hash || !HashFileInto(file.Get(), hash.Get())) return {};
     UCHAR digest[kDigestBytes] = {};
     if (BCryptFinishHash(hash.Get(), digest, kDigestBytes, 0) != 0) return {};
     return ToLowerHex(digest, kDigestBytes);

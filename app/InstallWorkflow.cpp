@@ -23,7 +23,9 @@ void LogProgress(int line, const wchar_t* message) {
     WriteLog(&record, message);
 }
 
-HANDLE NewManualEvent(bool signalled) { return CreateEventW(nullptr, TRUE, signalled ? TRUE : FALSE, nullptr); }
+bxutil::CKernelHandle NewManualEvent(bool signalled) {
+    return bxutil::CKernelHandle(CreateEventW(nullptr, TRUE, signalled ? TRUE : FALSE, nullptr));
+}
 
 }  // namespace
 
@@ -68,7 +70,7 @@ bool CInstallWorkflow::WaitUntilIdle(DWORD timeoutMs) const {
 bool CInstallWorkflow::Start() {
     bool idle = false;
     if (!m_bRunning.compare_exchange_strong(idle, true)) return false;
-    if (!m_hInstallDone.Valid() || !m_hProgressEnded.Valid() || !m_hWorkerEnded.Valid()) {
+    if (!m_hInstallDone || !m_hProgressEnded || !m_hWorkerEnded) {
         OnAttemptFailed(InstallFailureText(EInstallFailure::kInternal));
         return false;
     }

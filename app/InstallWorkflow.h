@@ -18,7 +18,7 @@
 #include "app/ServiceHosts.h"
 #include "app/VexoInstallHelper.h"
 #include "support/LibThread.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 // What the installation shows and does on the window; all calls come on the UI thread.
 class IInstallUi {

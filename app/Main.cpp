@@ -5,7 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/VexoInstallView.h"
 #include "support/UiDispatch.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
 
 namespace {
@@ -25,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // One installer per game: a second start shows the first one's window and leaves.
     const bxutil::CKernelHandle claim(ClaimGame(gameId));
-    if (!claim.Valid()) {
+    if (!claim) {
         BringRunningInstallerForward(gameId, kFindRunningWindowMs);
         return 0;
     }
@@ -35,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // The main thread is the UI thread: the installation's worker threads hand their control
     // updates to this dispatch window, so that only this thread touches the controls.
-    HWND dispatch = CreateUiCallWindow();
+    bxutil::CWindowHandle dispatch(CreateUiCallWindow());
 
     // The window object lives until the process ends: an installation's worker threads may
     // still use it while the process exits.
@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // From here on nothing a worker hands to the UI thread runs; the workers stop. One that
     // cannot let go in time (waiting for a client installer, say) ends with the process before
     // any static object is torn down under it.
-    if (dispatch != nullptr) DestroyWindow(dispatch);
+    dispatch.Reset();
     if (!view->StopWork(kWorkerStopWaitMs)) ExitProcess(0);
     return 0;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "support/StringUtil.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
     count = std::min(count, kPackageStampSize);
@@ -21,9 +21,9 @@ TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
 TPackageStamp ReadPackageStampFromFile(const wchar_t* path) {
     // The path is opened as UTF-16 so that an installer kept in a folder whose name the ANSI
     // code page cannot spell still finds its own stamp.
-    bxutil::CKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return {};
+    bxutil::CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
     if (SetFilePointer(file.Get(), kPackageStampOffset, nullptr, FILE_BEGIN) ==
         INVALID_SET_FILE_POINTER) {
         return {};

@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -30,11 +30,11 @@ HANDLE GameIdProperty(const std::string& gameId) {
 
 }  // namespace
 
-HANDLE ClaimGame(const std::string& gameId) {
+bxutil::CKernelHandle ClaimGame(const std::string& gameId) {
     const std::wstring name = L"Local\\VexoOfflineInstaller-" + std::wstring(gameId.begin(), gameId.end());
     bxutil::CKernelHandle mutex(CreateMutexW(nullptr, FALSE, name.c_str()));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return nullptr;
-    return mutex.Release();
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return {};
+    return mutex;
 }
 
 bool BringRunningInstallerForward(const std::string& gameId, unsigned long timeoutMs) {

@@ -1,6 +1,6 @@
 #include "support/FileUtil.h"
 
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 bool DeleteFileForcibly(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -17,9 +17,9 @@ bool QueryFileSize(HANDLE file, long long* size) {
 }
 
 bool QueryFileSize(const std::wstring& path, long long* size) {
-    bxutil::CKernelHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.Valid() && QueryFileSize(file.Get(), size);
+    bxutil::CFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && QueryFileSize(file.Get(), size);
 }
 
 bool ReplaceFileWith(const std::wstring& target, const std::wstring& source) {
@@ -31,10 +31,10 @@ bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
     const std::wstring temporary = path + L".new" + std::to_wstring(GetCurrentProcessId());
     bool written = false;
     {
-        bxutil::CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        bxutil::CFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD count = 0;
-        written = file.Valid() &&
+        written = file &&
                   WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
                             nullptr) &&
                   count == bytes.size() && FlushFileBuffers(file.Get());

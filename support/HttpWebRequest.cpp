@@ -10,7 +10,7 @@
 #include "support/LibBiz.h"
 #include "support/Log.h"
 #include "support/TextConvert.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -57,12 +57,12 @@ bool IsValidatorText(const std::string& text) {
 }
 
 std::string ReadValidator(const std::wstring& path) {
-    bxutil::CKernelHandle file(CreateFileW(ValidatorPath(path).c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    bxutil::CFileHandle file(CreateFileW(ValidatorPath(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     char buffer[kMaxValidatorBytes] = {};
     DWORD read = 0;
-    if (!file.Valid() || !ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr)) return {};
+    if (!file || !ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr)) return {};
     const std::string text(buffer, read);
     return IsValidatorText(text) ? text : std::string();
 }
@@ -73,9 +73,9 @@ void WriteValidator(const std::wstring& path, const std::string& text) {
         DeleteFileForcibly(validatorPath);
         return;
     }
-    bxutil::CKernelHandle file(CreateFileW(validatorPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Valid() && WriteAll(file.Get(), text)) return;
+    bxutil::CFileHandle file(CreateFileW(validatorPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file && WriteAll(file.Get(), text)) return;
     file.Reset();
     DeleteFileForcibly(validatorPath);  // no validator rather than a wrong one
 }
@@ -182,9 +182,10 @@ void LogFileOpenFailure(const std::wstring& path) {
 }
 
 // One writer at a time: a second installer started meanwhile must not interleave its bytes.
-HANDLE OpenDownloadFile(const std::wstring& path) {
-    return CreateFileW(path.c_str(), FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+bxutil::CFileHandle OpenDownloadFile(const std::wstring& path) {
+    return bxutil::CFileHandle(CreateFileW(path.c_str(), FILE_WRITE_DATA | FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace
@@ -195,8 +196,8 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
     // keeps its headers coming holds nothing of ours.
     long long existing = 0;
     {
-        bxutil::CKernelHandle probe(OpenDownloadFile(path));
-        if (!probe.Valid()) {
+        const bxutil::CFileHandle probe = OpenDownloadFile(path);
+        if (!probe) {
             LogFileOpenFailure(path);
             DeleteFileForcibly(path);
             return 0;
@@ -226,16 +227,16 @@ int CHttpWebRequest::DownloadToFile(const std::wstring& path, bool resume) {
         // Another request only for a part that ended early and brought something.
         if (outcome != Round::kMore || m_nFileSize <= before) break;
     }
-    if (m_file.Valid()) FlushFileBuffers(m_file.Get());
+    if (m_file) FlushFileBuffers(m_file.Get());
     m_file.Reset();
     if (m_bOverSizeBound || (!result && !resume)) DeleteDownloadedFile(path);
     return result;
 }
 
 bool CHttpWebRequest::OpenForWriting() {
-    if (m_file.Valid()) return true;
-    m_file.Reset(OpenDownloadFile(m_strPath));
-    if (!m_file.Valid()) {
+    if (m_file) return true;
+    m_file = OpenDownloadFile(m_strPath);
+    if (!m_file) {
         LogFileOpenFailure(m_strPath);
         return false;
     }
@@ -403,7 +404,7 @@ bool CHttpWebRequest::TruncateFile() {
     m_nResumeOffset = 0;
     m_nFileSize = 0;
     LARGE_INTEGER start = {};
-    if (!m_file.Valid() || !SetFilePointerEx(m_file.Get(), start, nullptr, FILE_BEGIN) ||
+    if (!m_file || !SetFilePointerEx(m_file.Get(), start, nullptr, FILE_BEGIN) ||
         !SetEndOfFile(m_file.Get())) {
         return false;
     }

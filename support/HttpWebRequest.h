@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 #include "support/wininet/HttpClientSession.h"
 
 // Download progress: bytes on disk so far and the bytes expected in all.
@@ -96,7 +96,7 @@ private:
     std::string m_strBody;
     HttpProgressFn m_fnProgress;
     THttpLimits m_limits;
-    bxutil::CKernelHandle m_file;  // the download's file while replies are written into it
+    bxutil::CFileHandle m_file;  // the download's file while replies are written into it
     std::wstring m_strPath;    // the download's file
     std::string m_strValidator;  // sent as If-Range; the file's, or the one just received
     long long m_nFileSize = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/StringUtil.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -35,22 +36,6 @@ HMODULE CodeModule() {
     return static_cast<HMODULE>(info.AllocationBase);
 }
 
-// One owner for an open registry key.
-class CRegKey {
-public:
-    CRegKey() = default;
-    ~CRegKey() {
-        if (m_hKey) RegCloseKey(m_hKey);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY* Receive() { return &m_hKey; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
-
 }  // namespace
 
 std::wstring GetExeDirectory() { return ModuleDirectory(nullptr); }
@@ -78,8 +63,9 @@ std::wstring GetConfigValue(const std::wstring& key, const std::wstring& default
 }
 
 bool ReadUserRegistryString(const std::wstring& subKey, const std::wstring& valueName, std::wstring& out) try {
-    CRegKey root;
-    if (RegOpenCurrentUser(KEY_READ | KEY_WOW64_64KEY, root.Receive()) != ERROR_SUCCESS) return false;
+    HKEY opened = nullptr;
+    if (RegOpenCurrentUser(KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) return false;
+    const bxutil::CRegistryKey root(opened);
     std::vector<wchar_t> buffer(kRegistryValueBytes / sizeof(wchar_t), L'\0');
     DWORD size = kRegistryValueBytes;
     if (RegGetValueW(root.Get(), subKey.c_str(), valueName.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(), &size) !=

@@ -7,7 +7,7 @@
 #include "support/LibThread.h"
 #include "support/Log.h"
 #include "support/SharedPtr.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ int RunBounded(const RequestPtr& request, RequestWork work, const THttpLimits& l
     auto exchange = std::make_shared<TBoundedExchange>();
     exchange->request = request;
     exchange->work = std::move(work);
-    if (!exchange->finished.Valid()) return 0;
+    if (!exchange->finished) return 0;
     if (!StartCallThread(new CBoundedExchangeCall(exchange))) return 0;
 
     bool stopped = false;

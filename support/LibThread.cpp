@@ -48,11 +48,11 @@ CLibThread::~CLibThread() {
 
 bool CLibThread::Start() {
     if (!CreateSuspended()) return false;
-    if (m_nPriority != 2) SetThreadPriority(m_hThread, m_nPriority - 2);
+    if (m_nPriority != 2) SetThreadPriority(m_hThread.Get(), m_nPriority - 2);
     if (Resume()) return true;
     // The thread never ran any code, so it can be discarded; the object stays with the caller.
-    TerminateThread(m_hThread, 0);
-    WaitForSingleObject(m_hThread, INFINITE);
+    TerminateThread(m_hThread.Get(), 0);
+    WaitForSingleObject(m_hThread.Get(), INFINITE);
     CloseThreadHandle();
     m_bSuspended = false;
     return false;
@@ -73,6 +73,7 @@ CLibThread* StartCallThread(bxutil::IAsyncFuncCall* call, int priority) {
     thread->SetAutoDelete(true);
     thread->ClearStopRequest();
     thread->SetPriority(priority);
+    // Started, the thread owns the object, its thread handle and the call: it deletes them itself.
     if (thread->Start()) return thread;
     // The thread never ran, so nobody else owns the object: destroy it and the call.
     delete thread;

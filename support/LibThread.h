@@ -11,21 +11,9 @@
 #include <cstdint>
 
 #include "support/AsyncCall.h"
+#include "support/UniqueHandle.h"
 
 namespace bxutil {
-
-// A Win32 critical section with one owner.
-class CCriticalSection {
-public:
-    CCriticalSection() { InitializeCriticalSection(&m_cs); }
-    ~CCriticalSection() { DeleteCriticalSection(&m_cs); }
-    CCriticalSection(const CCriticalSection&) = delete;
-    CCriticalSection& operator=(const CCriticalSection&) = delete;
-    CRITICAL_SECTION& Native() { return m_cs; }
-
-private:
-    CRITICAL_SECTION m_cs;
-};
 
 // Holds a critical section entered for one scope.
 class CAutoLock {
@@ -45,7 +33,7 @@ private:
 template <int Managed>
 class CThreadTemplate {
 public:
-    HANDLE Handle() const { return m_hThread; }
+    HANDLE Handle() const { return m_hThread.Get(); }
     unsigned ThreadId() const { return m_nThreadId; }
     bool IsSuspended() const { return m_bSuspended; }
 
@@ -56,12 +44,15 @@ protected:
     CThreadTemplate& operator=(const CThreadTemplate&) = delete;
 
     void CloseThreadHandle() {
-        if (Managed && m_hThread) CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        if (Managed) {
+            m_hThread.Reset();
+        } else {
+            (void)m_hThread.Release();  // not managed: whoever created the thread closes its handle
+        }
         m_nThreadId = 0;
     }
 
-    HANDLE m_hThread = nullptr;
+    CKernelHandle m_hThread;
     unsigned m_nThreadId = 0;
     bool m_bSuspended = false;
 };
@@ -91,8 +82,8 @@ public:
     void Stop() {
         if (!m_hThread) return;
         this->RequestStop();
-        if (m_bSuspended && ResumeThread(m_hThread) != static_cast<DWORD>(-1)) m_bSuspended = false;
-        if (m_nThreadId != GetCurrentThreadId()) WaitForSingleObject(m_hThread, INFINITE);
+        if (m_bSuspended && ResumeThread(m_hThread.Get()) != static_cast<DWORD>(-1)) m_bSuspended = false;
+        if (m_nThreadId != GetCurrentThreadId()) WaitForSingleObject(m_hThread.Get(), INFINITE);
         CloseThreadHandle();
     }
 
@@ -124,7 +115,7 @@ bool CThreadImpl<TDerived, TStopPolicy>::CreateSuspended() {
     const uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadProc, static_cast<TDerived*>(this),
                                             CREATE_SUSPENDED, &id);
     if (!handle) return false;
-    m_hThread = reinterpret_cast<HANDLE>(handle);
+    m_hThread.Reset(reinterpret_cast<HANDLE>(handle));
     m_nThreadId = id;
     m_bSuspended = true;
     return true;
@@ -134,7 +125,7 @@ template <class TDerived, class TStopPolicy>
 bool CThreadImpl<TDerived, TStopPolicy>::Resume() {
     // Cleared first: once resumed, an auto-delete thread may destroy this object at any moment.
     m_bSuspended = false;
-    if (ResumeThread(m_hThread) != static_cast<DWORD>(-1)) return true;
+    if (ResumeThread(m_hThread.Get()) != static_cast<DWORD>(-1)) return true;
     m_bSuspended = true;
     return false;
 }
@@ -155,17 +146,12 @@ unsigned __stdcall CThreadImpl<TDerived, TStopPolicy>::ThreadProc(void* param) {
 class CLibThreadEvent {
 public:
     CLibThreadEvent() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~CLibThreadEvent() {
-        if (m_hEvent) CloseHandle(m_hEvent);
-    }
-    CLibThreadEvent(const CLibThreadEvent&) = delete;
-    CLibThreadEvent& operator=(const CLibThreadEvent&) = delete;
 
-    HANDLE Event() const { return m_hEvent; }
-    void Signal() const { SetEvent(m_hEvent); }
+    HANDLE Event() const { return m_hEvent.Get(); }
+    void Signal() const { SetEvent(m_hEvent.Get()); }
 
 private:
-    HANDLE m_hEvent;
+    bxutil::CKernelHandle m_hEvent;
 };
 
 // A worker thread that runs one call object once. The thread object owns the call.

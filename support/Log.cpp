@@ -10,7 +10,6 @@
 #include "support/LibThread.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
-#include "support/Win32Handle.h"
 
 namespace {
 
@@ -157,12 +156,9 @@ void WriteLog(const TLogRecord* record, const wchar_t* format, ...) {
 
 // ---- log files -----------------------------------------------------------------------------
 
-CLogFile::CLogFile(int kind) : m_nKind(kind) { InitializeCriticalSection(&m_lock); }
+CLogFile::CLogFile(int kind) : m_nKind(kind) {}
 
-CLogFile::~CLogFile() {
-    Close();
-    DeleteCriticalSection(&m_lock);
-}
+CLogFile::~CLogFile() { Close(); }
 
 template <int Kind>
 CLogFile& CLogFile::ProcessInstance() {
@@ -177,8 +173,7 @@ CLogFile& CLogFile::HttpTraffic() { return ProcessInstance<kHttp>(); }
 
 void CLogFile::Close() {
     bxutil::CAutoLock lock(m_lock);
-    if (m_hFile) CloseHandle(m_hFile);
-    m_hFile = nullptr;
+    m_hFile.Reset();
     m_bOpened = true;
 }
 
@@ -186,16 +181,16 @@ void CLogFile::Open() {
     const std::wstring name = LogFileNameFor(GetLogBasePath(), m_nKind);
     if (name.empty()) return;  // no base path yet: try again at the next entry
     DiscardIfOversized(name);
-    bxutil::CKernelHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    bxutil::CFileHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     m_bOpened = true;  // also after a failure: the log then stays silent for the process
-    if (!file.Valid()) return;
+    if (!file) return;
     // Entries are appended at the file's real end, so the mark goes only into an empty file.
     LARGE_INTEGER end{};
     const LARGE_INTEGER zero{};
     const bool positioned = SetFilePointerEx(file.Get(), zero, &end, FILE_END);
     if (positioned && end.QuadPart == 0 && KindHasByteOrderMark(m_nKind)) WriteBytes(file.Get(), "\xEF\xBB\xBF", 3);
-    m_hFile = file.Release();
+    m_hFile = std::move(file);
 }
 
 void CLogFile::Write(bool lineBreakAfterStamp, const std::string& text) {
@@ -203,10 +198,11 @@ void CLogFile::Write(bool lineBreakAfterStamp, const std::string& text) {
         bxutil::CAutoLock lock(m_lock);
         if (!m_bOpened) Open();
         if (!m_hFile) return;
+        const HANDLE out = m_hFile.Get();
         const std::string stamp = FormatLogStamp(LogClockToLocalTime(CLogClock::Process().Now()));
-        WriteBytes(m_hFile, stamp.data(), stamp.size());
-        WriteBytes(m_hFile, lineBreakAfterStamp ? "\r\n" : "  ", 2);
-        WriteBytes(m_hFile, text.data(), text.size());
+        WriteBytes(out, stamp.data(), stamp.size());
+        WriteBytes(out, lineBreakAfterStamp ? "\r\n" : "  ", 2);
+        WriteBytes(out, text.data(), text.size());
     } catch (...) {
         // An entry that cannot be stamped (out of memory) is dropped.
     }

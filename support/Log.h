@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <string>
 
+#include "support/UniqueHandle.h"
+
 // One log call's origin; every call site fills it with constants.
 struct TLogRecord {
     int level;                  // 1 failure, 3 progress; levels above 3 are dropped
@@ -44,9 +46,9 @@ private:
     static CLogFile& ProcessInstance();
 
     int m_nKind;
-    HANDLE m_hFile = nullptr;
+    bxutil::CFileHandle m_hFile;
     bool m_bOpened = false;
-    CRITICAL_SECTION m_lock;
+    bxutil::CCriticalSection m_lock;
 };
 
 // The process-wide log base path (a full file path with an extension); empty by default, in

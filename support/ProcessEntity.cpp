@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/Log.h"
-#include "support/Win32Handle.h"
+#include "support/UniqueHandle.h"
 
 using bxutil::CKernelHandle;
 

@@ -13,29 +13,21 @@
 
 #include "support/LibThread.h"
 #include "support/SharedPtr.h"
+#include "support/UniqueHandle.h"
 #include "support/wininet/HttpResponseHeaders.h"
 
 namespace bxutil {
 
+struct TInternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { InternetCloseHandle(handle); }
+};
+
 // Owns one WinInet handle. Closing it is the way to end a blocking WinInet call, so the
 // exchange's thread and a thread cancelling it may both reset it: the handle is closed once,
 // whichever gets to it first.
-class CInternetHandle {
-public:
-    CInternetHandle() = default;
-    ~CInternetHandle() { Reset(); }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-
-    HINTERNET Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void Reset(HINTERNET handle = nullptr) {
-        if (HINTERNET old = m_h.exchange(handle)) InternetCloseHandle(old);
-    }
-
-private:
-    std::atomic<HINTERNET> m_h{nullptr};
-};
+using CInternetHandle = CAtomicUniqueHandle<TInternetHandleTraits>;
 
 // An owned, zero-filled byte array.
 class CAutoBuffer {

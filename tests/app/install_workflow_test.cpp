@@ -14,6 +14,7 @@
 #include "app/InstallWorkflow.h"
 #include "support/TextConvert.h"
 #include "support/UiDispatch.h"
+#include "support/UniqueHandle.h"
 #include "tests/app/AppTestSupport.h"
 
 using testfiles::FileExists;
@@ -97,8 +98,8 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         if (IsSkipped()) return;
-        m_dispatch = CreateUiCallWindow();
-        ASSERT_NE(m_dispatch, nullptr);
+        m_dispatch.Reset(CreateUiCallWindow());
+        ASSERT_NE(m_dispatch.Get(), nullptr);
         m_settings.gameId = "1000450";
         m_settings.comefrom = "web001";
         m_settings.dataServiceUrl = DataServiceQueryUrlFor(m_platform);
@@ -106,7 +107,7 @@ protected:
         m_settings.clientRegistryKey = m_clientKey->Path();
     }
     void TearDown() override {
-        if (m_dispatch) DestroyWindow(m_dispatch);
+        m_dispatch.Reset();
         PlatformTest::TearDown();
     }
 
@@ -128,7 +129,7 @@ protected:
         return PumpUntil([&] { return !Launches().empty(); }, 10000);
     }
 
-    HWND m_dispatch = nullptr;
+    bxutil::CWindowHandle m_dispatch;
     TInstallSettings m_settings;
 };
 

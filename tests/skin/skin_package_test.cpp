@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "tests/common/TestFiles.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/WindowManager.h"
@@ -271,17 +272,17 @@ TEST_F(InstallerSkin, IconHoldsFourSizes) {
         HRSRC icon = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), RT_ICON);
         ASSERT_NE(icon, nullptr) << side;
         auto* bits = static_cast<BYTE*>(::LockResource(::LoadResource(s_module, icon)));
-        HICON handle = ::CreateIconFromResourceEx(bits, ::SizeofResource(s_module, icon), TRUE,
-                                                  0x00030000, side, side, LR_DEFAULTCOLOR);
-        ASSERT_NE(handle, nullptr) << side;
+        const bxutil::CIconHandle handle(::CreateIconFromResourceEx(
+            bits, ::SizeofResource(s_module, icon), TRUE, 0x00030000, side, side, LR_DEFAULTCOLOR));
+        ASSERT_NE(handle.Get(), nullptr) << side;
         ICONINFO info{};
-        ASSERT_TRUE(::GetIconInfo(handle, &info));
+        ASSERT_TRUE(::GetIconInfo(handle.Get(), &info));
+        // GetIconInfo makes copies of the icon's bitmaps for the caller.
+        const bxutil::CBitmapHandle color(info.hbmColor);
+        const bxutil::CBitmapHandle mask(info.hbmMask);
         BITMAP bitmap{};
-        ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+        ::GetObjectW(color.Get(), sizeof(bitmap), &bitmap);
         EXPECT_EQ(bitmap.bmWidth, side);
-        ::DeleteObject(info.hbmColor);
-        ::DeleteObject(info.hbmMask);
-        ::DestroyIcon(handle);
         sizes.insert(side);
     }
     EXPECT_EQ(sizes, (std::set<int>{16, 32, 48, 256}));

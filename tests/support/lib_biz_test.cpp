@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "support/LibBiz.h"
+#include "support/UniqueHandle.h"
 #include "tests/support/SupportLogFile.h"
 
 namespace {
@@ -65,22 +66,24 @@ TEST_F(ConfigValueTest, ValueIsReadAndCutTo199Characters) {
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
                   ERROR_SUCCESS);
+        m_key.Reset(key);
     }
     void TearDown() override {
-        RegCloseKey(m_key);
+        m_key.Reset();
         RegDeleteTreeW(HKEY_CURRENT_USER, m_subKey.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VexoSupportTests");  // only when empty
     }
     void SetString(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ) {
-        RegSetValueExW(m_key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+        RegSetValueExW(m_key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
 
     const std::wstring m_subKey = L"Software\\VexoSupportTests\\Core" + std::to_wstring(GetCurrentProcessId());
-    HKEY m_key = nullptr;
+    bxutil::CRegistryKey m_key;
 };
 
 TEST_F(RegistryTest, ReadsStringValues) {
@@ -98,7 +101,7 @@ TEST_F(RegistryTest, ReadsStringValues) {
 
 TEST_F(RegistryTest, FailuresLeaveTheOutputUnchanged) {
     const DWORD number = 7;
-    RegSetValueExW(m_key, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegSetValueExW(m_key.Get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     SetString(L"TooLong", std::wstring(1024, L'x'));
     SetString(L"Multi", std::wstring(L"a\0b\0", 4), REG_MULTI_SZ);
     const struct {

@@ -12,6 +12,7 @@
 #include "support/Log.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
+#include "support/UniqueHandle.h"
 #include "tests/support/SupportLogFile.h"
 
 using testfiles::CTempDir;
@@ -189,14 +190,14 @@ TEST_F(LogFileTest, OversizedFileThatCannotBeDeletedIsAppendedTo) {
     const std::wstring file = m_dir.File(L"held.normal.log");
     testfiles::WriteBytes(file, std::string(512001, 'o'));
     // Another reader without delete sharing blocks the deletion but not our writing.
-    HANDLE reader = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    bxutil::CFileHandle reader(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(reader.Get(), INVALID_HANDLE_VALUE);
     {
         CLogFile log(CLogFile::kNormal);
         log.Write(false, "appended\r\n");
     }
-    CloseHandle(reader);
+    reader.Reset();
     const std::string content = ReadBytes(file);
     ASSERT_GT(content.size(), 512001u);
     EXPECT_EQ(content.substr(0, 512001), std::string(512001, 'o'));
@@ -352,13 +353,14 @@ TEST(LogClock, OutlivesTheExitTimeCleanUp) {
     const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                         nullptr, &startup, &process);
     SetEnvironmentVariableW(kExitChildVariable, nullptr);
+    const bxutil::CKernelHandle child(process.hProcess);
+    bxutil::CKernelHandle childThread(process.hThread);
     ASSERT_TRUE(started);
-    CloseHandle(process.hThread);
-    const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+    childThread.Reset();  // only the process is waited for
+    const DWORD waited = WaitForSingleObject(child.Get(), 60000);
     DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(child.Get(), &exitCode);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.Get(), 1);
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "the child did not end";
     EXPECT_EQ(exitCode, 0u);
 

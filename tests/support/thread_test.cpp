@@ -11,6 +11,7 @@
 #include "support/AsyncCall.h"
 #include "support/LibThread.h"
 #include "support/SharedPtr.h"
+#include "support/UniqueHandle.h"
 
 using bxutil::CAny;
 using bxutil::CSharedPtr;
@@ -22,14 +23,11 @@ namespace {
 class CEvent {
 public:
     CEvent() : m_h(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~CEvent() { CloseHandle(m_h); }
-    CEvent(const CEvent&) = delete;
-    CEvent& operator=(const CEvent&) = delete;
-    void Set() { SetEvent(m_h); }
-    bool WaitFor(DWORD ms) { return WaitForSingleObject(m_h, ms) == WAIT_OBJECT_0; }
+    void Set() { SetEvent(m_h.Get()); }
+    bool WaitFor(DWORD ms) { return WaitForSingleObject(m_h.Get(), ms) == WAIT_OBJECT_0; }
 
 private:
-    HANDLE m_h;
+    bxutil::CKernelHandle m_h;
 };
 
 // A call object that records where and how it ran and signals its own destruction.
@@ -298,8 +296,10 @@ TEST(LibThread, StopOnAThreadNeverStartedDoesNothing) {
 }
 
 TEST(WaitInSlices, EndsOnTheHandleTheTimeOrTheStop) {
-    const HANDLE set = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    const HANDLE unset = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const bxutil::CKernelHandle setEvent(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    const bxutil::CKernelHandle unsetEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE set = setEvent.Get();
+    const HANDLE unset = unsetEvent.Get();
     // A zero time-out still looks at the handle once.
     EXPECT_EQ(WaitInSlices(set, 0, 100, {}), ESliceWait::kSignalled);
     EXPECT_EQ(WaitInSlices(unset, 0, 100, {}), ESliceWait::kTimedOut);
@@ -311,6 +311,4 @@ TEST(WaitInSlices, EndsOnTheHandleTheTimeOrTheStop) {
               ESliceWait::kStopped);
     EXPECT_EQ(asked, 3) << "asked before every slice";
     EXPECT_EQ(WaitInSlices(set, INFINITE, 10, [] { return false; }), ESliceWait::kSignalled);
-    CloseHandle(set);
-    CloseHandle(unset);
 }

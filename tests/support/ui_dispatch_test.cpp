@@ -10,6 +10,7 @@
 #include "support/Log.h"
 #include "support/TextConvert.h"
 #include "support/UiDispatch.h"
+#include "support/UniqueHandle.h"
 #include "tests/support/SupportLogFile.h"
 
 namespace {
@@ -67,20 +68,9 @@ protected:
 };
 
 // A dispatch window created on this thread for one test, destroyed with it.
-class CDispatchWindow {
+class CDispatchWindow : public bxutil::CWindowHandle {
 public:
-    CDispatchWindow() : m_hwnd(CreateUiCallWindow()) {}
-    ~CDispatchWindow() { Destroy(); }
-    CDispatchWindow(const CDispatchWindow&) = delete;
-    CDispatchWindow& operator=(const CDispatchWindow&) = delete;
-    HWND Get() const { return m_hwnd; }
-    void Destroy() {
-        if (m_hwnd) DestroyWindow(m_hwnd);
-        m_hwnd = nullptr;
-    }
-
-private:
-    HWND m_hwnd;
+    CDispatchWindow() : bxutil::CWindowHandle(CreateUiCallWindow()) {}
 };
 
 }  // namespace
@@ -148,7 +138,7 @@ TEST_F(UiDispatchTest, AfterTheWindowEndsNoCallRunsAnywhere) {
     EXPECT_FALSE(UiDispatchEnded());
     TReport queued[2];
     for (TReport& report : queued) PostCallToUiThread(new CReportingCall(report), /*forcePost=*/true);
-    window.Destroy();
+    window.Reset();
     for (TReport& report : queued) {
         EXPECT_TRUE(report.destroyed);
         EXPECT_EQ(report.runs, 0);

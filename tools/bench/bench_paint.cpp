@@ -65,7 +65,7 @@ struct TSkinPictures {
 
 void Picture(HDC dc, const RECT& paint, const TImageData& image, const RECT& dest,
              const RECT& source, BYTE fade = 255, const RECT& corner = RECT{0, 0, 0, 0}) {
-    CUIRender::DrawImage(dc, image.hBitmap, dest, paint, source, corner, image.bAlpha, fade);
+    CUIRender::DrawImage(dc, image.hBitmap.Get(), dest, paint, source, corner, image.bAlpha, fade);
 }
 
 RECT Whole(const TImageData& image) { return RECT{0, 0, image.nWidth, image.nHeight}; }

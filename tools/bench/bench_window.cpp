@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "tools/bench/BenchClock.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
@@ -78,12 +79,11 @@ void WritePicture(const std::wstring& path, int width, int height, BYTE alpha, u
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", deflated);
     PutChunk(png, "IEND", std::string());
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const bxutil::CFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     DWORD written = 0;
-    ::WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ::WriteFile(file.Get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
 }
 
 std::wstring PrepareSkin() {
@@ -118,14 +118,14 @@ public:
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = L"VexoBenchWindow";
         ::RegisterClassExW(&wc);
-        m_hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP, 0, 0, kWidth,
-                                   kHeight, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_manager.Init(m_hWnd);
+        m_hWnd.Reset(::CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP, 0, 0, kWidth,
+                                       kHeight, nullptr, nullptr, wc.hInstance, nullptr));
+        ::SetWindowLongPtrW(m_hWnd.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_manager.Init(m_hWnd.Get());
     }
-    ~CBenchWindow() { ::DestroyWindow(m_hWnd); }
+    ~CBenchWindow() { m_hWnd.Reset(); }  // before the manager its messages go to
 
-    HWND Handle() const { return m_hWnd; }
+    HWND Handle() const { return m_hWnd.Get(); }
     CWindowManagerUI& Manager() { return m_manager; }
     TCounts counts;
 
@@ -140,7 +140,7 @@ private:
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
-    HWND m_hWnd = nullptr;
+    bxutil::CWindowHandle m_hWnd;
     CWindowManagerUI m_manager;
 };
 
@@ -154,11 +154,10 @@ public:
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VexoBenchBareWindow";
         ::RegisterClassExW(&wc);
-        m_hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"bare", WS_POPUP | WS_VISIBLE, 0, 0,
-                                   kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+        m_hWnd.Reset(::CreateWindowExW(0, wc.lpszClassName, L"bare", WS_POPUP | WS_VISIBLE, 0, 0,
+                                       kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr));
     }
-    ~CBareWindow() { ::DestroyWindow(m_hWnd); }
-    HWND Handle() const { return m_hWnd; }
+    HWND Handle() const { return m_hWnd.Get(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -172,7 +171,7 @@ private:
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
-    HWND m_hWnd = nullptr;
+    bxutil::CWindowHandle m_hWnd;
 };
 
 CControlUI* Add(CContainerUI& parent, CControlUI* control, LPCWSTR attributes) {

@@ -17,6 +17,7 @@
 
 #include <string>
 
+#include "support/UniqueHandle.h"
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
 #include "ui/core/manager/WindowManager.h"
@@ -41,7 +42,8 @@ struct TOptions {
 
 bool ParseOptions(TOptions& options) {
     int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const bxutil::CArgumentVector arguments(::CommandLineToArgvW(::GetCommandLineW(), &argc));
+    LPWSTR* argv = arguments.Get();
     if (argv == nullptr) return false;
     std::vector<std::wstring> positional;
     bool ok = true;
@@ -53,7 +55,6 @@ bool ParseOptions(TOptions& options) {
         else
             positional.push_back(argv[i]);
     }
-    ::LocalFree(argv);
     if (positional.size() == 2) {
         options.skin = positional[0];
         options.markup = positional[1];

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/UniqueHandle.h"
+
 namespace standin {
 
 inline std::wstring FromUtf8(const std::string& text) {
@@ -26,13 +28,13 @@ inline std::string ToUtf8(const std::wstring& text) {
 }
 
 inline bool WriteBytes(const std::wstring& path, const void* bytes, DWORD size, DWORD disposition) {
-    HANDLE file = CreateFileW(path.c_str(), disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const bxutil::CFileHandle file(CreateFileW(path.c_str(),
+                                               disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE,
+                                               FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                               nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
 }
 
 inline bool WriteWholeFile(const std::wstring& path, const void* bytes, DWORD size) {

@@ -72,15 +72,14 @@ bool WriteClient(const std::wstring& path) {
 }
 
 bool Register(const std::wstring& key, const std::wstring& clientPath) {
-    HKEY handle = nullptr;
+    HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                        &handle, nullptr) != ERROR_SUCCESS)
+                        &created, nullptr) != ERROR_SUCCESS)
         return false;
+    const bxutil::CRegistryKey handle(created);
     const DWORD bytes = static_cast<DWORD>((clientPath.size() + 1) * sizeof(wchar_t));
-    const bool ok = RegSetValueExW(handle, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(clientPath.c_str()),
-                                   bytes) == ERROR_SUCCESS;
-    RegCloseKey(handle);
-    return ok;
+    return RegSetValueExW(handle.Get(), L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(clientPath.c_str()),
+                          bytes) == ERROR_SUCCESS;
 }
 
 bool IsSilent(const std::wstring& commandLine) {

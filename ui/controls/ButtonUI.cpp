@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
@@ -33,8 +33,8 @@ constexpr LONG kMaxEllipseSide = 4096;
 // Reads the picture file at path (as given) and decodes it as the skin's pictures are decoded,
 // so that a hostile file meets the same checks; null when it cannot be read or decoded.
 std::unique_ptr<TImageData> LoadPictureFile(LPCWSTR path) {
-    CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    bxutil::CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
         size.QuadPart > kMaxPictureBytes) {

@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/AttributeTable.h"
@@ -48,20 +49,15 @@ bool IsPlausibleGif(const std::vector<BYTE>& bytes) {
 
 // A read-only memory stream over a copy of the bytes (the stream frees its block).
 CStreamPtr StreamOver(const std::vector<BYTE>& bytes) {
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (block == nullptr) return nullptr;
-    if (void* target = ::GlobalLock(block)) {
-        memcpy(target, bytes.data(), bytes.size());
-        ::GlobalUnlock(block);
-    } else {
-        ::GlobalFree(block);
-        return nullptr;
-    }
+    bxutil::CGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    if (!block) return nullptr;
+    void* target = ::GlobalLock(block.Get());
+    if (target == nullptr) return nullptr;
+    memcpy(target, bytes.data(), bytes.size());
+    ::GlobalUnlock(block.Get());
     IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
-        ::GlobalFree(block);
-        return nullptr;
-    }
+    if (FAILED(::CreateStreamOnHGlobal(block.Get(), TRUE, &stream))) return nullptr;
+    (void)block.Release();  // the stream frees the block when it is released
     return CStreamPtr(stream);
 }
 

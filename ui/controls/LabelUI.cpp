@@ -68,15 +68,9 @@ Gdiplus::REAL Real(long long value) { return static_cast<Gdiplus::REAL>(value); 
 
 }  // namespace
 
-CLabelUI::CLabelUI() {
-    Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
-        m_gdiplusToken = 0;
-}
+CLabelUI::CLabelUI() : m_gdiplusToken(bxutil::StartGdiplus()) {}
 
-CLabelUI::~CLabelUI() {
-    if (m_gdiplusToken != 0) Gdiplus::GdiplusShutdown(m_gdiplusToken);
-}
+CLabelUI::~CLabelUI() = default;
 
 LPCWSTR CLabelUI::ClassName() const { return L"LabelUI"; }
 

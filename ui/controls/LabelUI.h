@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include "support/GdiplusSession.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/ControlUI.h"
 
@@ -171,7 +172,7 @@ protected:
     float m_fShadowOffsetX = 0.0f;
     float m_fShadowOffsetY = 0.0f;
     CUIString m_strEffectText;
-    ULONG_PTR m_gdiplusToken = 0;  // this label's GDI+ session, 0 when starting it failed
+    bxutil::CGdiplusToken m_gdiplusToken;  // this label's GDI+ session, empty when starting it failed
     int m_nRenderingHint = 0;
     bool m_bAutoCalcWidth = false;
 

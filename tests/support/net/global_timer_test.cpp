@@ -9,6 +9,7 @@
 #include "support/GlobalTimer.h"
 #include "support/HttpWebRequest.h"
 #include "support/UiDispatch.h"
+#include "support/UniqueHandle.h"
 #include "tests/support/net/net_test_support.h"
 
 using bxutil::CGlobalTimer;
@@ -138,14 +139,13 @@ TEST(GlobalTimer, UiTimersFireOnTheRegisteredThread) {
     ASSERT_TRUE(WaitFor([&] { return inlineCallback->m_fired == 1; }));
     EXPECT_NE(inlineCallback->m_threadId, GetCurrentThreadId());  // no window: the worker's
 
-    const HWND window = CreateUiCallWindow();
-    ASSERT_NE(window, nullptr);
+    const bxutil::CWindowHandle window(CreateUiCallWindow());
+    ASSERT_NE(window.Get(), nullptr);
     auto* uiCallback = new CCountingCallback(1, 2);
     const CSharedPtr<IGlobalTimerCallback> uiPtr = Shared(uiCallback);
     timer.SetTimer(uiPtr, 10, false, true);
     EXPECT_TRUE(WaitFor([&] { return uiCallback->m_fired == 1; }));
     EXPECT_EQ(uiCallback->m_threadId, GetCurrentThreadId());
-    DestroyWindow(window);
 }
 
 TEST(GlobalTimer, NullCallbackIsRefused) {
@@ -160,8 +160,8 @@ TEST(GlobalTimer, NullCallbackIsRefused) {
 TEST(GlobalTimer, DestroyedServiceLeavesNoLiveCallQueuedOnTheUiSide) {
     // The service lives in memory of its own that is given back right after it is destroyed, so
     // a queued call still reaching for it would fault.
-    const HWND window = CreateUiCallWindow();
-    ASSERT_NE(window, nullptr);
+    const bxutil::CWindowHandle window(CreateUiCallWindow());
+    ASSERT_NE(window.Get(), nullptr);
     void* memory = VirtualAlloc(nullptr, sizeof(CGlobalTimer), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     ASSERT_NE(memory, nullptr);
     auto* timer = new (memory) CGlobalTimer(false);
@@ -178,10 +178,9 @@ TEST(GlobalTimer, DestroyedServiceLeavesNoLiveCallQueuedOnTheUiSide) {
     VirtualFree(memory, 0, MEM_RELEASE);
 
     MSG msg;
-    while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    while (PeekMessageW(&msg, window.Get(), 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_EQ(callback->m_fired, 0) << "the service was gone: nothing fires";
     EXPECT_EQ(callbackPtr.UseCount(), 1) << "the queued calls are gone and hold nothing";
-    DestroyWindow(window);
 }
 
 TEST(GlobalTimer, WebRequestRemovesItsTimersWhenDestroyed) {

@@ -34,15 +34,15 @@ const wchar_t* TestWindowClass() {
 CTestWindow::CTestWindow() {
     RenderTest::StartGdiplus();
     RenderTest::PreparePictures();
-    m_hWnd = ::CreateWindowExW(0, TestWindowClass(), L"controls", WS_POPUP, 0, 0, 400, 300,
-                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    m_manager.Init(m_hWnd);
+    m_hWnd.Reset(::CreateWindowExW(0, TestWindowClass(), L"controls", WS_POPUP, 0, 0, 400, 300,
+                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    m_manager.Init(m_hWnd.Get());
     m_manager.AddNotifier(&m_recorder);
 }
 
 CTestWindow::~CTestWindow() {
     m_manager.RemoveNotifier(&m_recorder);
-    if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+    m_hWnd.Reset();  // before the manager, which the window's messages still reach
 }
 
 void SendEvent(SkinUI::CControlUI& control, int kind, POINT pt, WPARAM wParam, wchar_t key) {

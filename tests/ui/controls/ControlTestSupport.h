@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "tests/ui/render/RenderTestSupport.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/WindowManager.h"
@@ -58,7 +59,7 @@ public:
     }
 
 private:
-    HWND m_hWnd = nullptr;
+    bxutil::CWindowHandle m_hWnd;
     SkinUI::CWindowManagerUI m_manager;
     CNotifyRecorder m_recorder;
 };

@@ -61,19 +61,18 @@ CHostWindow::CHostWindow(const wchar_t* className, const RECT& screenRect) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
     ::RegisterClassExW(&wc);
-    m_hWnd = ::CreateWindowExW(0, className, className, WS_POPUP | WS_VISIBLE, screenRect.left,
-                               screenRect.top, RectWidth(screenRect), RectHeight(screenRect),
-                               nullptr, nullptr, wc.hInstance, this);
-    ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_manager.Init(m_hWnd);
-    ::SetForegroundWindow(m_hWnd);
+    m_hWnd.Reset(::CreateWindowExW(0, className, className, WS_POPUP | WS_VISIBLE,
+                                   screenRect.left, screenRect.top, RectWidth(screenRect),
+                                   RectHeight(screenRect), nullptr, nullptr, wc.hInstance, this));
+    ::SetWindowLongPtrW(m_hWnd.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_manager.Init(m_hWnd.Get());
+    ::SetForegroundWindow(m_hWnd.Get());
 }
 
 CHostWindow::~CHostWindow() {
-    if (::IsWindow(m_hWnd)) {
-        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
-        ::DestroyWindow(m_hWnd);
-    }
+    // The window procedure must not reach this object while the window goes.
+    if (::IsWindow(m_hWnd.Get())) ::SetWindowLongPtrW(m_hWnd.Get(), GWLP_USERDATA, 0);
+    m_hWnd.Reset();
 }
 
 LRESULT CALLBACK CHostWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -107,18 +106,18 @@ void CHostWindow::Pump(DWORD ms) {
 
 void CHostWindow::PaintNow() {
     Pump(50);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW);
+    ::RedrawWindow(m_hWnd.Get(), nullptr, nullptr, RDW_UPDATENOW);
     ::GdiFlush();
 }
 
 std::vector<DWORD> CHostWindow::ReadClient(int* width, int* height) {
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
+    ::GetClientRect(m_hWnd.Get(), &client);
     *width = RectWidth(client);
     *height = RectHeight(client);
     CDibSurfaceUI surface(*width, *height);
     if (!surface.IsValid()) return {};
-    CWindowDC window(m_hWnd);
+    const bxutil::CWindowDC window(m_hWnd.Get());
     ::BitBlt(surface.DC(), 0, 0, *width, *height, window.Get(), 0, 0, SRCCOPY);
     ::GdiFlush();
     return std::vector<DWORD>(surface.Bits(), surface.Bits() + surface.PixelCount());

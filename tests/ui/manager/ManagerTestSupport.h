@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/WindowManager.h"
 
@@ -60,7 +61,7 @@ public:
     CHostWindow(const CHostWindow&) = delete;
     CHostWindow& operator=(const CHostWindow&) = delete;
 
-    HWND Handle() const { return m_hWnd; }
+    HWND Handle() const { return m_hWnd.Get(); }
     SkinUI::CWindowManagerUI& Manager() { return m_manager; }
     // Called for each message before the manager (the input host logs with it); returning
     // true stops the message there with result 0.
@@ -80,7 +81,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hWnd = nullptr;
+    bxutil::CWindowHandle m_hWnd;
     SkinUI::CWindowManagerUI m_manager;
 };
 

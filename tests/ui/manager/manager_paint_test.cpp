@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "tests/ui/manager/ManagerTestSupport.h"
 #include "tests/ui/render/RenderTestSupport.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/manager/ContainerUI.h"
 
 using namespace SkinUI;
@@ -101,7 +101,7 @@ TEST_F(PaintTest, AnInvalidatedControlRepaintsOnlyItsRectangle) {
     // Scribble over the whole window behind the manager's back, then invalidate one control:
     // only its rectangle is painted again.
     {
-        CWindowDC dc(window->Handle());
+        const bxutil::CWindowDC dc(window->Handle());
         RECT all{0, 0, 300, 200};
         ::FillRect(dc.Get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
         ::GdiFlush();

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "support/GdiHandles.h"
 #include "ui/core/manager/ShadowUI.h"
 #include "ui/core/manager/WindowManager.h"
 
@@ -48,8 +49,8 @@ LRESULT CALLBACK ReportingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcW(hWnd, message, wParam, lParam);
 }
 
-HWND MakeWindow(LPCWSTR className, LPCWSTR title, COLORREF colour, int x, int y, int width,
-                int height) {
+bxutil::CWindowHandle MakeWindow(LPCWSTR className, LPCWSTR title, COLORREF colour, int x, int y,
+                                 int width, int height) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ReportingProc;
@@ -58,8 +59,8 @@ HWND MakeWindow(LPCWSTR className, LPCWSTR title, COLORREF colour, int x, int y,
     wc.hbrBackground = ::CreateSolidBrush(colour);  // kept by the class until exit
     wc.lpszClassName = className;
     ::RegisterClassExW(&wc);
-    return ::CreateWindowExW(0, className, title, WS_POPUP, x, y, width, height, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    return bxutil::CWindowHandle(::CreateWindowExW(0, className, title, WS_POPUP, x, y, width,
+                                                   height, nullptr, nullptr, wc.hInstance, nullptr));
 }
 
 // Reads commands and hands them to the UI thread, which alone touches the windows.
@@ -94,15 +95,16 @@ void Run(const std::string& command, HWND window, const CShadowUI& shadow) {
 
 int main() {
     CWindowManagerUI::SetModuleInstance(::GetModuleHandleW(nullptr));
-    HWND backdrop = MakeWindow(L"VexoShadowDemoBackdrop", L"backdrop", RGB(255, 255, 255), 0, 0,
-                               900, 700);
-    HWND window = MakeWindow(L"VexoShadowDemoWindow", L"window", RGB(18, 26, 40), 250, 200, 400,
-                             260);
-    if (backdrop == nullptr || window == nullptr) return 2;
-    ::SetWindowRgn(window, ::CreateRoundRectRgn(0, 0, 401, 261, 3, 3), FALSE);
+    bxutil::CWindowHandle backdrop = MakeWindow(L"VexoShadowDemoBackdrop", L"backdrop",
+                                                RGB(255, 255, 255), 0, 0, 900, 700);
+    bxutil::CWindowHandle window = MakeWindow(L"VexoShadowDemoWindow", L"window", RGB(18, 26, 40),
+                                              250, 200, 400, 260);
+    if (!backdrop || !window) return 2;
+    bxutil::GiveWindowRegion(window.Get(), bxutil::CRegionHandle(::CreateRoundRectRgn(0, 0, 401, 261, 3, 3)),
+                             false);
 
     CWindowManagerUI manager;
-    manager.Init(window);
+    manager.Init(window.Get());
     CShadowUI shadow(&manager);
     shadow.SetSize(10);
     shadow.SetSharpness(6);
@@ -110,13 +112,13 @@ int main() {
     shadow.SetColor(0xFF000000);
     shadow.ShowShadow(true);
 
-    ::ShowWindow(backdrop, SW_SHOWNOACTIVATE);
-    ::UpdateWindow(backdrop);
-    ::ShowWindow(window, SW_SHOW);
-    ::UpdateWindow(window);
+    ::ShowWindow(backdrop.Get(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(backdrop.Get());
+    ::ShowWindow(window.Get(), SW_SHOW);
+    ::UpdateWindow(window.Get());
     shadow.Create(nullptr);
     if (shadow.GetHWND() == nullptr) return 3;
-    Say("ready " + RectText(window) + " " + RectText(shadow.GetHWND()));
+    Say("ready " + RectText(window.Get()) + " " + RectText(shadow.GetHWND()));
 
     std::thread reader(ReadCommands, ::GetCurrentThreadId());
     reader.detach();  // blocked in stdin until the process ends
@@ -125,13 +127,14 @@ int main() {
         if (msg.hwnd == nullptr && msg.message == kCommand) {
             std::unique_ptr<std::string> command(reinterpret_cast<std::string*>(msg.lParam));
             if (command->rfind("quit", 0) == 0) break;
-            Run(*command, window, shadow);
+            Run(*command, window.Get(), shadow);
             continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    ::DestroyWindow(window);
-    ::DestroyWindow(backdrop);
+    // Before the shadow and the manager, which the windows' last messages still reach.
+    window.Reset();
+    backdrop.Reset();
     return 0;
 }

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "tests/common/GuardedBuffer.h"
 #include "tests/common/RectAssert.h"
 #include "tests/common/TestFiles.h"
 #include "ui/core/base/UIGeometry.h"
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/manager/ShadowUI.h"
 #include "ui/core/manager/WindowManager.h"
 
@@ -188,7 +188,7 @@ TEST(ShadowPixels, NegativeSizeGivesASmallerShadow) {
 }
 
 TEST(ShadowPixels, RoundedOutlineIsCutOutExactly) {
-    CRegionHandle region(::CreateRoundRectRgn(0, 0, kW + 1, kH + 1, 8, 8));
+    const bxutil::CRegionHandle region(::CreateRoundRectRgn(0, 0, kW + 1, kH + 1, 8, 8));
     const std::vector<TShadowRow> outline = CShadowUI::RegionOutline(region.Get(), kW, kH);
     ASSERT_EQ(outline.size(), static_cast<size_t>(kH));
     EXPECT_GT(outline[0].start, 0) << "the top row is cut by the rounded corner";
@@ -304,27 +304,27 @@ public:
         wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
         wc.lpszClassName = kParentClass;
         ::RegisterClassExW(&wc);
-        m_hWnd = ::CreateWindowExW(0, kParentClass, L"parent", WS_POPUP, x, y, width, height,
-                                   nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetWindowRgn(m_hWnd, ::CreateRoundRectRgn(0, 0, width + 1, height + 1, 3, 3), FALSE);
-        m_manager.Init(m_hWnd);
+        m_hWnd.Reset(::CreateWindowExW(0, kParentClass, L"parent", WS_POPUP, x, y, width, height,
+                                       nullptr, nullptr, wc.hInstance, nullptr));
+        bxutil::GiveWindowRegion(
+            m_hWnd.Get(), bxutil::CRegionHandle(::CreateRoundRectRgn(0, 0, width + 1, height + 1, 3, 3)),
+            false);
+        m_manager.Init(m_hWnd.Get());
     }
-    ~CParentWindow() {
-        if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
-    }
+    ~CParentWindow() { m_hWnd.Reset(); }  // before the manager its messages go to
     CParentWindow(const CParentWindow&) = delete;
     CParentWindow& operator=(const CParentWindow&) = delete;
 
-    HWND Get() const { return m_hWnd; }
+    HWND Get() const { return m_hWnd.Get(); }
     CWindowManagerUI& Manager() { return m_manager; }
     RECT Rect() const {
         RECT rc{};
-        ::GetWindowRect(m_hWnd, &rc);
+        ::GetWindowRect(m_hWnd.Get(), &rc);
         return rc;
     }
 
 private:
-    HWND m_hWnd = nullptr;
+    bxutil::CWindowHandle m_hWnd;
     CWindowManagerUI m_manager;
 };
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "support/GdiplusSession.h"
 #include "tests/common/TestFiles.h"
 #include "ui/core/manager/WindowManager.h"
 
@@ -102,11 +103,8 @@ std::wstring FixtureFolder() { return testfiles::BuildFolder(L"render-fixtures")
 std::wstring ArtifactFolder() { return testfiles::BuildFolder(L"artifacts\\render"); }
 
 void StartGdiplus() {
-    static const bool started = [] {
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }();
+    // Given up on purpose: GDI+ stays up until the test program ends.
+    static const bool started = bxutil::StartGdiplus().Release() != 0;
     (void)started;
 }
 

@@ -10,6 +10,7 @@
 
 #include <random>
 
+#include "support/GdiHandles.h"
 #include "tests/ui/render/RenderTestSupport.h"
 #include "ui/core/render/UIRender.h"
 
@@ -103,8 +104,8 @@ TEST(SoftwareFallbacks, DrawImageGivesTheSameResultEitherWay) {
     FillPremultiplied(system, 7, true);
     FillPremultiplied(software, 7, true);
     // DrawImage selects the bitmap into its own context, so take it out of the canvas's first.
-    HGDIOBJ placeholder = ::CreateBitmap(1, 1, 1, 1, nullptr);
-    ::SelectObject(picture.DC(), placeholder);
+    const bxutil::CBitmapHandle placeholder(::CreateBitmap(1, 1, 1, 1, nullptr));
+    const bxutil::CSelectObject takenOut(picture.DC(), placeholder.Get());
     const RECT corners{3, 3, 3, 3};
     CUIRender::DrawImage(system.DC(), bitmap, system.Rect(), system.Rect(), RECT{0, 0, 12, 12},
                          corners, true, 180);
@@ -113,8 +114,6 @@ TEST(SoftwareFallbacks, DrawImageGivesTheSameResultEitherWay) {
         CUIRender::DrawImage(software.DC(), bitmap, software.Rect(), software.Rect(),
                              RECT{0, 0, 12, 12}, corners, true, 180);
     }
-    ::SelectObject(picture.DC(), bitmap);
-    ::DeleteObject(placeholder);
     EXPECT_LE(WorstDistance(system, software, true), 1);
 }
 

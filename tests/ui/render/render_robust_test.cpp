@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/GdiHandles.h"
 #include "tests/ui/render/RenderTestSupport.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/WindowManager.h"
@@ -59,8 +60,8 @@ TEST_F(HostileInput, DrawImageWithBadRectangles) {
     CCanvas canvas(32, 32);
     CCanvas picture(4, 4);
     HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(picture.DC(), OBJ_BITMAP));
-    HGDIOBJ placeholder = ::CreateBitmap(1, 1, 1, 1, nullptr);
-    ::SelectObject(picture.DC(), placeholder);
+    const bxutil::CBitmapHandle placeholder(::CreateBitmap(1, 1, 1, 1, nullptr));
+    const bxutil::CSelectObject takenOut(picture.DC(), placeholder.Get());
     const RECT rects[] = {{0, 0, 32, 32}, {40, 40, -40, -40}, {0, 0, 4, 4},
                           {-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647},
                           {3, 3, 100000, 5}};
@@ -78,8 +79,6 @@ TEST_F(HostileInput, DrawImageWithBadRectangles) {
     }
     CUIRender::DrawImage(canvas.DC(), nullptr, canvas.Rect(), canvas.Rect(), canvas.Rect(),
                          RECT{}, true);
-    ::SelectObject(picture.DC(), bitmap);
-    ::DeleteObject(placeholder);
     EXPECT_EQ(CUIRender::RotateBitmap(nullptr, 30), nullptr);
 }
 

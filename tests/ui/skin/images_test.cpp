@@ -229,7 +229,7 @@ TEST(SkinImage, PixelsArePremultipliedBgra) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->nWidth, 4);
     EXPECT_EQ(image->nHeight, 1);
-    EXPECT_TRUE(IsTopDown32BitDib(image->hBitmap, 4, 1));
+    EXPECT_TRUE(IsTopDown32BitDib(image->hBitmap.Get(), 4, 1));
     EXPECT_EQ(image->PixelAt(0, 0), 0xFFFF0000u);  // opaque red
     EXPECT_EQ(image->PixelAt(1, 0), 0x80800000u) << "alpha 128 red: B 0, G 0, R 128, A 128";
     EXPECT_EQ(image->PixelAt(2, 0), 0x00000000u);

@@ -46,8 +46,8 @@ TEST(WindowResources, FontsAreReplacedLookedUpAndMeasured) {
     ASSERT_NE(fallback, nullptr);
     EXPECT_FALSE(fallback->strFaceName.IsEmpty());
     EXPECT_GT(fallback->tm.tmHeight, 0);
-    EXPECT_EQ(manager.GetFont(-1), fallback->hFont);
-    EXPECT_EQ(manager.GetFont(99), fallback->hFont) << "unknown ids give the default font";
+    EXPECT_EQ(manager.GetFont(-1), fallback->hFont.Get());
+    EXPECT_EQ(manager.GetFont(99), fallback->hFont.Get()) << "unknown ids give the default font";
     EXPECT_EQ(manager.GetFontInfo(99), fallback);
 
     EXPECT_EQ(manager.FindFont(L"Tahoma", 16, true, true, true), second);
@@ -88,7 +88,7 @@ TEST(WindowResources, DestroyingAManagerFreesItsOwnResourcesOnly) {
         shared = manager.AddFont(4, L"Arial", 13, false, false, false, true);
         const TImageData* image = manager.AddImage(L"alpha.png");
         ASSERT_NE(image, nullptr);
-        picture = image->hBitmap;
+        picture = image->hBitmap.Get();
     }
     EXPECT_TRUE(IsDeleted(own));
     EXPECT_TRUE(IsDeleted(picture));
@@ -113,7 +113,7 @@ TEST(WindowResources, ImagesAreCachedPerTable) {
     ASSERT_NE(unmasked, nullptr);
     EXPECT_NE(unmasked->PixelAt(0, 0), 0u) << "each table decodes once, with its own mask";
 
-    HBITMAP old = first->hBitmap;
+    HBITMAP old = first->hBitmap.Get();
     const TImageData* replaced = manager.AddImage(L"mask.png");
     ASSERT_NE(replaced, nullptr);
     EXPECT_TRUE(IsDeleted(old)) << "replacing an image frees the old one";

@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "support/GdiHandles.h"
+#include "support/UniqueHandle.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/core/manager/ControlUI.h"
@@ -141,12 +143,11 @@ private:
         LogRect("window");
         RECT rc{};
         ::GetWindowRect(m_hWnd, &rc);
-        HRGN region = ::CreateRectRgn(0, 0, 0, 0);
-        const int type = ::GetWindowRgn(m_hWnd, region);
+        const bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+        const int type = ::GetWindowRgn(m_hWnd, region.Get());
         m_log.Line(
-            "region %d %d %d", type, ::PtInRegion(region, 0, 0) ? 1 : 0,
-            ::PtInRegion(region, (rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2) ? 1 : 0);
-        ::DeleteObject(region);
+            "region %d %d %d", type, ::PtInRegion(region.Get(), 0, 0) ? 1 : 0,
+            ::PtInRegion(region.Get(), (rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2) ? 1 : 0);
         m_log.Line("icon %d %d", SendMessage(WM_GETICON, ICON_BIG, 0) != 0 ? 1 : 0,
                    SendMessage(WM_GETICON, ICON_SMALL, 0) != 0 ? 1 : 0);
         LogControls();
@@ -193,7 +194,8 @@ private:
 
 bool ParseOptions(TOptions& options) {
     int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const bxutil::CArgumentVector arguments(::CommandLineToArgvW(::GetCommandLineW(), &argc));
+    LPWSTR* argv = arguments.Get();
     if (argv == nullptr || argc < 3) return false;
     const std::wstring source = argv[1];
     options.kind = source == L"zip" ? kSkinFromZipFile
@@ -203,7 +205,6 @@ bool ParseOptions(TOptions& options) {
         if (wcscmp(argv[i], L"--markup") == 0 && i + 1 < argc) options.markup = argv[++i];
         else if (wcscmp(argv[i], L"--close-on-minimize") == 0) options.closeOnMinimize = true;
     }
-    ::LocalFree(argv);
     return true;
 }
 

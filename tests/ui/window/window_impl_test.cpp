@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "tests/ui/skin/SkinTestSupport.h"
 #include "tests/ui/window/WindowTestSupport.h"
 #include "ui/core/base/UIGeometry.h"
@@ -127,8 +128,10 @@ TEST(WindowWnd, SuperclassKeepsTheSystemBehaviour) {
 }
 
 TEST(WindowWnd, SubclassesAnExistingWindowUntilUnsubclassed) {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 40, 20, nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    const bxutil::CWindowHandle plain(::CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 40,
+                                                        20, nullptr, nullptr,
+                                                        ::GetModuleHandleW(nullptr), nullptr));
+    const HWND window = plain.Get();
     ASSERT_NE(window, nullptr);
     const LONG_PTR original = ::GetWindowLongPtrW(window, GWLP_WNDPROC);
     CProbeWindow probe;
@@ -138,7 +141,6 @@ TEST(WindowWnd, SubclassesAnExistingWindowUntilUnsubclassed) {
     EXPECT_EQ(::GetWindowLongPtrW(window, GWLP_WNDPROC), original);
     EXPECT_EQ(::SendMessageW(window, kMsgProbe, 0, 0), 0);
     EXPECT_EQ(probe.probes, 1);
-    ::DestroyWindow(window);
 }
 
 TEST(WindowWnd, ModalLoopReturnsTheCloseResultAndPassesQuitOn) {
@@ -444,7 +446,7 @@ TEST(WindowBase, RoundCornersClipTheWindowAtEverySize) {
     CSkinScope scope;
     CMarkupWindow window(L"<Window size=\"200,100\" roundcorner=\"20,20\"><Control/></Window>");
     ASSERT_TRUE(window.Open(WS_POPUP | WS_VISIBLE));
-    CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+    const bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
     ASSERT_EQ(::GetWindowRgn(window, region.Get()), COMPLEXREGION);
     EXPECT_FALSE(::PtInRegion(region.Get(), 0, 0));
     EXPECT_FALSE(::PtInRegion(region.Get(), 199, 99));

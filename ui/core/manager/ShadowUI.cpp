@@ -131,7 +131,7 @@ std::unique_ptr<CDibSurfaceUI> DrawPictureShadow(CWindowManagerUI* manager, cons
     if (!surface->IsValid()) return nullptr;
     const RECT whole{0, 0, surface->Width(), surface->Height()};
     const RECT pictureRect{0, 0, picture->nWidth, picture->nHeight};
-    CUIRender::DrawImage(surface->DC(), picture->hBitmap, whole, whole, pictureRect, corner,
+    CUIRender::DrawImage(surface->DC(), picture->hBitmap.Get(), whole, whole, pictureRect, corner,
                          picture->bAlpha, 255, true);
     return surface;
 }
@@ -142,7 +142,7 @@ std::unique_ptr<CDibSurfaceUI> DrawComputedShadow(HWND parent, const TShadowShap
                                                    height + 2 * shape.size);
     if (!surface->IsValid()) return nullptr;
     std::fill(surface->Bits(), surface->Bits() + surface->PixelCount(), 0u);
-    CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+    bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
     const bool hasRegion = region && ::GetWindowRgn(parent, region.Get()) != ERROR;
     const auto outline =
         CShadowUI::RegionOutline(hasRegion ? region.Get() : nullptr, width, height);
@@ -156,7 +156,7 @@ CShadowUI::CShadowUI(CWindowManagerUI* manager) : m_pManager(manager) {}
 
 CShadowUI::~CShadowUI() {
     DetachFromParent();
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    m_hWnd.Reset();
 }
 
 bool CShadowUI::RegisterWindowClass(HINSTANCE instance) {
@@ -231,9 +231,9 @@ bool CShadowUI::SetImage(LPCWSTR description) {
 
 void CShadowUI::ShowShadow(bool show) {
     m_bShow = show;
-    if (m_hWnd == nullptr) return;
+    if (!m_hWnd) return;
     // Without activation: the shadow must never take the focus from the window it belongs to.
-    ::ShowWindow(m_hWnd, show ? SW_SHOWNA : SW_HIDE);
+    ::ShowWindow(m_hWnd.Get(), show ? SW_SHOWNA : SW_HIDE);
     SetVisibleBit(show);
 }
 
@@ -242,7 +242,7 @@ void CShadowUI::SetVisibleBit(bool visible) {
 }
 
 void CShadowUI::RedrawIfVisible() {
-    if (m_hWnd != nullptr && m_hWndParent != nullptr && ::IsWindowVisible(m_hWnd)) {
+    if (m_hWnd && m_hWndParent != nullptr && ::IsWindowVisible(m_hWnd.Get())) {
         Update(m_hWndParent);
     }
 }
@@ -251,17 +251,17 @@ void CShadowUI::RedrawIfVisible() {
 
 void CShadowUI::Create(CWindowManagerUI* manager) {
     if (manager != nullptr) m_pManager = manager;
-    if (!m_bShow || m_pManager == nullptr || m_hWnd != nullptr) return;
+    if (!m_bShow || m_pManager == nullptr || m_hWnd) return;
     HWND parent = m_pManager->GetPaintWindow();
     if (parent == nullptr || !::IsWindow(parent) || Links().count(parent) != 0) return;
     if (!RegisterWindowClass(CWindowManagerUI::ModuleInstance())) return;
 
     const LONG_PTR parentStyle = ::GetWindowLongPtrW(parent, GWL_STYLE);
     const DWORD style = WS_POPUPWINDOW | (static_cast<DWORD>(parentStyle) & WS_DLGFRAME);
-    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
-                               style, CW_USEDEFAULT, 0, 0, 0, parent, nullptr, g_hClassInstance,
-                               nullptr);
-    if (m_hWnd == nullptr) return;
+    m_hWnd.Reset(::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
+                                   style, CW_USEDEFAULT, 0, 0, 0, parent, nullptr,
+                                   g_hClassInstance, nullptr));
+    if (!m_hWnd) return;
     m_hWndParent = parent;
 
     if (!::IsWindowVisible(parent)) {
@@ -270,7 +270,7 @@ void CShadowUI::Create(CWindowManagerUI* manager) {
         m_status = kEnabled | kParentVisible;
     } else {
         m_status = kEnabled | kShadowVisible | kParentVisible;
-        ::ShowWindow(m_hWnd, SW_SHOWNA);
+        ::ShowWindow(m_hWnd.Get(), SW_SHOWNA);
         Update(parent);
     }
 
@@ -309,7 +309,7 @@ POINT CShadowUI::ShadowOrigin(const RECT& parentRect) const {
 
 void CShadowUI::Update(HWND parent) {
     RECT rc;
-    if (m_hWnd == nullptr || parent == nullptr || !::GetWindowRect(parent, &rc)) return;
+    if (!m_hWnd || parent == nullptr || !::GetWindowRect(parent, &rc)) return;
     const int width = RectWidth(rc);
     const int height = RectHeight(rc);
     std::unique_ptr<CDibSurfaceUI> surface =
@@ -319,11 +319,11 @@ void CShadowUI::Update(HWND parent) {
 
     POINT origin = ShadowOrigin(rc);
     SIZE size{surface->Width(), surface->Height()};
-    ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, size.cx, size.cy,
+    ::SetWindowPos(m_hWnd.Get(), nullptr, origin.x, origin.y, size.cx, size.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     POINT sourceOrigin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(m_hWnd, nullptr, &origin, &size, surface->DC(), &sourceOrigin, 0,
+    ::UpdateLayeredWindow(m_hWnd.Get(), nullptr, &origin, &size, surface->DC(), &sourceOrigin, 0,
                           &blend, ULW_ALPHA);
 }
 
@@ -343,11 +343,11 @@ LRESULT CALLBACK CShadowUI::ParentProc(HWND hWnd, UINT message, WPARAM wParam, L
 void CShadowUI::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOVE:
-        if (m_status != 0 && m_hWnd != nullptr) {
+        if (m_status != 0 && m_hWnd) {
             RECT rc;
             ::GetWindowRect(parent, &rc);
             const POINT origin = ShadowOrigin(rc);
-            ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, 0, 0,
+            ::SetWindowPos(m_hWnd.Get(), nullptr, origin.x, origin.y, 0, 0,
                            SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
         }
         break;
@@ -370,8 +370,7 @@ void CShadowUI::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM
         if (m_status & kShadowVisible) Update(parent);
         break;
     case WM_DESTROY:
-        if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
-        m_hWnd = nullptr;
+        m_hWnd.Reset();  // an owned window goes with its owner: it may be gone already
         break;
     case WM_NCDESTROY:
         m_hWndParent = nullptr;
@@ -383,9 +382,9 @@ void CShadowUI::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM
 }
 
 void CShadowUI::OnParentSize(HWND parent, WPARAM kind, LPARAM size) {
-    if (!(m_status & kEnabled) || m_hWnd == nullptr) return;
+    if (!(m_status & kEnabled) || !m_hWnd) return;
     if (kind == SIZE_MINIMIZED || kind == SIZE_MAXIMIZED) {
-        ::ShowWindow(m_hWnd, SW_HIDE);
+        ::ShowWindow(m_hWnd.Get(), SW_HIDE);
         SetVisibleBit(false);
     } else if (m_status & kParentVisible) {
         // A growing window is redrawn at its next paint, so that dragging its border does not
@@ -397,7 +396,7 @@ void CShadowUI::OnParentSize(HWND parent, WPARAM kind, LPARAM size) {
             Update(parent);
         }
         if (!(m_status & kShadowVisible)) {
-            ::ShowWindow(m_hWnd, SW_SHOWNA);
+            ::ShowWindow(m_hWnd.Get(), SW_SHOWNA);
             SetVisibleBit(true);
         }
     }
@@ -405,14 +404,14 @@ void CShadowUI::OnParentSize(HWND parent, WPARAM kind, LPARAM size) {
 }
 
 void CShadowUI::OnParentShow(bool showing) {
-    if (m_hWnd == nullptr) return;
+    if (!m_hWnd) return;
     if (showing) {
         if (m_status & kParentVisible) return;
         m_bUpdatePending = true;
-        ::ShowWindow(m_hWnd, SW_SHOWNA);
+        ::ShowWindow(m_hWnd.Get(), SW_SHOWNA);
         m_status |= kShadowVisible | kParentVisible;
     } else {
-        ::ShowWindow(m_hWnd, SW_HIDE);
+        ::ShowWindow(m_hWnd.Get(), SW_HIDE);
         m_status &= ~(kShadowVisible | kParentVisible);
     }
 }

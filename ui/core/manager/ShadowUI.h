@@ -14,6 +14,7 @@
 
 #include <vector>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/base/UIString.h"
 
 namespace SkinUI {
@@ -70,7 +71,7 @@ public:
     const TShadowShape& Shape() const { return m_shape; }
     const RECT& ShadowCorner() const { return m_rcCorner; }
     const CUIString& Image() const { return m_strImage; }
-    HWND GetHWND() const { return m_hWnd; }
+    HWND GetHWND() const { return m_hWnd.Get(); }
 
     // Creates the shadow window for the manager's window and starts following it. Nothing
     // happens unless a shadow is wanted, or when that window already has a shadow.
@@ -100,7 +101,7 @@ private:
     void DetachFromParent();
 
     CWindowManagerUI* m_pManager;
-    HWND m_hWnd = nullptr;        // the shadow window (owned)
+    bxutil::CWindowHandle m_hWnd;  // the shadow window
     HWND m_hWndParent = nullptr;  // the window followed (not owned)
     BYTE m_status = 0;            // kEnabled | kShadowVisible | kParentVisible
     bool m_bUseImage = false;

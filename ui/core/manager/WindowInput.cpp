@@ -214,8 +214,8 @@ void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam) {
     }
     if (!m_bMouseTracking) {
         const DWORD hoverTime =
-            m_hwndTooltip != nullptr
-                ? static_cast<DWORD>(::SendMessageW(m_hwndTooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0))
+            m_hwndTooltip
+                ? static_cast<DWORD>(::SendMessageW(m_hwndTooltip.Get(), TTM_GETDELAYTIME, TTDT_INITIAL, 0))
                 : 400;
         TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, m_hWndPaint, hoverTime};
         ::TrackMouseEvent(&track);
@@ -373,22 +373,23 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control, const CUIString& text) {
     m_ToolTip.hinst = ModuleInstance();
     m_ToolTip.lpszText = const_cast<LPWSTR>(m_strToolTipText.GetData());
     m_ToolTip.rect = control->Rect();
-    if (m_hwndTooltip == nullptr) {
-        m_hwndTooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
-                                          WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint,
-                                          nullptr, ModuleInstance(), nullptr);
-        if (m_hwndTooltip == nullptr) return;
-        ::SendMessageW(m_hwndTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+    if (!m_hwndTooltip) {
+        m_hwndTooltip.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
+                                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                              CW_USEDEFAULT, m_hWndPaint, nullptr,
+                                              ModuleInstance(), nullptr));
+        if (!m_hwndTooltip) return;
+        ::SendMessageW(m_hwndTooltip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     }
-    ::SendMessageW(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, control->ToolTipWidth());
-    ::SendMessageW(m_hwndTooltip, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
-    ::SendMessageW(m_hwndTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_ToolTip));
+    ::SendMessageW(m_hwndTooltip.Get(), TTM_SETMAXTIPWIDTH, 0, control->ToolTipWidth());
+    ::SendMessageW(m_hwndTooltip.Get(), TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+    ::SendMessageW(m_hwndTooltip.Get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_ToolTip));
 }
 
 void CWindowManagerUI::HideToolTip() {
-    if (m_hwndTooltip != nullptr)
-        ::SendMessageW(m_hwndTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&m_ToolTip));
+    if (m_hwndTooltip)
+        ::SendMessageW(m_hwndTooltip.Get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&m_ToolTip));
 }
 
 void CWindowManagerUI::OnMouseLeave() {

@@ -98,14 +98,14 @@ CWindowManagerUI::~CWindowManagerUI() {
     delete std::exchange(m_pRoot, nullptr);
     RemoveAllOptionGroups();
     RemoveAllTimers();
-    if (m_hwndTooltip != nullptr) ::DestroyWindow(m_hwndTooltip);
+    m_hwndTooltip.Reset();
     ReleaseSurfaces();
     RemoveFirst(LiveManagers(), this);
 }
 
 void CWindowManagerUI::Init(HWND window) {
     m_hWndPaint = window;
-    m_pPaintDC = std::make_unique<CWindowDC>(window);
+    m_pPaintDC = std::make_unique<bxutil::CWindowDC>(window);
     if (LiveManagers().Find(this) < 0) LiveManagers().Add(this);
 }
 

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/core/base/UIHandles.h"
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIPtrArray.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/base/UIStringMap.h"
@@ -164,7 +164,7 @@ public:
     CControlUI* HoveredControl() const { return m_pEventHover; }
     CControlUI* PressedControl() const { return m_pEventClick; }
     bool IsMouseCaptured() const { return m_bMouseCapture; }
-    HWND ToolTipWindow() const { return m_hwndTooltip; }
+    HWND ToolTipWindow() const { return m_hwndTooltip.Get(); }
 
     // ---- Option groups (options refer to their group by name) ------------------------------
     bool AddOptionGroup(LPCWSTR group, CControlUI* option);  // false for a duplicate
@@ -310,20 +310,21 @@ private:
     void DeleteDeferredControls();
 
     HWND m_hWndPaint = nullptr;
-    std::unique_ptr<CWindowDC> m_pPaintDC;  // the one owner of the window's device context
+    std::unique_ptr<bxutil::CWindowDC> m_pPaintDC;  // the one owner of the window's device context
     BYTE m_nOpacity = 255;
 
     // Off-screen painting: the memory surface the tree is painted into, and the copy of what
     // lies behind the window ("bktrans"). Both are recreated when the root is laid out anew.
-    CMemoryDC m_hDcOffscreen;
-    CBitmapHandle m_hbmpOffscreen;
-    HGDIOBJ m_hOldOffscreen = nullptr;
-    CMemoryDC m_hDcBackground;
-    CBitmapHandle m_hbmpBackground;
-    HGDIOBJ m_hOldBackground = nullptr;
+    // Each selection is declared after its context and bitmap, so it ends before they do.
+    bxutil::CMemoryDC m_hDcOffscreen;
+    bxutil::CBitmapHandle m_hbmpOffscreen;
+    bxutil::CSelectObject m_offscreenSelection;
+    bxutil::CMemoryDC m_hDcBackground;
+    bxutil::CBitmapHandle m_hbmpBackground;
+    bxutil::CSelectObject m_backgroundSelection;
     std::unique_ptr<CDibSurfaceUI> m_pAlphaSurface;  // per-pixel alpha ("alphabktrans")
 
-    HWND m_hwndTooltip = nullptr;  // destroyed with the manager
+    bxutil::CWindowHandle m_hwndTooltip;  // destroyed with the manager
     TTTOOLINFOW m_ToolTip{};       // the tool record in use
     CUIString m_strToolTipText;    // the text the tool record points at
 

@@ -15,7 +15,7 @@ namespace {
 
 // "showdirty": the updated rectangle framed in this pen (process-wide, kept until exit).
 HPEN DirtyRectPen() {
-    static const CPenHandle pen(::CreatePen(PS_SOLID, 1, RGB(220, 0, 0)));
+    static const bxutil::CPenHandle pen(::CreatePen(PS_SOLID, 1, RGB(220, 0, 0)));
     return pen.Get();
 }
 
@@ -105,10 +105,9 @@ void CWindowManagerUI::PaintOffscreen(HDC paintDC, const RECT& client, const REC
     if (!m_hDcOffscreen) {
         m_hDcOffscreen.Reset(::CreateCompatibleDC(paintDC));
         m_hbmpOffscreen.Reset(::CreateCompatibleBitmap(paintDC, width, height));
-        if (m_hDcOffscreen && m_hbmpOffscreen)
-            m_hOldOffscreen = ::SelectObject(m_hDcOffscreen.Get(), m_hbmpOffscreen.Get());
+        m_offscreenSelection = bxutil::CSelectObject(m_hDcOffscreen.Get(), m_hbmpOffscreen.Get());
     }
-    if (m_hOldOffscreen == nullptr) {
+    if (!m_offscreenSelection) {
         // No memory for the surface: paint straight onto the window rather than not at all.
         m_pRoot->Paint(paintDC, update);
         return;
@@ -118,7 +117,7 @@ void CWindowManagerUI::PaintOffscreen(HDC paintDC, const RECT& client, const REC
     const LONG areaHeight = RectHeight(area);
     if (m_bBackgroundTransparent) {
         CopyBackdrop(paintDC);
-        if (m_hOldBackground != nullptr)
+        if (m_backgroundSelection)
             ::BitBlt(m_hDcOffscreen.Get(), area.left, area.top, areaWidth, areaHeight,
                      m_hDcBackground.Get(), area.left, area.top, SRCCOPY);
     }
@@ -126,8 +125,8 @@ void CWindowManagerUI::PaintOffscreen(HDC paintDC, const RECT& client, const REC
     ::BitBlt(paintDC, area.left, area.top, areaWidth, areaHeight, m_hDcOffscreen.Get(), area.left,
              area.top, SRCCOPY);
     if (m_bShowUpdateRect) {
-        CSelectObject pen(paintDC, DirtyRectPen());
-        CSelectObject brush(paintDC, ::GetStockObject(HOLLOW_BRUSH));
+        const bxutil::CSelectObject pen(paintDC, DirtyRectPen());
+        const bxutil::CSelectObject brush(paintDC, ::GetStockObject(HOLLOW_BRUSH));
         ::Rectangle(paintDC, update.left, update.top, update.right, update.bottom);
     }
 }
@@ -141,7 +140,7 @@ void CWindowManagerUI::CopyBackdrop(HDC paintDC) {
     m_hDcBackground.Reset(::CreateCompatibleDC(paintDC));
     m_hbmpBackground.Reset(::CreateCompatibleBitmap(paintDC, width, height));
     if (!m_hDcBackground || !m_hbmpBackground) return;
-    m_hOldBackground = ::SelectObject(m_hDcBackground.Get(), m_hbmpBackground.Get());
+    m_backgroundSelection = bxutil::CSelectObject(m_hDcBackground.Get(), m_hbmpBackground.Get());
     // What lies behind the window: the owner's picture at the window's place, or else what the
     // window's own context shows.
     HWND owner = ::GetWindow(m_hWndPaint, GW_OWNER);
@@ -151,7 +150,7 @@ void CWindowManagerUI::CopyBackdrop(HDC paintDC) {
     }
     POINT origin{0, 0};
     ::ClientToScreen(owner, &origin);
-    CWindowDC ownerDC(owner);
+    const bxutil::CWindowDC ownerDC(owner);
     ::BitBlt(m_hDcBackground.Get(), 0, 0, width, height, ownerDC.Get(), window.left - origin.x,
              window.top - origin.y, SRCCOPY);
 }
@@ -192,12 +191,10 @@ void CWindowManagerUI::PaintPerPixelAlpha(const RECT& client, const RECT& update
 }
 
 void CWindowManagerUI::ReleaseSurfaces() {
-    if (m_hOldOffscreen != nullptr) ::SelectObject(m_hDcOffscreen.Get(), m_hOldOffscreen);
-    m_hOldOffscreen = nullptr;
+    m_offscreenSelection.Reset();
     m_hDcOffscreen.Reset();
     m_hbmpOffscreen.Reset();
-    if (m_hOldBackground != nullptr) ::SelectObject(m_hDcBackground.Get(), m_hOldBackground);
-    m_hOldBackground = nullptr;
+    m_backgroundSelection.Reset();
     m_hDcBackground.Reset();
     m_hbmpBackground.Reset();
     m_pAlphaSurface.reset();
@@ -216,7 +213,7 @@ LRESULT CWindowManagerUI::OnPrintClient(HDC dc, LPARAM flags) {
     const TImageData* image = m_strAnimateImage.IsEmpty() ? nullptr : GetImageCached(m_strAnimateImage);
     if (image != nullptr) {
         const RECT source{0, 0, image->nWidth, image->nHeight};
-        CUIRender::DrawImage(dc, image->hBitmap, client, client, source, RECT{0, 0, 0, 0},
+        CUIRender::DrawImage(dc, image->hBitmap.Get(), client, client, source, RECT{0, 0, 0, 0},
                              image->bAlpha);
     }
     return 0;

@@ -7,9 +7,9 @@
 #include <climits>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/skin/WindowResources.h"
 #include "ui/core/render/ImageSpec.h"
 #include "ui/core/skin/ResourceData.h"
@@ -211,7 +211,7 @@ public:
         : m_hDC(dc), m_resources(resources), m_rc(rc), m_pText(text), m_nStyle(style),
           m_links(links) {
         const TFontData* font = resources.GetDefaultFontInfo();
-        m_initial.fonts.push_back(font != nullptr ? font->hFont : nullptr);
+        m_initial.fonts.push_back(font != nullptr ? font->hFont.Get() : nullptr);
         m_initial.colors.push_back(color);
         m_initial.spacings.push_back(0);
         m_initial.selections.push_back(false);
@@ -565,7 +565,7 @@ private:
             const int x = walk.x + walk.shift;
             const int y = walk.top + (walk.known->height - height) / 2;
             const RECT dest{x, y, x + width, y + height};
-            CUIRender::DrawImage(m_hDC, picture.image->hBitmap, dest, dest, picture.source,
+            CUIRender::DrawImage(m_hDC, picture.image->hBitmap.Get(), dest, dest, picture.source,
                                  RECT{0, 0, 0, 0}, picture.image->bAlpha);
             RecordLink(state, walk, x, width);
         }
@@ -630,7 +630,7 @@ void CUIRender::DrawFormattedText(HDC hDC, CWindowResourcesUI* resources, RECT& 
     CLinkSlots links(linkRects, linkTexts, linkCount);
     linkCount = 0;
     if (hDC == nullptr || resources == nullptr || text == nullptr || *text == L'\0') return;
-    CSavedDC saved(hDC);
+    const bxutil::CSavedDC saved(hDC);
     ::SetTextAlign(hDC, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const RECT area = ClampToDrawRange(rc);
     CFormattedText layout(hDC, *resources, area, text, argb, style, links);

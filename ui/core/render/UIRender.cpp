@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "support/GdiplusSession.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/skin/WindowResources.h"
 #include "ui/core/render/ImageSpec.h"
@@ -18,6 +19,12 @@
 #include "ui/core/skin/SkinImage.h"
 
 namespace SkinUI {
+
+using bxutil::CBitmapHandle;
+using bxutil::CMemoryDC;
+using bxutil::CPenHandle;
+using bxutil::CRegionHandle;
+using bxutil::CSelectObject;
 
 namespace {
 
@@ -301,12 +308,8 @@ CDibSurfaceUI::CDibSurfaceUI(int width, int height) : m_nWidth(width), m_nHeight
     if (!m_bitmap) return;
     m_dc.Reset(::CreateCompatibleDC(nullptr));
     if (!m_dc) return;
-    m_hOld = ::SelectObject(m_dc.Get(), m_bitmap.Get());
+    m_selection = CSelectObject(m_dc.Get(), m_bitmap.Get());
     m_pBits = bits;
-}
-
-CDibSurfaceUI::~CDibSurfaceUI() {
-    if (m_hOld != nullptr) ::SelectObject(m_dc.Get(), m_hOld);
 }
 
 // ---- Blending primitives ----------------------------------------------------------------------
@@ -407,7 +410,7 @@ bool CUIRender::DrawImageSpec(HDC hDC, CWindowResourcesUI* resources, const RECT
     const RECT control = ClampToDrawRange(rcControl);
     const RECT dest = SpecDestination(spec.dest, control);
     if (!RectsMeet(dest, control) || !RectsMeet(dest, rcPaint)) return true;
-    HBITMAP bitmap = angle != 0 ? RotateBitmap(image.hBitmap, angle) : image.hBitmap;
+    HBITMAP bitmap = angle != 0 ? RotateBitmap(image.hBitmap.Get(), angle) : image.hBitmap.Get();
     if (bitmap == nullptr) return true;
     DrawImage(hDC, bitmap, dest, rcPaint, spec.source, spec.corner, image.bAlpha, spec.fade,
               spec.hole, spec.xtiled, spec.ytiled);
@@ -464,11 +467,8 @@ HBITMAP CUIRender::RotateBitmap(HBITMAP hBitmap, int angle) {
 bool CUIRender::StartGdiplusOnce() {
     // Never shut down: GDI+ may still be in use while static objects are destroyed at exit, and
     // the process's end releases it. Controls that start their own GDI+ reference stay unaffected.
-    static const bool started = [] {
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }();
+    // So the token is given up to no one on purpose.
+    static const bool started = bxutil::StartGdiplus().Release() != 0;
     return started;
 }
 

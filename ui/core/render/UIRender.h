@@ -17,7 +17,7 @@
 
 #include <windows.h>
 
-#include "ui/core/base/UIHandles.h"
+#include "support/GdiHandles.h"
 
 namespace SkinUI {
 
@@ -38,13 +38,13 @@ public:
 
 private:
     friend class CUIRender;
-    void Begin(HDC hDC, const RECT& item, CRegionHandle shape);
+    void Begin(HDC hDC, const RECT& item, bxutil::CRegionHandle shape);
     void Restore();
 
     RECT m_rcItem = {0, 0, 0, 0};
     HDC m_hDC = nullptr;
-    CRegionHandle m_hRgn;     // the scope's clip (previous clip AND the new shape)
-    CRegionHandle m_hOldRgn;  // the clip before the scope; none when the context had no clip
+    bxutil::CRegionHandle m_hRgn;     // the scope's clip (previous clip AND the new shape)
+    bxutil::CRegionHandle m_hOldRgn;  // the clip before the scope; none when the context had no clip
 };
 
 // A 32-bit top-down DIB section selected into its own memory device context: the off-screen
@@ -54,7 +54,6 @@ public:
     CDibSurfaceUI(int width, int height);
     CDibSurfaceUI(const CDibSurfaceUI&) = delete;
     CDibSurfaceUI& operator=(const CDibSurfaceUI&) = delete;
-    ~CDibSurfaceUI();
 
     bool IsValid() const { return m_pBits != nullptr; }
     HDC DC() const { return m_dc.Get(); }
@@ -68,9 +67,10 @@ public:
 private:
     int m_nWidth;
     int m_nHeight;
-    CBitmapHandle m_bitmap;  // declared before the context: the context goes first
-    CMemoryDC m_dc;
-    HGDIOBJ m_hOld = nullptr;
+    // In the order they are made: the bitmap is put out of the context before either goes.
+    bxutil::CBitmapHandle m_bitmap;
+    bxutil::CMemoryDC m_dc;
+    bxutil::CSelectObject m_selection;
     DWORD* m_pBits = nullptr;
 };
 

@@ -7,8 +7,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIGeometry.h"
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/skin/WindowResources.h"
 
 namespace SkinUI {
@@ -19,7 +19,7 @@ namespace {
 
 void DrawTextGdi(HDC hDC, CWindowResourcesUI& resources, RECT& rc, const CUIString& text, DWORD argb,
                  int fontId, UINT style) {
-    CSavedDC saved(hDC);
+    const bxutil::CSavedDC saved(hDC);
     ::SetBkMode(hDC, TRANSPARENT);
     ::SetTextColor(hDC, ArgbToColorRef(argb));
     ::SelectObject(hDC, resources.GetFont(fontId));

@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIString.h"
 
 namespace SkinUI {
 
 struct TFontData {
-    HFONT hFont = nullptr;  // owned
+    bxutil::CFontHandle hFont;
     CUIString strFaceName;
     int nSize = 0;          // character height in pixels
     bool bBold = false;
@@ -20,17 +21,14 @@ struct TFontData {
     TFontData() = default;
     TFontData(const TFontData&) = delete;
     TFontData& operator=(const TFontData&) = delete;
-    ~TFontData() {
-        if (hFont != nullptr) ::DeleteObject(hFont);
-    }
     bool HasMetrics() const { return tm.tmHeight != 0; }
 };
 
 // A decoded picture: a 32-bit top-down DIB section holding premultiplied BGRA, one 32-bit word
 // per pixel (B in the low byte, A in the high byte), rows top to bottom.
 struct TImageData {
-    HBITMAP hBitmap = nullptr;  // owned
-    BYTE* pBits = nullptr;      // the DIB's pixels (owned by hBitmap)
+    bxutil::CBitmapHandle hBitmap;
+    BYTE* pBits = nullptr;  // the DIB's pixels (owned by hBitmap)
     int nWidth = 0;
     int nHeight = 0;
     bool bAlpha = false;        // some pixel is not fully opaque, or was cleared by the mask
@@ -40,9 +38,6 @@ struct TImageData {
     TImageData() = default;
     TImageData(const TImageData&) = delete;
     TImageData& operator=(const TImageData&) = delete;
-    ~TImageData() {
-        if (hBitmap != nullptr) ::DeleteObject(hBitmap);
-    }
     // The pixel word at (x, y); the caller keeps x and y inside the picture.
     DWORD PixelAt(int x, int y) const {
         return reinterpret_cast<const DWORD*>(pBits)[static_cast<size_t>(y) * nWidth + x];

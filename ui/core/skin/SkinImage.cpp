@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <utility>
 #include <vector>
 
 #include "ui/core/skin/SkinImageCheck.h"
@@ -62,9 +63,9 @@ bool IsImageSizeAllowed(long long width, long long height) {
            width * height <= kMaxImagePixels;
 }
 
-CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
+bxutil::CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
     *bits = nullptr;
-    if (width <= 0 || height <= 0) return CBitmapHandle();
+    if (width <= 0 || height <= 0) return bxutil::CBitmapHandle();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -73,7 +74,7 @@ CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    CBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    bxutil::CBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     if (bitmap) *bits = static_cast<DWORD*>(pixels);
     return bitmap;
 }
@@ -81,10 +82,10 @@ CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits) {
 std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height, DWORD mask) {
     if (rgba == nullptr || !IsImageSizeAllowed(width, height)) return nullptr;
     DWORD* bits = nullptr;
-    CBitmapHandle bitmap = CreateTopDownDib(width, height, &bits);
+    bxutil::CBitmapHandle bitmap = CreateTopDownDib(width, height, &bits);
     if (!bitmap) return nullptr;
     auto image = std::make_unique<TImageData>();
-    image->hBitmap = bitmap.Detach();
+    image->hBitmap = std::move(bitmap);
     image->pBits = reinterpret_cast<BYTE*>(bits);
     image->nWidth = width;
     image->nHeight = height;

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "ui/core/base/UIHandles.h"
+#include "support/GdiHandles.h"
 #include "ui/core/skin/ResourceData.h"
 
 namespace SkinUI {
@@ -27,7 +27,7 @@ bool IsImageSizeAllowed(long long width, long long height);
 // each pixel word): the layout of every picture and off-screen surface of the framework. bits
 // receives its pixels; an empty handle (and null bits) when it cannot be made. The caller
 // bounds the size.
-CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits);
+bxutil::CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits);
 
 // Loads a picture the way the resource tables do: with a resource type, name is a resource
 // number ("123") of that type in the resource module; without one, name is read through the

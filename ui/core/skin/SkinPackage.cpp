@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/skin/SkinState.h"
 #include "ui/core/skin/WindowResources.h"
 #include "ui/core/skin/SkinXml.h"
@@ -47,8 +48,8 @@ enum class DiskRead { kOk, kOpenFailed, kEmpty, kTooLarge, kReadFailed };
 
 DiskRead ReadFileChecked(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize, DWORD maxSize) {
     bytes.clear();
-    CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    bxutil::CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return DiskRead::kOpenFailed;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size)) return DiskRead::kReadFailed;

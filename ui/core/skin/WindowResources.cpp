@@ -8,7 +8,6 @@
 #include <optional>
 #include <utility>
 
-#include "ui/core/base/UIHandles.h"
 #include "ui/core/skin/SkinImage.h"
 #include "ui/core/skin/SkinState.h"
 
@@ -40,10 +39,10 @@ std::unique_ptr<TFontData> CreateFontData(LPCWSTR faceName, int size, bool bold,
     if (bold) lf.lfWeight += FW_BOLD;
     if (underline) lf.lfUnderline = TRUE;
     if (italic) lf.lfItalic = TRUE;
-    HFONT font = ::CreateFontIndirectW(&lf);
-    if (font == nullptr) return nullptr;
+    bxutil::CFontHandle font(::CreateFontIndirectW(&lf));
+    if (!font) return nullptr;
     auto data = std::make_unique<TFontData>();
-    data->hFont = font;
+    data->hFont = std::move(font);
     data->strFaceName = faceName;
     data->nSize = size;
     data->bBold = bold;
@@ -57,10 +56,10 @@ void InitSharedDefaultFont(TSkinState& state) {
     if (state.defaultFont != nullptr && !state.defaultFont->strFaceName.IsEmpty()) return;
     LOGFONTW lf = StockGuiLogFont();
     lf.lfCharSet = DEFAULT_CHARSET;
-    HFONT font = ::CreateFontIndirectW(&lf);
-    if (font == nullptr) return;
+    bxutil::CFontHandle font(::CreateFontIndirectW(&lf));
+    if (!font) return;
     auto data = std::make_unique<TFontData>();
-    data->hFont = font;
+    data->hFont = std::move(font);
     data->strFaceName = lf.lfFaceName;
     data->nSize = -lf.lfHeight;
     data->bBold = lf.lfWeight >= FW_BOLD;
@@ -72,7 +71,7 @@ void InitSharedDefaultFont(TSkinState& state) {
 TFontData* FindFontByHandle(const CUIOwnedMap<TFontData>& table, HFONT font) {
     TFontData* found = nullptr;
     table.ForEach([&](LPCWSTR, TFontData* data) {
-        if (found == nullptr && data->hFont == font) found = data;
+        if (found == nullptr && data->hFont.Get() == font) found = data;
     });
     return found;
 }
@@ -132,7 +131,7 @@ HFONT CWindowResourcesUI::AddFont(int id, LPCWSTR faceName, int size, bool bold,
     if (GetPaintDC() != nullptr) EnsureMetrics(*data);
     CUIOwnedMap<TFontData>& table = shared ? SkinState().fonts : m_fonts;
     TFontData* stored = table.Set(IdKey(id), std::move(data));
-    return stored != nullptr ? stored->hFont : nullptr;
+    return stored != nullptr ? stored->hFont.Get() : nullptr;
 }
 
 TFontData* CWindowResourcesUI::LookupFont(int id) const {
@@ -155,17 +154,17 @@ TFontData* CWindowResourcesUI::DefaultFont() {
 }
 
 HFONT CWindowResourcesUI::GetFont(int id) {
-    if (TFontData* data = LookupFont(id)) return data->hFont;
+    if (TFontData* data = LookupFont(id)) return data->hFont.Get();
     TFontData* fallback = DefaultFont();
-    return fallback != nullptr ? fallback->hFont : nullptr;
+    return fallback != nullptr ? fallback->hFont.Get() : nullptr;
 }
 
 HFONT CWindowResourcesUI::FindFont(LPCWSTR faceName, int size, bool bold, bool underline,
                                    bool italic) {
     if (TFontData* data = FindFontByStyle(m_fonts, faceName, size, bold, underline, italic))
-        return data->hFont;
+        return data->hFont.Get();
     TFontData* data = FindFontByStyle(SkinState().fonts, faceName, size, bold, underline, italic);
-    return data != nullptr ? data->hFont : nullptr;
+    return data != nullptr ? data->hFont.Get() : nullptr;
 }
 
 bool CWindowResourcesUI::RemoveFont(int id, bool shared) {
@@ -189,13 +188,13 @@ HFONT CWindowResourcesUI::AddFormattedTextFont(LPCWSTR faceName, int size, bool 
 }
 
 void CWindowResourcesUI::EnsureMetrics(TFontData& font) const {
-    if (font.HasMetrics() || font.hFont == nullptr) return;
+    if (font.HasMetrics() || !font.hFont) return;
     // Measured through the window's context; before the window exists, through the screen's.
-    std::optional<CWindowDC> screen;
+    std::optional<bxutil::CWindowDC> screen;
     HDC dc = GetPaintDC();
     if (dc == nullptr) dc = screen.emplace(nullptr).Get();
     if (dc == nullptr) return;
-    CSelectObject select(dc, font.hFont);
+    const bxutil::CSelectObject select(dc, font.hFont.Get());
     ::GetTextMetricsW(dc, &font.tm);
 }
 

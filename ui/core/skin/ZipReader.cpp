@@ -72,15 +72,16 @@ bool Inflate(const BYTE* data, DWORD dataSize, BYTE* out, DWORD outSize) {
 bool CZipReader::OpenFile(LPCWSTR path) {
     Close();
     if (path == nullptr) return false;
-    CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    bxutil::CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
         size.QuadPart > 0x7FFFFFFF)
         return false;
-    CKernelHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    bxutil::CKernelHandle mapping(
+        ::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return false;
-    CMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    bxutil::CMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return false;
     m_file = std::move(file);
     m_mapping = std::move(mapping);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/base/UIHandles.h"
+#include "support/UniqueHandle.h"
 
 namespace SkinUI {
 
@@ -61,9 +61,9 @@ private:
 
     const BYTE* m_pData = nullptr;
     size_t m_nSize = 0;
-    CFileHandle m_file;
-    CKernelHandle m_mapping;
-    CMappedView m_view;
+    bxutil::CFileHandle m_file;
+    bxutil::CKernelHandle m_mapping;
+    bxutil::CMappedView m_view;
     std::vector<TEntry> m_entries;
 };
 

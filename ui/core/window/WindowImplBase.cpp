@@ -7,6 +7,7 @@
 
 #include <cwchar>
 
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ControlUI.h"
@@ -263,10 +264,10 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
     if (::IsIconic(m_hWnd) || (corner.cx == 0 && corner.cy == 0)) return 0;
     RECT window{};
     ::GetWindowRect(m_hWnd, &window);
-    HRGN region = ::CreateRoundRectRgn(0, 0, RectWidth(window) + 1, RectHeight(window) + 1,
-                                       corner.cx, corner.cy);
-    // The window owns the region once SetWindowRgn succeeds.
-    if (region != nullptr && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
+    bxutil::GiveWindowRegion(m_hWnd,
+                             bxutil::CRegionHandle(::CreateRoundRectRgn(
+                                 0, 0, RectWidth(window) + 1, RectHeight(window) + 1, corner.cx, corner.cy)),
+                             true);
     return 0;
 }
 

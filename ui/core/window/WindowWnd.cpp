@@ -244,10 +244,10 @@ void CWindowWnd::CenterWindow() {
 void CWindowWnd::SetIcon(UINT resourceId) {
     if (m_hWnd == nullptr) return;
     // The window keeps using the icons it was given, so the old ones go only after the swap.
-    CIconHandle big(LoadIconSized(resourceId, SM_CXICON, SM_CYICON));
+    bxutil::CIconHandle big(LoadIconSized(resourceId, SM_CXICON, SM_CYICON));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
     m_hIconBig = std::move(big);
-    CIconHandle little(LoadIconSized(resourceId, SM_CXSMICON, SM_CYSMICON));
+    bxutil::CIconHandle little(LoadIconSized(resourceId, SM_CXSMICON, SM_CYSMICON));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.Get()));
     m_hIconSmall = std::move(little);
 }

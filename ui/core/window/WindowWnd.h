@@ -12,16 +12,9 @@
 
 #include <windows.h>
 
-#include "ui/core/base/UIHandles.h"
+#include "support/GdiHandles.h"
 
 namespace SkinUI {
-
-struct TIconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle icon) { ::DestroyIcon(icon); }
-};
-using CIconHandle = CUniqueHandle<TIconTraits>;
 
 class CWindowWnd {
 public:
@@ -97,8 +90,8 @@ private:
     LRESULT OnFinalMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
                            bool viaProperty);
 
-    CIconHandle m_hIconBig;
-    CIconHandle m_hIconSmall;
+    bxutil::CIconHandle m_hIconBig;
+    bxutil::CIconHandle m_hIconSmall;
 };
 
 }  // namespace SkinUI
