@@ -9,6 +9,8 @@ it again reproduces the committed files.
 Usage: make_gallery_skin.py [OUTPUT_DIR]   (default: the skin folder beside this script)
 Needs PYTHONPATH=REPO/tools (scripts/env.sh sets it).
 """
+import glob
+import importlib
 import os
 import sys
 import xml.dom.minidom
@@ -260,7 +262,19 @@ def layouts_page():
                     'bkimage="pe_point.png"/></Container>'))))
 
 
+def extra_pages():
+    """The pages of further control families: each is a module gallery_page_<name>.py beside
+    this script with NAME (short, for the navigation option "nav_<NAME>"), TEXT (the option's
+    label) and markup() (the page, a control of its own), taken in file-name order."""
+    pages = []
+    for path in sorted(glob.glob(os.path.join(HERE, "gallery_page_*.py"))):
+        module = importlib.import_module(os.path.splitext(os.path.basename(path))[0])
+        pages.append((module.NAME, module.TEXT, module.markup()))
+    return pages
+
+
 def window_markup():
+    extra = extra_pages()
     return ('<?xml version="1.0" encoding="utf-8"?>\n'
             '<Window size="1000,680" caption="0,0,0,44" roundcorner="8,8" sizebox="4,4,4,4" '
             'mininfo="800,560">\n'
@@ -279,9 +293,9 @@ def window_markup():
             'text="every control of the framework in one window"/>%s%s%s%s'
             '</HorizontalLayout><HorizontalLayout>'
             '<VerticalLayout width="176" bkcolor="#FFE9EDF4" inset="16,16,16,16" '
-            'childpadding="4">%s%s%s%s<Control/>'
+            'childpadding="4">%s%s%s%s%s<Control/>'
             '<Label text="Skin: gallery.xml" font="3" textcolor="#FF6B7A90" height="18"/>'
-            '</VerticalLayout><TabLayout name="pages" inset="16,16,16,16">%s%s%s%s</TabLayout>'
+            '</VerticalLayout><TabLayout name="pages" inset="16,16,16,16">%s%s%s%s%s</TabLayout>'
             '</HorizontalLayout></VerticalLayout>\n</Window>\n' % (
                 scroll_defaults(False), scroll_defaults(True),
                 caption_button("minbtn", "sys_min.png"),
@@ -293,7 +307,10 @@ def window_markup():
                 nav_option("nav_lists", "Lists", 1),
                 nav_option("nav_animation", "Animation", 2),
                 nav_option("nav_layouts", "Layouts", 3),
-                controls_page(), lists_page(), animation_page(), layouts_page()))
+                "".join(nav_option("nav_" + name, text, 4 + index)
+                        for index, (name, text, _) in enumerate(extra)),
+                controls_page(), lists_page(), animation_page(), layouts_page(),
+                "".join(markup for _, _, markup in extra)))
 
 
 def child_markup():
