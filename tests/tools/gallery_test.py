@@ -193,7 +193,11 @@ def failing_skins(args):
                 '</Window>\n')
     with open(os.path.join(broken, "empty.xml"), "w", encoding="utf-8") as f:
         f.write('<Window size="300,200"><Font id="0" name="Tahoma" size="12"/></Window>\n')
+    with open(os.path.join(broken, "unknown.xml"), "w", encoding="utf-8") as f:
+        f.write('<Window size="300,200">\n<VerticalLayout>\n  <Label text="known"/>\n'
+                '  <Widget><Label/></Widget>\n</VerticalLayout>\n</Window>\n')
     cases = (("markup_error", "broken.xml", r"broken\.xml, line 4: .+"),
+             ("unknown_element", "unknown.xml", r'unknown\.xml, line 4: unknown element "Widget"'),
              ("missing_file", "nothere.xml", r"nothere\.xml: .+"),
              ("no_controls", "empty.xml", r"empty\.xml: no control could be built"))
     for name, markup, expected in cases:

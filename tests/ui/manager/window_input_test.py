@@ -23,10 +23,18 @@ class Host(OutputHost):
     def __init__(self, runner, exe):
         super().__init__([runner, exe])
 
-    def state(self):
-        xdotool("key", "F12")
-        line = self.wait_for(lambda l: l.startswith("state "))
-        return dict(part.split("=", 1) for part in line.split()[1:])
+    def state(self, attempts=3):
+        """The host's state, which it prints on F12. On a busy display a key is lost now and
+        then, so a press that gets no answer within a few seconds is repeated."""
+        for attempt in range(attempts):
+            xdotool("key", "F12")
+            try:
+                line = self.wait_for(lambda l: l.startswith("state "),
+                                     timeout=6 if attempt + 1 < attempts else 20)
+                return dict(part.split("=", 1) for part in line.split()[1:])
+            except AssertionError:
+                if attempt + 1 == attempts:
+                    raise
 
     def stop(self):
         if self.process.poll() is None:

@@ -355,6 +355,25 @@ TEST(DialogBuilder, UnknownElementsAreSkippedWithTheirSubtree) {
     EXPECT_EQ(CCountedUI::live, 0);
 }
 
+// A tool that previews a skin names what vanished: each unknown element (not those inside it)
+// with the place of its name in the text.
+TEST(DialogBuilder, UnknownElementsAreListedWithTheirPlace) {
+    const std::wstring text = L"<Window><VerticalLayout>\n<Foo><Bar/></Foo>\n<Label/>\n"
+                              L"<Baz/></VerticalLayout></Window>";
+    CCountingCallback callback;
+    CLayoutBuilder builder;
+    ControlPtr root(builder.Create(text.c_str(), nullptr, &callback));
+    ASSERT_NE(root, nullptr);
+    const auto& unknown = builder.UnknownElements();
+    ASSERT_EQ(unknown.size(), 2u);
+    EXPECT_EQ(std::wstring(unknown[0].name), L"Foo");
+    EXPECT_EQ(unknown[0].textPos, text.find(L"<Foo") + 1);
+    EXPECT_EQ(std::wstring(unknown[1].name), L"Baz");
+    EXPECT_EQ(unknown[1].textPos, text.find(L"<Baz") + 1);
+    root.reset(builder.Create(L"<Window><Label/></Window>"));
+    EXPECT_TRUE(builder.UnknownElements().empty()) << "each build starts a new list";
+}
+
 TEST(DialogBuilder, ControlsWithNowhereToGoAreNotKept) {
     CCountingCallback callback;
     {

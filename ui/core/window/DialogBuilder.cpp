@@ -248,6 +248,7 @@ CControlUI* CLayoutBuilder::Create(IDialogBuilderCallback* callback, CWindowMana
 CControlUI* CLayoutBuilder::Build(IDialogBuilderCallback* callback, CWindowManagerUI* manager,
                                   CControlUI* parent) {
     m_pCallback = callback;
+    m_unknown.clear();
     CSkinXmlNode root = m_xml.Root();
     if (!root.IsValid()) return nullptr;
     if (manager != nullptr) {
@@ -267,6 +268,12 @@ CControlUI* CLayoutBuilder::NewControl(LPCWSTR elementName) {
     return control;
 }
 
+void CLayoutBuilder::NoteUnknownElement(CSkinXmlNode node) {
+    const CSkinXml::TElement* element = m_xml.Element(static_cast<uint32_t>(node.Index()));
+    if (element == nullptr || m_unknown.size() >= kMaxUnknownElements) return;
+    m_unknown.push_back(TUnknownElement{CUIString(node.Name()), element->namePos});
+}
+
 CControlUI* CLayoutBuilder::Parse(CSkinXmlNode node, CControlUI* parent, CWindowManagerUI* manager,
                                   int depth) {
     if (depth >= kMaxNestingDepth) return nullptr;
@@ -282,8 +289,12 @@ CControlUI* CLayoutBuilder::Parse(CSkinXmlNode node, CControlUI* parent, CWindow
             if (first == nullptr) first = included;
             continue;
         }
+        const bool budgetLeft = m_pBudget->controls > 0;
         CControlUI* control = NewControl(name);
-        if (control == nullptr) continue;  // unknown element: skipped with its subtree
+        if (control == nullptr) {  // skipped with its subtree
+            if (budgetLeft) NoteUnknownElement(child);
+            continue;
+        }
         // Children first, so that a control has them before it is attached or configured.
         if (child.HasChildren()) Parse(child, control, manager, depth + 1);
         // A parent that is already in a window attaches, initialises and registers the names

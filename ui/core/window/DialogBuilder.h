@@ -16,6 +16,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "ui/core/base/UIString.h"
 #include "ui/core/skin/SkinXml.h"
 
@@ -59,6 +62,18 @@ public:
 
     CSkinXml* Markup() { return &m_xml; }
 
+    // An element of this document that no registered control and no callback knew: it was
+    // skipped with its subtree. textPos is where its name starts in the document's text, in
+    // characters (the parser keeps positions, so a tool can turn it into a line of the file).
+    struct TUnknownElement {
+        CUIString name;
+        uint32_t textPos;
+    };
+    // The unknown elements of the last build, in document order (the first kMaxUnknownElements);
+    // those of included documents are their own builders' concern.
+    static constexpr size_t kMaxUnknownElements = 64;
+    const std::vector<TUnknownElement>& UnknownElements() const { return m_unknown; }
+
 private:
     // What one build (a window's document with its includes) may still spend.
     struct TBudget {
@@ -75,6 +90,7 @@ private:
     CControlUI* Include(CSkinXmlNode node, CControlUI* parent, CWindowManagerUI* manager,
                         int depth);
     CControlUI* NewControl(LPCWSTR elementName);
+    void NoteUnknownElement(CSkinXmlNode node);
     // The resource type of the document (null unless it came from a resource).
     LPCWSTR ResourceType() const;
 
@@ -87,6 +103,7 @@ private:
     TBudget* m_pBudget = &m_ownBudget;  // the outermost builder's budget
     int m_nIncludeDepth = 0;            // how many Include elements led to this document
     int m_nDepthOffset = 0;             // nesting depth of the Include element in the outer tree
+    std::vector<TUnknownElement> m_unknown;
 };
 
 }  // namespace SkinUI
