@@ -98,9 +98,25 @@ void CRichEditUI::SetText(LPCWSTR text) {
         CContainerUI::SetText(text);
         return;
     }
-    m_link->Services()->TxSetText(text != nullptr ? text : L"");
+    m_bRtfText = m_bRich && text != nullptr && wcsncmp(text, L"{\\rtf", 5) == 0;
+    if (m_bRtfText)
+        SetRtf(text);
+    else
+        m_link->Services()->TxSetText(text != nullptr ? text : L"");
     SyncScrollBar();
     InvalidateSelf();
+}
+
+// RTF is 7-bit text (other characters are escaped in it); the services read it only from
+// 8-bit input, so the markup's wide text is narrowed first.
+void CRichEditUI::SetRtf(LPCWSTR rtf) {
+    const size_t length = std::min(wcslen(rtf), static_cast<size_t>(kMaxCharLimit));
+    std::string narrow(length, '\0');
+    for (size_t i = 0; i < length; ++i)
+        narrow[i] = rtf[i] < 0x80 ? static_cast<char>(rtf[i]) : '?';
+    SETTEXTEX request{ST_DEFAULT, CP_ACP};
+    m_link->Send(EM_SETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(narrow.c_str()));
 }
 
 int CRichEditUI::GetTextLength() const {
@@ -177,10 +193,10 @@ void CRichEditUI::UpdateCharFormat() {
     cf.szFaceName[LF_FACESIZE - 1] = L'\0';
     PropertyChanged(TXTBIT_CHARFORMATCHANGE);
     // Not every implementation reads the host's format again on that bit: the default and the
-    // text in place take it directly.
+    // text in place take it directly, unless the text brought formats of its own (RTF).
     if (m_link != nullptr) {
         m_link->Send(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-        m_link->Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+        if (!m_bRtfText) m_link->Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     }
     InvalidateSelf();
 }

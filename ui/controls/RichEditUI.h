@@ -30,6 +30,7 @@ public:
     LPVOID InterfaceByName(LPCWSTR name) override;  // "RichEdit"
     UINT ControlFlags() const override;             // a tab stop with set-cursor events
     CUIString Text() const override;                // line breaks as "\r\n"
+    // Plain text, or RTF (starting "{\rtf") in rich mode.
     void SetText(LPCWSTR text) override;
     void Place(const RECT& rect, bool invalidate = true) override;
     void MoveBy(SIZE offset, bool invalidate = true) override;
@@ -85,6 +86,8 @@ private:
     // Tells the services that the properties in mask changed.
     void PropertyChanged(DWORD mask);
     void UpdateCharFormat();
+    // Text starting with "{\rtf" in rich mode: read as RTF.
+    void SetRtf(LPCWSTR rtf);
     // Sends one message to the services, then brings the scroll bar up to date.
     LRESULT Forward(UINT message, WPARAM wParam, LPARAM lParam);
     // Keys and characters: false when the control keeps the key from the services.
@@ -104,6 +107,7 @@ private:
     bool m_bWantTab = false;
     bool m_bRich = true;
     bool m_bAutoVScroll = true;
+    bool m_bRtfText = false;     // the text came as RTF: it keeps its own character formats
     bool m_bActive = false;      // in-place active (placed once in a window)
     bool m_bSyncing = false;     // SyncScrollBar runs: the services' calls back wait for it
     int m_nMaxChar = kMaxCharLimit;

@@ -84,6 +84,14 @@ TEST_F(RichEditTest, TextRoundTripsThroughTheServices) {
     }
     m_edit->SetText(nullptr);
     EXPECT_EQ(L"", TextOf(*m_edit));
+
+    // Rich mode reads RTF; plain mode keeps it as it is.
+    const wchar_t* rtf = L"{\\rtf1 {\\b one}\\par two}";
+    m_edit->SetText(rtf);
+    EXPECT_EQ(L"one\r\ntwo", TextOf(*m_edit));
+    m_edit->SetRich(false);
+    m_edit->SetText(rtf);
+    EXPECT_EQ(rtf, TextOf(*m_edit));
 }
 
 TEST_F(RichEditTest, TypingGoesThroughUnlessReadOnlyOrFull) {
