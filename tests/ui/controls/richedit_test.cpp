@@ -198,3 +198,22 @@ TEST(RichEditLifetime, WindowGoesBeforeTheControl) {
 }
 
 }  // namespace
+
+// Without text services (ui_controls_richedit_no_services runs this with msftedit.dll and
+// riched20.dll disabled) the control keeps its text as a label would and takes every event
+// and paint without effect.
+TEST(RichEditWithoutServices, StaysAPaintedBox) {
+    CTestWindow window;
+    auto edit = std::make_unique<CRichEditUI>();
+    if (edit->HasTextServices()) GTEST_SKIP() << "text services are present here";
+    window.Adopt(edit, kEditRect);
+    ApplyAttributes(*edit, {L"text", L"kept", L"bkcolor", L"#FF00FF00", L"vscrollbar", L"true"});
+    EXPECT_EQ(L"kept", TextOf(*edit));
+    EXPECT_EQ(4, edit->GetTextLength());
+    for (int kind : {kEventSetFocus, kEventButtonDown, kEventButtonUp, kEventKeyDown, kEventChar,
+                     kEventScrollWheel, kEventTimer, kEventKillFocus})
+        SendEvent(*edit, kind, Centre(kEditRect), 0, L'x');
+    edit->SetScrollOffset(SIZE{0, 100});
+    EXPECT_EQ(L"kept", TextOf(*edit));
+    EXPECT_GT(CountPaintedColour(*edit, 240, 140, 0x00FF00), 1000) << "the box is painted";
+}
