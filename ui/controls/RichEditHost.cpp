@@ -28,6 +28,11 @@ PCreateTextServices CreateTextServicesEntry() {
     return reinterpret_cast<PCreateTextServices>(reinterpret_cast<void*>(entry));
 }
 
+int& LiveHosts() {
+    static int count = 0;
+    return count;
+}
+
 void LogFailure(const wchar_t* what, HRESULT hr) {
     static const TLogRecord record{1, L"RichEditHost.cpp", __LINE__};
     WriteLog(&record, L"rich edit: %s (0x%08lx); the control stays empty", what,
@@ -35,6 +40,12 @@ void LogFailure(const wchar_t* what, HRESULT hr) {
 }
 
 }  // namespace
+
+CTxtWinHost::CTxtWinHost(ITextHostSite* site) : m_site(site) { ++LiveHosts(); }
+
+CTxtWinHost::~CTxtWinHost() { --LiveHosts(); }
+
+int CTxtWinHost::LiveCount() { return LiveHosts(); }
 
 // ---- IUnknown -------------------------------------------------------------------------------
 

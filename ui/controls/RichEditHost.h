@@ -68,12 +68,14 @@ private:
 
 class CTxtWinHost final : public ITextHost {
 public:
-    explicit CTxtWinHost(ITextHostSite* site) : m_site(site) {}
+    explicit CTxtWinHost(ITextHostSite* site);
     CTxtWinHost(const CTxtWinHost&) = delete;
     CTxtWinHost& operator=(const CTxtWinHost&) = delete;
 
     // The control is going: later callbacks answer with neutral values.
     void Detach() { m_site = nullptr; }
+    // Hosts not yet deleted in this process (UI thread only): a leaked reference shows here.
+    static int LiveCount();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -121,7 +123,7 @@ public:
     HRESULT TxGetSelectionBarWidth(LONG* width) override;
 
 private:
-    ~CTxtWinHost() = default;  // only through Release
+    ~CTxtWinHost();  // only through Release
     HWND Window() const { return m_site != nullptr ? m_site->HostWindow() : nullptr; }
 
     LONG m_refs = 1;

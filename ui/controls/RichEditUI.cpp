@@ -63,8 +63,12 @@ CRichEditUI::CRichEditUI() {
     }
 }
 
-// The services go before anything they may call back into.
-CRichEditUI::~CRichEditUI() { m_link.reset(); }
+// The services go before anything they may call back into; a focused control first lets them
+// take their caret off the window, which lives on.
+CRichEditUI::~CRichEditUI() {
+    if (m_link != nullptr && m_bFocused) m_link->Send(WM_KILLFOCUS);
+    m_link.reset();
+}
 
 LPCWSTR CRichEditUI::ClassName() const { return L"RichEditUI"; }
 

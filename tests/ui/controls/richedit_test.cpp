@@ -174,12 +174,15 @@ TEST_F(RichEditTest, PaintsItsTextInTheTextColour) {
 // The control may go while its window lives, or with the window already destroyed (the
 // window manager deletes its tree after the window): neither may touch what is gone.
 TEST(RichEditLifetime, ControlGoesBeforeTheWindow) {
+    const int hosts = CTxtWinHost::LiveCount();
     CTestWindow window;
     auto edit = std::make_unique<CRichEditUI>();
     window.Adopt(edit, kEditRect);
     SendEvent(*edit, kEventSetFocus);
     SendEvent(*edit, kEventChar, {0, 0}, 0, L'q');
+    ASSERT_EQ(hosts + 1, CTxtWinHost::LiveCount());
     edit.reset();
+    EXPECT_EQ(hosts, CTxtWinHost::LiveCount()) << "the text services kept their host";
     auto next = std::make_unique<CRichEditUI>();
     window.Adopt(next, kEditRect);
     next->SetText(L"still fine");
@@ -187,6 +190,7 @@ TEST(RichEditLifetime, ControlGoesBeforeTheWindow) {
 }
 
 TEST(RichEditLifetime, WindowGoesBeforeTheControl) {
+    const int hosts = CTxtWinHost::LiveCount();
     auto window = std::make_unique<CTestWindow>();
     auto* edit = new CRichEditUI();
     ASSERT_TRUE(window->Manager().AttachRoot(edit));  // the manager owns it from here
@@ -194,7 +198,7 @@ TEST(RichEditLifetime, WindowGoesBeforeTheControl) {
     SendEvent(*edit, kEventSetFocus);
     SendEvent(*edit, kEventChar, {0, 0}, 0, L'q');
     window.reset();  // the window is destroyed, then the manager deletes the control
-    SUCCEED();
+    EXPECT_EQ(hosts, CTxtWinHost::LiveCount()) << "the text services kept their host";
 }
 
 }  // namespace
