@@ -79,24 +79,15 @@ HDC CTxtWinHost::TxGetDC() {
 // Released to the window it came from, which may have gone since.
 INT CTxtWinHost::TxReleaseDC(HDC hdc) { return ::ReleaseDC(::WindowFromDC(hdc), hdc); }
 
-// The scroll bar is the control's own: every change of the services' range or position makes
-// the control read them again.
-WINBOOL CTxtWinHost::TxShowScrollBar(INT, WINBOOL) {
-    if (m_site != nullptr) m_site->HostScrollChanged();
-    return TRUE;
-}
+// The scroll bar is the control's own: it reads the services' range and position after each
+// call into them returns, not from inside one.
+WINBOOL CTxtWinHost::TxShowScrollBar(INT, WINBOOL) { return TRUE; }
 
 WINBOOL CTxtWinHost::TxEnableScrollBar(INT, INT) { return TRUE; }
 
-WINBOOL CTxtWinHost::TxSetScrollRange(INT, LONG, INT, WINBOOL) {
-    if (m_site != nullptr) m_site->HostScrollChanged();
-    return TRUE;
-}
+WINBOOL CTxtWinHost::TxSetScrollRange(INT, LONG, INT, WINBOOL) { return TRUE; }
 
-WINBOOL CTxtWinHost::TxSetScrollPos(INT, INT, WINBOOL) {
-    if (m_site != nullptr) m_site->HostScrollChanged();
-    return TRUE;
-}
+WINBOOL CTxtWinHost::TxSetScrollPos(INT, INT, WINBOOL) { return TRUE; }
 
 // The control is painted whole through the window manager: a part of it is not worth tracking.
 void CTxtWinHost::TxInvalidateRect(LPCRECT, WINBOOL) {

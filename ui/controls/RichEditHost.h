@@ -31,7 +31,6 @@ public:
     virtual DWORD HostScrollBars() const = 0;    // WS_VSCROLL, ES_AUTOVSCROLL
     virtual DWORD HostMaxLength() const = 0;
     virtual void HostInvalidate() = 0;
-    virtual void HostScrollChanged() = 0;
     virtual bool HostSetTimer(UINT id, UINT elapse) = 0;
     virtual void HostKillTimer(UINT id) = 0;
     virtual void HostFocus() = 0;

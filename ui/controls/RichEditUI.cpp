@@ -429,9 +429,6 @@ DWORD CRichEditUI::HostScrollBars() const {
     return WS_VSCROLL | (m_bAutoVScroll ? ES_AUTOVSCROLL : 0);
 }
 
-// Read after the services' call returns (Forward, SetText, placing): not from inside it.
-void CRichEditUI::HostScrollChanged() {}
-
 bool CRichEditUI::HostSetTimer(UINT id, UINT elapse) {
     return m_pManager != nullptr && m_pManager->SetTimer(this, id, elapse);
 }

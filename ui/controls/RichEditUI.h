@@ -77,7 +77,6 @@ private:
     DWORD HostScrollBars() const override;
     DWORD HostMaxLength() const override { return static_cast<DWORD>(m_nMaxChar); }
     void HostInvalidate() override { InvalidateSelf(); }
-    void HostScrollChanged() override;
     bool HostSetTimer(UINT id, UINT elapse) override;
     void HostKillTimer(UINT id) override;
     void HostFocus() override;
@@ -109,7 +108,7 @@ private:
     bool m_bAutoVScroll = true;
     bool m_bRtfText = false;     // the text came as RTF: it keeps its own character formats
     bool m_bActive = false;      // in-place active (placed once in a window)
-    bool m_bSyncing = false;     // SyncScrollBar runs: the services' calls back wait for it
+    bool m_bSyncing = false;     // SyncScrollBar runs: a nested call through the services returns
     int m_nMaxChar = kMaxCharLimit;
     int m_iFont = -1;
     DWORD m_dwTextColor = 0xFF000000;
