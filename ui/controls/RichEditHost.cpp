@@ -89,7 +89,7 @@ WINBOOL CTxtWinHost::TxSetScrollRange(INT, LONG, INT, WINBOOL) { return TRUE; }
 
 WINBOOL CTxtWinHost::TxSetScrollPos(INT, INT, WINBOOL) { return TRUE; }
 
-// The control is painted whole through the window manager: a part of it is not worth tracking.
+// The control is painted whole through the window manager: a smaller area is not worth tracking.
 void CTxtWinHost::TxInvalidateRect(LPCRECT, WINBOOL) {
     if (m_site != nullptr) m_site->HostInvalidate();
 }
