@@ -115,6 +115,9 @@ void CGalleryWindow::Notify(TNotifyMsg& msg) {
         LogValue(sender);
     } else if (msg.strType == L"valuechanged" || msg.strType == L"scroll") {
         LogValue(sender);
+    } else if ((msg.strType == L"textchanged" || msg.strType == L"datetimechange") &&
+               sender != nullptr) {
+        m_log.Line("text %s %s", Word(sender->Name()).c_str(), Word(sender->Text()).c_str());
     } else if (msg.strType == L"tabselect") {
         m_bLayoutPending = true;  // the pages move at the next paint
     }

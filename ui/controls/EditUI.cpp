@@ -52,6 +52,8 @@ HWND CEditWnd::Open(CEditUI& owner) {
     // The subclass ends with the window (WM_NCDESTROY below); it refers to the control, which
     // closes the window before it goes.
     ::SetWindowSubclass(edit, &SubclassProc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(&owner));
+    // No inner margins: the text stays where the idle painting put it.
+    ::SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     Configure(owner, edit);
     ::SetWindowTextW(edit, owner.m_strText);
     const LRESULT end = ::GetWindowTextLengthW(edit);

@@ -261,7 +261,7 @@ TEST(EditPaint, PlaceholderAndPasswordMask) {
     EXPECT_EQ(CountPaintedColour(*edit, 200, 40, 0xFF0000), 0) << "no placeholder with a text";
     const int plain = CountPaintedColour(*edit, 200, 40, 0x0000FF);
     ApplyAttributes(*edit, {L"password", L"true", L"passwordchar", L"W"});
-    SaveArtifact(*PaintOnCanvas(*edit, 200, 40), L"edit_password");
+    SaveArtifact(*PaintOnCanvas(*edit, 200, 40), L"edit_password.png");
     const int masked = CountPaintedColour(*edit, 200, 40, 0x0000FF);
     EXPECT_GT(masked, plain * 2) << "four wide W drawn instead of four thin bars";
 
