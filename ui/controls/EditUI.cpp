@@ -159,7 +159,7 @@ void CEditUI::OnHostCommand(WORD code) {
 
 HBRUSH CEditUI::OnHostColor(HDC dc) {
     ApplyDefaultTextColors();
-    ::SetTextColor(dc, ArgbToColorRef(m_bReadOnly ? m_dwDisabledTextColor : m_dwTextColor));
+    ::SetTextColor(dc, ArgbToColorRef(m_dwTextColor));
     ::SetBkColor(dc, ArgbToColorRef(m_dwNativeBkColor));
     if (!m_nativeBrush) m_nativeBrush.Reset(::CreateSolidBrush(ArgbToColorRef(m_dwNativeBkColor)));
     return m_nativeBrush.Get();

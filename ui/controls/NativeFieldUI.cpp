@@ -213,8 +213,15 @@ bool CNativeFieldUI::CanEdit() const {
 }
 
 HWND CNativeFieldUI::OpenNative(const RECT& rc, LPCWSTR className, DWORD style) {
-    if (!CanEdit() || RectIsEmpty(rc)) return nullptr;
-    HWND child = m_native.Open(*this, m_pManager->GetPaintWindow(), rc, className, style);
+    if (!CanEdit()) return nullptr;
+    // A skin may place a control far outside the window: the native window gets the part
+    // that can be seen, never a size taken from the markup alone.
+    HWND parent = m_pManager->GetPaintWindow();
+    RECT client{};
+    RECT visible{};
+    ::GetClientRect(parent, &client);
+    if (!RectIntersect(visible, rc, client)) return nullptr;
+    HWND child = m_native.Open(*this, parent, visible, className, style);
     if (child == nullptr) return nullptr;
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_pManager->GetFont(m_iFont)),
                    FALSE);

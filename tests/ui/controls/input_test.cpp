@@ -171,7 +171,11 @@ TEST_F(TEditFixture, TheEditGoesWhenEditingEnds) {
     };
     const TCase cases[] = {
         {"EndEditing", [](CEditUI& e, CWindowManagerUI&) { e.EndEditing(); }},
-        {"focus leaves", [](CEditUI&, CWindowManagerUI& m) { m.SetFocus(nullptr); }},
+        {"focus leaves",
+         [](CEditUI& e, CWindowManagerUI& m) {
+             m.SetFocus(&e);
+             m.SetFocus(nullptr);
+         }},
         {"hidden", [](CEditUI& e, CWindowManagerUI&) { e.SetVisible(false); }},
         {"parent hidden", [](CEditUI& e, CWindowManagerUI&) { e.SetInheritedVisible(false); }},
         {"disabled", [](CEditUI& e, CWindowManagerUI&) { e.SetEnabled(false); }},
@@ -188,9 +192,10 @@ TEST_F(TEditFixture, TheEditGoesWhenEditingEnds) {
         edit->SetInheritedVisible(true);
         edit->SetEnabled(true);
         edit->Place(kEditRect);
-        window.Manager().SetFocus(edit.get());
+        // Opened without the manager's focus, so that no case ends it by moving the focus.
+        ASSERT_TRUE(edit->BeginEditing()) << c.what;
         HWND native = edit->NativeWindow();
-        ASSERT_TRUE(::IsWindow(native)) << c.what << ": the focus opens the EDIT";
+        ASSERT_TRUE(::IsWindow(native)) << c.what;
         HWND host = ::GetParent(native);
         c.end(*edit, window.Manager());
         EXPECT_FALSE(::IsWindow(native)) << c.what;
@@ -205,6 +210,17 @@ TEST_F(TEditFixture, AnUnchangedPlaceKeepsEditing) {
     edit->Place(kEditRect);
     EXPECT_TRUE(::IsWindow(native));
     EXPECT_EQ(edit->NativeWindow(), native);
+}
+
+TEST_F(TEditFixture, TheEditStaysInsideTheWindow) {
+    // A control placed far beyond the window's 400 x 300 pixels.
+    edit->Place(RECT{-(1 << 24), 10, 1 << 24, 40});
+    HWND native = Begin();
+    RECT rc{};
+    ::GetWindowRect(::GetParent(native), &rc);
+    EXPECT_LE(rc.right - rc.left, 400);
+    edit->Place(RECT{500, 10, 600, 40});
+    EXPECT_FALSE(edit->BeginEditing()) << "nothing of it can be seen";
 }
 
 TEST_F(TEditFixture, TheEditGoesWithTheControl) {
