@@ -78,8 +78,6 @@ bool CDateTimeUI::OpenPicker() {
     return true;
 }
 
-void CDateTimeUI::OnHostCommand(WORD /*code*/) {}
-
 void CDateTimeUI::OnHostNotify(const NMHDR& header) {
     switch (header.code) {
     case DTN_DROPDOWN:

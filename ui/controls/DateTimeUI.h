@@ -31,7 +31,6 @@ public:
     void SetReadOnly(bool readOnly);
 
 protected:
-    void OnHostCommand(WORD code) override;
     void OnHostNotify(const NMHDR& header) override;
 
 private:

@@ -192,7 +192,11 @@ void CNativeFieldUI::ProcessEvent(TControlEvent& event) {
         break;
     case kEventButtonDown:
     case kEventDblClick:
-        if (RectContains(m_rcItem, event.ptMouse)) BeginEditing();
+        m_bPressOpened = RectContains(m_rcItem, event.ptMouse) && BeginEditing();
+        break;
+    case kEventButtonUp:
+        if (m_bPressOpened) ForwardClick(event.ptMouse);
+        m_bPressOpened = false;
         break;
     case kEventMouseEnter:
     case kEventMouseLeave:
@@ -228,6 +232,22 @@ HWND CNativeFieldUI::OpenNative(const RECT& rc, LPCWSTR className, DWORD style) 
     ::SetFocus(child);
     InvalidateSelf();  // the idle text goes from under the native control
     return child;
+}
+
+void CNativeFieldUI::ForwardClick(POINT pt) {
+    HWND child = m_native.Child();
+    if (child == nullptr || m_pManager == nullptr) return;
+    ::MapWindowPoints(m_pManager->GetPaintWindow(), child, &pt, 1);
+    RECT area{};
+    ::GetClientRect(child, &area);
+    if (!RectContains(area, pt)) return;
+    // Posted after the manager's release, so the native control's own capture is not
+    // disturbed by the manager's. A control painted at least once knows where its parts are
+    // (the date picker finds its fields while painting).
+    ::UpdateWindow(child);
+    const LPARAM where = MAKELPARAM(pt.x, pt.y);
+    ::PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::PostMessageW(child, WM_LBUTTONUP, 0, where);
 }
 
 bool CNativeFieldUI::BeginEditing() { return IsEditing() || m_beginEditing(*this); }

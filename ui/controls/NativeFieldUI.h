@@ -117,7 +117,12 @@ protected:
     CNativeHost m_native;
 
 private:
+    // The press that opened (or found open) the native control is handed to it at the
+    // release: the caret goes where the user clicked, a date picker selects the field there.
+    void ForwardClick(POINT pt);
+
     BeginEditingProc m_beginEditing;
+    bool m_bPressOpened = false;
 };
 
 }  // namespace SkinUI

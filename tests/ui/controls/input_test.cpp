@@ -136,6 +136,19 @@ TEST_F(TEditFixture, TextGoesBothWays) {
     EXPECT_EQ(std::wstring(edit->Text().GetData()), L"replaced") << "kept after editing";
 }
 
+TEST_F(TEditFixture, TheOpeningClickPlacesTheCaret) {
+    edit->SetText(L"abcdefghij");
+    Click(*edit, POINT{kEditRect.left + 1, Centre(kEditRect).y});
+    HWND native = edit->NativeWindow();
+    ASSERT_TRUE(::IsWindow(native)) << "a click opens the EDIT";
+    DWORD start = 0;
+    ::SendMessageW(native, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    EXPECT_EQ(start, 10u) << "opened with the caret after the text";
+    Pump();
+    ::SendMessageW(native, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    EXPECT_EQ(start, 0u) << "the click reached the EDIT: the caret is where it was";
+}
+
 TEST_F(TEditFixture, SettingsReachTheEdit) {
     ApplyAttributes(*edit, {L"password", L"true", L"passwordchar", L"#", L"numberonly", L"true",
                             L"maxchar", L"5", L"readonly", L"true"});
