@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/GdiHandles.h"
 #include "tests/ui/controls/ControlTestSupport.h"
 #include "ui/controls/DateTimeUI.h"
 #include "ui/controls/EditUI.h"
@@ -166,6 +167,29 @@ TEST_F(TEditFixture, SettingsReachTheEdit) {
     edit->SetMaxChar(-1);
     EXPECT_EQ(Style(native) & (ES_PASSWORD | ES_NUMBER | ES_READONLY), 0);
     EXPECT_EQ(::SendMessageW(native, EM_GETLIMITTEXT, 0, 0), kEditCharLimit);
+}
+
+TEST_F(TEditFixture, ColoursReachTheEdit) {
+    ApplyAttributes(*edit, {L"textcolor", L"#FF102030", L"nativebkcolor", L"#FFF0E0D0"});
+    HWND native = Begin();
+    bxutil::CMemoryDC dc(::CreateCompatibleDC(nullptr));
+    // The EDIT asks its parent, the host, for its colours.
+    const LRESULT brush = ::SendMessageW(::GetParent(native), WM_CTLCOLOREDIT,
+                                         reinterpret_cast<WPARAM>(dc.Get()),
+                                         reinterpret_cast<LPARAM>(native));
+    EXPECT_NE(brush, 0);
+    EXPECT_EQ(::GetTextColor(dc.Get()), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(::GetBkColor(dc.Get()), RGB(0xF0, 0xE0, 0xD0));
+}
+
+TEST_F(TEditFixture, NoEditingWhereNothingCanBeEdited) {
+    edit->SetEnabled(false);
+    EXPECT_FALSE(edit->BeginEditing()) << "disabled";
+    edit->SetEnabled(true);
+    edit->SetVisible(false);
+    EXPECT_FALSE(edit->BeginEditing()) << "hidden";
+    CEditUI loose;
+    EXPECT_FALSE(loose.BeginEditing()) << "in no window";
 }
 
 TEST_F(TEditFixture, TheEditRefusesWhatTheSettingsForbid) {
