@@ -101,9 +101,10 @@ public:
     void EndEditing();
 
 protected:
-    // Opens the host over rc with a native control of className; null when the control cannot
-    // edit now (no window, hidden, disabled) or the windows could not be made. The native
-    // control gets the keyboard focus.
+    // Opens the host over the part of rc inside the window with a native control of
+    // className; null when the control cannot edit now (no window, hidden, disabled, nothing
+    // of rc in the window) or the windows could not be made. The native control gets the
+    // keyboard focus.
     HWND OpenNative(const RECT& rc, LPCWSTR className, DWORD style);
     // Whether editing may start: attached to a window, visible and enabled.
     bool CanEdit() const;
@@ -111,7 +112,7 @@ protected:
     void OnHostNotify(const NMHDR& header) override;
     HBRUSH OnHostColor(HDC dc) override;
     void OnHostClosed() override;
-    // The state-image part of the label family's look: hot follows the pointer.
+    // kStateHot while the pointer is over the control, for the state images.
     UINT m_uFieldState = 0;
 
     CNativeHost m_native;
