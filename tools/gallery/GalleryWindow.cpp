@@ -115,8 +115,9 @@ void CGalleryWindow::Notify(TNotifyMsg& msg) {
         LogValue(sender);
     } else if (msg.strType == L"valuechanged" || msg.strType == L"scroll") {
         LogValue(sender);
-    } else if (msg.strType == L"textchanged" && sender != nullptr) {
-        // Edits show what they hold, for the tests that type into them.
+    } else if ((msg.strType == L"textchanged" || msg.strType == L"datetimechange") &&
+               sender != nullptr) {
+        // Edits and date fields show what they hold, for the tests that type into them.
         m_log.Line("text %s %s", Word(sender->Name()).c_str(), Word(sender->Text()).c_str());
     } else if (msg.strType == L"tabselect") {
         m_bLayoutPending = true;  // the pages move at the next paint
