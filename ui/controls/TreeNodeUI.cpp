@@ -281,7 +281,13 @@ void CTreeNodeUI::SetChecked(bool checked, bool notify) {
     if (notify && m_pTree != nullptr) m_pTree->NotifyNode(this, L"itemcheck", checked);
 }
 
-void CTreeNodeUI::SetFolded(bool folded) { m_bFolded = folded; }
+void CTreeNodeUI::SetFolded(bool folded) {
+    if (folded == m_bFolded) return;
+    m_bFolded = folded;
+    // The row's parts follow the row, as they follow any container's visibility: otherwise a
+    // row folded while the view was hidden would come back with parts that stay hidden.
+    for (int i = 0; i < Count(); ++i) ItemAt(i)->SetInheritedVisible(IsVisible());
+}
 
 void CTreeNodeUI::SetSelected(bool selected) {
     m_bSelected = selected;

@@ -220,6 +220,19 @@ TEST_F(TreeInWindow, RowsStackByDepthAndCollapsingTakesTheDescendantsOut) {
     EXPECT_EQ(Notifications(), L"");  // changes from code are silent
 }
 
+// The view hidden and shown again while a node is collapsed (a tab page switched away and
+// back): the rows unfolded afterwards show their parts.
+TEST_F(TreeInWindow, RowsUnfoldedAfterTheViewWasHiddenShowTheirParts) {
+    Named(L"a")->SetExpanded(false);
+    tree->SetVisible(false);
+    tree->SetVisible(true);
+    Named(L"a")->SetExpanded(true);
+    Layout();
+    EXPECT_TRUE(Named(L"b")->TextLabel()->IsVisible());
+    EXPECT_TRUE(Named(L"c")->FolderButton()->IsVisible());
+    EXPECT_TRUE(Named(L"d")->CheckBox()->IsVisible());
+}
+
 struct TKeyCase {
     const wchar_t* keys;  // from the selection on a, everything expanded
     const wchar_t* shown;
