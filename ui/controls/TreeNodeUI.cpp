@@ -22,8 +22,6 @@ constexpr DWORD kGlyphColor = 0xFF606060;
 
 bool Is(LPCWSTR name, LPCWSTR expected) { return name != nullptr && wcscmp(name, expected) == 0; }
 
-DWORD Either(DWORD own, DWORD fallback) { return own != 0 ? own : fallback; }
-
 // A triangle of one-pixel strips, pointing right (collapsed) or down (expanded), so that no pen
 // or brush is needed.
 void DrawFolderGlyph(HDC hDC, const RECT& rc, bool expanded) {
@@ -319,30 +317,24 @@ void CTreeNodeUI::ApplyTreeLook() {
     UpdateTextColor();
 }
 
-void CTreeNodeUI::SetLook(DWORD& field, DWORD color) {
-    field = color;
+void CTreeNodeUI::SetItemColors(const TTreeItemColors& colors) {
+    m_colors = colors;
     UpdateTextColor();
     InvalidateSelf();
 }
 
+TTreeItemColors CTreeNodeUI::EffectiveColors() const {
+    return m_pTree != nullptr ? m_colors.Over(m_pTree->ItemColors()) : m_colors;
+}
+
 void CTreeNodeUI::UpdateTextColor() {
-    const CTreeViewUI* tree = m_pTree;
-    DWORD color = Either(m_dwItemTextColor, tree != nullptr ? tree->ItemTextColor() : 0);
-    if (m_bHot)
-        color = Either(Either(m_dwItemHotTextColor, tree != nullptr ? tree->ItemHotTextColor() : 0),
-                       color);
-    if (m_bSelected)
-        color = Either(Either(m_dwSelItemTextColor, tree != nullptr ? tree->SelItemTextColor() : 0),
-                       color);
+    const DWORD color = EffectiveColors().TextFor(m_bHot, m_bSelected);
     if (color != 0) m_pLabel->SetTextColor(color);
 }
 
 void CTreeNodeUI::PaintBackColor(HDC hDC) {
     CHorizontalLayoutUI::PaintBackColor(hDC);
-    const CTreeViewUI* tree = m_pTree;
-    DWORD color = 0;
-    if (m_bSelected) color = Either(m_dwSelItemBkColor, tree != nullptr ? tree->SelItemBkColor() : 0);
-    else if (m_bHot) color = Either(m_dwItemHotBkColor, tree != nullptr ? tree->ItemHotBkColor() : 0);
+    const DWORD color = EffectiveColors().BackFor(m_bHot, m_bSelected);
     if (color != 0) CUIRender::DrawColor(hDC, m_rcPaint, AdjustedColor(color));
 }
 
@@ -371,11 +363,6 @@ const CAttributeTable<CTreeNodeUI>& CTreeNodeUI::Attributes() {
         {L"folderexpanded", [](C& c, LPCWSTR v) { c.SetExpanded(ParseAttrBool(v)); }, nullptr},
         {L"checked", [](C& c, LPCWSTR v) { c.SetChecked(ParseAttrBool(v)); },
          [](C& c) { return FormatAttrBool(c.IsChecked()); }},
-        AttrColor::Row<&C::SetItemTextColor, &C::m_dwItemTextColor>(L"itemtextcolor"),
-        AttrColor::Row<&C::SetItemHotTextColor, &C::m_dwItemHotTextColor>(L"itemhottextcolor"),
-        AttrColor::Row<&C::SetSelItemTextColor, &C::m_dwSelItemTextColor>(L"selitemtextcolor"),
-        AttrColor::Row<&C::SetItemHotBkColor, &C::m_dwItemHotBkColor>(L"itemhotbkcolor"),
-        AttrColor::Row<&C::SetSelItemBkColor, &C::m_dwSelItemBkColor>(L"selitembkcolor"),
         FolderImageRow<CTreeFolderButtonUI::kCollapsed>(L"folderbtnimage"),
         FolderImageRow<CTreeFolderButtonUI::kCollapsedHot>(L"folderbtnhotimage"),
         FolderImageRow<CTreeFolderButtonUI::kExpanded>(L"folderbtnexpandedimage"),
@@ -388,11 +375,15 @@ const CAttributeTable<CTreeNodeUI>& CTreeNodeUI::Attributes() {
 CUIString CTreeNodeUI::QueryAttribute(LPCWSTR name) {
     CUIString value;
     if (Attributes().Query(*this, name, value)) return value;
+    if (TreeItemColorAttributes().Query(m_colors, name, value)) return value;
     return CHorizontalLayoutUI::QueryAttribute(name);
 }
 
 void CTreeNodeUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CHorizontalLayoutUI::ApplyAttribute(name, value);
+    if (Attributes().Apply(*this, name, value)) return;
+    TTreeItemColors colors = m_colors;
+    if (TreeItemColorAttributes().Apply(colors, name, value)) SetItemColors(colors);
+    else CHorizontalLayoutUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

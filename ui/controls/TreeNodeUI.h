@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ui/controls/HorizontalLayoutUI.h"
+#include "ui/controls/TreeItemColors.h"
 #include "ui/core/manager/TreeAttachment.h"
 
 namespace SkinUI {
@@ -69,12 +70,9 @@ public:
     CControlUI* CheckBox() const;
     CLabelUI* TextLabel() const { return m_pLabel; }
 
-    // The item colours; 0 takes the tree view's.
-    void SetItemTextColor(DWORD color) { SetLook(m_dwItemTextColor, color); }
-    void SetItemHotTextColor(DWORD color) { SetLook(m_dwItemHotTextColor, color); }
-    void SetSelItemTextColor(DWORD color) { SetLook(m_dwSelItemTextColor, color); }
-    void SetItemHotBkColor(DWORD color) { SetLook(m_dwItemHotBkColor, color); }
-    void SetSelItemBkColor(DWORD color) { SetLook(m_dwSelItemBkColor, color); }
+    // The node's own item colours; each 0 takes the tree view's.
+    const TTreeItemColors& ItemColors() const { return m_colors; }
+    void SetItemColors(const TTreeItemColors& colors);
 
     // ---- Kept in step by the tree view ----------------------------------------------------------
     // The nodes of the subtree rooted here, this one first, in walking order.
@@ -91,9 +89,10 @@ public:
 
 private:
     static const CAttributeTable<CTreeNodeUI>& Attributes();
-    void SetLook(DWORD& field, DWORD color);
     void SetHot(bool hot);
     void UpdateTextColor();
+    // The colours in force: the node's own over the tree view's.
+    TTreeItemColors EffectiveColors() const;
     // Deletes the child nodes of a node outside a tree, without recursing.
     void DeleteOwnSubtree();
 
@@ -110,11 +109,7 @@ private:
     bool m_bSelected = false;
     bool m_bHot = false;
     bool m_bFolded = false;
-    DWORD m_dwItemTextColor = 0;
-    DWORD m_dwItemHotTextColor = 0;
-    DWORD m_dwSelItemTextColor = 0;
-    DWORD m_dwItemHotBkColor = 0;
-    DWORD m_dwSelItemBkColor = 0;
+    TTreeItemColors m_colors;
 };
 
 }  // namespace SkinUI

@@ -236,8 +236,8 @@ void CTreeViewUI::SetItemMinWidth(int width) {
     UpdateNodeLook();
 }
 
-void CTreeViewUI::SetColor(DWORD& field, DWORD color) {
-    field = color;
+void CTreeViewUI::SetItemColors(const TTreeItemColors& colors) {
+    m_colors = colors;
     UpdateNodeLook();
 }
 
@@ -248,20 +248,6 @@ const CAttributeTable<CTreeViewUI>& CTreeViewUI::Attributes() {
         AttrBool::Row<&C::SetCheckBoxVisible, &C::m_bCheckVisible>(L"visiblecheckbtn"),
         AttrInt::Row<&C::SetItemMinWidth, &C::m_nItemMinWidth>(L"itemminwidth"),
         AttrInt::Row<&C::SetIndent, &C::m_nIndent>(L"indent"),
-        {L"itemtextcolor", [](C& c, LPCWSTR v) { c.SetColor(c.m_dwItemTextColor, ParseAttrColor(v)); },
-         [](C& c) { return FormatAttrColor(c.m_dwItemTextColor); }},
-        {L"itemhottextcolor",
-         [](C& c, LPCWSTR v) { c.SetColor(c.m_dwItemHotTextColor, ParseAttrColor(v)); },
-         [](C& c) { return FormatAttrColor(c.m_dwItemHotTextColor); }},
-        {L"selitemtextcolor",
-         [](C& c, LPCWSTR v) { c.SetColor(c.m_dwSelItemTextColor, ParseAttrColor(v)); },
-         [](C& c) { return FormatAttrColor(c.m_dwSelItemTextColor); }},
-        {L"itemhotbkcolor",
-         [](C& c, LPCWSTR v) { c.SetColor(c.m_dwItemHotBkColor, ParseAttrColor(v)); },
-         [](C& c) { return FormatAttrColor(c.m_dwItemHotBkColor); }},
-        {L"selitembkcolor",
-         [](C& c, LPCWSTR v) { c.SetColor(c.m_dwSelItemBkColor, ParseAttrColor(v)); },
-         [](C& c) { return FormatAttrColor(c.m_dwSelItemBkColor); }},
     };
     static const CAttributeTable<C> table(rows);
     return table;
@@ -270,11 +256,15 @@ const CAttributeTable<CTreeViewUI>& CTreeViewUI::Attributes() {
 CUIString CTreeViewUI::QueryAttribute(LPCWSTR name) {
     CUIString value;
     if (Attributes().Query(*this, name, value)) return value;
+    if (TreeItemColorAttributes().Query(m_colors, name, value)) return value;
     return CVerticalLayoutUI::QueryAttribute(name);
 }
 
 void CTreeViewUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CVerticalLayoutUI::ApplyAttribute(name, value);
+    if (Attributes().Apply(*this, name, value)) return;
+    TTreeItemColors colors = m_colors;
+    if (TreeItemColorAttributes().Apply(colors, name, value)) SetItemColors(colors);
+    else CVerticalLayoutUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

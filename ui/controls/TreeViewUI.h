@@ -14,6 +14,7 @@
 
 #include <vector>
 
+#include "ui/controls/TreeItemColors.h"
 #include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/manager/TreeAttachment.h"
 
@@ -62,11 +63,9 @@ public:
     void SetIndent(int indent);  // kept within 0..kMaxIndent
     int ItemMinWidth() const { return m_nItemMinWidth; }
     void SetItemMinWidth(int width);
-    DWORD ItemTextColor() const { return m_dwItemTextColor; }
-    DWORD ItemHotTextColor() const { return m_dwItemHotTextColor; }
-    DWORD SelItemTextColor() const { return m_dwSelItemTextColor; }
-    DWORD ItemHotBkColor() const { return m_dwItemHotBkColor; }
-    DWORD SelItemBkColor() const { return m_dwSelItemBkColor; }
+    // The rows' item colours, where a node does not set its own.
+    const TTreeItemColors& ItemColors() const { return m_colors; }
+    void SetItemColors(const TTreeItemColors& colors);
 
     // ---- Called by the nodes ---------------------------------------------------------------------
     // Takes node's subtree in as rows after parent's descendants (parent null: at the end).
@@ -86,7 +85,6 @@ private:
     int NextShownNode(int index, bool forward) const;
     // Lets every row forget the tree: the rows are then deleted on their own.
     void ReleaseAllNodes();
-    void SetColor(DWORD& field, DWORD color);
     void UpdateNodeLook();
 
     CTreeNodeUI* m_pSelected = nullptr;  // a row, not owned
@@ -94,11 +92,7 @@ private:
     bool m_bCheckVisible = false;
     int m_nIndent = kDefaultIndent;
     int m_nItemMinWidth = 0;
-    DWORD m_dwItemTextColor = 0;
-    DWORD m_dwItemHotTextColor = 0;
-    DWORD m_dwSelItemTextColor = 0;
-    DWORD m_dwItemHotBkColor = 0;
-    DWORD m_dwSelItemBkColor = 0;
+    TTreeItemColors m_colors;
 };
 
 }  // namespace SkinUI

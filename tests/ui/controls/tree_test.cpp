@@ -350,6 +350,11 @@ TEST_F(TreeInWindow, SettingsAreBoundedAndReachEveryRow) {
     // The selected row is painted in the selected colour.
     tree->SelectNode(c);
     EXPECT_GT(control_test::CountPaintedColour(*tree, 240, 200, 0x102030), 200);
+    // A node's own colour wins over the view's.
+    c->ApplyAttribute(L"selitembkcolor", L"#FF405060");
+    EXPECT_EQ(c->QueryAttribute(L"selitembkcolor"), L"#FF405060");
+    EXPECT_GT(control_test::CountPaintedColour(*tree, 240, 200, 0x405060), 200);
+    EXPECT_EQ(control_test::CountPaintedColour(*tree, 240, 200, 0x102030), 0);
 }
 
 // ---- Deep trees -----------------------------------------------------------------------------------
