@@ -71,6 +71,7 @@ void CTreeViewUI::InsertSubtree(CTreeNodeUI* parent, CTreeNodeUI* node) {
         const int index = IndexOf(parent);
         if (index >= 0) at = EndOfSubtree(index);
     }
+    const int first = at;
     // Walking order puts every parent before its children, so each level is known in turn.
     for (CTreeNodeUI* row : node->Subtree()) {
         const CTreeNodeUI* up = row->GetParentNode();
@@ -79,7 +80,7 @@ void CTreeViewUI::InsertSubtree(CTreeNodeUI* parent, CTreeNodeUI* node) {
         else CVerticalLayoutUI::InsertAt(row, at);
         ++at;
     }
-    Refold(node);
+    RefoldAt(first);
 }
 
 void CTreeViewUI::RemoveSubtree(CTreeNodeUI* node) {
@@ -108,7 +109,11 @@ int CTreeViewUI::EndOfSubtree(int index) const {
 
 void CTreeViewUI::Refold(CTreeNodeUI* node) {
     const int index = IndexOf(node);
-    if (index < 0) return;
+    if (index >= 0) RefoldAt(index);
+}
+
+void CTreeViewUI::RefoldAt(int index) {
+    CTreeNodeUI* node = AsNode(ItemAt(index));
     const CTreeNodeUI* parent = node->GetParentNode();
     node->SetFolded(parent != nullptr && (parent->IsFolded() || !parent->IsExpanded()));
     // One pass: below a folded or collapsed node every deeper row is folded, until the walk

@@ -79,6 +79,9 @@ public:
 private:
     static const CAttributeTable<CTreeViewUI>& Attributes();
     static CTreeNodeUI* AsNode(CControlUI* control);
+    // Refold on the row at index, known to be a node (a skin's many top-level nodes would make
+    // looking each one up again quadratic).
+    void RefoldAt(int index);
     // The row index just past node's last descendant.
     int EndOfSubtree(int index) const;
     // The next (or previous) row that is shown, from index; -1 when none.
