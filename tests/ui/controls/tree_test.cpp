@@ -143,6 +143,24 @@ TEST(TreeBuilder, HostileNestingIsCutAtTheBuildersDepthLimit) {
     EXPECT_LE(tree->Count(), SkinUI::CLayoutBuilder::kMaxNestingDepth);
 }
 
+// Many siblings, at the top and under one node: built whole, in walking order.
+TEST(TreeBuilder, ManyNodesAreBuiltInOrder) {
+    constexpr int kMany = 20000;
+    std::wstring markup = L"<Window><TreeView><TreeNode text=\"top\">";
+    for (int i = 0; i < kMany; ++i) markup += L"<TreeNode/>";
+    markup += L"</TreeNode>";
+    for (int i = 0; i < kMany; ++i) markup += L"<TreeNode/>";
+    markup += L"<TreeNode text=\"last\"/></TreeView></Window>";
+    auto root = Build(markup);
+    auto* tree = dynamic_cast<CTreeViewUI*>(root.get());
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->Count(), 2 * kMany + 2);
+    EXPECT_EQ(tree->GetNode(0)->GetCountChild(), kMany);
+    EXPECT_EQ(AsNode(tree->ItemAt(kMany))->GetTreeLevel(), 1);
+    EXPECT_EQ(AsNode(tree->ItemAt(kMany + 1))->GetTreeLevel(), 0);
+    EXPECT_EQ(tree->GetNode(kMany + 1)->Text(), L"last");
+}
+
 // ---- A tree in a window ---------------------------------------------------------------------------
 
 // a (b (c), d), e — built in a test window and placed on kArea.
