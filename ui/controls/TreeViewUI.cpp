@@ -186,7 +186,9 @@ bool CTreeViewUI::HandleKey(const TControlEvent& event) {
     case VK_UP:
     case VK_DOWN: {
         const int next = NextShownNode(index, event.chKey == VK_DOWN);
-        if (next >= 0) SelectNode(AsNode(ItemAt(next)), true);
+        if (next < 0) return true;
+        SelectNode(AsNode(ItemAt(next)), true);
+        ScrollIntoView(*m_pSelected);
         return true;
     }
     case VK_RIGHT:
@@ -205,6 +207,16 @@ bool CTreeViewUI::HandleKey(const TControlEvent& event) {
     default:
         return false;
     }
+}
+
+void CTreeViewUI::ScrollIntoView(const CControlUI& row) {
+    const RECT rc = row.Rect();
+    const RECT inner = InnerRect();
+    SIZE offset = ScrollOffset();
+    if (rc.top < inner.top) offset.cy -= inner.top - rc.top;
+    else if (rc.bottom > inner.bottom) offset.cy += std::min(rc.bottom - inner.bottom, rc.top - inner.top);
+    else return;
+    SetScrollOffset(offset);
 }
 
 void CTreeViewUI::ProcessEvent(TControlEvent& event) {

@@ -86,6 +86,8 @@ private:
     int EndOfSubtree(int index) const;
     // The next (or previous) row that is shown, from index; -1 when none.
     int NextShownNode(int index, bool forward) const;
+    // Scrolls so that the row (laid out) shows whole, or its top when it is taller than the view.
+    void ScrollIntoView(const CControlUI& row);
     // Lets every row forget the tree: the rows are then deleted on their own.
     void ReleaseAllNodes();
     void UpdateNodeLook();

@@ -288,6 +288,16 @@ TEST_F(TreeInWindow, KeysMoveExpandCollapseAndCheck) {
     }
 }
 
+TEST_F(TreeInWindow, MovingTheSelectionScrollsItIntoView) {
+    tree->Place(RECT{0, 0, 240, 2 * kRow}, false);
+    tree->SelectNode(Named(L"a"));
+    for (int i = 0; i < 4; ++i) Key(VK_DOWN);
+    ASSERT_EQ(tree->SelectedNode(), Named(L"e"));
+    EXPECT_EQ(tree->ScrollOffset().cy, 3 * kRow);
+    for (int i = 0; i < 4; ++i) Key(VK_UP);
+    EXPECT_EQ(tree->ScrollOffset().cy, 0);
+}
+
 TEST_F(TreeInWindow, CollapsingOverTheSelectionSelectsTheCollapsedNode) {
     tree->SelectNode(Named(L"c"));
     Named(L"a")->SetExpanded(false, true);
