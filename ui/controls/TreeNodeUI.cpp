@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <new>
 
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/TreeViewUI.h"
