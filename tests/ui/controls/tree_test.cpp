@@ -385,6 +385,27 @@ TEST_F(TreeInWindow, SettingsAreBoundedAndReachEveryRow) {
     EXPECT_EQ(control_test::CountPaintedColour(*tree, 240, 200, 0x102030), 0);
 }
 
+// The folder button shows the skin's image for the node's state, the drawn triangle where the
+// skin has none, and nothing on a leaf.
+TEST_F(TreeInWindow, FolderButtonsShowTheImageOfTheirState) {
+    constexpr DWORD kGlyph = 0x606060;
+    tree->ApplyAttribute(L"visiblecheckbtn", L"false");
+    for (int i = 0; i < tree->Count(); ++i)
+        Row(i)->ApplyAttribute(L"folderbtnexpandedimage", L"solid.png");
+    Layout();
+    EXPECT_EQ(Named(L"a")->QueryAttribute(L"folderbtnexpandedimage"), L"solid.png");
+    // a and b are expanded and have children: two buttons of 16 x 22.
+    EXPECT_EQ(control_test::CountPaintedColour(*tree, 240, 400, RenderTest::kSolidColor),
+              2 * 16 * kRow);
+    // (The texts' smoothed edges have a few pixels of the glyph's grey too.)
+    const int greyBefore = control_test::CountPaintedColour(*tree, 240, 400, kGlyph);
+    Named(L"b")->SetExpanded(false);
+    Layout();
+    EXPECT_EQ(control_test::CountPaintedColour(*tree, 240, 400, RenderTest::kSolidColor),
+              16 * kRow);
+    EXPECT_GE(control_test::CountPaintedColour(*tree, 240, 400, kGlyph), greyBefore + 9);
+}
+
 // ---- Deep trees -----------------------------------------------------------------------------------
 
 constexpr int kDeep = 5000;
