@@ -251,28 +251,35 @@ TEST_F(TreeInWindow, RowsUnfoldedAfterTheViewWasHiddenShowTheirParts) {
     EXPECT_TRUE(Named(L"d")->CheckBox()->IsVisible());
 }
 
-struct TKeyCase {
-    const wchar_t* keys;  // from the selection on a, everything expanded
-    const wchar_t* shown;
-    const wchar_t* notifications;
-};
+// Keys written as letters: Up, Down, Left, Right and Space (a blank).
+wchar_t VirtualKey(wchar_t letter) {
+    switch (letter) {
+    case L'U': return VK_UP;
+    case L'D': return VK_DOWN;
+    case L'L': return VK_LEFT;
+    case L'R': return VK_RIGHT;
+    default: return VK_SPACE;
+    }
+}
 
-const TKeyCase kKeyCases[] = {
-    {L"\x28\x28", L"ab[c]de", L"itemselect:b=1 itemselect:c=1"},
-    {L"\x28\x28\x25", L"a[b]cde", L"itemselect:b=1 itemselect:c=1 itemselect:b=1"},
-    {L"\x28\x25", L"a[b]de", L"itemselect:b=1 itemexpand:b=0"},
-    {L"\x25", L"[a]e", L"itemexpand:a=0"},
-    {L"\x25\x28\x28", L"a[e]", L"itemexpand:a=0 itemselect:e=1"},
-    {L"\x25\x27", L"[a]bcde", L"itemexpand:a=0 itemexpand:a=1"},
-    {L"\x26\x20\x20\x20", L"[a]bcde", L"itemcheck:a=1 itemcheck:a=0 itemcheck:a=1"},
+// From the selection on a, everything expanded: the keys, then the rows shown with the
+// selected one in brackets, then the notifications.
+const wchar_t* const kKeyCases[][3] = {
+    {L"DD", L"ab[c]de", L"itemselect:b=1 itemselect:c=1"},
+    {L"DDL", L"a[b]cde", L"itemselect:b=1 itemselect:c=1 itemselect:b=1"},
+    {L"DL", L"a[b]de", L"itemselect:b=1 itemexpand:b=0"},
+    {L"L", L"[a]e", L"itemexpand:a=0"},
+    {L"LDD", L"a[e]", L"itemexpand:a=0 itemselect:e=1"},
+    {L"LR", L"[a]bcde", L"itemexpand:a=0 itemexpand:a=1"},
+    {L"U   ", L"[a]bcde", L"itemcheck:a=1 itemcheck:a=0 itemcheck:a=1"},
     // Right on a leaf and Up on the first row change nothing.
-    {L"\x28\x28\x27\x26\x26\x26", L"[a]bcde",
-     L"itemselect:b=1 itemselect:c=1 itemselect:b=1 itemselect:a=1"},
+    {L"DDRUUU", L"[a]bcde", L"itemselect:b=1 itemselect:c=1 itemselect:b=1 itemselect:a=1"},
 };
 
 TEST_F(TreeInWindow, KeysMoveExpandCollapseAndCheck) {
-    for (const TKeyCase& c : kKeyCases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.keys)));
+    for (const auto& c : kKeyCases) {
+        const wchar_t* keys = c[0];
+        SCOPED_TRACE(testing::PrintToString(std::wstring(keys)));
         for (int i = 0; i < tree->Count(); ++i) {
             Row(i)->SetExpanded(true);
             Row(i)->SetChecked(false);
@@ -280,11 +287,14 @@ TEST_F(TreeInWindow, KeysMoveExpandCollapseAndCheck) {
         tree->SelectNode(Named(L"a"));
         m_window.Recorder().Clear();
         // Keys reach the tree from the focused row as well as from the view itself.
-        for (const wchar_t* key = c.keys; *key != 0; ++key)
-            if ((key - c.keys) % 2 == 0) Key(*key);
-            else control_test::SendEvent(*tree->SelectedNode(), SkinUI::kEventKeyDown, {}, 0, *key);
-        EXPECT_EQ(Shown(), c.shown);
-        EXPECT_EQ(Notifications(), c.notifications);
+        for (const wchar_t* key = keys; *key != 0; ++key) {
+            CControlUI* target = (key - keys) % 2 == 0 ? static_cast<CControlUI*>(tree)
+                                                       : tree->SelectedNode();
+            control_test::SendEvent(*target, SkinUI::kEventKeyDown, {}, 0,
+                                    VirtualKey(*key));
+        }
+        EXPECT_EQ(Shown(), c[1]);
+        EXPECT_EQ(Notifications(), c[2]);
     }
 }
 
