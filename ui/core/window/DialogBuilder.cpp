@@ -8,6 +8,7 @@
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/TreeAttachment.h"
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/manager/WindowShadowSettings.h"
 #include "ui/core/skin/SkinPackage.h"
@@ -180,25 +181,48 @@ void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* 
     if (manager != nullptr) control.AttachTo(nullptr, nullptr, false);
 }
 
-// The parent's child list, asked once per sibling list.
+// The parent's child list, asked once per sibling list. A tree node parent takes tree nodes as
+// its child nodes and any other control into its row; a tree view takes tree nodes as its
+// top-level nodes. A tree node that finds no tree to join belongs nowhere and is deleted.
 class CChildSlot {
 public:
     explicit CChildSlot(CControlUI* parent) : m_pParent(parent) {}
 
-    // Appends control to the parent. False when the parent takes no children at all.
-    // A control the parent refuses is deleted.
-    bool Place(CControlUI* control) {
-        if (!m_bAsked) {
-            m_pContainer = static_cast<IContainerUI*>(m_pParent->InterfaceByName(L"IContainer"));
-            m_bAsked = true;
+    enum class EPlaced { kPlaced, kRefused, kNoChildren };
+
+    // Places control in the parent. A control the parent refuses is deleted (kRefused), and so
+    // is one offered to a parent that takes no children at all (kNoChildren).
+    EPlaced Place(CControlUI* control, bool isTreeNode) {
+        Ask();
+        bool placed = false;
+        if (isTreeNode) {
+            if (m_pNode != nullptr) placed = m_pNode->AddChildNode(control);
+            else if (m_pTree != nullptr) placed = m_pTree->AddNode(control);
+        } else if (m_pNode != nullptr) {
+            placed = m_pNode->AddToRow(control);
+        } else if (m_pContainer != nullptr) {
+            placed = m_pContainer->Append(control);
+        } else {
+            delete control;
+            return EPlaced::kNoChildren;
         }
-        if (m_pContainer == nullptr) return false;
-        if (!m_pContainer->Append(control)) delete control;
-        return true;
+        if (placed) return EPlaced::kPlaced;
+        delete control;
+        return EPlaced::kRefused;
     }
 
 private:
+    void Ask() {
+        if (m_bAsked) return;
+        m_bAsked = true;
+        m_pNode = static_cast<ITreeNodeAttachUI*>(m_pParent->InterfaceByName(L"TreeNode"));
+        m_pTree = static_cast<ITreeViewAttachUI*>(m_pParent->InterfaceByName(L"TreeView"));
+        m_pContainer = static_cast<IContainerUI*>(m_pParent->InterfaceByName(L"IContainer"));
+    }
+
     CControlUI* m_pParent;
+    ITreeNodeAttachUI* m_pNode = nullptr;
+    ITreeViewAttachUI* m_pTree = nullptr;
     IContainerUI* m_pContainer = nullptr;
     bool m_bAsked = false;
 };
@@ -301,9 +325,10 @@ CControlUI* CLayoutBuilder::Parse(CSkinXmlNode node, CControlUI* parent, CWindow
         // of a new child at once, so such a child is configured before it is placed.
         const bool parentInWindow = parent != nullptr && parent->Manager() != nullptr;
         if (parentInWindow) ApplyAttributes(*control, child, manager);
-        if (parent != nullptr && !slot.Place(control)) {
-            delete control;
-            return nullptr;  // the parent takes no children
+        if (parent != nullptr) {
+            const auto placed = slot.Place(control, SameNoCase(name, L"TreeNode"));
+            if (placed == CChildSlot::EPlaced::kNoChildren) return nullptr;
+            if (placed == CChildSlot::EPlaced::kRefused) continue;  // deleted with its subtree
         }
         if (!parentInWindow) ApplyAttributes(*control, child, manager);
         if (first == nullptr) first = control;
