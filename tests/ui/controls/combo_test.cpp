@@ -34,8 +34,8 @@ int ThreadWindowCount() {
 }
 
 // Runs the thread's messages until done says so (or a bounded number of rounds pass).
-void PumpUntil(const std::function<bool()>& done) {
-    for (int round = 0; round < 200 && !done(); ++round) {
+void PumpUntil(const std::function<bool()>& done, int rounds = 200) {
+    for (int round = 0; round < rounds && !done(); ++round) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
@@ -43,6 +43,11 @@ void PumpUntil(const std::function<bool()>& done) {
         }
         ::Sleep(5);
     }
+}
+
+// Lets the messages already queued (deferred deletions, focus changes) run.
+void Settle() {
+    PumpUntil([] { return false; }, 10);
 }
 
 std::unique_ptr<CComboUI> AttachedCombo(CTestWindow& window, int rows) {
@@ -68,7 +73,7 @@ class ComboClosing : public ::testing::TestWithParam<TCloseCase> {};
 TEST_P(ComboClosing, LeavesNoWindowAndGivesTheRowsBack) {
     CTestWindow window;
     auto combo = AttachedCombo(window, 8);
-    PumpUntil([] { return false; });  // settle the test window's own messages
+    Settle();
     const int before = ThreadWindowCount();
 
     ASSERT_TRUE(combo->DropDown());
@@ -85,7 +90,7 @@ TEST_P(ComboClosing, LeavesNoWindowAndGivesTheRowsBack) {
     EXPECT_FALSE(::IsWindow(popup));
     EXPECT_EQ(combo->Body()->Manager(), &window.Manager());
     EXPECT_EQ(combo->Body()->Parent(), combo.get());
-    PumpUntil([] { return false; });
+    Settle();
     EXPECT_EQ(ThreadWindowCount(), before);
 }
 
@@ -121,13 +126,13 @@ TEST(ComboClosing, SelectionInThePopupSelectsAndNotifies) {
 TEST(ComboClosing, DestroyingTheOpenComboClosesThePopupFirst) {
     CTestWindow window;
     auto combo = AttachedCombo(window, 8);
-    PumpUntil([] { return false; });
+    Settle();
     const int before = ThreadWindowCount();
     ASSERT_TRUE(combo->DropDown());
     const HWND popup = combo->DropDownWindow();
     combo.reset();
     EXPECT_FALSE(::IsWindow(popup));
-    PumpUntil([] { return false; });
+    Settle();
     EXPECT_EQ(ThreadWindowCount(), before);
 }
 
