@@ -78,7 +78,8 @@ bool CComboWnd::Open() {
     const SIZE box{wanted.cx > 0 ? wanted.cx : RectWidth(rc),
                    static_cast<LONG>(std::min<long long>(wanted.cy > 0 ? wanted.cy : content, content))};
     const RECT place = PlaceBelowOrAbove(rc, box, monitor.rcWork);
-    if (Create(ownerWindow, L"", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    // The title shows nowhere (no caption); it names the window for tools that look for it.
+    if (Create(ownerWindow, WindowClassName(), WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
                place) == nullptr)
         return false;
     ShowWindow(true, true);
