@@ -174,8 +174,8 @@ void CComboUI::ProcessEvent(TControlEvent& event) {
         return;
     case kEventSetFocus:
     case kEventKillFocus:
-        m_bFocused = event.nKind == kEventSetFocus;
-        InvalidateSelf();
+        // The face shows focus as any control does (a container would not repaint).
+        CControlUI::ProcessEvent(event);
         return;
     default:
         CContainerUI::ProcessEvent(event);

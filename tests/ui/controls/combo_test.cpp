@@ -61,6 +61,20 @@ std::unique_ptr<CComboUI> AttachedCombo(CTestWindow& window, int rows) {
     return combo;
 }
 
+// A combo of eight rows with its pop-up open, and the thread's window count from before.
+struct TOpenCombo {
+    CTestWindow window;
+    std::unique_ptr<CComboUI> combo = AttachedCombo(window, 8);
+    int before = 0;
+    HWND popup = nullptr;
+
+    TOpenCombo() {
+        Settle();
+        before = ThreadWindowCount();
+        if (combo->DropDown()) popup = combo->DropDownWindow();
+    }
+};
+
 }  // namespace
 
 struct TCloseCase {
@@ -71,13 +85,8 @@ struct TCloseCase {
 class ComboClosing : public ::testing::TestWithParam<TCloseCase> {};
 
 TEST_P(ComboClosing, LeavesNoWindowAndGivesTheRowsBack) {
-    CTestWindow window;
-    auto combo = AttachedCombo(window, 8);
-    Settle();
-    const int before = ThreadWindowCount();
-
-    ASSERT_TRUE(combo->DropDown());
-    const HWND popup = combo->DropDownWindow();
+    TOpenCombo open;
+    auto& [window, combo, before, popup] = open;
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(::IsWindowVisible(popup));
     EXPECT_EQ(combo->Body()->Manager()->GetPaintWindow(), popup);
@@ -113,9 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComboClosing, SelectionInThePopupSelectsAndNotifies) {
-    CTestWindow window;
-    auto combo = AttachedCombo(window, 8);
-    ASSERT_TRUE(combo->DropDown());
+    TOpenCombo open;
+    auto& [window, combo, before, popup] = open;
+    ASSERT_NE(popup, nullptr);
     SendEvent(*combo->RowAt(5), SkinUI::kEventButtonDown);
     PumpUntil([&] { return !combo->IsDroppedDown(); });
     EXPECT_EQ(combo->CurrentRow(), 5);
@@ -124,12 +133,9 @@ TEST(ComboClosing, SelectionInThePopupSelectsAndNotifies) {
 }
 
 TEST(ComboClosing, DestroyingTheOpenComboClosesThePopupFirst) {
-    CTestWindow window;
-    auto combo = AttachedCombo(window, 8);
-    Settle();
-    const int before = ThreadWindowCount();
-    ASSERT_TRUE(combo->DropDown());
-    const HWND popup = combo->DropDownWindow();
+    TOpenCombo open;
+    auto& [window, combo, before, popup] = open;
+    ASSERT_NE(popup, nullptr);
     combo.reset();
     EXPECT_FALSE(::IsWindow(popup));
     Settle();
