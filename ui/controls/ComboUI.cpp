@@ -25,7 +25,7 @@ constexpr DWORD kArrowColor = 0xFF4A5568;
 
 }  // namespace
 
-CComboUI::CComboUI() : m_body(std::make_unique<CListBodyUI>(this)) {}
+CComboUI::CComboUI() = default;
 
 CComboUI::~CComboUI() {
     if (m_popup == nullptr) return;
@@ -39,7 +39,7 @@ LPCWSTR CComboUI::ClassName() const { return L"ComboUI"; }
 
 LPVOID CComboUI::InterfaceByName(LPCWSTR name) {
     if (Is(name, L"Combo")) return this;
-    if (Is(name, L"IContainer")) return static_cast<IContainerUI*>(m_body.get());
+    if (Is(name, L"IContainer")) return static_cast<IContainerUI*>(&m_slot);
     return CContainerUI::InterfaceByName(name);
 }
 

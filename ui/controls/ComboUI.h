@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include "ui/controls/ListBodyUI.h"
 #include "ui/controls/ListInfoUI.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/render/ImageSpec.h"
@@ -20,7 +21,6 @@
 namespace SkinUI {
 
 class CComboWnd;
-class CListBodyUI;
 
 class CComboUI : public CContainerUI, public IListOwnerUI {
 public:
@@ -75,7 +75,8 @@ private:
     void MoveSelectionBy(int delta);
 
     TListInfoUI m_info;
-    std::unique_ptr<CListBodyUI> m_body;  // the rows; lent to the pop-up while open
+    std::unique_ptr<CListBodyUI> m_body = std::make_unique<CListBodyUI>(this);  // lent while open
+    CAppendSlotUI m_slot{*m_body};        // the markup's rows
     std::unique_ptr<CComboWnd> m_popup;   // while open
     int m_current = -1;
     UINT m_state = 0;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "ui/controls/HorizontalLayoutUI.h"
+#include "ui/controls/ListBodyUI.h"
 #include "ui/core/manager/ControlUI.h"
 
 namespace SkinUI {
@@ -18,8 +19,11 @@ class CListHeaderUI : public CHorizontalLayoutUI {
 public:
     CListHeaderUI();
     LPCWSTR ClassName() const override;             // "ListHeaderUI"
-    LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeader"
+    LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeader"; "IContainer": m_slot
     bool InsertAt(CControlUI* control, int index) override;
+
+private:
+    CAppendSlotUI m_slot{*static_cast<IContainerUI*>(this)};  // the markup's columns
 };
 
 class CListHeaderItemUI : public CControlUI {

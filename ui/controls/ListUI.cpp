@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ui/controls/ListBodyUI.h"
 #include "ui/controls/ListHeaderUI.h"
 #include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
@@ -35,7 +34,6 @@ int ListKeyTarget(UINT key, int current, int count, int page) {
 }
 
 CListUI::CListUI() {
-    m_body = new CListBodyUI(this);
     // The body is a child like any other: the container owns and deletes it.
     CContainerUI::InsertAt(m_body, 0);
 }
@@ -75,23 +73,11 @@ CControlUI* CListUI::RowAt(int index) const { return m_body->ItemAt(index); }
 bool CListUI::AddRow(CControlUI* row) { return m_body->Append(row); }
 void CListUI::RemoveAllRows() { m_body->RemoveAllItems(); }
 
-CControlUI* CListUI::CRows::ItemAt(int index) const { return m_list.m_body->ItemAt(index); }
-int CListUI::CRows::IndexOf(CControlUI* control) const { return m_list.m_body->IndexOf(control); }
-bool CListUI::CRows::MoveItem(CControlUI* control, int index) {
-    return m_list.m_body->MoveItem(control, index);
-}
-int CListUI::CRows::Count() const { return m_list.m_body->Count(); }
-bool CListUI::CRows::Append(CControlUI* control) {
+bool CListUI::AppendChild(CControlUI* control) {
     if (control != nullptr && control->InterfaceByName(L"ListHeader") != nullptr)
-        return m_list.SetHeader(control);
-    return m_list.m_body->Append(control);
+        return SetHeader(control);
+    return m_body->Append(control);
 }
-bool CListUI::CRows::InsertAt(CControlUI* control, int index) {
-    return m_list.m_body->InsertAt(control, index);
-}
-bool CListUI::CRows::RemoveItem(CControlUI* control) { return m_list.m_body->RemoveItem(control); }
-bool CListUI::CRows::RemoveItemAt(int index) { return m_list.m_body->RemoveItemAt(index); }
-void CListUI::CRows::RemoveAllItems() { m_list.m_body->RemoveAllItems(); }
 
 int CListUI::ColumnCount() const {
     return m_header != nullptr && m_header->IsVisible() ? m_header->Count() : 0;

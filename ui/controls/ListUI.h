@@ -14,12 +14,12 @@
 
 #include <vector>
 
+#include "ui/controls/ListBodyUI.h"
 #include "ui/controls/ListInfoUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
 
 namespace SkinUI {
 
-class CListBodyUI;
 class CListHeaderUI;
 
 // The row a navigation key moves the current row to: clamped to the rows, -1 for a key that
@@ -76,24 +76,6 @@ public:
     void EnsureVisible(int index);
 
 private:
-    // Routes the markup's children: the header to the list, rows to the body.
-    class CRows final : public IContainerUI {
-    public:
-        explicit CRows(CListUI& list) : m_list(list) {}
-        CControlUI* ItemAt(int index) const override;
-        int IndexOf(CControlUI* control) const override;
-        bool MoveItem(CControlUI* control, int index) override;
-        int Count() const override;
-        bool Append(CControlUI* control) override;
-        bool InsertAt(CControlUI* control, int index) override;
-        bool RemoveItem(CControlUI* control) override;
-        bool RemoveItemAt(int index) override;
-        void RemoveAllItems() override;
-
-    private:
-        CListUI& m_list;
-    };
-
     // Moves the current row to index: alone, or with Shift (and multiselect) the range from the
     // anchor, or with Ctrl (and multiselect) toggled.
     void MoveSelection(int index, WORD keyState);
@@ -101,12 +83,16 @@ private:
     void SelectRange(int from, int to);
     bool HandleKey(const TControlEvent& event);
     void Notify(LPCWSTR type, int index);
+    // A header becomes the header, anything else a row.
+    bool AppendChild(CControlUI* control);
 
     TListInfoUI m_info;
     CListHeaderUI* m_header = nullptr;  // a child of the list, or null
-    CListBodyUI* m_body = nullptr;      // a child of the list
+    // A child of the list (handed to the container in the constructor).
+    CListBodyUI* m_body = new CListBodyUI(this);
     IListCallbackUI* m_callback = nullptr;
-    CRows m_rows{*this};
+    // The markup's children: the header to the list, rows to the body.
+    CAppendSlotUI m_rows{*m_body, [this](CControlUI* control) { return AppendChild(control); }};
     bool m_multiSelect = false;
     bool m_headerShown = true;
     std::vector<int> m_selected;

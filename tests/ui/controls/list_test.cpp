@@ -16,6 +16,8 @@
 #include "ui/controls/ListHeaderUI.h"
 #include "ui/controls/ListUI.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/manager/ContainerUI.h"
+#include "ui/core/window/DialogBuilder.h"
 
 using control_test::CTestWindow;
 using control_test::SendEvent;
@@ -371,4 +373,80 @@ TEST(ListHostile, NonRowsAreRefusedAndItemAttributesClamped) {
     control_test::ApplyAttributes(list, {L"itemheight", L"99999999"});
     EXPECT_EQ(list.ListInfo().rowHeight, SkinUI::kMaxListRowHeight);
     EXPECT_EQ(list.QueryAttribute(L"itemheight"), SkinUI::CUIString(L"80"));
+}
+
+// ---- Markup --------------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<SkinUI::CControlUI> BuildMarkup(CTestWindow& window, const std::wstring& markup) {
+    SkinUI::CLayoutBuilder builder;
+    return std::unique_ptr<SkinUI::CControlUI>(
+        builder.Create(markup.c_str(), nullptr, nullptr, &window.Manager()));
+}
+
+CListUI* AsList(SkinUI::CControlUI* control) {
+    return control != nullptr ? static_cast<CListUI*>(control->InterfaceByName(L"List")) : nullptr;
+}
+
+}  // namespace
+
+TEST(ListMarkup, ChildrenGoToHeaderAndBody) {
+    CTestWindow window;
+    auto root = BuildMarkup(window,
+        L"<Window><List itemheight=\"30\">"
+        L"<ListHeader><ListHeaderItem text=\"A\" width=\"100\"/><ListHeaderItem text=\"B\" "
+        L"width=\"120\"/></ListHeader><ListHeader/>"
+        L"<ListTextElement texts=\"x|y\"/><Label text=\"not a row\"/>"
+        L"<ListContainerElement><Control/><Control/><Control/></ListContainerElement>"
+        L"</List></Window>");
+    CListUI* list = AsList(root.get());
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->Header(), nullptr);
+    EXPECT_EQ(list->Header()->Count(), 2);
+    ASSERT_EQ(list->RowCount(), 2);  // the label and the second header were refused
+    auto* text = static_cast<CListTextElementUI*>(list->RowAt(0)->InterfaceByName(L"ListTextElement"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->ColumnText(0), SkinUI::CUIString(L"x"));
+    EXPECT_EQ(text->ColumnText(1), SkinUI::CUIString(L"y"));
+    EXPECT_EQ(list->ListInfo().rowHeight, 30);
+
+    root->Place(RECT{0, 0, 400, 300}, false);
+    // The container row's cells take the header's columns; a third cell without a column none.
+    auto* cells = static_cast<SkinUI::CContainerUI*>(list->RowAt(1)->InterfaceByName(L"Container"));
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->ItemAt(0)->Rect().left, 0);
+    EXPECT_EQ(cells->ItemAt(0)->Rect().right, 100);
+    EXPECT_EQ(cells->ItemAt(1)->Rect().left, 100);
+    EXPECT_EQ(cells->ItemAt(1)->Rect().right, 220);
+    EXPECT_TRUE(SkinUI::RectIsEmpty(cells->ItemAt(2)->Rect()));
+    EXPECT_EQ(SkinUI::RectHeight(cells->ItemAt(0)->Rect()), 30);
+}
+
+TEST(ListMarkup, HiddenHeaderLeavesOneColumn) {
+    CTestWindow window;
+    auto root = BuildMarkup(window,
+        L"<Window><List header=\"hidden\"><ListHeader><ListHeaderItem width=\"50\"/></ListHeader>"
+        L"<ListLabelElement text=\"only\"/></List></Window>");
+    CListUI* list = AsList(root.get());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ColumnCount(), 0);
+    EXPECT_EQ(list->QueryAttribute(L"header"), SkinUI::CUIString(L"hidden"));
+    root->Place(RECT{0, 0, 400, 300}, false);
+    EXPECT_EQ(list->RowAt(0)->Rect().top, 0);  // the hidden header takes no room
+}
+
+TEST(ListHostile, MarkupColumnsAreBounded) {
+    CTestWindow window;
+    std::wstring markup = L"<Window><List><ListHeader>";
+    for (int i = 0; i < 5000; ++i) markup += L"<ListHeaderItem width=\"-7\" sepwidth=\"-3\"/>";
+    markup += L"</ListHeader></List></Window>";
+    auto root = BuildMarkup(window, markup);
+    CListUI* list = AsList(root.get());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Header()->Count(), SkinUI::kMaxListColumns);
+    auto* item = static_cast<CListHeaderItemUI*>(list->Header()->ItemAt(0));
+    EXPECT_EQ(item->SeparatorWidth(), 0);
+    root->Place(RECT{0, 0, 400, 300}, false);
+    control_test::PaintOnCanvas(*root, 400, 300);
 }
