@@ -125,8 +125,11 @@ HWND CComboUI::DropDownWindow() const { return m_popup != nullptr ? m_popup->Get
 
 void CComboUI::ReclaimBody() {
     if (m_popup != nullptr) m_popup->ReleaseBody();
-    if (m_body->Manager() != m_pManager || m_body->Parent() != this)
-        m_body->AttachTo(m_pManager, this, false);
+    if (m_body->Manager() == m_pManager && m_body->Parent() == this) return;
+    m_body->AttachTo(m_pManager, this, false);
+    for (int i = 0; i < RowCount(); ++i) {
+        if (IListItemUI* item = AsListItem(RowAt(i))) item->ClearItemHot();
+    }
 }
 
 void CComboUI::OnDropDownGone() {

@@ -28,6 +28,7 @@ public:
     void SetItemOwner(IListOwnerUI* owner) override { m_owner = owner; }
     bool IsItemSelected() const override { return m_selected; }
     void SetItemSelected(bool selected) override;
+    void ClearItemHot() override { m_hot = false; }
 
     // The row's part of event handling: presses, double clicks, hover, keys and the wheel go
     // to the owner. False for an event the row's class handles itself.

@@ -87,6 +87,8 @@ public:
     virtual void SetItemOwner(IListOwnerUI* owner) = 0;
     virtual bool IsItemSelected() const = 0;
     virtual void SetItemSelected(bool selected) = 0;
+    // Drops the hover look (a row leaving a window gets no mouse-leave).
+    virtual void ClearItemHot() = 0;
 
 protected:
     ~IListItemUI() = default;

@@ -93,12 +93,17 @@ TEST_P(ComboClosing, LeavesNoWindowAndGivesTheRowsBack) {
     EXPECT_EQ(window.Recorder().Count(L"dropdown"), 1);
     EXPECT_FALSE(combo->DropDown());  // one pop-up at a time
 
+    SendEvent(*combo->RowAt(1), SkinUI::kEventMouseEnter);
     GetParam().close(*combo);
     PumpUntil([&] { return !combo->IsDroppedDown(); });
     EXPECT_FALSE(combo->IsDroppedDown());
     EXPECT_FALSE(::IsWindow(popup));
     EXPECT_EQ(combo->Body()->Manager(), &window.Manager());
     EXPECT_EQ(combo->Body()->Parent(), combo.get());
+    // The row hovered in the pop-up does not come back looking hot (a hot row would fill 160 ×
+    // 24 pixels; text edges may match a few).
+    combo->Body()->Place(RECT{0, 0, 160, 200}, false);
+    EXPECT_LT(control_test::CountPaintedColour(*combo->Body(), 160, 200, 0xE3ECFA), 100);
     Settle();
     EXPECT_EQ(ThreadWindowCount(), before);
 }
