@@ -4,6 +4,8 @@
 #                                          beside the pacing bound and curl
 #   scripts/bench.sh markup [MB] [runs]    markup parse throughput beside pugixml
 #   scripts/bench.sh paint                 980x600 window paint cost beside a plain buffer copy
+#   scripts/bench.sh list                  a 100 000-row list: build, page scroll and selection
+#                                          repaint beside a plain buffer copy, memory per row
 #   scripts/bench.sh window                a 980x600 window's idle CPU and repaint cost through
 #                                          the window manager, beside a plain buffer copy
 #   scripts/bench.sh gallery [seconds]     the gallery's CPU time idle (no animation in sight)
@@ -19,8 +21,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 name="${1:-}"
 case "$name" in
-  download|markup|paint|window|gallery|startup) shift ;;
-  *) echo "usage: scripts/bench.sh download|markup|paint|window|gallery|startup [args]" >&2; exit 2 ;;
+  download|list|markup|paint|window|gallery|startup) shift ;;
+  *) echo "usage: scripts/bench.sh download|list|markup|paint|window|gallery|startup [args]" >&2; exit 2 ;;
 esac
 build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
 
