@@ -14,7 +14,6 @@ Usage: gallery_test.py --wine WINE_RUN --gallery GALLERY_EXE --installer-skin DI
                        --artifacts DIR
 Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
-import argparse
 import os
 import re
 import shutil
@@ -23,7 +22,7 @@ import sys
 import time
 import zipfile
 
-from vexoharness.checks import check, run_parts, summary, xdotool, xdotool_output
+from vexoharness.checks import check, run_main, xdotool, xdotool_output
 from vexoharness.hostlog import LogHost
 from vexoharness.screens import near, pixel
 
@@ -226,16 +225,9 @@ def failing_skins(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--gallery", required=True)
-    parser.add_argument("--installer-skin", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    run_parts([own_skin, installer_skin, failing_skins], args)
-    print("screenshots in", args.artifacts)
-    return summary()
+    return run_main([own_skin, installer_skin, failing_skins],
+                    ("wine", "gallery", "installer-skin", "artifacts"))
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -1,6 +1,8 @@
 """What the Python-driven tests share: checks that record a failure and go on (so that one run
 reports everything that is wrong), parts run one after the other whatever befalls each, the
 summary that makes the exit code, and xdotool (also for the benchmarks and the demonstration)."""
+import argparse
+import os
 import subprocess
 import time
 import traceback
@@ -50,3 +52,21 @@ def xdotool_output(*args, timeout=20):
     """What xdotool prints (window ids, geometry); empty when it finds nothing."""
     return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
                           timeout=timeout).stdout
+
+
+def run_main(parts, options=("wine", "gallery", "artifacts")):
+    """The main() of a test that drives a window: each option is a required --NAME VALUE, the
+    artifacts folder (when there is one) is made, the parts run with the arguments; the exit
+    code for sys.exit."""
+    parser = argparse.ArgumentParser()
+    for name in options:
+        parser.add_argument("--" + name, required=True)
+    args = parser.parse_args()
+    artifacts = getattr(args, "artifacts", None)
+    if artifacts:
+        os.makedirs(artifacts, exist_ok=True)
+    run_parts(parts, args)
+    if artifacts:
+        print("screenshots in", artifacts)
+    return summary()
+

@@ -8,7 +8,6 @@ kept in the artefacts folder.
 Usage: input_window_test.py --wine WINE_RUN --gallery GALLERY_EXE --artifacts DIR
 Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
-import argparse
 import os
 import sys
 import time
@@ -16,7 +15,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 
 from gallery_test import Gallery  # noqa: E402  (the gallery with its event log)
-from vexoharness.checks import check, run_parts, summary, xdotool  # noqa: E402
+from vexoharness.checks import check, run_main, xdotool  # noqa: E402
 from vexoharness.screens import Picture  # noqa: E402
 
 
@@ -122,15 +121,7 @@ def edits(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--gallery", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    run_parts([edits], args)
-    print("screenshots in", args.artifacts)
-    return summary()
+    return run_main([edits])
 
 
 if __name__ == "__main__":

@@ -7,13 +7,11 @@ leaving no pop-up window behind. Screenshots of the steps are kept in the artefa
 Usage: list_window_test.py --wine WINE_RUN --gallery GALLERY_EXE --artifacts DIR
 Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
-import argparse
-import os
 import subprocess
 import sys
 import time
 
-from vexoharness.checks import check, run_parts, summary, xdotool, xdotool_output
+from vexoharness.checks import check, run_main, run_parts, xdotool, xdotool_output
 from vexoharness.hostlog import LogHost
 from vexoharness.screens import near, pixel
 
@@ -139,15 +137,7 @@ def parts(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--gallery", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    run_parts([parts], args)
-    print("screenshots in", args.artifacts)
-    return summary()
+    return run_main([parts])
 
 
 if __name__ == "__main__":

@@ -7,13 +7,11 @@ its text. Screenshots are kept in the artefacts folder.
 Usage: richedit_window_test.py --wine WINE_RUN --gallery GALLERY_EXE --artifacts DIR
 Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
-import argparse
-import os
 import re
 import sys
 import time
 
-from vexoharness.checks import check, run_parts, summary, xdotool
+from vexoharness.checks import check, run_main, xdotool
 from vexoharness.hostlog import LogHost
 from vexoharness.screens import Picture
 
@@ -133,15 +131,7 @@ def gallery_page(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--gallery", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    run_parts([gallery_page], args)
-    print("screenshots in", args.artifacts)
-    return summary()
+    return run_main([gallery_page])
 
 
 if __name__ == "__main__":

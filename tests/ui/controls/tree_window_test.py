@@ -8,12 +8,10 @@ kept in the artefacts folder and checked at the selected row and the checked box
 Usage: tree_window_test.py --wine WINE_RUN --gallery GALLERY_EXE --artifacts DIR
 Needs an X display (DISPLAY), xdotool and ImageMagick.
 """
-import argparse
-import os
 import sys
 import time
 
-from vexoharness.checks import check, run_parts, summary, xdotool
+from vexoharness.checks import check, run_main, xdotool
 from vexoharness.hostlog import LogHost
 from vexoharness.screens import Picture, near, pixel
 
@@ -100,14 +98,7 @@ def tree_page(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--gallery", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    run_parts([tree_page], args)
-    return summary()
+    return run_main([tree_page])
 
 
 if __name__ == "__main__":
