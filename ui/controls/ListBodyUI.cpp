@@ -22,14 +22,8 @@ constexpr int kWheelRows = 3;
 CAppendSlotUI::CAppendSlotUI(IContainerUI& target, AppendFn append)
     : m_target(target), m_append(std::move(append)) {}
 
-CAppendSlotUI::~CAppendSlotUI() = default;
-
 bool CAppendSlotUI::Append(CControlUI* control) {
-    // The builder is done with the control refused before: it configures one sibling at a time.
-    m_refused.reset();
-    const bool taken = m_append ? m_append(control) : m_target.Append(control);
-    if (!taken) m_refused.reset(control);  // ours until the next append
-    return true;
+    return m_append ? m_append(control) : m_target.Append(control);
 }
 
 CListBodyUI::CListBodyUI(IListOwnerUI* owner) : m_owner(owner) { EnableScrollBars(true, false); }

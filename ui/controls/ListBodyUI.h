@@ -11,23 +11,20 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 
 #include "ui/controls/ListInfoUI.h"
 #include "ui/core/manager/ContainerUI.h"
 
 namespace SkinUI {
 
-// The child list the markup builder fills (a list's, a header's, a combo's "IContainer"). The
-// builder goes on configuring a control after appending it, even one the parent refused, so a
-// refused control is not handed back: it is kept until the next append (or this slot's end) and
-// deleted then. Everything else goes to the target as it is.
+// The child list the markup builder fills for a list or a combo ("IContainer"): the rows go to
+// the body (or where append decides), everything else to the target as it is. A control refused
+// here stays the builder's, which deletes it.
 class CAppendSlotUI final : public IContainerUI {
 public:
     using AppendFn = std::function<bool(CControlUI*)>;
     // target outlives the slot; append (when given) decides where an appended control goes.
     explicit CAppendSlotUI(IContainerUI& target, AppendFn append = nullptr);
-    ~CAppendSlotUI();
 
     CControlUI* ItemAt(int index) const override { return m_target.ItemAt(index); }
     int IndexOf(CControlUI* control) const override { return m_target.IndexOf(control); }
@@ -35,7 +32,7 @@ public:
         return m_target.MoveItem(control, index);
     }
     int Count() const override { return m_target.Count(); }
-    bool Append(CControlUI* control) override;  // always true: a refused control is kept
+    bool Append(CControlUI* control) override;
     bool InsertAt(CControlUI* control, int index) override {
         return m_target.InsertAt(control, index);
     }
@@ -46,7 +43,6 @@ public:
 private:
     IContainerUI& m_target;
     AppendFn m_append;
-    std::unique_ptr<CControlUI> m_refused;  // the last control refused, until the next append
 };
 
 class CListBodyUI : public CContainerUI {

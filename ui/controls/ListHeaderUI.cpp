@@ -32,7 +32,6 @@ LPCWSTR CListHeaderUI::ClassName() const { return L"ListHeaderUI"; }
 
 LPVOID CListHeaderUI::InterfaceByName(LPCWSTR name) {
     if (Is(name, L"ListHeader")) return this;
-    if (Is(name, L"IContainer")) return static_cast<IContainerUI*>(&m_slot);
     return CHorizontalLayoutUI::InterfaceByName(name);
 }
 

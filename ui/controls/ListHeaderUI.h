@@ -19,11 +19,8 @@ class CListHeaderUI : public CHorizontalLayoutUI {
 public:
     CListHeaderUI();
     LPCWSTR ClassName() const override;             // "ListHeaderUI"
-    LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeader"; "IContainer": m_slot
+    LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeader"
     bool InsertAt(CControlUI* control, int index) override;
-
-private:
-    CAppendSlotUI m_slot{*static_cast<IContainerUI*>(this)};  // the markup's columns
 };
 
 class CListHeaderItemUI : public CControlUI {
