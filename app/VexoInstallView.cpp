@@ -116,10 +116,11 @@ void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, con
     if (m_PaintManager.AddImageFromFile(name.c_str(), file.c_str()) == nullptr) return;
     const std::wstring previous = PictureNameIn(control->QueryAttribute(L"bkimage").GetData());
     control->ApplyAttribute(L"bkimage", describe(name).c_str());
-    // Only a picture this window loaded for the control goes; the skin's may serve others.
-    if (previous.compare(0, wcslen(pictureName) + 1, pictureName + std::wstring(L"#")) == 0) {
-        m_PaintManager.RemoveImage(previous.c_str());
-    }
+    // The earlier picture leaves the window's table whoever loaded it: the skin's background is
+    // as large as the window, and nothing shows it once the game's is there. The table decodes a
+    // picture when it is first drawn, so one that another control still shows comes back on that
+    // control's next paint.
+    if (!previous.empty()) m_PaintManager.RemoveImage(previous.c_str());
 }
 
 void CVexoInstallView::ApplyGameInfo() {

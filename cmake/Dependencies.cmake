@@ -18,18 +18,31 @@ target_include_directories(vexo_third_party_headers SYSTEM INTERFACE ${VEXO_HEAD
 target_compile_options(vexo_third_party_headers INTERFACE
   "-DRAPIDJSON_ALIGN(x)=(((x) + static_cast<size_t>(7u)) & ~static_cast<size_t>(7u))")
 
-# libcurl and OpenSSL, built as static libraries by scripts/build-deps.sh.
-set(VEXO_DEPS_PREFIX "${VEXO_CACHE_DIR}/deps/current-${VEXO_TRIPLET}" CACHE PATH
-    "Prefix holding the static libcurl and OpenSSL built by scripts/build-deps.sh")
+# libcurl with its TLS, built as static libraries by scripts/build-deps.sh: on OpenSSL (the
+# default) or on the system's own Schannel and certificate store, with no OpenSSL at all.
+set(VEXO_TLS openssl CACHE STRING
+    "TLS under the HTTPS request: openssl (the default) or schannel (the system's own)")
+set_property(CACHE VEXO_TLS PROPERTY STRINGS openssl schannel)
+if(NOT VEXO_TLS MATCHES "^(openssl|schannel)$")
+  message(FATAL_ERROR "VEXO_TLS must be openssl or schannel, not ${VEXO_TLS}")
+endif()
+set(VEXO_DEPS_PREFIX "${VEXO_CACHE_DIR}/deps/current-${VEXO_TRIPLET}-${VEXO_TLS}" CACHE PATH
+    "Prefix holding the static libcurl (and OpenSSL) built by scripts/build-deps.sh")
 if(NOT EXISTS ${VEXO_DEPS_PREFIX}/lib/libcurl.a)
   message(FATAL_ERROR "libcurl not found in ${VEXO_DEPS_PREFIX}: run scripts/build-deps.sh")
 endif()
 add_library(vexo_curl INTERFACE)
 target_include_directories(vexo_curl SYSTEM INTERFACE ${VEXO_DEPS_PREFIX}/include)
 target_compile_definitions(vexo_curl INTERFACE CURL_STATICLIB)
-target_link_libraries(vexo_curl INTERFACE
-  ${VEXO_DEPS_PREFIX}/lib/libcurl.a ${VEXO_DEPS_PREFIX}/lib/libssl.a
-  ${VEXO_DEPS_PREFIX}/lib/libcrypto.a vexo_zlib ws2_32 crypt32 bcrypt)
+target_link_libraries(vexo_curl INTERFACE ${VEXO_DEPS_PREFIX}/lib/libcurl.a)
+if(VEXO_TLS STREQUAL openssl)
+  target_link_libraries(vexo_curl INTERFACE
+    ${VEXO_DEPS_PREFIX}/lib/libssl.a ${VEXO_DEPS_PREFIX}/lib/libcrypto.a)
+else()
+  target_compile_definitions(vexo_curl INTERFACE VEXO_TLS_SCHANNEL)
+  target_link_libraries(vexo_curl INTERFACE secur32)
+endif()
+target_link_libraries(vexo_curl INTERFACE ws2_32 crypt32 bcrypt)
 
 # GoogleTest from the googletest package's sources, built with the cross compiler.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -9,16 +9,29 @@ endif()
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
                         WINVER=0x0601 _CRT_SECURE_NO_WARNINGS)
 
+# Every function and datum in a section of its own, and the link keeps only the sections a
+# program reaches: the executable carries no code it never calls (the dependencies are built the
+# same way by scripts/build-deps.sh).
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
+
+# Release builds optimise for size: the installer is downloaded by every player. The layers on
+# the paint and parse paths (markup parser and pictures, render engine, window manager) are
+# optimised for speed instead (vexo_add_layer's SPEED).
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+
 # vexo_project_target(TARGET): the project's own warning level; third-party code keeps its own.
 function(vexo_project_target target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
-# vexo_add_layer(TARGET DIRS dir... LIBS lib...): one static library per subsystem, made of the
-# C++ sources directly in its folders. Headers are included from the repository root
-# ("support/Log.h", "ui/core/base/UIString.h", ...).
+# vexo_add_layer(TARGET [SPEED] DIRS dir... LIBS lib...): one static library per subsystem, made
+# of the C++ sources directly in its folders. Headers are included from the repository root
+# ("support/Log.h", "ui/core/base/UIString.h", ...). SPEED: a release build optimises the layer
+# for speed rather than size.
 function(vexo_add_layer target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DIRS;LIBS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SPEED" "" "DIRS;LIBS")
   set(sources)
   foreach(dir IN LISTS arg_DIRS)
     file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
@@ -29,6 +42,9 @@ function(vexo_add_layer target)
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${arg_LIBS})
     vexo_project_target(${target})
+    if(arg_SPEED)
+      target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-O2>)
+    endif()
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})

@@ -1,33 +1,78 @@
 #!/usr/bin/env bash
-# Builds OpenSSL and libcurl as static 32-bit Windows libraries from Debian's source packages.
-# The result goes to $VEXO_CACHE/deps/TRIPLET_openssl-V_curl-V_gccV (keyed by the target, the
-# versions and the toolchain) and $VEXO_CACHE/deps/current-TRIPLET points at it; a complete
-# earlier build is reused.
-#   build-deps.sh [i686|x86_64]      (default: VEXO_ARCH of scripts/env.sh)
+# Builds the static libraries of the installer's one HTTPS request from Debian's source packages,
+# configured down to what that request uses and built for size:
+#   - openssl (the default): libcurl on OpenSSL, both trimmed (see OPENSSL_OPTIONS, CURL_OPTIONS);
+#   - schannel: libcurl on the system's own TLS (Schannel and the Windows certificate store), no
+#     OpenSSL at all.
+# The result goes to $VEXO_CACHE/deps/TRIPLET_TLS_VERSIONS_gccV_cfgHASH (keyed by the target, the
+# TLS choice, the versions, the toolchain and the options below) and
+# $VEXO_CACHE/deps/current-TRIPLET-TLS points at it; a complete earlier build is reused.
+#   build-deps.sh [i686|x86_64] [openssl|schannel]   (defaults: VEXO_ARCH of scripts/env.sh and
+#                                                    VEXO_TLS, else openssl)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 arch="${1:-$VEXO_ARCH}"
+tls="${2:-${VEXO_TLS:-openssl}}"
 triplet="$arch-w64-mingw32"
 case "$arch" in
   i686) ossl_target=mingw; toolpkg=g++-mingw-w64-i686-posix ;;
   x86_64) ossl_target=mingw64; toolpkg=g++-mingw-w64-x86-64-posix ;;
   *) echo "build-deps: unknown architecture $arch" >&2; exit 2 ;;
 esac
+case "$tls" in openssl|schannel) ;; *) echo "build-deps: unknown TLS $tls" >&2; exit 2 ;; esac
+
+# Size first: every function and datum in a section of its own, so that the program's link keeps
+# only what it reaches.
+SIZE_FLAGS="-Os -ffunction-sections -fdata-sections"
+
+# OpenSSL as a TLS 1.2/1.3 client for today's web PKI: ECDHE (X25519, P-256/384/521) with
+# RSA, ECDSA or Ed25519 certificates, AES-GCM and ChaCha20-Poly1305 (AES-CBC/SHA-2 for the
+# TLS 1.2 servers that still want it). Everything else is left out: no engines, providers
+# loaded from files, legacy provider, deprecated APIs, configuration file or console UI; no SSL 3,
+# TLS 1.0/1.1 or DTLS; no algorithms that no web server or authority uses; no CMS, CMP, CT, OCSP,
+# time stamping or SRP/PSK.
+OPENSSL_OPTIONS=(
+  no-shared no-tests no-module no-dso no-engine no-legacy no-deprecated no-autoload-config
+  no-ui-console no-uplink no-async no-filenames
+  no-ssl3 no-ssl3-method no-tls1 no-tls1-method no-tls1_1 no-tls1_1-method
+  no-dtls no-dtls1 no-dtls1_2 no-dgram no-sctp no-srtp no-nextprotoneg no-srp no-psk no-comp
+  no-aria no-bf no-blake2 no-camellia no-cast no-des no-dh no-dsa no-ec2m no-gost no-idea no-md4
+  no-mdc2 no-ocb no-rc2 no-rc4 no-rc5 no-rmd160 no-scrypt no-seed no-siphash no-siv no-sm2
+  no-sm3 no-sm4 no-whirlpool
+  no-cms no-cmp no-ct no-ocsp no-ts no-rfc3779 no-ssl-trace
+)
+
+# libcurl for one HTTP(S) POST through an optional proxy: HTTP and HTTPS only; no cookies,
+# authentication schemes, alt-svc, HSTS, DNS over HTTPS, MIME, .netrc, Unix sockets or name
+# conversion; no content decoding (the request never asks for it).
+CURL_OPTIONS=(
+  -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF
+  -DHTTP_ONLY=ON -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_HTTP_AUTH=ON -DCURL_DISABLE_CRYPTO_AUTH=ON
+  -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_DOH=ON
+  -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_GETOPTIONS=ON
+  -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON -DCURL_DISABLE_LDAP=ON
+  -DENABLE_UNIX_SOCKETS=OFF -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF
+  -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=OFF
+  -DUSE_NGHTTP2=OFF -DENABLE_WEBSOCKETS=OFF
+)
+
 toolkey="gcc$(dpkg-query -W -f='${Version}' $toolpkg)"
+cfgkey=$(printf '%s\n' "$SIZE_FLAGS" "${OPENSSL_OPTIONS[@]}" "${CURL_OPTIONS[@]}" | sha256sum | cut -c1-10)
 deps="$VEXO_CACHE/deps"
 mkdir -p "$deps"
+current="$deps/current-$triplet-$tls"
 
-for d in "$deps"/"$triplet"_openssl-*_curl-*_"$toolkey"; do
+for d in "$deps"/"${triplet}_${tls}"_*_"${toolkey}_cfg$cfgkey"; do
   if [ -f "$d/.complete" ]; then
-    ln -sfn "$d" "$deps/current-$triplet"
+    ln -sfn "$d" "$current"
     echo "build-deps: reusing $d"
     exit 0
   fi
 done
 
 jobs=$(nproc)
-work="$deps/src-$triplet"
+work="$deps/src-$triplet-$tls"
 rm -rf "$work"; mkdir -p "$work"
 
 # fetch PKG: downloads the newest source version whose upstream tarball can be had (a fresh
@@ -46,33 +91,39 @@ fetch() {
   echo "build-deps: no source of $pkg could be downloaded" >&2; return 1
 }
 
-read -r ossl_v ossl_dir < <(fetch openssl)
 read -r curl_v curl_dir < <(fetch curl)
-prefix="$deps/${triplet}_openssl-${ossl_v}_curl-${curl_v}_$toolkey"
-echo "build-deps: building OpenSSL $ossl_v and curl $curl_v into $prefix"
-
-[ -f "$prefix/.openssl-complete" ] || (rm -rf "$prefix" && cd "$ossl_dir" &&
-  ./Configure $ossl_target no-shared no-tests no-module --prefix="$prefix" --libdir=lib \
-    --cross-compile-prefix=$triplet- CC=gcc-posix CXX=g++-posix >"$work/openssl-configure.log" 2>&1 &&
-  make -j"$jobs" build_libs >"$work/openssl-build.log" 2>&1 &&
-  make install_dev >"$work/openssl-install.log" 2>&1 && touch "$prefix/.openssl-complete") ||
-  { echo "build-deps: OpenSSL failed, see $work/openssl-*.log" >&2; exit 1; }
+tls_curl=()
+if [ "$tls" = openssl ]; then
+  read -r ossl_v ossl_dir < <(fetch openssl)
+  prefix="$deps/${triplet}_openssl_openssl-${ossl_v}_curl-${curl_v}_${toolkey}_cfg$cfgkey"
+  echo "build-deps: building OpenSSL $ossl_v and curl $curl_v into $prefix"
+  [ -f "$prefix/.openssl-complete" ] || (rm -rf "$prefix" && cd "$ossl_dir" &&
+    # shellcheck disable=SC2086
+    ./Configure $ossl_target "${OPENSSL_OPTIONS[@]}" $SIZE_FLAGS --prefix="$prefix" --libdir=lib \
+      --cross-compile-prefix=$triplet- CC=gcc-posix CXX=g++-posix >"$work/openssl-configure.log" 2>&1 &&
+    make -j"$jobs" build_libs >"$work/openssl-build.log" 2>&1 &&
+    make install_dev >"$work/openssl-install.log" 2>&1 && touch "$prefix/.openssl-complete") ||
+    { echo "build-deps: OpenSSL failed, see $work/openssl-*.log" >&2; exit 1; }
+  tls_curl=(-DCURL_USE_OPENSSL=ON -DCURL_USE_SCHANNEL=OFF -DOPENSSL_ROOT_DIR="$prefix"
+    -DOPENSSL_INCLUDE_DIR="$prefix/include" -DOPENSSL_SSL_LIBRARY="$prefix/lib/libssl.a"
+    -DOPENSSL_CRYPTO_LIBRARY="$prefix/lib/libcrypto.a"
+    -DSSL_EAY="$prefix/lib/libssl.a" -DLIB_EAY="$prefix/lib/libcrypto.a")
+else
+  prefix="$deps/${triplet}_schannel_curl-${curl_v}_${toolkey}_cfg$cfgkey"
+  echo "build-deps: building curl $curl_v on Schannel into $prefix"
+  rm -rf "$prefix"
+  tls_curl=(-DCURL_USE_OPENSSL=OFF -DCURL_USE_SCHANNEL=ON)
+fi
 
 cmake -S "$curl_dir" -B "$work/curl-build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$VEXO_ROOT/cmake/toolchain-mingw32.cmake" -DVEXO_ARCH="$arch" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
-  -DCURL_USE_OPENSSL=ON -DOPENSSL_ROOT_DIR="$prefix" -DOPENSSL_INCLUDE_DIR="$prefix/include" \
-  -DOPENSSL_SSL_LIBRARY="$prefix/lib/libssl.a" -DOPENSSL_CRYPTO_LIBRARY="$prefix/lib/libcrypto.a" \
-  -DSSL_EAY="$prefix/lib/libssl.a" -DLIB_EAY="$prefix/lib/libcrypto.a" \
-  -DCURL_ZLIB=ON -DCURL_DISABLE_LDAP=ON -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF \
-  -DUSE_LIBIDN2=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF \
-  >"$work/curl-configure.log" 2>&1 &&
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="$SIZE_FLAGS" -DCMAKE_INSTALL_PREFIX="$prefix" \
+  "${CURL_OPTIONS[@]}" "${tls_curl[@]}" >"$work/curl-configure.log" 2>&1 &&
 cmake --build "$work/curl-build" -j"$jobs" >"$work/curl-build.log" 2>&1 &&
 cmake --install "$work/curl-build" >"$work/curl-install.log" 2>&1 ||
   { echo "build-deps: curl failed, see $work/curl-*.log" >&2; exit 1; }
 
 touch "$prefix/.complete"
-ln -sfn "$prefix" "$deps/current-$triplet"
+ln -sfn "$prefix" "$current"
 rm -rf "$work"
 echo "build-deps: done: $prefix"

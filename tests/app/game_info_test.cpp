@@ -31,6 +31,8 @@ TEST(FormatText, WritesArgumentsInPlaceOfDirectives) {
     EXPECT_EQ(FormatText("100%% of %x", -7), "100% of -7");  // the directive's letter means nothing
     EXPECT_EQ(FormatText("no directive"), "no directive");
     EXPECT_EQ(FormatText("end %", 5), "end 5");
+    EXPECT_EQ(FormatText("%s|%c|%d|%u|%f|%f", "text", 'c', -2147483647 - 1, 4294967295u, 1.5, 0.1),
+              "text|c|-2147483648|4294967295|1.5|0.1");
 }
 
 TEST(FormatText, MismatchedArgumentsThrow) {
