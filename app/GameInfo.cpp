@@ -7,6 +7,7 @@
 
 #include "app/FormatText.h"
 #include "app/JsonReply.h"
+#include "app/PeerCertificateCheck.h"
 #include "app/TempFiles.h"
 #include "support/FileUtil.h"
 #include "support/JsonText.h"
@@ -23,6 +24,8 @@ constexpr long kConnectTimeoutMs = 2000;
 constexpr long kTimeoutSeconds = 10;
 constexpr long kDnsCacheSeconds = 60;
 constexpr long long kMaxPictureBytes = 16ll << 20;
+// Which TLS libcurl was built with (the build's VEXO_TLS).
+constexpr bool kTlsIsSchannel = VEXO_TLS_SCHANNEL != 0;
 
 // libcurl's process-wide set-up, done once, before the first request (the first request runs on
 // the main thread before any other thread exists).
@@ -48,6 +51,29 @@ size_t AppendReply(char* data, size_t size, size_t count, void* userData) {
     return count;
 }
 
+// The server must prove its name against the system's trusted authorities, as on the WinInet
+// path: the reply names the pictures the installer shows. No certificate file or folder is
+// consulted: libcurl's built-in defaults name paths of its build host, which on Windows anyone
+// may create.
+bool SetUpTrust(CURL* curl) {
+    bool ok = curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_CAINFO, nullptr) == CURLE_OK;
+    if constexpr (kTlsIsSchannel) {
+        // Schannel verifies against the Windows certificate store by itself (it knows no
+        // certificate folder). A certificate the system knows to be revoked is refused; one whose
+        // revocation cannot be checked (no distribution point, or a network that blocks it) is
+        // not, as in the system's browser: the installer must work behind such networks.
+        ok &= curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS,
+                               static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT)) == CURLE_OK;
+    } else {
+        ok &= curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr) == CURLE_OK;
+        ok &= curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS,
+                               static_cast<long>(CURLSSLOPT_NATIVE_CA)) == CURLE_OK;
+    }
+    return ok;
+}
+
 bool SetUpRequest(CURL* curl, char* errorBuffer, const std::string& url, const std::string& body,
                   const std::string& proxy, TReplyBuffer& reply) {
     bool ok = curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK;
@@ -64,15 +90,7 @@ bool SetUpRequest(CURL* curl, char* errorBuffer, const std::string& url, const s
     ok &= curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxJsonReplyBytes)) == CURLE_OK;
-    // The server must prove its name against the system's trusted authorities, as on the WinInet
-    // path: the reply names the pictures the installer shows. No certificate file or folder is
-    // consulted: libcurl's built-in defaults name paths of its build host, which on Windows
-    // anyone may create.
-    ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK;
-    ok &= curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
-    ok &= curl_easy_setopt(curl, CURLOPT_CAINFO, nullptr) == CURLE_OK;
-    ok &= curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr) == CURLE_OK;
-    ok &= curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NATIVE_CA)) == CURLE_OK;
+    ok &= SetUpTrust(curl);
     // Always set, so that only the system's setting counts (an empty text means direct).
     ok &= curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
     return ok;
@@ -87,6 +105,27 @@ bool SetUpStop(CURL* curl, const std::function<bool()>& stop) {
     bool ok = curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AskStop) == CURLE_OK;
     ok &= curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop) == CURLE_OK;
+    return ok;
+}
+
+// The check of the server's certificate before the request is sent, where libcurl runs on
+// Schannel (see PeerCertificateCheck.h).
+struct TPeerCheck {
+    CURL* curl = nullptr;
+    std::wstring host;
+    bool refused = false;
+};
+
+int CheckPeerBeforeRequest(void* data, char*, char*, int, int) {
+    TPeerCheck& check = *static_cast<TPeerCheck*>(data);
+    check.refused = !IsPeerCertificateTrusted(check.curl, check.host);
+    return check.refused ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
+}
+
+bool SetUpPeerCheck(CURL* curl, TPeerCheck& check) {
+    if constexpr (!kTlsIsSchannel) return true;
+    bool ok = curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, &CheckPeerBeforeRequest) == CURLE_OK;
+    ok &= curl_easy_setopt(curl, CURLOPT_PREREQDATA, &check) == CURLE_OK;
     return ok;
 }
 
@@ -147,15 +186,18 @@ std::string CGameInfoRequest::Post(const std::string& body) {
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) return {};
     TReplyBuffer reply;
+    TPeerCheck peer{curl.get(), HostOfUrl(m_strUrl)};
     if (!SetUpRequest(curl.get(), m_szError, m_strUrl, body, ProxyForUrl(m_proxy, m_strUrl), reply) ||
-        !SetUpStop(curl.get(), m_fnStop)) {
+        !SetUpStop(curl.get(), m_fnStop) || !SetUpPeerCheck(curl.get(), peer)) {
         return {};
     }
     CURLcode result = CURLE_OK;
     for (m_nAttempts = 1; m_nAttempts <= kPostAttempts; ++m_nAttempts) {
         // Only the reply of the attempt that completes counts.
         reply = TReplyBuffer();
+        peer.refused = false;
         result = curl_easy_perform(curl.get());
+        if (peer.refused) result = CURLE_PEER_FAILED_VERIFICATION;
         if (result == CURLE_OK || m_nAttempts == kPostAttempts || IsFinalFailure(result, reply) ||
             (m_fnStop && m_fnStop())) {
             break;

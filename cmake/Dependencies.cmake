@@ -36,10 +36,11 @@ target_include_directories(vexo_curl SYSTEM INTERFACE ${VEXO_DEPS_PREFIX}/includ
 target_compile_definitions(vexo_curl INTERFACE CURL_STATICLIB)
 target_link_libraries(vexo_curl INTERFACE ${VEXO_DEPS_PREFIX}/lib/libcurl.a)
 if(VEXO_TLS STREQUAL openssl)
+  target_compile_definitions(vexo_curl INTERFACE VEXO_TLS_SCHANNEL=0)
   target_link_libraries(vexo_curl INTERFACE
     ${VEXO_DEPS_PREFIX}/lib/libssl.a ${VEXO_DEPS_PREFIX}/lib/libcrypto.a)
 else()
-  target_compile_definitions(vexo_curl INTERFACE VEXO_TLS_SCHANNEL)
+  target_compile_definitions(vexo_curl INTERFACE VEXO_TLS_SCHANNEL=1)
   target_link_libraries(vexo_curl INTERFACE secur32)
 endif()
 target_link_libraries(vexo_curl INTERFACE ws2_32 crypt32 bcrypt)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite from a fresh Debian 12 machine: installs what is missing, builds the
-# dependencies when they are not cached, builds the project and runs every test under Wine.
+# dependencies when they are not cached, builds the project and runs every test under Wine, then
+# the TLS tests once more on the build that uses the system's own TLS (VEXO_TLS=schannel).
 #   scripts/test.sh [extra ctest arguments]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -22,6 +23,17 @@ cmake -S "$VEXO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBS
   -DVEXO_ARCH="$VEXO_ARCH" "${shipped[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
+# The build on the system's own TLS (VEXO_TLS=schannel): its programs that make HTTPS requests
+# through libcurl, for the same certificate checks as the default build.
+bash "$VEXO_ROOT/scripts/build-deps.sh" "$VEXO_ARCH" schannel
+cmake -S "$VEXO_ROOT" -B "$build-schannel" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=ON \
+  -DVEXO_ARCH="$VEXO_ARCH" -DVEXO_TLS=schannel >/dev/null
+cmake --build "$build-schannel" -j"$(nproc)" --target app_logic_tests dependency_smoke
+
 # Windows that tests open need a display: a virtual one, with a compositing manager and one
-# wineserver for the whole run (scripts/env.sh).
-vexo_on_virtual_display ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+# wineserver for the whole run (scripts/env.sh). Given a selection of tests (extra arguments),
+# only the selection runs.
+vexo_on_virtual_display bash -c '
+  ctest --test-dir "$1" --output-on-failure -j"$(nproc)" "${@:3}" || exit 1
+  [ $# -gt 2 ] || ctest --test-dir "$2" --output-on-failure -R "^(app_logic|support_dependencies)\$"' \
+  ctest-runs "$build" "$build-schannel" "$@"

@@ -212,6 +212,8 @@ def parse_args():
     # behind the image, which strip would cut off).
     parser.add_argument("--size", action="append", default=[], metavar="NAME=EXE")
     parser.add_argument("--stub-size", action="append", default=[], metavar="NAME=EXE")
+    # Other builds of the installer (another TLS), measured beside it with the services answering.
+    parser.add_argument("--variant", action="append", default=[], metavar="NAME=EXE")
     parser.add_argument("--runs", type=int, default=5)
     return parser.parse_args()
 
@@ -222,6 +224,11 @@ def main():
     work = tempfile.mkdtemp(prefix="bench_startup")
     installer = [loader, drv.stamp_copy(args.installer, os.path.join(work, "bin"), GAME_ID,
                                         CHANNEL)]
+    variants = {}
+    for item in args.variant:
+        name, _, path = item.partition("=")
+        variants["VexoInstall (%s): cached artwork, services answering" % name] = [
+            loader, drv.stamp_copy(path, os.path.join(work, "bin-" + name), GAME_ID, CHANNEL)]
     nsis = [loader, args.nsis]
     screen = Screen()
     subprocess.run(["xdotool", "mousemove", "0", "0"], check=False)  # no hover in the window
@@ -245,6 +252,9 @@ def main():
             for _ in range(runs):
                 rows.setdefault("VexoInstall: " + situation, []).append(measure(screen, installer))
                 rows.setdefault("NSIS stub", []).append(measure(screen, nsis))
+                if situation.startswith("cached artwork"):
+                    for name, command in variants.items():
+                        rows.setdefault(name, []).append(measure(screen, command))
     finally:
         platform.stop()
 

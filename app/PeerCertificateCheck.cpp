@@ -1,0 +1,94 @@
+#include "app/PeerCertificateCheck.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+// The SSPI header needs to be told which interface it declares.
+#ifndef SECURITY_WIN32
+#define SECURITY_WIN32
+#endif
+#include <security.h>
+#include <schannel.h>
+
+#include <memory>
+
+#include "support/TextConvert.h"
+
+namespace {
+
+struct TCertificateFree {
+    void operator()(PCCERT_CONTEXT certificate) const { ::CertFreeCertificateContext(certificate); }
+};
+struct TChainFree {
+    void operator()(PCCERT_CHAIN_CONTEXT chain) const { ::CertFreeCertificateChain(chain); }
+};
+struct TCurlTextFree {
+    void operator()(char* text) const { curl_free(text); }
+};
+struct TCurlUrlFree {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+std::unique_ptr<const CERT_CONTEXT, TCertificateFree> PeerCertificate(CtxtHandle* context) {
+    PCCERT_CONTEXT certificate = nullptr;
+    if (::QueryContextAttributesW(context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK)
+        certificate = nullptr;
+    return std::unique_ptr<const CERT_CONTEXT, TCertificateFree>(certificate);
+}
+
+// The chain from the certificate to a root, for server authentication, from the certificates the
+// server sent and the system's stores. Revocation stays Schannel's check (it may need the
+// network, which this check must not wait for).
+std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree> ServerChain(PCCERT_CONTEXT certificate) {
+    LPSTR usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
+    CERT_CHAIN_PARA para{};
+    para.cbSize = sizeof(para);
+    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    para.RequestedUsage.Usage.cUsageIdentifier = 1;
+    para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &para, 0,
+                                   nullptr, &chain))
+        chain = nullptr;
+    return std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree>(chain);
+}
+
+bool IsChainGoodForServer(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA server{};
+    server.cbSize = sizeof(server);
+    server.dwAuthType = AUTHTYPE_SERVER;
+    server.pwszServerName = const_cast<wchar_t*>(host.c_str());
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof(policy);
+    policy.pvExtraPolicyPara = &server;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof(status);
+    return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) &&
+           status.dwError == 0;
+}
+
+}  // namespace
+
+bool IsPeerCertificateTrusted(CURL* handle, const std::wstring& host) {
+    struct curl_tlssessioninfo* session = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || session == nullptr)
+        return false;
+    if (session->backend == CURLSSLBACKEND_NONE || session->internals == nullptr) return true;
+    if (session->backend != CURLSSLBACKEND_SCHANNEL || host.empty()) return false;
+    const auto certificate = PeerCertificate(static_cast<CtxtHandle*>(session->internals));
+    if (!certificate) return false;
+    const auto chain = ServerChain(certificate.get());
+    return chain && IsChainGoodForServer(chain.get(), host);
+}
+
+std::wstring HostOfUrl(const std::string& url) {
+    std::unique_ptr<CURLU, TCurlUrlFree> parsed(curl_url());
+    char* text = nullptr;
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+        curl_url_get(parsed.get(), CURLUPART_HOST, &text, 0) != CURLUE_OK) {
+        return {};
+    }
+    const std::unique_ptr<char, TCurlTextFree> host(text);
+    std::string name = host.get();
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+    return Utf8ToWide(name);
+}
