@@ -32,7 +32,8 @@ def owner(path):
         library = os.path.basename(member.group(1))
         if library in _RUNTIME:
             return "C and C++ run-time"
-        if re.search(r"-w64-mingw32/lib/", member.group(1)) and library != "libz.a":
+        # The toolchain's own libraries (not the dependencies built into the cache).
+        if re.match(r"/usr/.*-w64-mingw32/lib/", member.group(1)) and library != "libz.a":
             return "Windows import tables"
         return library
     if path.endswith(".res.o"):
