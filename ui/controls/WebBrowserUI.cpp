@@ -7,6 +7,7 @@
 #include <exdispid.h>
 #include <mshtmhst.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <new>
 
@@ -509,10 +510,17 @@ void CWebBrowserUI::PaintTextContent(HDC hDC) {
     CActiveXUI::PaintTextContent(hDC);
     if (!m_bEngineMissing || m_pManager == nullptr) return;
     CUIRender::DrawColor(hDC, m_rcItem, kMessageBackColour);
-    RECT text = RectDeflate(m_rcItem, RECT{kMessageMargin, kMessageMargin, kMessageMargin,
-                                           kMessageMargin});
-    CUIRender::DrawText(hDC, m_pManager, text, UnavailableMessage(), kMessageColour, -1,
-                        DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    const RECT area = RectDeflate(m_rcItem, RECT{kMessageMargin, kMessageMargin, kMessageMargin,
+                                                 kMessageMargin});
+    const CUIString message = UnavailableMessage();
+    constexpr UINT kStyle = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+    // Wrapped lines, the block centred in the control's height.
+    RECT measured = area;
+    CUIRender::DrawText(hDC, m_pManager, measured, message, kMessageColour, -1,
+                        kStyle | DT_CALCRECT);
+    RECT text = area;
+    text.top += std::max<LONG>(0, (RectHeight(area) - RectHeight(measured)) / 2);
+    CUIRender::DrawText(hDC, m_pManager, text, message, kMessageColour, -1, kStyle);
 }
 
 // The markup element this class answers to.

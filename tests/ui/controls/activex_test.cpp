@@ -94,11 +94,17 @@ bool HasVisibleStyle(HWND window) {
     return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void PumpMessages(DWORD milliseconds) {
+// Runs the thread's messages for a while; those of the manager's window (its timers) reach the
+// manager, as the window base's procedure hands them on.
+void PumpMessages(DWORD milliseconds, SkinUI::CWindowManagerUI* manager = nullptr) {
     const DWORD start = ::GetTickCount();
     do {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            LRESULT result = 0;
+            if (manager != nullptr && msg.hwnd == manager->GetPaintWindow() &&
+                manager->HandleWindowMessage(msg.message, msg.wParam, msg.lParam, result))
+                continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
@@ -492,7 +498,7 @@ TEST(WebBrowser, NavigatesALocalFileOrShowsItsMessageAndSendsNavigateError) {
             auto canvas = control_test::PaintOnCanvas(*browser, 360, 160);
             control_test::SaveArtifact(*canvas, L"webbrowser_message.png");
             EXPECT_GT(TextPixels(*canvas, rc), 200) << "the message is drawn";
-            PumpMessages(200);
+            PumpMessages(200, &window.Manager());
             EXPECT_EQ(seen.Count(L"navigateerror", browser.get()), 1) << "sent once";
         } else {
             EXPECT_GE(seen.Count(L"documentcomplete", browser.get()), 1);
@@ -504,6 +510,71 @@ TEST(WebBrowser, NavigatesALocalFileOrShowsItsMessageAndSendsNavigateError) {
     }
     PumpMessages(100);
     EXPECT_EQ(ThreadWindows(), windowsBefore) << "no window of the browser is left";
+}
+
+// The browser's events as its sink hands them on (driven by hand here, with no browser made):
+// each one a notification, the owner's handler consulted, new windows refused unless the
+// handler allows them, and a navigation that fails for want of the engine's classes taken as
+// the engine missing.
+class CRecordingHandler : public SkinUI::IWebBrowserEventHandler {
+public:
+    void BeforeNavigate(CWebBrowserUI&, LPCWSTR url, bool& cancel) override {
+        last = url;
+        cancel = cancelNavigation;
+    }
+    bool AllowNewWindow(CWebBrowserUI&, LPCWSTR url) override {
+        last = url;
+        return allowNewWindows;
+    }
+    std::wstring last;
+    bool cancelNavigation = false;
+    bool allowNewWindows = false;
+};
+
+TEST(WebBrowser, EventsBecomeNotificationsAndFollowTheHandler) {
+    CTestWindow window;
+    auto browser = std::make_unique<CWebBrowserUI>();
+    browser->SetClsid(L"");
+    window.Adopt(browser, RECT{0, 0, 200, 100});
+    auto& seen = window.Recorder();
+    bool cancel = false;  // as the sink hands it over
+
+    browser->OnBeforeNavigate(L"https://a.example/", cancel);
+    EXPECT_FALSE(cancel) << "without a handler a navigation goes on";
+    EXPECT_FALSE(browser->OnNewWindow(L"https://popup.example/")) << "refused by default";
+    CRecordingHandler handler;
+    browser->SetEventHandler(&handler);
+    handler.cancelNavigation = true;
+    browser->OnBeforeNavigate(L"https://b.example/", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(handler.last, L"https://b.example/");
+    handler.allowNewWindows = true;
+    EXPECT_TRUE(browser->OnNewWindow(L"https://popup.example/"));
+    browser->OnNavigateComplete(L"https://b.example/");
+    browser->OnDocumentComplete(L"https://b.example/");
+    browser->OnNavigateError(L"https://c.example/", 404, cancel);
+
+    EXPECT_EQ(seen.Count(L"beforenavigate", browser.get()), 2);
+    EXPECT_EQ(seen.Count(L"newwindow", browser.get()), 2);
+    EXPECT_EQ(seen.Count(L"navigatecomplete", browser.get()), 1);
+    EXPECT_EQ(seen.Count(L"documentcomplete", browser.get()), 1);
+    ASSERT_EQ(seen.Count(L"navigateerror", browser.get()), 1);
+    EXPECT_EQ(seen.Seen().back().wParam, 404u) << "the status of a page that failed";
+    EXPECT_FALSE(browser->IsEngineMissing());
+
+    // The engine's own classes missing: the one "navigateerror" comes from the message loop,
+    // with the message.
+    seen.Clear();
+    cancel = false;
+    browser->OnNavigateError(L"file:///page.html", REGDB_E_CLASSNOTREG, cancel);
+    EXPECT_TRUE(cancel) << "no error page of the browser's own";
+    EXPECT_EQ(seen.Count(L"navigateerror"), 0);
+    PumpMessages(300, &window.Manager());
+    EXPECT_TRUE(browser->IsEngineMissing());
+    ASSERT_EQ(seen.Count(L"navigateerror", browser.get()), 1);
+    EXPECT_EQ(seen.Seen().back().wParam, static_cast<WPARAM>(REGDB_E_CLASSNOTREG));
+    auto canvas = control_test::PaintOnCanvas(*browser, 200, 100);
+    EXPECT_GT(TextPixels(*canvas, browser->Rect()), 100) << "the message is drawn";
 }
 
 }  // namespace
