@@ -45,9 +45,10 @@ LPVOID CActiveXUI::InterfaceByName(LPCWSTR name) {
     return CControlUI::InterfaceByName(name);
 }
 
-// The control's windows belong to the window it was made in: another window gets a new one.
+// The control's windows belong to the window it was made in: another window gets a new one
+// (and a class that failed in one window is tried again in the next).
 void CActiveXUI::AttachTo(CWindowManagerUI* manager, CContainerUI* parent, bool initialize) {
-    if (manager != m_pManager && IsCreated()) {
+    if (manager != m_pManager) {
         ReleaseControl();
         m_bAttempted = false;
     }

@@ -29,11 +29,6 @@ class Gallery(LogHost):
         super().__init__("activex", args.artifacts,
                          lambda log: [args.wine, args.gallery, "--log", log])
 
-    def screen_rect(self, name):
-        left, top, right, bottom, _ = self.controls()[name]
-        x, y = self.origin()
-        return left + x, top + y, right + x, bottom + y
-
 
 def quadrant_points(box):
     left, top, right, bottom = box
