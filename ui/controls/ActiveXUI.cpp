@@ -78,6 +78,15 @@ void CActiveXUI::SetInheritedVisible(bool visible) {
     FollowHost();
 }
 
+// A disabled host takes the input away from a windowed control (its window's parent is
+// disabled) and tells every control through the ambient UIDEAD.
+void CActiveXUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    if (HWND window = m_hostWindow.Window()) ::EnableWindow(window, IsEnabled() ? TRUE : FALSE);
+    if (auto control = m_object.Query<IOleControl>(IID_IOleControl))
+        control->OnAmbientPropertyChange(DISPID_AMBIENT_UIDEAD);
+}
+
 // ---- The class ------------------------------------------------------------------------------
 
 bool CActiveXUI::SetClsid(LPCWSTR text) {
@@ -129,7 +138,7 @@ bool CActiveXUI::CreateControl() {
     if (FAILED(hr)) ReleaseControl();
     InvalidateSelf();
     if (m_pManager != nullptr)
-        m_pManager->SendNotification(this, L"showactivex", static_cast<WPARAM>(hr));
+        m_pManager->SendNotification(this, L"showactivex", ResultParam(hr));
     OnCreateFinished(hr);
     return SUCCEEDED(hr);
 }
@@ -179,6 +188,7 @@ HRESULT CActiveXUI::ActivateControl() {
         LogFailure(L"the host window", hr);
         return FAILED(hr) ? hr : E_FAIL;
     }
+    ::EnableWindow(m_hostWindow.Window(), IsEnabled() ? TRUE : FALSE);
     m_bWindowless = false;
     RECT pos = SitePosRect();
     HRESULT hr = m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_site.Get(), 0,

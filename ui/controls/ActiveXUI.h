@@ -31,6 +31,12 @@
 
 namespace SkinUI {
 
+// A result or status as a notification carries it: the 32 bits as they are (0x80070005, not a
+// negative number sign-extended into a 64-bit WPARAM).
+constexpr WPARAM ResultParam(LONG result) {
+    return static_cast<WPARAM>(static_cast<ULONG>(result));
+}
+
 class CActiveXUI : public CControlUI,
                    protected IActiveXSiteOwner,
                    private CActiveXHostWindow::IListener {
@@ -46,6 +52,7 @@ public:
     void MoveBy(SIZE offset, bool invalidate = true) override;
     void SetVisible(bool visible = true) override;
     void SetInheritedVisible(bool visible = true) override;
+    void SetEnabled(bool enabled = true) override;
     void ProcessEvent(TControlEvent& event) override;
     CUIString QueryAttribute(LPCWSTR name) override;
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;

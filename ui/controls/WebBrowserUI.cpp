@@ -455,7 +455,7 @@ void CWebBrowserUI::OnNavigateError(LPCWSTR url, LONG status, bool& cancel) {
         return;
     }
     if (m_pHandler != nullptr) m_pHandler->NavigateError(*this, url, status, cancel);
-    Notify(L"navigateerror", url, static_cast<WPARAM>(status));
+    Notify(L"navigateerror", url, ResultParam(status));
 }
 
 bool CWebBrowserUI::OnNewWindow(LPCWSTR url) {
@@ -498,7 +498,7 @@ void CWebBrowserUI::EngineMissing(HRESULT reason) {
     // control's own code (creation, Navigate2 after it returned, the deadline's timer).
     ReleaseControl();
     InvalidateSelf();
-    Notify(L"navigateerror", m_strHomePage, static_cast<WPARAM>(reason));
+    Notify(L"navigateerror", m_strHomePage, ResultParam(reason));
 }
 
 CUIString CWebBrowserUI::UnavailableMessage() const {

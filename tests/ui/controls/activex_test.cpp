@@ -165,7 +165,7 @@ TEST_F(ActiveXTest, CreatedByClsidOrProgIdAndActivatedInPlace) {
         EXPECT_EQ(host->IsWindowless(), c.windowless);
         EXPECT_EQ(host->ControlWindow() != nullptr, !c.windowless);
         EXPECT_EQ(m_window.Recorder().Count(L"showactivex", host.get()), 1);
-        EXPECT_EQ(m_window.Recorder().Seen().back().wParam, static_cast<WPARAM>(S_OK));
+        EXPECT_EQ(m_window.Recorder().Seen().back().wParam, SkinUI::ResultParam(S_OK));
         const TStats stats = CTestControlDll::Get().Stats();
         EXPECT_EQ(stats.liveObjects, 1);
         EXPECT_EQ(stats.windowless, c.windowless ? 1 : 0);
@@ -284,6 +284,12 @@ TEST_F(ActiveXTest, WindowedControlFollowsLayoutClippingAndVisibility) {
     EXPECT_FALSE(HasVisibleStyle(frame));
     parent->SetVisible(true);
     EXPECT_TRUE(HasVisibleStyle(frame));
+
+    // Disabled, the control's window gets no input.
+    host->SetEnabled(false);
+    EXPECT_FALSE(::IsWindowEnabled(frame));
+    host->SetEnabled(true);
+    EXPECT_TRUE(::IsWindowEnabled(frame));
 }
 
 // ---- GetControl -------------------------------------------------------------------------------
@@ -403,7 +409,7 @@ TEST_F(ActiveXTest, ClassesThatCannotBeMadeLeaveAnEmptyControlAndTellWhy) {
         EXPECT_EQ(host->HostWindow(), nullptr);
         ASSERT_EQ(m_window.Recorder().Count(L"showactivex", host.get()), 1);
         EXPECT_EQ(m_window.Recorder().Seen().back().wParam,
-                  static_cast<WPARAM>(host->LastResult()));
+                  SkinUI::ResultParam(host->LastResult()));
         // The empty control paints its own decoration only, and no retry comes per layout.
         host->SetBackColor(0xFF808080);
         auto canvas = control_test::PaintOnCanvas(*host, 120, 70);
@@ -572,7 +578,7 @@ TEST(WebBrowser, EventsBecomeNotificationsAndFollowTheHandler) {
     PumpMessages(300, &window.Manager());
     EXPECT_TRUE(browser->IsEngineMissing());
     ASSERT_EQ(seen.Count(L"navigateerror", browser.get()), 1);
-    EXPECT_EQ(seen.Seen().back().wParam, static_cast<WPARAM>(REGDB_E_CLASSNOTREG));
+    EXPECT_EQ(seen.Seen().back().wParam, SkinUI::ResultParam(REGDB_E_CLASSNOTREG));
     auto canvas = control_test::PaintOnCanvas(*browser, 200, 100);
     EXPECT_GT(TextPixels(*canvas, browser->Rect()), 100) << "the message is drawn";
 }
