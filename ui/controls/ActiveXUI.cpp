@@ -198,6 +198,7 @@ HRESULT CActiveXUI::ActivateControl() {
         return hr;
     }
     m_inPlace = m_object.Query<IOleInPlaceObject>(IID_IOleInPlaceObject);
+    if (!m_bWindowless) m_bTranslating = m_pManager->AddTranslateAccelerator(this);
     if (m_bWindowless) {
         // The host window stays, hidden: its end tells of the skinned window's.
         m_windowless = m_object.Query<IOleInPlaceObjectWindowless>(IID_IOleInPlaceObjectWindowless);
@@ -212,6 +213,8 @@ void CActiveXUI::ReleaseControl() {
         m_bUp = false;
         OnControlClosing();
     }
+    if (m_bTranslating && m_pManager != nullptr) m_pManager->RemoveTranslateAccelerator(this);
+    m_bTranslating = false;
     if (m_inPlace) m_inPlace->InPlaceDeactivate();
     if (m_object) {
         m_object->Close(OLECLOSE_NOSAVE);
@@ -232,6 +235,16 @@ void CActiveXUI::ReleaseControl() {
 // The skinned window is going: the control is closed while its own window still exists, and
 // is made again only if the host is placed in a window again.
 void CActiveXUI::HostWindowDestroying() { ReleaseControl(); }
+
+LRESULT CActiveXUI::TranslateAccelerator(MSG* msg) {
+    constexpr LRESULT kNotMine = 1;
+    HWND host = m_hostWindow.Window();
+    if (msg == nullptr || host == nullptr || msg->message < WM_KEYFIRST ||
+        msg->message > WM_KEYLAST || (msg->hwnd != host && !::IsChild(host, msg->hwnd)))
+        return kNotMine;
+    auto active = m_object.Query<IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject);
+    return active && active->TranslateAccelerator(msg) == S_OK ? 0 : kNotMine;
+}
 
 HWND CActiveXUI::ControlWindow() const {
     HWND window = nullptr;

@@ -18,7 +18,10 @@
 // or a thread without COM leaves an empty control and a log line. Each attempt ends with the
 // notification "showactivex", wParam the HRESULT (S_OK when the control is up).
 //
-// Not handled: keyboard accelerators of the control (IOleInPlaceActiveObject), property pages,
+// Keys typed in a windowed control's window are offered to the control first
+// (IOleInPlaceActiveObject::TranslateAccelerator) before the skinned window's own handling.
+//
+// Not handled: tab order between the control and the skinned controls, property pages,
 // persistence of the control's state, licensed classes (IClassFactory2), and the windowless
 // control's keyboard input.
 
@@ -39,7 +42,8 @@ constexpr WPARAM ResultParam(LONG result) {
 
 class CActiveXUI : public CControlUI,
                    protected IActiveXSiteOwner,
-                   private CActiveXHostWindow::IListener {
+                   private CActiveXHostWindow::IListener,
+                   private ITranslateAccelerator {
 public:
     CActiveXUI();
     ~CActiveXUI() override;
@@ -117,6 +121,10 @@ private:
 
     // CActiveXHostWindow::IListener
     void HostWindowDestroying() override;
+    // ITranslateAccelerator: keys typed in a windowed control's window go to the control first
+    // (IOleInPlaceActiveObject), so that it keeps Tab, Enter or its shortcuts from the skinned
+    // window's own handling.
+    LRESULT TranslateAccelerator(MSG* msg) override;
 
     // The steps of CreateControl; each failure leaves the host empty with a log line.
     HRESULT MakeControl();
@@ -134,6 +142,7 @@ private:
     bool m_bAttempted = false;  // made (or failed) since the class was named: no retry per layout
     bool m_bCapture = false;
     bool m_bUp = false;  // activated: OnControlClosing is due before it closes
+    bool m_bTranslating = false;  // registered with the manager for the control's keys
     HRESULT m_hrLast = S_FALSE;
 
     CActiveXHostWindow m_hostWindow;

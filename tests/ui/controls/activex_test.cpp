@@ -285,6 +285,18 @@ TEST_F(ActiveXTest, WindowedControlFollowsLayoutClippingAndVisibility) {
     parent->SetVisible(true);
     EXPECT_TRUE(HasVisibleStyle(frame));
 
+    // Keys typed in the control's window go to the control before the skinned window's own
+    // handling; keys elsewhere do not reach it.
+    MSG tab{control, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    MSG letter{control, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
+    MSG elsewhere{m_window.Manager().GetPaintWindow(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    CTestControlDll::Get().ResetCalls();
+    EXPECT_TRUE(m_window.Manager().TranslateAccelerator(&tab)) << "the control keeps Tab";
+    EXPECT_FALSE(m_window.Manager().TranslateAccelerator(&letter));
+    EXPECT_EQ(Calls(), L"TranslateAccelerator TranslateAccelerator");
+    EXPECT_FALSE(m_window.Manager().TranslateAccelerator(&elsewhere));
+    EXPECT_EQ(Calls(), L"TranslateAccelerator TranslateAccelerator");
+
     // Disabled, the control's window gets no input.
     host->SetEnabled(false);
     EXPECT_FALSE(::IsWindowEnabled(frame));

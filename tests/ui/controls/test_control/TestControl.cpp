@@ -107,6 +107,7 @@ LONG ReadUserMode(IOleClientSite* site) {
 
 class CTestControl final : public IOleObject,
                            public IOleInPlaceObjectWindowless,
+                           public IOleInPlaceActiveObject,
                            public IViewObject {
 public:
     explicit CTestControl(EMode mode) : m_mode(mode) {
@@ -123,6 +124,8 @@ public:
         else if (IsOneOf(iid, {&IID_IOleWindow, &IID_IOleInPlaceObject,
                                &IID_IOleInPlaceObjectWindowless}))
             *object = static_cast<IOleInPlaceObjectWindowless*>(this);
+        else if (IsEqualIID(iid, IID_IOleInPlaceActiveObject))
+            *object = static_cast<IOleInPlaceActiveObject*>(this);
         else if (IsEqualIID(iid, IID_IViewObject))
             *object = static_cast<IViewObject*>(this);
         else
@@ -225,6 +228,18 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget**) override { return E_NOTIMPL; }
+
+    // IOleInPlaceActiveObject: the control keeps Tab for itself, as a page or an editor does.
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        Record(L"TranslateAccelerator");
+        return msg != nullptr && msg->wParam == VK_TAB ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
 
     // IViewObject
     HRESULT STDMETHODCALLTYPE Draw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
