@@ -4,6 +4,7 @@
 #include "app/PackageStamp.h"
 #include "app/SingleInstance.h"
 #include "app/VexoInstallView.h"
+#include "support/ComHolders.h"
 #include "support/UiDispatch.h"
 #include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
@@ -30,6 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
+    // The UI thread is a single-threaded apartment for as long as it runs the window (controls
+    // of the skin may host COM objects).
+    const bxutil::COleApartment com;
     SkinUI::CWindowManagerUI::SetModuleInstance(instance);
     SkinUI::CWindowManagerUI::SetSkinPath(SkinUI::CWindowManagerUI::ModuleDirectory());
 

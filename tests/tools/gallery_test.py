@@ -42,12 +42,6 @@ class Gallery(LogHost):
         self.wait(r"^ready$", 60)
         time.sleep(0.5)  # the first paint reaches the screen
 
-    def screen_rect(self, name):
-        """A named control's rectangle on the screen at the latest layout."""
-        left, top, right, bottom, _ = self.controls()[name]
-        x, y = self.origin()
-        return left + x, top + y, right + x, bottom + y
-
 
 def region_differs(before, after, box):
     """Whether two screenshots differ inside box (left, top, right, bottom)."""

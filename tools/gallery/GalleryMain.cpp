@@ -17,6 +17,7 @@
 
 #include <string>
 
+#include "support/ComHolders.h"
 #include "support/UniqueHandle.h"
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
@@ -135,6 +136,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     CEventLog log(options.log.c_str());
     CWindowManagerUI::SetModuleInstance(instance);
+    // The UI thread hosts ActiveX controls: one single-threaded apartment for the whole run.
+    const bxutil::COleApartment com;
 
     TSkinSource source;
     CUIString reason;

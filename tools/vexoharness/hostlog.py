@@ -91,6 +91,12 @@ class LogHost:
                 return int(parts[1]), int(parts[2])
         raise AssertionError(self.name + ": no window position logged")
 
+    def screen_rect(self, name):
+        """A named control's rectangle on the screen at the latest layout."""
+        left, top, right, bottom, _ = self.controls()[name]
+        x, y = self.origin()
+        return left + x, top + y, right + x, bottom + y
+
     def point(self, name, dx=None, dy=None):
         """A screen point on a control: its centre, or an offset from its top-left corner."""
         left, top, right, bottom, _ = self.controls()[name]

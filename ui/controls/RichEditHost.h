@@ -16,7 +16,8 @@
 #include <textserv.h>
 
 #include <memory>
-#include <utility>
+
+#include "support/ComHolders.h"
 
 namespace SkinUI {
 
@@ -40,30 +41,7 @@ protected:
     ~ITextHostSite() = default;
 };
 
-// One reference to a COM object, released when the holder goes.
-template <class T>
-class CComRef {
-public:
-    CComRef() = default;
-    explicit CComRef(T* adopted) : m_p(adopted) {}
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    ~CComRef() { Reset(); }
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    // For creation calls that hand back a new reference through an out parameter.
-    T** Receive() {
-        Reset();
-        return &m_p;
-    }
-    void Reset() {
-        if (T* p = std::exchange(m_p, nullptr)) p->Release();
-    }
-
-private:
-    T* m_p = nullptr;
-};
+using bxutil::CComRef;
 
 class CTxtWinHost final : public ITextHost {
 public:

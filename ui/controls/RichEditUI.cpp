@@ -36,18 +36,6 @@ LONG PixelsToTwips(LONG pixels) {
     return ::MulDiv(std::abs(pixels), 1440, dpi > 0 ? dpi : 96);
 }
 
-UINT MouseMessageOf(int kind) {
-    switch (kind) {
-    case kEventMouseMove: return WM_MOUSEMOVE;
-    case kEventButtonDown: return WM_LBUTTONDOWN;
-    case kEventButtonUp: return WM_LBUTTONUP;
-    case kEventDblClick: return WM_LBUTTONDBLCLK;
-    case kEventRButtonDown: return WM_RBUTTONDOWN;
-    case kEventRButtonUp: return WM_RBUTTONUP;
-    default: return 0;
-    }
-}
-
 }  // namespace
 
 CRichEditUI::CRichEditUI() {
@@ -375,7 +363,7 @@ bool CRichEditUI::ForwardKey(const TControlEvent& event, UINT message) {
 }
 
 bool CRichEditUI::ForwardMouse(const TControlEvent& event) {
-    const UINT message = MouseMessageOf(event.nKind);
+    const UINT message = MouseMessageOfEvent(event.nKind);
     if (message == 0 || !IsEnabled()) return false;
     if (message == WM_LBUTTONDOWN && !IsFocused()) RequestFocus();
     Forward(message, event.wKeyState & kMouseKeyBits,

@@ -24,11 +24,6 @@ class Gallery(LogHost):
         super().__init__("richedit", args.artifacts,
                          lambda log: [args.wine, args.gallery, "--log", log])
 
-    def screen_rect(self, name):
-        left, top, right, bottom, _ = self.controls()[name]
-        x, y = self.origin()
-        return left + x, top + y, right + x, bottom + y
-
 
 def dark_pixels(picture, box):
     """Pixels of text (dark on the white ground) inside box, the scroll bar left out."""

@@ -57,6 +57,19 @@ constexpr int kEventGesturePan = 30;
 constexpr bool IsMouseEvent(int kind) {
     return kind >= kEventMouseMove && kind <= kEventScrollWheel;
 }
+// The client-area mouse message an event stands for, for controls that hand the mouse on to
+// system code (text services, windowless ActiveX controls); 0 for the other kinds.
+constexpr UINT MouseMessageOfEvent(int kind) {
+    switch (kind) {
+    case kEventMouseMove: return WM_MOUSEMOVE;
+    case kEventButtonDown: return WM_LBUTTONDOWN;
+    case kEventButtonUp: return WM_LBUTTONUP;
+    case kEventDblClick: return WM_LBUTTONDBLCLK;
+    case kEventRButtonDown: return WM_RBUTTONDOWN;
+    case kEventRButtonUp: return WM_RBUTTONUP;
+    default: return 0;
+    }
+}
 
 // Key state bits of TControlEvent::wKeyState (see KeyStateBits).
 constexpr WORD kKeyStateLButton = 0x01;

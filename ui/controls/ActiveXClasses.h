@@ -1,0 +1,23 @@
+#pragma once
+// Finding and creating the class an ActiveX host names.
+//
+// The system's COM does it: CLSIDFromString / CLSIDFromProgID and CoCreateInstance. Windows
+// also reads the classes a user registered without administrator rights (under
+// HKCU\Software\Classes) there; Wine 8 does not (its classes root is the machine's only), so
+// when the system answers that a class or ProgID is not registered, the user's registration is
+// read here and its in-process server asked directly (DllGetClassObject), as COM would.
+
+#include <windows.h>
+#include <unknwn.h>
+
+namespace SkinUI {
+
+// The class a text names: "{GUID}" or a ProgID (at most 255 characters).
+HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid);
+
+// A new object of the class, through COM, or from the user's registration of an in-process
+// server whose threading model suits a single-threaded apartment. The servers loaded that way
+// stay loaded until the process ends (COM keeps its own until CoFreeUnusedLibraries).
+HRESULT CreateActiveXObject(const CLSID& clsid, IUnknown** object);
+
+}  // namespace SkinUI
