@@ -12,7 +12,8 @@
 #                                          and on its animation page
 #   scripts/bench.sh startup [runs]        the installer's start to its first painted frame
 #                                          (cached artwork; services refusing; services silent),
-#                                          memory and executable size, beside an NSIS stub
+#                                          memory and executable size, beside an NSIS stub;
+#                                          the build on Schannel too; size by library
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
 # none of them is part of the test suite. Those that open windows run on the user's display when
 # there is one, else on a virtual one with a compositing manager (vexo_on_display, scripts/env.sh).
