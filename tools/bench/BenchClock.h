@@ -19,9 +19,9 @@ inline double BenchSeconds() {
 }
 
 // Prints the best and median microseconds per call of work over rounds of repeats calls (after
-// one warm-up call: fonts, caches, first paints).
+// one warm-up call: fonts, caches, first paints) and returns the median.
 template <class Work>
-void BenchMeasure(const char* label, int rounds, int repeats, Work work) {
+double BenchMeasure(const char* label, int rounds, int repeats, Work work) {
     std::vector<double> perCall;
     work();
     for (int r = 0; r < rounds; ++r) {
@@ -33,4 +33,12 @@ void BenchMeasure(const char* label, int rounds, int repeats, Work work) {
     std::sort(perCall.begin(), perCall.end());
     std::printf("%-50s best %9.1f us   median %9.1f us\n", label, perCall.front(),
                 perCall[perCall.size() / 2]);
+    return perCall[perCall.size() / 2];
+}
+
+// Prints what a figure is as a multiple of its reference, beside the goal it is held to.
+inline void BenchRatio(const char* label, double figure, double reference, double goal) {
+    const double ratio = figure / reference;
+    std::printf("%-50s %6.2fx  (goal <= %.0fx: %s)\n", label, ratio, goal,
+                ratio <= goal ? "met" : "not met");
 }
