@@ -63,6 +63,26 @@ bool SamePixels(const CCanvas& a, const CCanvas& b) {
     return true;
 }
 
+// A picture of random premultiplied pixels. DrawImage selects a picture into a context of its
+// own, so the canvas that made it lets go of it.
+class CRandomPicture {
+public:
+    CRandomPicture(int side, unsigned seed)
+        : m_canvas(side, side), m_placeholder(::CreateBitmap(1, 1, 1, 1, nullptr)) {
+        std::mt19937 random(seed);
+        FillCanvas(m_canvas, random, false);
+        m_bitmap = static_cast<HBITMAP>(::GetCurrentObject(m_canvas.DC(), OBJ_BITMAP));
+        m_takenOut = bxutil::CSelectObject(m_canvas.DC(), m_placeholder.Get());
+    }
+    HBITMAP Bitmap() const { return m_bitmap; }
+
+private:
+    CCanvas m_canvas;
+    bxutil::CBitmapHandle m_placeholder;
+    HBITMAP m_bitmap = nullptr;
+    bxutil::CSelectObject m_takenOut;
+};
+
 // Puts a blend path in force while it lives.
 class CBlendPath {
 public:
@@ -146,13 +166,8 @@ TEST(PixelBlend, NineSlicesAgreeOnEveryPath) {
     for (int corner = 0; corner <= 17; ++corner)
         cases.push_back({corner % 2 == 0 ? 45 : 7, corner, kExtremes[corner % 4]});
     cases.push_back({3, 17, 200});
-    CCanvas picture(40, 40);
-    std::mt19937 random(5);
-    FillCanvas(picture, random, false);
-    HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(picture.DC(), OBJ_BITMAP));
-    // DrawImage selects the picture into a context of its own: out of the canvas's first.
-    const bxutil::CBitmapHandle placeholder(::CreateBitmap(1, 1, 1, 1, nullptr));
-    const bxutil::CSelectObject takenOut(picture.DC(), placeholder.Get());
+    const CRandomPicture picture(40, 5);
+    HBITMAP bitmap = picture.Bitmap();
     unsigned seed = 100;
     for (const TNineCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "target " << c.target << " corner " << c.corner
@@ -168,12 +183,8 @@ TEST(PixelBlend, NineSlicesAgreeOnEveryPath) {
 
 TEST(PixelBlend, ClippedTargetsAndTranslucentColours) {
     ASSERT_TRUE(CUIRender::HasSystemBlending());
-    CCanvas picture(30, 30);
-    std::mt19937 random(9);
-    FillCanvas(picture, random, false);
-    HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(picture.DC(), OBJ_BITMAP));
-    const bxutil::CBitmapHandle placeholder(::CreateBitmap(1, 1, 1, 1, nullptr));
-    const bxutil::CSelectObject takenOut(picture.DC(), placeholder.Get());
+    const CRandomPicture picture(30, 9);
+    HBITMAP bitmap = picture.Bitmap();
     // A clip of two rectangles: nothing outside them changes.
     ExpectPathsAgree(40, 40, 1, [&](CCanvas& canvas) {
         const bxutil::CRegionHandle left(::CreateRectRgn(0, 0, 13, 40));

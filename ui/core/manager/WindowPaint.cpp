@@ -8,6 +8,7 @@
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/ShadowUI.h"
 #include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/RegionRects.h"
 #include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
@@ -38,19 +39,11 @@ RECT ClipToSurface(const RECT& update, LONG width, LONG height) {
 // The rectangles of the window's update region, or none when they are more than a paint
 // should visit one by one (the caller then paints their bounding box).
 std::vector<RECT> UpdateRegionParts(HWND hwnd) {
-    constexpr DWORD kMostParts = 8;
+    constexpr size_t kMostParts = 8;
     std::vector<RECT> parts;
     const bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
-    if (!region || ::GetUpdateRgn(hwnd, region.Get(), FALSE) != COMPLEXREGION) return parts;
-    const DWORD size = ::GetRegionData(region.Get(), 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER) || size > sizeof(RGNDATAHEADER) + kMostParts * sizeof(RECT))
-        return parts;
-    std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-    auto* data = reinterpret_cast<RGNDATA*>(storage.data());
-    if (::GetRegionData(region.Get(), size, data) != size || data->rdh.nCount > kMostParts)
-        return parts;
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    parts.assign(rects, rects + data->rdh.nCount);
+    if (region && ::GetUpdateRgn(hwnd, region.Get(), FALSE) == COMPLEXREGION)
+        RegionRects(region.Get(), kMostParts, parts);
     return parts;
 }
 

@@ -16,6 +16,7 @@
 
 #include "support/GdiHandles.h"
 #include "ui/core/base/UIGeometry.h"
+#include "ui/core/render/RegionRects.h"
 
 namespace SkinUI {
 
@@ -188,7 +189,7 @@ bool CDibBlender::SurfaceOf(HDC dc, TSurface& surface) {
 
 // The target's clip region as rectangles (a handful at most), within the surface.
 bool CDibBlender::ReadClip(HDC target) {
-    constexpr DWORD kMostRects = 16;
+    constexpr size_t kMostRects = 16;
     const RECT whole{0, 0, m_target.width, m_target.height};
     const bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
     if (!region) return false;
@@ -198,17 +199,11 @@ bool CDibBlender::ReadClip(HDC target) {
         m_clip.assign(1, whole);
         return true;
     }
-    const DWORD size = ::GetRegionData(region.Get(), 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER) || size > sizeof(RGNDATAHEADER) + kMostRects * sizeof(RECT))
-        return false;
-    std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-    auto* data = reinterpret_cast<RGNDATA*>(storage.data());
-    if (::GetRegionData(region.Get(), size, data) != size || data->rdh.nCount > kMostRects)
-        return false;
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+    std::vector<RECT> rects;
+    if (!RegionRects(region.Get(), kMostRects, rects)) return false;
+    for (const RECT& rect : rects) {
         RECT part;
-        if (RectIntersect(part, rects[i], whole)) m_clip.push_back(part);
+        if (RectIntersect(part, rect, whole)) m_clip.push_back(part);
     }
     return true;
 }
