@@ -150,7 +150,7 @@ int main() {
 
     std::printf("Paint benchmark, %dx%d window, 32-bit off-screen DIB\n", kWidth, kHeight);
     const EBlendPath ours = ActiveBlendPath();
-    const double frameOurs = BenchMeasure(
+    const TBenchFigure frameOurs = BenchMeasure(
         ours == EBlendPath::kSse2 ? "full frame (own blend, SSE2)" : "full frame (own blend, plain)",
         15, 10, [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     BenchMeasure("  of which: two translucent bands (fade 229)", 15, 10,
@@ -159,7 +159,7 @@ int main() {
     BenchMeasure("full frame (own blend, plain)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     SelectBlendPath(EBlendPath::kSystem);
-    const double frameSystem = BenchMeasure("full frame (msimg32 AlphaBlend)", 15, 10,
+    const TBenchFigure frameSystem = BenchMeasure("full frame (msimg32 AlphaBlend)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     BenchMeasure("  of which: background (one-to-one copy)", 15, 10,
             [&] { PaintBackground(frame.DC(), pictures, window); });
@@ -182,7 +182,7 @@ int main() {
     });
 
     std::vector<DWORD> copy(static_cast<size_t>(kWidth) * kHeight);
-    const double floor = BenchMeasure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
+    const TBenchFigure floor = BenchMeasure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
         std::memcpy(copy.data(), frame.Bits(), copy.size() * sizeof(DWORD));
     });
     BenchRatio("full frame, own blend / plain copy", frameOurs, floor, 10);
