@@ -29,15 +29,26 @@ constexpr DWORD ScaleRounded(DWORD value, DWORD factor) {
     return (x + 128 + ((x + 127) >> 8)) >> 8;
 }
 
+// ScaleRounded on two channels at once, held in the low bytes of the two 16-bit halves of
+// lanes: every product and sum stays below 65536, so no half carries into the other.
+constexpr DWORD ScaleRoundedPair(DWORD lanes, DWORD factor) {
+    const DWORD x = lanes * factor;
+    return ((x + 0x00800080u + (((x + 0x007F007Fu) >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Two channel sums of at most 510 each, capped at 255.
+constexpr DWORD CapPair(DWORD sums) {
+    const DWORD over = (sums >> 8) & 0x00010001u;
+    return (sums | (over * 0xFF)) & 0x00FF00FFu;
+}
+
 DWORD BlendPixel(DWORD s, DWORD d, DWORD fade) {
-    const DWORD a = ScaleRounded(s >> 24, fade);
-    DWORD out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const DWORD value = ScaleRounded((s >> shift) & 0xFF, fade) +
-                            ScaleRounded((d >> shift) & 0xFF, 255 - a);
-        out |= std::min<DWORD>(value, 255) << shift;
-    }
-    return out;
+    const DWORD rest = 255 - ScaleRounded(s >> 24, fade);
+    const DWORD blueRed = ScaleRoundedPair(s & 0x00FF00FFu, fade) +
+                          ScaleRoundedPair(d & 0x00FF00FFu, rest);
+    const DWORD greenAlpha = ScaleRoundedPair((s >> 8) & 0x00FF00FFu, fade) +
+                             ScaleRoundedPair((d >> 8) & 0x00FF00FFu, rest);
+    return CapPair(blueRed) | (CapPair(greenAlpha) << 8);
 }
 
 void BlendRowPlain(DWORD* dst, const DWORD* src, size_t count, DWORD fade, DWORD opaque) {
