@@ -7,9 +7,10 @@ for (the progress area) and after that query failed (the reason under the instal
 log says which string table the window took. The Chinese run also asks for the HTTP traffic log
 ("loghttp"), the English one does not.
 
-The stand-in platform listens on the installer's built-in port 8443, which other tests use on
-this machine: the test runs itself again in a network namespace of its own (unshare -n, as
-root), where that port is free and unreachable from outside.
+The installer's service hosts are built in (https://localhost:8443), a port other tests use on
+this machine. This test's stand-in platform runs on a free port instead, and the installer
+reaches it through the user's proxy setting, which the test points (for its own run, and back
+after) at a CONNECT proxy that sends every tunnel to that platform: nothing goes to port 8443.
 
 Usage: languages_window_test.py --installer VexoInstall.exe --wine scripts/wine-run.sh
                                 --artifacts FOLDER        (needs $DISPLAY)
@@ -17,17 +18,17 @@ Usage: languages_window_test.py --installer VexoInstall.exe --wine scripts/wine-
 
 import argparse
 import os
-import subprocess
 import sys
 import time
 
 from vexoharness import installer as drv
 from vexoharness.checks import check, summary
 from vexoharness.platform import StandInPlatform
+from vexoharness.servers import ConnectProxy
 from vexoharness.screens import Picture
 
 GAME_ID = "1000450"
-INSIDE = "VEXO_LANGUAGES_TEST_NAMESPACE"
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 # The data service keeps the address query waiting until the installer's 20 s deadline.
 QUERY_DEADLINE_S = 20
 LANGUAGES = [
@@ -88,19 +89,16 @@ def differs(a, b, at):
     return count and total / count > 2
 
 
-def inside(args):
-    drv.set_wine_runner(args.wine)
-    drv.forget_client()
-    platform = StandInPlatform(port=8443, sets=["data=hang:%d" % (QUERY_DEADLINE_S + 30)])
-    try:
-        shots = {tag: run_language(args, tag, lc_all, config) for tag, lc_all, config in LANGUAGES}
-    finally:
-        platform.stop()
-    zh, en = shots.get("zh-CN", {}), shots.get("en", {})
-    if "start" in zh and "start" in en:
-        check(differs(zh["start"], en["start"], BUTTON_TEXT_AT),
-              "the install button's text differs between the languages")
-    return summary()
+def use_proxy(address):
+    """The user's proxy setting: every request through address, loopback ones too; None: off."""
+    values = ([("ProxyEnable", "REG_DWORD", "1"), ("ProxyServer", "REG_SZ", address),
+               ("ProxyOverride", "REG_SZ", "<-loopback>")] if address else
+              [("ProxyEnable", "REG_DWORD", "0")])
+    for name, kind, value in values:
+        result = drv.run([drv.WINE_RUN, "reg", "add", INTERNET_SETTINGS, "/v", name, "/t", kind,
+                          "/d", value, "/f"], timeout=120)
+        if result.returncode != 0:
+            raise RuntimeError("reg add failed: " + result.stderr)
 
 
 def main():
@@ -109,11 +107,27 @@ def main():
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
-    if os.environ.get(INSIDE):
-        subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-        return inside(args)
-    env = dict(os.environ, **{INSIDE: "1"})
-    return subprocess.run(["unshare", "-n", sys.executable] + sys.argv, env=env).returncode
+    drv.set_wine_runner(args.wine)
+    drv.forget_client()
+    platform = StandInPlatform(port=0, sets=["data=hang:%d" % (QUERY_DEADLINE_S + 30)])
+    proxy = ConnectProxy(os.path.join(args.artifacts, "proxy.log"), ("localhost", platform.port))
+    try:
+        use_proxy(proxy.address)
+        shots = {tag: run_language(args, tag, lc_all, config) for tag, lc_all, config in LANGUAGES}
+    finally:
+        use_proxy(None)
+        proxy.shutdown()
+        platform.stop()
+    tunnels = proxy.tunnels()
+    # The built-in hosts, and the platform's own address in the picture addresses it names.
+    allowed = {"localhost:8443", "localhost:%d" % platform.port}
+    check(bool(tunnels) and set(tunnels) <= allowed,
+          "every request went through the proxy to the test's platform", sorted(set(tunnels)))
+    zh, en = shots.get("zh-CN", {}), shots.get("en", {})
+    if "start" in zh and "start" in en:
+        check(differs(zh["start"], en["start"], BUTTON_TEXT_AT),
+              "the install button's text differs between the languages")
+    return summary()
 
 
 if __name__ == "__main__":
