@@ -119,9 +119,21 @@ std::wstring LogBasePathFromConfigValue(const std::wstring& value, const std::ws
     return path;
 }
 
+namespace {
+
+// The executable's name with ".log" for its extension ("VexoInstall.log").
+std::wstring ExecutableLogName() {
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring name = PathFindFileNameW(path);
+    return name.substr(0, name.rfind(L'.')) + L".log";
+}
+
+}  // namespace
+
 std::wstring ConfigureLogFromConfigFile() {
     const std::wstring path = LogBasePathFromConfigValue(GetConfigValue(L"log", L""), GetConfigDirectory(),
-                                                         L"VexoInstall.log");
+                                                         ExecutableLogName());
     if (!path.empty()) SetLogBasePath(path);
     return path;
 }

@@ -82,8 +82,8 @@ std::wstring RotatedLogFileName(const std::wstring& fileName);
 // slash or backslash) gets the file name defaultFileName. Empty when the value is empty.
 std::wstring LogBasePathFromConfigValue(const std::wstring& value, const std::wstring& configDirectory,
                                         const std::wstring& defaultFileName);
-// Sets the log base path from config.ini beside the executable; without the key nothing is
-// logged. A path that cannot be written leaves the logs silent. Returns the path set (or empty).
+// Sets the log base path from config.ini beside the executable (a folder gets the executable's
+// name with ".log"); without the key nothing is logged. A path that cannot be written leaves the logs silent. Returns the path set (or empty).
 std::wstring ConfigureLogFromConfigFile();
 
 // The file name of the log of the given kind: the kind's infix ("http", "sip", "normal") goes

@@ -74,6 +74,11 @@ TEST_F(ConfigValueTest, LogKeySetsTheLogBasePath) {
     WriteConfig("[config]\r\nlog=support\\player.log\r\n");
     EXPECT_EQ(ConfigureLogFromConfigFile(), GetConfigDirectory() + L"support\\player.log");
     EXPECT_EQ(GetLogBasePath(), GetConfigDirectory() + L"support\\player.log");
+    // A folder takes the executable's name.
+    WriteConfig("[config]\r\nlog=support\\\r\n");
+    const std::wstring exe = ExePath().substr(GetExeDirectory().size());
+    EXPECT_EQ(ConfigureLogFromConfigFile(),
+              GetConfigDirectory() + L"support\\" + exe.substr(0, exe.rfind(L'.')) + L".log");
     SetLogBasePath(before);
 }
 
