@@ -5,7 +5,8 @@ the environment of its process (LC_ALL), with a config.ini beside it that asks f
 run is photographed with the client missing, while the client's download address is being asked
 for (the progress area) and after that query failed (the reason under the install button); the
 log says which string table the window took. The Chinese run also asks for the HTTP traffic log
-("loghttp"), the English one does not.
+("loghttp"), the English one does not. Two more runs write no log: one without config.ini, one
+whose log path cannot be written.
 
 The installer's service hosts are built in (https://localhost:8443), a port other tests use on
 this machine. This test's stand-in platform runs on a free port instead, and the installer
@@ -80,6 +81,28 @@ def run_language(args, tag, lc_all, config):
     return shots
 
 
+def run_without_log(args, name, config):
+    """A run that must write no log file: the window opens and closes as usual."""
+    folder = os.path.join(args.artifacts, name)
+    exe = drv.stamp_copy(args.installer, folder, GAME_ID, "")
+    config_path = os.path.join(folder, "config.ini")
+    if config is None:
+        if os.path.exists(config_path):
+            os.remove(config_path)
+    else:
+        with open(config_path, "w", encoding="ascii", newline="") as f:
+            f.write(config)
+    run = drv.Installer(exe)
+    try:
+        if check(run.wait_for_window(), name + ": the window opens"):
+            run.click(drv.CLOSE_BUTTON)
+            check(run.wait(60) == 0, name + ": the close button ends the installer")
+    finally:
+        run.kill()
+    logs = [f for f in os.listdir(folder) if f.endswith(".log")]
+    check(not logs, name + ": no log file is written", logs)
+
+
 def differs(a, b, at):
     """Whether two screenshots differ within the rectangle at (mean difference per channel)."""
     total = count = 0
@@ -90,14 +113,22 @@ def differs(a, b, at):
 
 
 def use_proxy(address):
-    """The user's proxy setting: every request through address, loopback ones too; None: off."""
-    values = ([("ProxyEnable", "REG_DWORD", "1"), ("ProxyServer", "REG_SZ", address),
-               ("ProxyOverride", "REG_SZ", "<-loopback>")] if address else
-              [("ProxyEnable", "REG_DWORD", "0")])
-    for name, kind, value in values:
-        result = drv.run([drv.WINE_RUN, "reg", "add", INTERNET_SETTINGS, "/v", name, "/t", kind,
-                          "/d", value, "/f"], timeout=120)
-        if result.returncode != 0:
+    """The user's proxy setting: every request through address, loopback ones too; None: off,
+    as a fresh prefix has it."""
+    reg = [drv.WINE_RUN, "reg"]
+    if address:
+        commands = [reg + ["add", INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", value, "/f"]
+                    for name, kind, value in (("ProxyEnable", "REG_DWORD", "1"),
+                                              ("ProxyServer", "REG_SZ", address),
+                                              ("ProxyOverride", "REG_SZ", "<-loopback>"))]
+    else:
+        commands = ([reg + ["add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD",
+                            "/d", "0", "/f"]] +
+                    [reg + ["delete", INTERNET_SETTINGS, "/v", name, "/f"]
+                     for name in ("ProxyServer", "ProxyOverride")])
+    for command in commands:
+        result = drv.run(command, timeout=120)
+        if address and result.returncode != 0:
             raise RuntimeError("reg add failed: " + result.stderr)
 
 
@@ -114,6 +145,9 @@ def main():
     try:
         use_proxy(proxy.address)
         shots = {tag: run_language(args, tag, lc_all, config) for tag, lc_all, config in LANGUAGES}
+        run_without_log(args, "no-config", None)
+        # A log path that cannot be written leaves the log off, and nothing else.
+        run_without_log(args, "unwritable-log", "[config]\r\nlog=Z:\\no\\such\\folder\\x.log\r\n")
     finally:
         use_proxy(None)
         proxy.shutdown()
