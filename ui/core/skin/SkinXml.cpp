@@ -570,6 +570,15 @@ LPCWSTR CSkinXmlNode::AttributeValue(LPCWSTR name) {
     return nullptr;
 }
 
+LPCWSTR CSkinXmlNode::AttributeValueNoCase(LPCWSTR name) {
+    MapAttributes();
+    if (name == nullptr) return nullptr;
+    for (int i = 0; i < m_nAttributeCount; ++i)
+        if (_wcsicmp(m_pDocument->TextAt(m_attributes[i].namePos), name) == 0)
+            return m_pDocument->TextAt(m_attributes[i].valuePos);
+    return nullptr;
+}
+
 bool CSkinXmlNode::CopyAttributeValue(LPCWSTR name, LPWSTR buffer, int capacity) {
     LPCWSTR value = AttributeValue(name);
     if (value == nullptr) return false;

@@ -37,6 +37,8 @@ public:
     LPCWSTR AttributeValue(int index);
     // The value of the first attribute named exactly name, or null.
     LPCWSTR AttributeValue(LPCWSTR name);
+    // The value of the first attribute whose name matches ignoring case, or null.
+    LPCWSTR AttributeValueNoCase(LPCWSTR name);
     // Copies the value of the first attribute named exactly name into buffer, at most capacity
     // characters; no terminator is added when the value fills the capacity (callers pass a
     // zeroed buffer one larger). Returns whether the attribute exists.
