@@ -11,26 +11,35 @@ case ":${PYTHONPATH:-}:" in
   *) export PYTHONPATH="$VEXO_ROOT/tools${PYTHONPATH:+:$PYTHONPATH}" ;;
 esac
 
-# vexo_runs_i386: whether this machine runs 32-bit x86 programs. Some virtual machines refuse
-# them (the kernel answers "Exec format error"), and wine32 cannot start there. The probe is a
-# minimal static i386 Linux program that only exits. VEXO_I386_FORCE=refused makes the probe
-# fail as on such a machine: for tests of the decisions below, which then register nothing.
-vexo_runs_i386() {
+# vexo_i386_probe: the path of a minimal static i386 Linux program that only exits (written
+# into the cache when missing).
+vexo_i386_probe() {
   local probe="$VEXO_CACHE/probe-i386"
   if [ ! -x "$probe" ]; then
     mkdir -p "$VEXO_CACHE"
     python3 "$VEXO_ROOT/scripts/make-i386-probe.py" "$probe" || return 1
   fi
+  echo "$probe"
+}
+
+# vexo_runs_i386: whether this machine runs 32-bit x86 programs: the probe runs. Some virtual
+# machines refuse them (the kernel answers "Exec format error"), and wine32 cannot start there.
+# VEXO_I386_FORCE=refused makes the probe fail as on such a machine: for tests of the decisions
+# below, which then register nothing.
+vexo_runs_i386() {
+  local probe
+  probe=$(vexo_i386_probe) || return 1
   [ "${VEXO_I386_FORCE:-}" != refused ] && "$probe" 2>/dev/null
 }
 
-# vexo_i386_handler: the binfmt_misc handler that would run the 32-bit probe ("NAME
-# INTERPRETER"), if one is registered. A handler takes precedence over the kernel's own loader,
-# so a probe that "runs" through one is emulated. VEXO_BINFMT_DIR stands in for
-# /proc/sys/fs/binfmt_misc in the decision tests.
+# vexo_i386_handler: the binfmt_misc handler that would run the probe ("NAME INTERPRETER"), if
+# one is registered. A handler takes precedence over the kernel's own loader, so a probe that
+# "runs" through one is emulated. VEXO_BINFMT_DIR stands in for /proc/sys/fs/binfmt_misc in the
+# decision tests.
 vexo_i386_handler() {
-  vexo_runs_i386 >/dev/null 2>&1 || true  # writes the probe when it is missing
-  python3 "$VEXO_ROOT/scripts/binfmt_handler.py" "$VEXO_CACHE/probe-i386" \
+  local probe
+  probe=$(vexo_i386_probe) || return 1
+  python3 "$VEXO_ROOT/scripts/binfmt_handler.py" "$probe" \
     "${VEXO_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}"
 }
 
