@@ -105,7 +105,7 @@ register_handler() {
   mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt"
   [ -f "$binfmt/$handler_name" ] && echo -1 > "$binfmt/$handler_name"
   printf ':%s:M::%s:%s:%s:F' "$handler_name" "$magic" "$mask" "$qemu" > "$binfmt/register"
-  VEXO_I386= vexo_detect_i386
+  vexo_detect_i386
   [ "$VEXO_I386" = emulated ] || { say "the handler does not run 32-bit programs" >&2; exit 1; }
 }
 
