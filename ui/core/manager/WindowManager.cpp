@@ -7,11 +7,14 @@
 
 #include "ui/core/manager/ShadowUI.h"
 
+#include <oleacc.h>
+
 #include <commctrl.h>
 
 #include <cwchar>
 #include <cwctype>
 
+#include "ui/core/manager/ControlAccessible.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/render/UIRender.h"
 
@@ -101,6 +104,8 @@ CWindowManagerUI::~CWindowManagerUI() {
     RemoveAllTimers();
     m_hwndTooltip.Reset();
     ReleaseSurfaces();
+    // Every control has been forgotten by now; objects a client still holds are cut off here.
+    m_pAccessibles.reset();
     RemoveFirst(LiveManagers(), this);
 }
 
@@ -172,6 +177,7 @@ void CWindowManagerUI::ForgetControl(CControlUI* control) {
         if (msg->pSender == control) msg->pSender = nullptr;
     // A destroyed control must not be painted again as an overlay.
     RemoveFirst(m_aPostPaintControls, control);
+    if (m_pAccessibles != nullptr) m_pAccessibles->Forget(control);
 }
 
 void CWindowManagerUI::DeferDelete(CControlUI* control) {
@@ -327,7 +333,10 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
         return;
     m_pFocus = control;
     SendFocusEvent(control, kEventSetFocus, control);
-    if (m_pFocus == control) SendNotification(control, L"setfocus");
+    if (m_pFocus != control) return;
+    // Before the notification, whose handlers may destroy the control.
+    NotifyAccessible(EVENT_OBJECT_FOCUS, control);
+    SendNotification(control, L"setfocus");
 }
 
 CControlUI* CWindowManagerUI::FindTabStop(CControlUI* from, bool forward, CControlUI* root) {

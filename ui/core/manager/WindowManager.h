@@ -28,6 +28,8 @@ class CControlUI;
 class CContainerUI;
 class CDibSurfaceUI;
 class CShadowUI;
+class CAccessibleTableUI;
+class CControlAccessibleUI;
 
 // ---- Control events --------------------------------------------------------------------------
 
@@ -142,6 +144,9 @@ constexpr UINT kFindMeFirst = 0x80000000;  // a container before its children
 
 // The private message that runs the delayed deletion of controls.
 constexpr UINT kMsgDeferredDelete = WM_APP + 1;
+// The private message that runs an accessibility client's default action (lParam: the control's
+// AccessibleId).
+constexpr UINT kMsgAccessibleAction = WM_APP + 2;
 
 class CWindowManagerUI : public CWindowResourcesUI {
 public:
@@ -248,6 +253,16 @@ public:
     void SendNotification(TNotifyMsg& msg, bool async = false);
     void SetVirtualWindowsUsed(bool used) { m_bUsedVirtualWnd = used; }
 
+    // ---- Accessibility (WindowAccessibility.cpp) --------------------------------------------
+    // The control's accessible object (made on first use; the manager keeps it until the control
+    // or the manager goes: the pointer is borrowed). The root's object is the client area's.
+    CControlAccessibleUI& AccessibleObject(CControlUI& control);
+    // Raises the WinEvent event for control: OBJID_CLIENT, child id CHILDID_SELF for the root,
+    // else the negated AccessibleId. Any thread may call it (it reads only the window handle).
+    void NotifyAccessible(DWORD event, const CControlUI* control) const;
+    // Queues the control's default action for the message loop; false without a window.
+    bool PostAccessibleAction(const CControlUI& control);
+
     // ---- Messages ------------------------------------------------------------------------
     // Translates one window message into control events; true when it was handled (result is
     // then the window procedure's answer).
@@ -308,6 +323,10 @@ private:
     void ShowToolTip(CControlUI* control, const CUIString& text);
     void HideToolTip();
     void StartParentDrag(CControlUI* control, POINT screenPoint);
+
+    // WM_GETOBJECT and the queued default action (WindowAccessibility.cpp).
+    bool OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void RunAccessibleAction(LONG id);
 
     // Focus, timers, notifications, cleanup (WindowManager.cpp).
     void SendFocusEvent(CControlUI* control, int kind, CControlUI* other);
@@ -386,6 +405,9 @@ private:
     CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
 
     std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows
+    // The accessible objects handed to clients (made at the first WM_GETOBJECT); emptied, and
+    // every object cut off, before the manager goes.
+    std::unique_ptr<CAccessibleTableUI> m_pAccessibles;
     CUIString m_strAnimateImage;
 };
 
