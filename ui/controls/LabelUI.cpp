@@ -358,4 +358,9 @@ const CControlRegistration kElement(L"Label", &CreateControlOf<CLabelUI>);
 
 LONG CLabelUI::AccessibleRole() const { return ROLE_SYSTEM_STATICTEXT; }
 
+CUIString CLabelUI::AccessibleName() const {
+    const CUIString name = CControlUI::AccessibleName();
+    return m_bShowHtml ? CUIRender::FormattedTextWords(name) : name;
+}
+
 }  // namespace SkinUI

@@ -206,6 +206,23 @@ TEST_F(AccessibilityTest, EachFamilyHasItsRoleNameValueAndAction) {
               L"Uncheck");
 }
 
+TEST_F(AccessibilityTest, TextsAreReadAsTheUserSeesThem) {
+    // Formatted text loses its tags; a raw part keeps its braces.
+    label->SetShowHtml(true);
+    label->SetText(L"{b}Bold{/b} and{n}{c #FFE0484D}red{/c} {r}{x}{/r}");
+    EXPECT_EQ(Name(*Child(1).Get()), L"Bold and red {x}");
+    // A password is never read out; the field says it is protected.
+    edit->SetPassword(true);
+    EXPECT_EQ(TextOf([&](BSTR* t) { return Child(7)->get_accValue(kSelf, t); }), L"");
+    EXPECT_TRUE(State(*Child(7).Get()) & STATE_SYSTEM_PROTECTED);
+    edit->SetReadOnly(true);
+    EXPECT_TRUE(State(*Child(7).Get()) & STATE_SYSTEM_READONLY);
+    // A tool tip beside a text is the description.
+    button->SetToolTip(L"Installs the game");
+    EXPECT_EQ(TextOf([&](BSTR* t) { return Child(0)->get_accDescription(kSelf, t); }),
+              L"Installs the game");
+}
+
 TEST_F(AccessibilityTest, StatesLocationsAndHitTestsFollowTheControls) {
     manager().SetFocus(button);
     label->SetEnabled(false);
