@@ -111,6 +111,17 @@ std::wstring ReadText(Getter get) {
     return SUCCEEDED(get(text.Receive())) ? text.Text() : std::wstring();
 }
 
+// A text on one line: line breaks written as \n.
+std::wstring OneLine(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t ch : text) {
+        if (ch == L'\r') continue;
+        if (ch == L'\n') out += L"\\n";
+        else out += ch;
+    }
+    return out;
+}
+
 std::wstring NameOf(IAccessible& object, VARIANT child) {
     return ReadText([&](BSTR* out) { return object.get_accName(child, out); });
 }
@@ -121,10 +132,10 @@ std::wstring Describe(IAccessible& object, VARIANT child) {
     object.accLocation(&left, &top, &width, &height, child);
     wchar_t where[64];
     swprintf(where, 64, L"%ld,%ld,%ld,%ld", left, top, width, height);
-    std::wstring line = RoleText(object, child) + L" | " + NameOf(object, child) + L" | " +
+    std::wstring line = RoleText(object, child) + L" | " + OneLine(NameOf(object, child)) + L" | " +
                         StateText(object, child) + L" | " + where;
     const std::wstring value = ReadText([&](BSTR* out) { return object.get_accValue(child, out); });
-    if (!value.empty()) line += L" | value=" + value;
+    if (!value.empty()) line += L" | value=" + OneLine(value);
     const std::wstring action =
         ReadText([&](BSTR* out) { return object.get_accDefaultAction(child, out); });
     if (!action.empty()) line += L" | action=" + action;
