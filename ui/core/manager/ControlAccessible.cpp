@@ -105,12 +105,12 @@ CControlUI* FindAccessibleId(CControlUI& root, LONG id) {
 
 // ---- CControlAccessibleUI ---------------------------------------------------------------------
 
-CControlAccessibleUI::CControlAccessibleUI(CWindowManagerUI& manager, CControlUI& control)
-    : m_pManager(&manager), m_pControl(&control) {}
+CControlAccessibleUI::CControlAccessibleUI(CControlUI& control) : m_pControl(&control) {}
 
-void CControlAccessibleUI::Disconnect() {
-    m_pManager = nullptr;
-    m_pControl = nullptr;
+void CControlAccessibleUI::Disconnect() { m_pControl = nullptr; }
+
+CWindowManagerUI* CControlAccessibleUI::Manager() const {
+    return m_pControl != nullptr ? m_pControl->Manager() : nullptr;
 }
 
 HRESULT CControlAccessibleUI::QueryInterface(REFIID iid, void** object) {
@@ -149,7 +149,7 @@ HRESULT CControlAccessibleUI::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VA
 
 HRESULT CControlAccessibleUI::Resolve(const VARIANT& child, CControlUI*& control) const {
     control = nullptr;
-    if (m_pControl == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
     if (child.vt != VT_I4) return E_INVALIDARG;
     if (child.lVal == CHILDID_SELF) control = m_pControl;
     else if (child.lVal > 0) control = ChildAt(*m_pControl, child.lVal - 1);
@@ -173,21 +173,21 @@ void CControlAccessibleUI::PutControl(CControlUI& control, VARIANT* out) const {
     }
     ::VariantInit(out);
     out->vt = VT_DISPATCH;
-    out->pdispVal = &m_pManager->AccessibleObject(control);
+    out->pdispVal = &control.AccessibleObject();
     out->pdispVal->AddRef();
 }
 
 HRESULT CControlAccessibleUI::get_accParent(IDispatch** parent) {
     if (parent == nullptr) return E_POINTER;
     *parent = nullptr;
-    if (m_pControl == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
     // The root stands for the client area, whose parent is the window's own object.
-    if (m_pControl == m_pManager->GetRoot())
-        return ::AccessibleObjectFromWindow(m_pManager->GetPaintWindow(), OBJID_WINDOW,
+    if (m_pControl == Manager()->GetRoot())
+        return ::AccessibleObjectFromWindow(Manager()->GetPaintWindow(), OBJID_WINDOW,
                                             IID_IDispatch, reinterpret_cast<void**>(parent));
     CControlUI* above = AccessibleParentOf(*m_pControl);
     if (above == nullptr) return S_FALSE;
-    *parent = &m_pManager->AccessibleObject(*above);
+    *parent = &above->AccessibleObject();
     (*parent)->AddRef();
     return S_OK;
 }
@@ -195,7 +195,7 @@ HRESULT CControlAccessibleUI::get_accParent(IDispatch** parent) {
 HRESULT CControlAccessibleUI::get_accChildCount(long* count) {
     if (count == nullptr) return E_POINTER;
     *count = 0;
-    if (m_pControl == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
     *count = ChildCountOf(*m_pControl);
     return S_OK;
 }
@@ -207,7 +207,7 @@ HRESULT CControlAccessibleUI::get_accChild(VARIANT child, IDispatch** object) {
     const HRESULT hr = Resolve(child, control);
     if (FAILED(hr)) return hr;
     if (control == m_pControl) return E_INVALIDARG;
-    *object = &m_pManager->AccessibleObject(*control);
+    *object = &control->AccessibleObject();
     (*object)->AddRef();
     return S_OK;
 }
@@ -216,9 +216,9 @@ HRESULT CControlAccessibleUI::get_accName(VARIANT child, BSTR* name) {
     return ReadText(child, name, [this](const CControlUI& control) {
         CUIString text = control.AccessibleName();
         // The client area without a text of its own is named after its window.
-        if (text.IsEmpty() && &control == m_pManager->GetRoot()) {
+        if (text.IsEmpty() && &control == Manager()->GetRoot()) {
             wchar_t title[256] = L"";
-            ::GetWindowTextW(m_pManager->GetPaintWindow(), title, 256);
+            ::GetWindowTextW(Manager()->GetPaintWindow(), title, 256);
             text = title;
         }
         return text;
@@ -243,7 +243,7 @@ HRESULT CControlAccessibleUI::get_accRole(VARIANT child, VARIANT* role) {
     CControlUI* control = nullptr;
     const HRESULT hr = Resolve(child, control);
     if (FAILED(hr)) return hr;
-    PutLong(role, control == m_pManager->GetRoot() ? ROLE_SYSTEM_CLIENT : control->AccessibleRole());
+    PutLong(role, control == Manager()->GetRoot() ? ROLE_SYSTEM_CLIENT : control->AccessibleRole());
     return S_OK;
 }
 
@@ -253,7 +253,7 @@ HRESULT CControlAccessibleUI::get_accState(VARIANT child, VARIANT* state) {
     CControlUI* control = nullptr;
     const HRESULT hr = Resolve(child, control);
     if (FAILED(hr)) return hr;
-    PutLong(state, static_cast<LONG>(CommonState(*control, *m_pManager)));
+    PutLong(state, static_cast<LONG>(CommonState(*control, *Manager())));
     return S_OK;
 }
 
@@ -264,7 +264,7 @@ HRESULT CControlAccessibleUI::get_accHelp(VARIANT child, BSTR* help) {
 HRESULT CControlAccessibleUI::get_accHelpTopic(BSTR* file, VARIANT, long* topic) {
     if (file != nullptr) *file = nullptr;
     if (topic != nullptr) *topic = -1;
-    return m_pControl != nullptr ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
+    return Manager() != nullptr ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT CControlAccessibleUI::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
@@ -277,10 +277,10 @@ HRESULT CControlAccessibleUI::get_accKeyboardShortcut(VARIANT child, BSTR* short
 HRESULT CControlAccessibleUI::get_accFocus(VARIANT* focus) {
     if (focus == nullptr) return E_POINTER;
     PutEmpty(focus);
-    if (m_pControl == nullptr) return CO_E_OBJNOTCONNECTED;
-    if (::GetFocus() != m_pManager->GetPaintWindow()) return S_FALSE;
-    CControlUI* focused = m_pManager->GetFocus();
-    if (focused == nullptr && m_pControl == m_pManager->GetRoot()) focused = m_pControl;
+    if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (::GetFocus() != Manager()->GetPaintWindow()) return S_FALSE;
+    CControlUI* focused = Manager()->GetFocus();
+    if (focused == nullptr && m_pControl == Manager()->GetRoot()) focused = m_pControl;
     if (focused == nullptr || !IsAccessibleAncestor(*m_pControl, focused)) return S_FALSE;
     PutControl(*focused, focus);
     return S_OK;
@@ -289,7 +289,7 @@ HRESULT CControlAccessibleUI::get_accFocus(VARIANT* focus) {
 HRESULT CControlAccessibleUI::get_accSelection(VARIANT* selection) {
     if (selection == nullptr) return E_POINTER;
     PutEmpty(selection);
-    return m_pControl != nullptr ? S_FALSE : CO_E_OBJNOTCONNECTED;
+    return Manager() != nullptr ? S_FALSE : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT CControlAccessibleUI::get_accDefaultAction(VARIANT child, BSTR* action) {
@@ -302,8 +302,8 @@ HRESULT CControlAccessibleUI::accSelect(long flags, VARIANT child) {
     const HRESULT hr = Resolve(child, control);
     if (FAILED(hr)) return hr;
     if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
-    m_pManager->SetFocus(control);
-    return m_pManager->GetFocus() == control ? S_OK : S_FALSE;
+    Manager()->SetFocus(control);
+    return Manager()->GetFocus() == control ? S_OK : S_FALSE;
 }
 
 HRESULT CControlAccessibleUI::accLocation(long* left, long* top, long* width, long* height,
@@ -316,7 +316,7 @@ HRESULT CControlAccessibleUI::accLocation(long* left, long* top, long* width, lo
     if (FAILED(hr)) return hr;
     const RECT rc = control->Rect();
     POINT origin{rc.left, rc.top};
-    ::ClientToScreen(m_pManager->GetPaintWindow(), &origin);
+    ::ClientToScreen(Manager()->GetPaintWindow(), &origin);
     *left = origin.x;
     *top = origin.y;
     *width = rc.right - rc.left;
@@ -344,7 +344,7 @@ HRESULT CControlAccessibleUI::accNavigate(long direction, VARIANT start, VARIANT
     if (found == nullptr) return S_FALSE;
     ::VariantInit(end);
     end->vt = VT_DISPATCH;
-    end->pdispVal = &m_pManager->AccessibleObject(*found);
+    end->pdispVal = &found->AccessibleObject();
     end->pdispVal->AddRef();
     return S_OK;
 }
@@ -352,12 +352,12 @@ HRESULT CControlAccessibleUI::accNavigate(long direction, VARIANT start, VARIANT
 HRESULT CControlAccessibleUI::accHitTest(long x, long y, VARIANT* child) {
     if (child == nullptr) return E_POINTER;
     PutEmpty(child);
-    if (m_pControl == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
     POINT pt{x, y};
-    ::ScreenToClient(m_pManager->GetPaintWindow(), &pt);
+    ::ScreenToClient(Manager()->GetPaintWindow(), &pt);
     const RECT own = m_pControl->Rect();
     if (!::PtInRect(&own, pt)) return S_FALSE;
-    CControlUI* hit = m_pManager->FindControl(pt);
+    CControlUI* hit = Manager()->FindControl(pt);
     CControlUI* below = hit != nullptr ? ChildTowards(*m_pControl, hit) : nullptr;
     PutControl(below != nullptr ? *below : *m_pControl, child);
     return S_OK;
@@ -371,29 +371,10 @@ HRESULT CControlAccessibleUI::accDoDefaultAction(VARIANT child) {
     if (FAILED(hr)) return hr;
     if (control->AccessibleDefaultAction().IsEmpty()) return DISP_E_MEMBERNOTFOUND;
     if (!control->IsVisible() || !control->IsEnabled()) return E_FAIL;
-    return m_pManager->PostAccessibleAction(*control) ? S_OK : E_FAIL;
+    return Manager()->PostAccessibleAction(*control) ? S_OK : E_FAIL;
 }
 
 HRESULT CControlAccessibleUI::put_accName(VARIANT, BSTR) { return DISP_E_MEMBERNOTFOUND; }
 HRESULT CControlAccessibleUI::put_accValue(VARIANT, BSTR) { return DISP_E_MEMBERNOTFOUND; }
-
-// ---- CAccessibleTableUI -----------------------------------------------------------------------
-
-CAccessibleTableUI::~CAccessibleTableUI() {
-    for (auto& entry : m_objects) entry.second->Disconnect();
-}
-
-CControlAccessibleUI& CAccessibleTableUI::ObjectOf(CWindowManagerUI& manager, CControlUI& control) {
-    auto& slot = m_objects[&control];
-    if (!slot) slot.Reset(new CControlAccessibleUI(manager, control));
-    return *slot.Get();
-}
-
-void CAccessibleTableUI::Forget(const CControlUI* control) {
-    const auto found = m_objects.find(control);
-    if (found == m_objects.end()) return;
-    found->second->Disconnect();
-    m_objects.erase(found);
-}
 
 }  // namespace SkinUI

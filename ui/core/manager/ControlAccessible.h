@@ -5,20 +5,17 @@
 // client area; a control's accessible children are the items of its child list ("IContainer"),
 // so a list shows its rows and a combo box its entries.
 //
-// CControlAccessibleUI is the COM object of one control. It refers to its control and window
-// manager without owning them; the manager's CAccessibleTableUI cuts that link when the control
-// is destroyed or the manager goes, and a client that still holds the object then gets
-// CO_E_OBJNOTCONNECTED from every call instead of touching freed memory. Child ids: 0 is the
+// CControlAccessibleUI is the COM object of one control, made by the control on first use
+// (CControlUI::AccessibleObject). It refers to its control without owning it and reaches the
+// window through the control's current manager; the control cuts that link when it is
+// destroyed (so also when its window's manager deletes the tree), and a client that still holds
+// the object then gets CO_E_OBJNOTCONNECTED from every call instead of touching freed memory. Child ids: 0 is the
 // object itself, 1..n its children by position, and a negative id names any control below it by
 // its AccessibleId (the ids that NotifyWinEvent reports). Everything runs on the UI thread: COM
 // calls from other processes arrive through the window's message loop.
 
 #include <windows.h>
 #include <oleacc.h>
-
-#include <unordered_map>
-
-#include "support/ComHolders.h"
 
 namespace SkinUI {
 
@@ -28,11 +25,11 @@ class CWindowManagerUI;
 class CControlAccessibleUI final : public IAccessible {
 public:
     // Made with one reference, which the caller adopts.
-    CControlAccessibleUI(CWindowManagerUI& manager, CControlUI& control);
+    explicit CControlAccessibleUI(CControlUI& control);
     CControlAccessibleUI(const CControlAccessibleUI&) = delete;
     CControlAccessibleUI& operator=(const CControlAccessibleUI&) = delete;
 
-    // The control or its manager is going: every later call fails.
+    // The control is going: every later call fails.
     void Disconnect();
 
     // IUnknown.
@@ -74,8 +71,11 @@ public:
 private:
     ~CControlAccessibleUI() = default;  // through Release only
 
-    // The control a child id names (see the header comment), or the error to return.
+    // The control a child id names (see the header comment), or the error to return; also an
+    // error while the control belongs to no window manager.
     HRESULT Resolve(const VARIANT& child, CControlUI*& control) const;
+    // The window manager of the control (null when disconnected or detached).
+    CWindowManagerUI* Manager() const;
     // A text property of the control child names: S_FALSE with a null text when it is empty.
     template <class Read>
     HRESULT ReadText(const VARIANT& child, BSTR* out, Read read) const;
@@ -83,26 +83,7 @@ private:
     void PutControl(CControlUI& control, VARIANT* out) const;
 
     LONG m_cRef = 1;
-    CWindowManagerUI* m_pManager;  // not owned; null once disconnected
-    CControlUI* m_pControl;        // not owned; null once disconnected
-};
-
-// The accessible objects of one window manager, made on demand, one per control, and cut off
-// when their control or the table goes.
-class CAccessibleTableUI {
-public:
-    CAccessibleTableUI() = default;
-    CAccessibleTableUI(const CAccessibleTableUI&) = delete;
-    CAccessibleTableUI& operator=(const CAccessibleTableUI&) = delete;
-    ~CAccessibleTableUI();
-
-    // The control's object; the table keeps its reference, the pointer is borrowed.
-    CControlAccessibleUI& ObjectOf(CWindowManagerUI& manager, CControlUI& control);
-    // Disconnects and drops the control's object, when it has one.
-    void Forget(const CControlUI* control);
-
-private:
-    std::unordered_map<const CControlUI*, bxutil::CComRef<CControlAccessibleUI>> m_objects;
+    CControlUI* m_pControl;  // not owned; null once disconnected
 };
 
 // ---- Helpers shared by the accessible object and the window manager -----------------------------

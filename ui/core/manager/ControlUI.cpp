@@ -12,6 +12,7 @@
 
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlAccessible.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
 #include "ui/core/render/UIRender.h"
@@ -42,6 +43,8 @@ CControlUI::CControlUI() : m_nAccessibleId(NextAccessibleId()) {}
 CControlUI::~CControlUI() {
     if (!m_destroyListeners.IsEmpty()) m_destroyListeners.Invoke(this);
     if (m_pManager != nullptr) m_pManager->ForgetControl(this);
+    // A client may keep the object: from now on it answers that it is no longer connected.
+    if (m_pAccessible) m_pAccessible->Disconnect();
 }
 
 // ---- Identity -------------------------------------------------------------------------------
@@ -564,6 +567,11 @@ bool CControlUI::DoAccessibleDefaultAction() {
 
 void CControlUI::NotifyAccessible(DWORD event) const {
     if (m_pManager != nullptr) m_pManager->NotifyAccessible(event, this);
+}
+
+CControlAccessibleUI& CControlUI::AccessibleObject() {
+    if (!m_pAccessible) m_pAccessible.Reset(new CControlAccessibleUI(*this));
+    return *m_pAccessible.Get();
 }
 
 }  // namespace SkinUI

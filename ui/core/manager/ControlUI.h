@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include "support/ComHolders.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/ListenerList.h"
 #include "ui/core/manager/WindowManager.h"
@@ -25,6 +26,7 @@
 namespace SkinUI {
 
 class CContainerUI;
+class CControlAccessibleUI;
 template <class Control>
 class CAttributeTable;
 template <class Control>
@@ -166,6 +168,9 @@ public:
     // Tells accessibility clients that something about this control changed (an oleacc
     // EVENT_OBJECT_* value); safe from the installer's worker threads, like SetText.
     void NotifyAccessible(DWORD event) const;
+    // The control's accessible object (ControlAccessible.h), made on first use. The control
+    // holds one reference and cuts the object off when it is destroyed; clients may hold more.
+    CControlAccessibleUI& AccessibleObject();
 
     // Asks the window to repaint the part of itemRect that its ancestors leave visible.
     void InvalidateSelf();
@@ -291,6 +296,7 @@ protected:
     RECT m_rcPaint = {0, 0, 0, 0};
     RECT m_rcBorderSides = {0, 0, 0, 0};
     LONG m_nAccessibleId;
+    bxutil::CComRef<CControlAccessibleUI> m_pAccessible;  // made on demand
 
 private:
     friend struct TAttributeTableOf<CControlUI>;

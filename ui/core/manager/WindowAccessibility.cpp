@@ -10,11 +10,6 @@
 
 namespace SkinUI {
 
-CControlAccessibleUI& CWindowManagerUI::AccessibleObject(CControlUI& control) {
-    if (m_pAccessibles == nullptr) m_pAccessibles = std::make_unique<CAccessibleTableUI>();
-    return m_pAccessibles->ObjectOf(*this, control);
-}
-
 void CWindowManagerUI::NotifyAccessible(DWORD event, const CControlUI* control) const {
     if (m_hWndPaint == nullptr || control == nullptr) return;
     const LONG child = control == m_pRoot ? CHILDID_SELF : -control->AccessibleId();
@@ -30,7 +25,7 @@ bool CWindowManagerUI::OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result
     // The object id is a 32-bit value that arrives sign-extended or not, depending on the caller.
     if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT || m_pRoot == nullptr)
         return false;
-    result = ::LresultFromObject(IID_IAccessible, wParam, &AccessibleObject(*m_pRoot));
+    result = ::LresultFromObject(IID_IAccessible, wParam, &m_pRoot->AccessibleObject());
     return true;
 }
 

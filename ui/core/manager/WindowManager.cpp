@@ -14,7 +14,6 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "ui/core/manager/ControlAccessible.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/render/UIRender.h"
 
@@ -104,8 +103,6 @@ CWindowManagerUI::~CWindowManagerUI() {
     RemoveAllTimers();
     m_hwndTooltip.Reset();
     ReleaseSurfaces();
-    // Every control has been forgotten by now; objects a client still holds are cut off here.
-    m_pAccessibles.reset();
     RemoveFirst(LiveManagers(), this);
 }
 
@@ -177,7 +174,6 @@ void CWindowManagerUI::ForgetControl(CControlUI* control) {
         if (msg->pSender == control) msg->pSender = nullptr;
     // A destroyed control must not be painted again as an overlay.
     RemoveFirst(m_aPostPaintControls, control);
-    if (m_pAccessibles != nullptr) m_pAccessibles->Forget(control);
 }
 
 void CWindowManagerUI::DeferDelete(CControlUI* control) {

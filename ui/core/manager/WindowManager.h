@@ -28,8 +28,6 @@ class CControlUI;
 class CContainerUI;
 class CDibSurfaceUI;
 class CShadowUI;
-class CAccessibleTableUI;
-class CControlAccessibleUI;
 
 // ---- Control events --------------------------------------------------------------------------
 
@@ -254,9 +252,7 @@ public:
     void SetVirtualWindowsUsed(bool used) { m_bUsedVirtualWnd = used; }
 
     // ---- Accessibility (WindowAccessibility.cpp) --------------------------------------------
-    // The control's accessible object (made on first use; the manager keeps it until the control
-    // or the manager goes: the pointer is borrowed). The root's object is the client area's.
-    CControlAccessibleUI& AccessibleObject(CControlUI& control);
+    // WM_GETOBJECT for the client area answers with the root's accessible object.
     // Raises the WinEvent event for control: OBJID_CLIENT, child id CHILDID_SELF for the root,
     // else the negated AccessibleId. Any thread may call it (it reads only the window handle).
     void NotifyAccessible(DWORD event, const CControlUI* control) const;
@@ -405,9 +401,6 @@ private:
     CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
 
     std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows
-    // The accessible objects handed to clients (made at the first WM_GETOBJECT); emptied, and
-    // every object cut off, before the manager goes.
-    std::unique_ptr<CAccessibleTableUI> m_pAccessibles;
     CUIString m_strAnimateImage;
 };
 
