@@ -120,7 +120,8 @@ LONG CProgressUI::AccessibleRole() const { return ROLE_SYSTEM_PROGRESSBAR; }
 // The values may be out of order until the next paint (the setters only store).
 CUIString CProgressUI::AccessibleValue() const {
     const long long range = RangeForMath();
-    const long long filled = std::clamp<long long>(static_cast<long long>(m_nValue) - m_nMin, 0, range);
+    const long long filled =
+        std::clamp<long long>(static_cast<long long>(m_nValue) - m_nMin, 0, range);
     wchar_t text[16];
     swprintf(text, 16, L"%d%%", static_cast<int>(filled * 100 / range));
     return text;

@@ -157,7 +157,8 @@ struct TWalk {
 void Walk(IAccessible& object, int depth, TWalk& walk) {
     const std::wstring indent(static_cast<size_t>(depth) * 2, L' ');
     PrintLine(indent + Describe(object, Self()));
-    if (!walk.toClick && !walk.options.click.empty() && NameOf(object, Self()) == walk.options.click &&
+    const std::wstring& wanted = walk.options.click;
+    if (!walk.toClick && !wanted.empty() && NameOf(object, Self()) == wanted &&
         !IsInvisible(object))
         walk.toClick = CComRef<IAccessible>::Share(&object);
     long count = 0;

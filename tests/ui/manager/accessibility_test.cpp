@@ -281,7 +281,8 @@ TEST_F(AccessibilityTest, ChildIdsNameChildrenByPositionAndDeepControlsByTheirId
     CComRef<IDispatch> parent;
     CComRef<IDispatch> deepObject;
     ASSERT_EQ(client->get_accChild(ChildId(-deep->AccessibleId()), deepObject.Receive()), S_OK);
-    ASSERT_EQ(deepObject.Query<IAccessible>(IID_IAccessible)->get_accParent(parent.Receive()), S_OK);
+    CComRef<IAccessible> deepAccessible = deepObject.Query<IAccessible>(IID_IAccessible);
+    ASSERT_EQ(deepAccessible->get_accParent(parent.Receive()), S_OK);
     EXPECT_EQ(parent.Get(), static_cast<IDispatch*>(Child(8).Get()));
 }
 

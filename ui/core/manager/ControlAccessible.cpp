@@ -90,7 +90,8 @@ DWORD CommonState(const CControlUI& control, const CWindowManagerUI& manager) {
 
 CControlUI* AccessibleParentOf(const CControlUI& control) {
     CControlUI* found = nullptr;
-    for (CControlUI* ancestor = control.Parent(); ancestor != nullptr; ancestor = ancestor->Parent())
+    for (CControlUI* ancestor = control.Parent(); ancestor != nullptr;
+         ancestor = ancestor->Parent())
         if (IndexInParent(control, *ancestor) >= 0) found = ancestor;
     return found;
 }
@@ -226,7 +227,8 @@ HRESULT CControlAccessibleUI::get_accName(VARIANT child, BSTR* name) {
 }
 
 HRESULT CControlAccessibleUI::get_accValue(VARIANT child, BSTR* value) {
-    return ReadText(child, value, [](const CControlUI& control) { return control.AccessibleValue(); });
+    return ReadText(child, value,
+                    [](const CControlUI& control) { return control.AccessibleValue(); });
 }
 
 // The tool tip, when it is not already the name.

@@ -9,10 +9,11 @@
 // (CControlUI::AccessibleObject). It refers to its control without owning it and reaches the
 // window through the control's current manager; the control cuts that link when it is
 // destroyed (so also when its window's manager deletes the tree), and a client that still holds
-// the object then gets CO_E_OBJNOTCONNECTED from every call instead of touching freed memory. Child ids: 0 is the
-// object itself, 1..n its children by position, and a negative id names any control below it by
-// its AccessibleId (the ids that NotifyWinEvent reports). Everything runs on the UI thread: COM
-// calls from other processes arrive through the window's message loop.
+// the object then gets CO_E_OBJNOTCONNECTED from every call instead of touching freed memory.
+//
+// Child ids: 0 is the object itself, 1..n its children by position, and a negative id names any
+// control below it by its AccessibleId (the ids that NotifyWinEvent reports). Everything runs on
+// the UI thread: COM calls from other processes arrive through the window's message loop.
 
 #include <windows.h>
 #include <oleacc.h>

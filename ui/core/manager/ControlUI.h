@@ -67,7 +67,7 @@ public:
     CControlUI(const CControlUI&) = delete;
     CControlUI& operator=(const CControlUI&) = delete;
 
-    // Slots 0 to 79, in this order.
+    // Slots 0 to 84, in this order.
     virtual ~CControlUI();                                                     // 0
     virtual CUIString Name() const;                                            // 1
     virtual void SetName(LPCWSTR name);                                        // 2
@@ -149,14 +149,16 @@ public:
     virtual void PaintTextContent(HDC hDC);                                    // 77
     virtual void PaintBorderLines(HDC hDC);                                    // 78
     virtual void PaintOverlay(HDC hDC, const RECT& dirty);                     // 79
-    // What accessibility clients read. The role is an oleacc ROLE_SYSTEM_* value; the state
-    // holds the family's own STATE_SYSTEM_* bits (checked, selected, expanded, ...), to which
-    // the accessible object adds focused, focusable, unavailable and invisible itself.
-    virtual CUIString AccessibleName() const;                                  // 80: text, else tool tip
+    // What accessibility clients read. The name is the text, else the tool tip. The role is an
+    // oleacc ROLE_SYSTEM_* value (a bare control: a graphic with an image, else white space);
+    // the state holds the family's own STATE_SYSTEM_* bits (checked, selected, expanded, ...),
+    // to which the accessible object adds focused, focusable, unavailable and invisible itself;
+    // value and default action are empty unless the family has them.
+    virtual CUIString AccessibleName() const;                                  // 80
     virtual LONG AccessibleRole() const;                                       // 81
-    virtual DWORD AccessibleState() const;                                     // 82: 0
-    virtual CUIString AccessibleValue() const;                                 // 83: empty
-    virtual CUIString AccessibleDefaultAction() const;                         // 84: empty
+    virtual DWORD AccessibleState() const;                                     // 82
+    virtual CUIString AccessibleValue() const;                                 // 83
+    virtual CUIString AccessibleDefaultAction() const;                         // 84
 
     // ---- Non-virtual operations --------------------------------------------------------------
     // The accessibility client's "do default action": CanActivate when the control names a
