@@ -14,6 +14,7 @@
 
 #include "support/ComHolders.h"
 #include "tests/ui/manager/ManagerTestSupport.h"
+#include "ui/controls/ButtonSwitchExUI.h"
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/CheckBoxUI.h"
 #include "ui/controls/EditUI.h"
@@ -303,6 +304,24 @@ TEST_F(AccessibilityTest, TheDefaultActionClicksFromTheMessageLoop) {
     // Focus taken through the client.
     EXPECT_EQ(Child(4)->accSelect(SELFLAG_TAKEFOCUS, kSelf), S_OK);
     EXPECT_EQ(manager().GetFocus(), check);
+}
+
+// A switch of two positions reads as a check box, one of more as a slider with its position.
+TEST(AccessibleSwitch, ReadsAsACheckBoxOrASlider) {
+    CButtonSwitchExUI two;
+    two.ApplyAttribute(L"min", L"0");
+    two.ApplyAttribute(L"max", L"1");
+    EXPECT_EQ(two.AccessibleRole(), ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(two.AccessibleState(), 0u);
+    two.SetSwitchValue(1, false);
+    EXPECT_EQ(two.AccessibleState(), static_cast<DWORD>(STATE_SYSTEM_CHECKED));
+    EXPECT_TRUE(two.AccessibleDefaultAction().IsEmpty());  // a press would not move the knob
+    CButtonSwitchExUI three;
+    three.ApplyAttribute(L"min", L"0");
+    three.ApplyAttribute(L"max", L"2");
+    three.SetSwitchValue(2, false);
+    EXPECT_EQ(three.AccessibleRole(), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(three.AccessibleValue(), L"2");
 }
 
 // The WinEvents raised for controls name them so that AccessibleObjectFromEvent finds them.
