@@ -252,9 +252,11 @@ public:
     void SetVirtualWindowsUsed(bool used) { m_bUsedVirtualWnd = used; }
 
     // ---- Accessibility (WindowAccessibility.cpp) --------------------------------------------
-    // WM_GETOBJECT for the client area answers with the root's accessible object.
+    // The window answers WM_GETOBJECT for its client area with the root's accessible object
+    // (ControlAccessible.h).
     // Raises the WinEvent event for control: OBJID_CLIENT, child id CHILDID_SELF for the root,
-    // else the negated AccessibleId. Any thread may call it (it reads only the window handle).
+    // else the negated AccessibleId. Any thread may call it, as the installer's workers do
+    // through the control setters (it only reads the window handle and the root pointer).
     void NotifyAccessible(DWORD event, const CControlUI* control) const;
     // Queues the control's default action for the message loop; false without a window.
     bool PostAccessibleAction(const CControlUI& control);
