@@ -73,7 +73,9 @@ DWORD CommonState(const CControlUI& control, const CWindowManagerUI& manager) {
     DWORD state = control.AccessibleState();
     const bool visible = control.IsVisible();
     const bool enabled = control.IsEnabled();
-    if (!visible) state |= STATE_SYSTEM_INVISIBLE;
+    // A control without area is not shown either (the rows of a closed drop-down list).
+    const RECT rc = control.Rect();
+    if (!visible || rc.right <= rc.left || rc.bottom <= rc.top) state |= STATE_SYSTEM_INVISIBLE;
     if (!enabled) state |= STATE_SYSTEM_UNAVAILABLE;
     if (visible && enabled && (control.ControlFlags() & kControlFlagTabStop) != 0)
         state |= STATE_SYSTEM_FOCUSABLE;
