@@ -58,6 +58,9 @@ def tree_and_check(args):
               "the disabled button is unavailable")
         check("checked" in states.get(("radio button", "Controls"), ""),
               "the selected page option is checked")
+        check(any(line.strip().startswith("push button | Storage |") and
+                  line.endswith("| value=37 GB free | action=Press") for line in lines),
+              "the custom button is named by its title, its value text is its value")
         check("checked" not in states.get(("check button", "Music"), "?"),
               "the Music check box starts unchecked")
 
