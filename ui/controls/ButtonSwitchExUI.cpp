@@ -2,6 +2,8 @@
 
 #include "ui/controls/ButtonSwitchExUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -58,6 +60,7 @@ void CButtonSwitchExUI::SetSwitchValue(int value, bool notify) {
     }
     m_nSwitchValue = std::max(std::min(value, m_nSwitchMax), m_nSwitchMin);
     UpdatePoint(0);
+    NotifyAccessible(IsTwoPositions() ? EVENT_OBJECT_STATECHANGE : EVENT_OBJECT_VALUECHANGE);
     if (notify && m_pManager != nullptr) m_pManager->SendNotification(this, L"selectchanged");
 }
 
@@ -175,5 +178,24 @@ void CButtonSwitchExUI::ProcessEvent(TControlEvent& event) {
 namespace {
 const CControlRegistration kElement(L"ButtonSwitchEx", &CreateControlOf<CButtonSwitchExUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CButtonSwitchExUI::AccessibleRole() const {
+    return IsTwoPositions() ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_SLIDER;
+}
+
+DWORD CButtonSwitchExUI::AccessibleState() const {
+    return IsTwoPositions() && m_nSwitchValue == m_nSwitchMax ? STATE_SYSTEM_CHECKED : 0;
+}
+
+CUIString CButtonSwitchExUI::AccessibleValue() const {
+    if (IsTwoPositions()) return CUIString();
+    wchar_t text[16];
+    swprintf(text, 16, L"%d", m_nSwitchValue);
+    return text;
+}
+
+CUIString CButtonSwitchExUI::AccessibleDefaultAction() const { return CUIString(); }
 
 }  // namespace SkinUI

@@ -28,6 +28,13 @@ public:
     void Place(const RECT& rect, bool invalidate = true) override;
     void ProcessEvent(TControlEvent& event) override;
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
+    // A two-position switch reads as a check box (checked at its maximum), one with more
+    // positions as a slider with its value. It has no default action: a press would only click,
+    // not move the knob.
+    LONG AccessibleRole() const override;
+    DWORD AccessibleState() const override;
+    CUIString AccessibleValue() const override;
+    CUIString AccessibleDefaultAction() const override;
 
     // Sets the value (kept within min..max) and moves the knob; with notify a change sends
     // "selectchanged".
@@ -40,6 +47,7 @@ public:
     // The knob's rectangle at the current value (window coordinates).
     RECT KnobRect() const;
     UINT ThumbState() const { return m_uThumbState; }
+    bool IsTwoPositions() const { return m_nSwitchMax - m_nSwitchMin == 1; }
 
 protected:
     // The knob's left edge inside the button for the current value.

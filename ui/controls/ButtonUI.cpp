@@ -4,6 +4,8 @@
 #include "ui/controls/ButtonUI.h"
 
 // WIN32_LEAN_AND_MEAN leaves out the COM declarations GDI+ needs.
+#include <oleacc.h>
+
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -298,5 +300,10 @@ void CButtonUI::PaintTextContent(HDC hDC) {
 namespace {
 const CControlRegistration kElement(L"Button", &CreateControlOf<CButtonUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CButtonUI::AccessibleRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
+CUIString CButtonUI::AccessibleDefaultAction() const { return L"Press"; }
 
 }  // namespace SkinUI

@@ -19,6 +19,8 @@ public:
     ~CButtonUI() override;                                     // 0
 
     LPCWSTR ClassName() const override;                        // 3: "ButtonUI"
+    LONG AccessibleRole() const override;
+    CUIString AccessibleDefaultAction() const override;  // "Press"
     LPVOID InterfaceByName(LPCWSTR name) override;             // 4: "Button"
     UINT ControlFlags() const override;                        // 5
     bool CanActivate() override;                               // 6: sends "click"

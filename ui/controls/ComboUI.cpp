@@ -2,6 +2,8 @@
 
 #include "ui/controls/ComboUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -251,5 +253,11 @@ CUIString CComboUI::QueryAttribute(LPCWSTR name) {
 namespace {
 const CControlRegistration kElement(L"Combo", &CreateControlOf<CComboUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CComboUI::AccessibleRole() const { return ROLE_SYSTEM_COMBOBOX; }
+CUIString CComboUI::AccessibleValue() const { return Text(); }
+CUIString CComboUI::AccessibleName() const { return ToolTip(); }
 
 }  // namespace SkinUI

@@ -28,6 +28,9 @@ public:
     ~CComboUI() override;
 
     LPCWSTR ClassName() const override;             // "ComboUI"
+    LONG AccessibleRole() const override;
+    CUIString AccessibleValue() const override;  // the selected row's text
+    CUIString AccessibleName() const override;  // the tool tip (the text is the value)
     LPVOID InterfaceByName(LPCWSTR name) override;  // "Combo"; "IContainer": the rows
     UINT ControlFlags() const override;
     void AttachTo(CWindowManagerUI* manager, CContainerUI* parent,

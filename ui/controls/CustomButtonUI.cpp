@@ -2,6 +2,8 @@
 
 #include "ui/controls/CustomButtonUI.h"
 
+#include <oleacc.h>
+
 #include <cwchar>
 
 #include "ui/core/base/UIAttribute.h"
@@ -26,6 +28,7 @@ void CCustomButtonUI::SetExtraText(TExtraText& extra, LPCWSTR text) {
     if (extra.text == text) return;
     extra.text = text;
     InvalidateSelf();
+    NotifyAccessible(&extra == &m_title ? EVENT_OBJECT_NAMECHANGE : EVENT_OBJECT_VALUECHANGE);
 }
 
 void CCustomButtonUI::SetExtraFont(TExtraText& extra, int font) {
@@ -97,5 +100,13 @@ void CCustomButtonUI::PaintExtraText(HDC hDC, const TExtraText& extra) {
 namespace {
 const CControlRegistration kElement(L"CustonButton", &CreateControlOf<CCustomButtonUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+CUIString CCustomButtonUI::AccessibleName() const {
+    return m_title.text.IsEmpty() ? CButtonUI::AccessibleName() : m_title.text;
+}
+
+CUIString CCustomButtonUI::AccessibleValue() const { return m_value.text; }
 
 }  // namespace SkinUI

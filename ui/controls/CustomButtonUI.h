@@ -20,6 +20,9 @@ public:
     LPVOID InterfaceByName(LPCWSTR name) override;  // "CustonButton", then the button's
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintTextContent(HDC hDC) override;
+    // Its title, else the button's own name; the value text is the accessible value.
+    CUIString AccessibleName() const override;
+    CUIString AccessibleValue() const override;
 
     // One of the two extra texts.
     struct TExtraText {

@@ -3,6 +3,8 @@
 
 #include "ui/controls/EditUI.h"
 
+#include <oleacc.h>
+
 #include <commctrl.h>
 
 #include <string>
@@ -290,5 +292,18 @@ void CEditUI::PaintTextContent(HDC hDC) {
 namespace {
 const CControlRegistration kElement(L"Edit", &CreateControlOf<CEditUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+DWORD CEditUI::AccessibleState() const {
+    DWORD state = 0;
+    if (m_bReadOnly) state |= STATE_SYSTEM_READONLY;
+    if (m_bPassword) state |= STATE_SYSTEM_PROTECTED;
+    return state;
+}
+
+CUIString CEditUI::AccessibleValue() const {
+    return m_bPassword ? CUIString() : CNativeFieldUI::AccessibleValue();
+}
 
 }  // namespace SkinUI

@@ -43,6 +43,8 @@ public:
     ~CEditUI() override;                                        // 0
 
     LPCWSTR ClassName() const override;                         // 3: "EditUI"
+    DWORD AccessibleState() const override;         // read-only, protected for a password
+    CUIString AccessibleValue() const override;     // a password's text is never given out
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Edit"
     void SetText(LPCWSTR text) override;                        // 11: reaches the EDIT too
     CUIString QueryAttribute(LPCWSTR name) override;            // 68

@@ -3,6 +3,8 @@
 
 #include "ui/controls/GifAnimUI.h"
 
+#include <oleacc.h>
+
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -284,5 +286,9 @@ void CGifAnimUI::Paint(HDC hDC, const RECT& dirty) {
 namespace {
 const CControlRegistration kElement(L"GifAnim", &CreateControlOf<CGifAnimUI>, EElementCase::kExact);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CGifAnimUI::AccessibleRole() const { return ROLE_SYSTEM_ANIMATION; }
 
 }  // namespace SkinUI

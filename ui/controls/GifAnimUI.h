@@ -30,6 +30,7 @@ public:
     ~CGifAnimUI() override;
 
     LPCWSTR ClassName() const override;             // "GifAnimUI"
+    LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "GifAnim"
     void SetVisible(bool visible = true) override;
     void SetInheritedVisible(bool visible = true) override;

@@ -4,6 +4,8 @@
 #include "ui/controls/LabelUI.h"
 
 // WIN32_LEAN_AND_MEAN leaves out the COM declarations GDI+ needs.
+#include <oleacc.h>
+
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -351,5 +353,14 @@ bool CLabelUI::FollowHover(UINT& state, int eventKind) {
 namespace {
 const CControlRegistration kElement(L"Label", &CreateControlOf<CLabelUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CLabelUI::AccessibleRole() const { return ROLE_SYSTEM_STATICTEXT; }
+
+CUIString CLabelUI::AccessibleName() const {
+    const CUIString name = CControlUI::AccessibleName();
+    return m_bShowHtml ? CUIRender::FormattedTextWords(name) : name;
+}
 
 }  // namespace SkinUI

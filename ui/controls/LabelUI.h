@@ -41,6 +41,8 @@ public:
     ~CLabelUI() override;                                      // 0
 
     LPCWSTR ClassName() const override;                        // 3: "LabelUI"
+    LONG AccessibleRole() const override;
+    CUIString AccessibleName() const override;  // formatted text without its tags
     LPVOID InterfaceByName(LPCWSTR name) override;             // 4: "Label"
     CUIString Text() const override;                           // 10
     void SetText(LPCWSTR text) override;                       // 11: keeps the effect text too

@@ -3,6 +3,8 @@
 
 #include "ui/controls/ListElementsUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -34,7 +36,9 @@ const TListInfoUI& CListRowState::Info() const {
 void CListRowState::SetItemSelected(bool selected) {
     if (m_selected == selected) return;
     m_selected = selected;
-    if (m_row != nullptr) m_row->InvalidateSelf();
+    if (m_row == nullptr) return;
+    m_row->InvalidateSelf();
+    m_row->NotifyAccessible(selected ? EVENT_OBJECT_SELECTIONADD : EVENT_OBJECT_SELECTIONREMOVE);
 }
 
 bool CListRowState::HandleEvent(CControlUI& row, TControlEvent& event) {
@@ -245,5 +249,16 @@ const CControlRegistration kTextElement(L"ListTextElement", &CreateControlOf<CLi
 const CControlRegistration kContainerElement(L"ListContainerElement",
                                              &CreateControlOf<CListContainerElementUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+DWORD CListRowState::AccessibleState() const {
+    return STATE_SYSTEM_SELECTABLE | (m_selected ? STATE_SYSTEM_SELECTED : 0);
+}
+
+LONG CListLabelElementUI::AccessibleRole() const { return ROLE_SYSTEM_LISTITEM; }
+DWORD CListLabelElementUI::AccessibleState() const { return m_row.AccessibleState(); }
+LONG CListContainerElementUI::AccessibleRole() const { return ROLE_SYSTEM_LISTITEM; }
+DWORD CListContainerElementUI::AccessibleState() const { return m_row.AccessibleState(); }
 
 }  // namespace SkinUI

@@ -29,6 +29,8 @@ public:
     bool IsItemSelected() const override { return m_selected; }
     void SetItemSelected(bool selected) override;
     void ClearItemHot() override { m_hot = false; }
+    // Selectable, and selected while it is (for accessibility clients).
+    DWORD AccessibleState() const;
 
     // The row's part of event handling: presses, double clicks, hover, keys and the wheel go
     // to the owner. False for an event the row's class handles itself.
@@ -54,6 +56,8 @@ class CListLabelElementUI : public CControlUI {
 public:
     CListLabelElementUI();
     LPCWSTR ClassName() const override;             // "ListLabelElementUI"
+    LONG AccessibleRole() const override;  // a list item
+    DWORD AccessibleState() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ListItem", "ListLabelElement"
     void ProcessEvent(TControlEvent& event) override;
     void PaintBackColor(HDC hDC) override;
@@ -92,6 +96,8 @@ class CListContainerElementUI : public CHorizontalLayoutUI {
 public:
     CListContainerElementUI();
     LPCWSTR ClassName() const override;             // "ListContainerElementUI"
+    LONG AccessibleRole() const override;  // a list item
+    DWORD AccessibleState() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ListItem", "ListContainerElement"
     void Place(const RECT& rect, bool invalidate = true) override;
     void ProcessEvent(TControlEvent& event) override;

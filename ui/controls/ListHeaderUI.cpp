@@ -2,6 +2,8 @@
 
 #include "ui/controls/ListHeaderUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -166,5 +168,9 @@ namespace {
 const CControlRegistration kHeader(L"ListHeader", &CreateControlOf<CListHeaderUI>);
 const CControlRegistration kHeaderItem(L"ListHeaderItem", &CreateControlOf<CListHeaderItemUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CListHeaderItemUI::AccessibleRole() const { return ROLE_SYSTEM_COLUMNHEADER; }
 
 }  // namespace SkinUI

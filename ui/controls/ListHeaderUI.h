@@ -29,6 +29,7 @@ public:
     static constexpr int kMaxColumnWidth = 4096;
 
     LPCWSTR ClassName() const override;             // "ListHeaderItemUI"
+    LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeaderItem"
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;

@@ -2,6 +2,8 @@
 
 #include "ui/controls/ListUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -238,5 +240,9 @@ CUIString CListUI::QueryAttribute(LPCWSTR name) {
 namespace {
 const CControlRegistration kElement(L"List", &CreateControlOf<CListUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CListUI::AccessibleRole() const { return ROLE_SYSTEM_LIST; }
 
 }  // namespace SkinUI

@@ -32,6 +32,7 @@ public:
     ~CListUI() override;
 
     LPCWSTR ClassName() const override;             // "ListUI"
+    LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "List"; "IContainer": the rows
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;

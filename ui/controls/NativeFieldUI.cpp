@@ -3,6 +3,8 @@
 
 #include "ui/controls/NativeFieldUI.h"
 
+#include <oleacc.h>
+
 #include "ui/core/base/UIGeometry.h"
 
 namespace SkinUI {
@@ -262,5 +264,11 @@ void CNativeFieldUI::OnHostCommand(WORD /*code*/) {}
 void CNativeFieldUI::OnHostNotify(const NMHDR& /*header*/) {}
 HBRUSH CNativeFieldUI::OnHostColor(HDC /*dc*/) { return nullptr; }
 void CNativeFieldUI::OnHostClosed() { InvalidateSelf(); }
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CNativeFieldUI::AccessibleRole() const { return ROLE_SYSTEM_TEXT; }
+CUIString CNativeFieldUI::AccessibleValue() const { return Text(); }
+CUIString CNativeFieldUI::AccessibleName() const { return ToolTip(); }
 
 }  // namespace SkinUI

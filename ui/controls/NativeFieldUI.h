@@ -80,6 +80,9 @@ public:
 
     explicit CNativeFieldUI(BeginEditingProc beginEditing);
     ~CNativeFieldUI() override;                                                 // 0
+    LONG AccessibleRole() const override;  // editable text
+    CUIString AccessibleValue() const override;  // the text
+    CUIString AccessibleName() const override;  // the tool tip (the text is the value)
 
     UINT ControlFlags() const override;                                         // 5
     void AttachTo(CWindowManagerUI* manager, CContainerUI* parent,

@@ -2,6 +2,8 @@
 
 #include "ui/controls/OptionUI.h"
 
+#include <oleacc.h>
+
 #include <cwchar>
 
 #include "ui/core/base/UIAttribute.h"
@@ -60,6 +62,7 @@ void COptionUI::Select(bool selected, bool notify) {
     m_bSelected = selected;
     if (selected) m_uButtonState |= kStateSelected;
     else m_uButtonState &= ~kStateSelected;
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
     if (m_pManager != nullptr) {
         if (!m_strGroup.IsEmpty()) {
             if (!selected) {
@@ -175,5 +178,16 @@ void COptionUI::PaintSelectedText(HDC hDC) {
 namespace {
 const CControlRegistration kElement(L"Option", &CreateControlOf<COptionUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG COptionUI::AccessibleRole() const {
+    return m_strGroup.IsEmpty() ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_RADIOBUTTON;
+}
+DWORD COptionUI::AccessibleState() const { return m_bSelected ? STATE_SYSTEM_CHECKED : 0; }
+// A selected option of a group stays selected when clicked; one without a group toggles.
+CUIString COptionUI::AccessibleDefaultAction() const {
+    return m_bSelected && m_strGroup.IsEmpty() ? L"Uncheck" : L"Check";
+}
 
 }  // namespace SkinUI

@@ -23,6 +23,9 @@ public:
     ~COptionUI() override;                                      // 0: leaves its group
 
     LPCWSTR ClassName() const override;                         // 3: "OptionUI"
+    LONG AccessibleRole() const override;  // radio button in a group, else check box
+    DWORD AccessibleState() const override;  // checked while selected
+    CUIString AccessibleDefaultAction() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Option"
     bool CanActivate() override;                                // 6: click, then select
     void AttachTo(CWindowManagerUI* manager, CContainerUI* parent,
@@ -33,7 +36,7 @@ public:
     void PaintStateImage(HDC hDC) override;                     // 76
     void PaintTextContent(HDC hDC) override;                    // 77
 
-    // Slot 80. Selects or deselects; with notify "selectchanged" is sent when the selection
+    // Slot 85. Selects or deselects; with notify "selectchanged" is sent when the selection
     // changed. Selecting an option of a group deselects the other members (silently).
     virtual void Select(bool selected = true, bool notify = true);
 

@@ -2,6 +2,8 @@
 
 #include "ui/controls/ProgressUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <climits>
 #include <cwchar>
@@ -67,7 +69,11 @@ void CProgressUI::SetStretchForeImage(bool stretch) {
 
 void CProgressUI::SetMinValue(int value) { StoreAndRepaint(m_nMin, value); }
 void CProgressUI::SetMaxValue(int value) { StoreAndRepaint(m_nMax, value); }
-void CProgressUI::SetValue(int value) { StoreAndRepaint(m_nValue, value); }
+void CProgressUI::SetValue(int value) {
+    const bool changed = value != m_nValue;
+    StoreAndRepaint(m_nValue, value);
+    if (changed) NotifyAccessible(EVENT_OBJECT_VALUECHANGE);
+}
 
 void CProgressUI::SetProgressForeImage(LPCWSTR description) {
     SetImageDescription(m_progressForeImage, description);
@@ -106,5 +112,19 @@ void CProgressUI::PaintStateImage(HDC hDC) {
 namespace {
 const CControlRegistration kElement(L"Progress", &CreateControlOf<CProgressUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CProgressUI::AccessibleRole() const { return ROLE_SYSTEM_PROGRESSBAR; }
+
+// The values may be out of order until the next paint (the setters only store).
+CUIString CProgressUI::AccessibleValue() const {
+    const long long range = RangeForMath();
+    const long long filled =
+        std::clamp<long long>(static_cast<long long>(m_nValue) - m_nMin, 0, range);
+    wchar_t text[16];
+    swprintf(text, 16, L"%d%%", static_cast<int>(filled * 100 / range));
+    return text;
+}
 
 }  // namespace SkinUI

@@ -21,6 +21,8 @@ public:
     ~CProgressUI() override;                                    // 0
 
     LPCWSTR ClassName() const override;                         // 3: "ProgressUI"
+    LONG AccessibleRole() const override;
+    CUIString AccessibleValue() const override;  // the filled part, "45%"
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Progress"
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
     void PaintStateImage(HDC hDC) override;                     // 76

@@ -2,6 +2,8 @@
 
 #include "ui/controls/RichEditUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <string>
 
@@ -438,5 +440,11 @@ void CRichEditUI::HostNotify(DWORD code) {
 namespace {
 const CControlRegistration kElement(L"RichEdit", &CreateControlOf<CRichEditUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CRichEditUI::AccessibleRole() const { return ROLE_SYSTEM_TEXT; }
+CUIString CRichEditUI::AccessibleValue() const { return Text(); }
+CUIString CRichEditUI::AccessibleName() const { return ToolTip(); }
 
 }  // namespace SkinUI

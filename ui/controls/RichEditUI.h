@@ -27,6 +27,9 @@ public:
     ~CRichEditUI() override;
 
     LPCWSTR ClassName() const override;             // "RichEditUI"
+    LONG AccessibleRole() const override;  // editable text
+    CUIString AccessibleValue() const override;  // the text
+    CUIString AccessibleName() const override;  // the tool tip (the text is the value)
     LPVOID InterfaceByName(LPCWSTR name) override;  // "RichEdit"
     UINT ControlFlags() const override;             // a tab stop with set-cursor events
     CUIString Text() const override;                // line breaks as "\r\n"

@@ -2,6 +2,8 @@
 
 #include "ui/controls/SliderUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -194,5 +196,14 @@ void CSliderUI::PaintStateImage(HDC hDC) {
 namespace {
 const CControlRegistration kElement(L"Slider", &CreateControlOf<CSliderUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CSliderUI::AccessibleRole() const { return ROLE_SYSTEM_SLIDER; }
+CUIString CSliderUI::AccessibleValue() const {
+    wchar_t text[16];
+    swprintf(text, 16, L"%d", Value());
+    return text;
+}
 
 }  // namespace SkinUI

@@ -15,6 +15,8 @@ public:
     ~CSliderUI() override;                                      // 0
 
     LPCWSTR ClassName() const override;                         // 3: "SliderUI"
+    LONG AccessibleRole() const override;
+    CUIString AccessibleValue() const override;  // the value itself
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Slider"
     UINT ControlFlags() const override;                         // 5: set-cursor while enabled
     void SetEnabled(bool enabled = true) override;              // 54: disabling clears the state

@@ -2,6 +2,8 @@
 
 #include "ui/controls/TreeNodeUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -389,5 +391,13 @@ void CTreeNodeUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
 namespace {
 const CControlRegistration kElement(L"TreeNode", &CreateControlOf<CTreeNodeUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CTreeNodeUI::AccessibleRole() const { return ROLE_SYSTEM_OUTLINEITEM; }
+DWORD CTreeNodeUI::AccessibleState() const {
+    if (GetCountChild() == 0) return 0;
+    return m_bExpanded ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+}
 
 }  // namespace SkinUI

@@ -34,6 +34,8 @@ public:
     ~CTreeNodeUI() override;
 
     LPCWSTR ClassName() const override;             // "TreeNodeUI"
+    LONG AccessibleRole() const override;
+    DWORD AccessibleState() const override;  // expanded or collapsed, when it has children
     LPVOID InterfaceByName(LPCWSTR name) override;  // "TreeNode": the ITreeNodeAttachUI
     CUIString Text() const override;
     void SetText(LPCWSTR text) override;

@@ -2,6 +2,8 @@
 
 #include "ui/controls/TreeViewUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <climits>
 #include <cwchar>
@@ -288,5 +290,9 @@ void CTreeViewUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
 namespace {
 const CControlRegistration kElement(L"TreeView", &CreateControlOf<CTreeViewUI>);
 }  // namespace
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+LONG CTreeViewUI::AccessibleRole() const { return ROLE_SYSTEM_OUTLINE; }
 
 }  // namespace SkinUI

@@ -31,6 +31,7 @@ public:
     ~CTreeViewUI() override;
 
     LPCWSTR ClassName() const override;             // "TreeViewUI"
+    LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "TreeView": the ITreeViewAttachUI
     void ProcessEvent(TControlEvent& event) override;
     CUIString QueryAttribute(LPCWSTR name) override;

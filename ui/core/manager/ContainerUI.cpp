@@ -4,6 +4,8 @@
 #include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ContainerUI.h"
 
+#include <oleacc.h>
+
 #include <cstdlib>
 #include <cwchar>
 
@@ -594,5 +596,7 @@ void CContainerUI::PaintChildren(HDC hDC, const RECT& dirty) {
 namespace {
 const CControlRegistration kElement(L"Container", &CreateControlOf<CContainerUI>);
 }  // namespace
+
+LONG CContainerUI::AccessibleRole() const { return ROLE_SYSTEM_PANE; }
 
 }  // namespace SkinUI

@@ -53,6 +53,7 @@ public:
     void ProcessEvent(TControlEvent& event) override;
     void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void Paint(HDC hDC, const RECT& dirty) override;
+    LONG AccessibleRole() const override;  // a pane
 
     // IContainerUI.
     CControlUI* ItemAt(int index) const override;
@@ -65,39 +66,39 @@ public:
     bool RemoveItemAt(int index) override;
     void RemoveAllItems() override;
 
-    // Slots 80 to 111, in this order.
-    virtual RECT Inset() const;                                        // 80
-    virtual void SetInset(const RECT& inset);                          // 81
-    virtual int ChildPadding() const;                                  // 82
-    virtual void SetChildPadding(int padding);                         // 83
-    virtual bool OwnsChildren() const;                                 // 84
-    virtual void SetOwnsChildren(bool owns);                           // 85
-    virtual bool IsDeferredDelete() const;                             // 86
-    virtual void SetDeferredDelete(bool deferred);                     // 87
-    virtual bool IsChildMouseEnabled() const;                          // 88
-    virtual void SetChildMouseEnabled(bool enabled);                   // 89
-    virtual int NextSelectable(int start, bool forward = true) const;  // 90
-    virtual SIZE ScrollOffset() const;                                 // 91
-    virtual SIZE ScrollExtent() const;                                 // 92
-    virtual void SetScrollOffset(SIZE offset);                         // 93
-    virtual void ScrollLineUp();                                       // 94
-    virtual void ScrollLineDown();                                     // 95
-    virtual void ScrollPageUp();                                       // 96
-    virtual void ScrollPageDown();                                     // 97
-    virtual void ScrollToTop();                                        // 98
-    virtual void ScrollToBottom();                                     // 99
-    virtual void ScrollLineLeft();                                     // 100
-    virtual void ScrollLineRight();                                    // 101
-    virtual void ScrollPageLeft();                                     // 102
-    virtual void ScrollPageRight();                                    // 103
-    virtual void ScrollToLeft();                                       // 104
-    virtual void ScrollToRight();                                      // 105
-    virtual void ScrollByPan(int delta, bool overScrollBar);           // 106
-    virtual void EnableScrollBars(bool vertical = true, bool horizontal = false);  // 107
-    virtual CScrollBarUI* VerticalScrollBar() const;                   // 108
-    virtual CScrollBarUI* HorizontalScrollBar() const;                 // 109
-    virtual void PlaceFloatChild(int index);                           // 110
-    virtual void UpdateScrollBars(const RECT& inner, int widthNeeded, int heightNeeded);  // 111
+    // Slots 85 to 116, in this order (after the control base's 0 to 84).
+    virtual RECT Inset() const;                                        // 85
+    virtual void SetInset(const RECT& inset);                          // 86
+    virtual int ChildPadding() const;                                  // 87
+    virtual void SetChildPadding(int padding);                         // 88
+    virtual bool OwnsChildren() const;                                 // 89
+    virtual void SetOwnsChildren(bool owns);                           // 90
+    virtual bool IsDeferredDelete() const;                             // 91
+    virtual void SetDeferredDelete(bool deferred);                     // 92
+    virtual bool IsChildMouseEnabled() const;                          // 93
+    virtual void SetChildMouseEnabled(bool enabled);                   // 94
+    virtual int NextSelectable(int start, bool forward = true) const;  // 95
+    virtual SIZE ScrollOffset() const;                                 // 96
+    virtual SIZE ScrollExtent() const;                                 // 97
+    virtual void SetScrollOffset(SIZE offset);                         // 98
+    virtual void ScrollLineUp();                                       // 99
+    virtual void ScrollLineDown();                                     // 100
+    virtual void ScrollPageUp();                                       // 101
+    virtual void ScrollPageDown();                                     // 102
+    virtual void ScrollToTop();                                        // 103
+    virtual void ScrollToBottom();                                     // 104
+    virtual void ScrollLineLeft();                                     // 105
+    virtual void ScrollLineRight();                                    // 106
+    virtual void ScrollPageLeft();                                     // 107
+    virtual void ScrollPageRight();                                    // 108
+    virtual void ScrollToLeft();                                       // 109
+    virtual void ScrollToRight();                                      // 110
+    virtual void ScrollByPan(int delta, bool overScrollBar);           // 111
+    virtual void EnableScrollBars(bool vertical = true, bool horizontal = false);  // 112
+    virtual CScrollBarUI* VerticalScrollBar() const;                   // 113
+    virtual CScrollBarUI* HorizontalScrollBar() const;                 // 114
+    virtual void PlaceFloatChild(int index);                           // 115
+    virtual void UpdateScrollBars(const RECT& inner, int widthNeeded, int heightNeeded);  // 116
 
     // Icon drawn instead of the container's decoration when "icon" is true (not owned).
     void SetIcon(HICON icon) { m_hIcon = icon; }

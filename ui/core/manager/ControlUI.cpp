@@ -4,11 +4,15 @@
 
 #include "ui/core/manager/ControlUI.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ContainerUI.h"
+#include "ui/core/manager/ControlAccessible.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlGeometry.h"
 #include "ui/core/render/UIRender.h"
@@ -25,13 +29,22 @@ RECT JoinRects(const RECT& a, const RECT& b) {
 
 bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
 
+// Accessibility ids are handed out once per process; controls are made on the UI thread, but the
+// counter costs nothing to make safe for any thread.
+LONG NextAccessibleId() {
+    static std::atomic<LONG> last{0};
+    return ++last;
+}
+
 }  // namespace
 
-CControlUI::CControlUI() = default;
+CControlUI::CControlUI() : m_nAccessibleId(NextAccessibleId()) {}
 
 CControlUI::~CControlUI() {
     if (!m_destroyListeners.IsEmpty()) m_destroyListeners.Invoke(this);
     if (m_pManager != nullptr) m_pManager->ForgetControl(this);
+    // A client may keep the object: from now on it answers that it is no longer connected.
+    if (m_pAccessible) m_pAccessible->Disconnect();
 }
 
 // ---- Identity -------------------------------------------------------------------------------
@@ -61,6 +74,7 @@ void CControlUI::SetText(LPCWSTR text) {
     if (m_strText == text) return;
     m_strText = text;
     InvalidateSelf();
+    NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 // ---- Geometry -------------------------------------------------------------------------------
@@ -203,7 +217,10 @@ void CControlUI::SetVisible(bool visible) {
     m_bFocused = false;
     if (!visible && m_pManager != nullptr && m_pManager->GetFocus() == this)
         m_pManager->SetFocus(nullptr);
-    if (IsVisible() != wasVisible) MarkParentForLayout();
+    if (IsVisible() != wasVisible) {
+        MarkParentForLayout();
+        NotifyAccessible(visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
+    }
 }
 
 void CControlUI::SetInheritedVisible(bool visible) {
@@ -218,6 +235,7 @@ void CControlUI::SetEnabled(bool enabled) {
     if (m_bEnabled == enabled) return;
     m_bEnabled = enabled;
     InvalidateSelf();
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
 }
 
 bool CControlUI::IsMouseEnabled() const { return m_bMouseEnabled; }
@@ -524,5 +542,35 @@ void CControlUI::SetBottomBorderSize(int size) {
 namespace {
 const CControlRegistration kElement(L"Control", &CreateControlOf<CControlUI>);
 }  // namespace
+
+// ---- Accessibility --------------------------------------------------------------------------
+
+CUIString CControlUI::AccessibleName() const {
+    const CUIString text = Text();
+    return text.IsEmpty() ? ToolTip() : text;
+}
+
+// A bare control is a spacer or a picture holder.
+LONG CControlUI::AccessibleRole() const {
+    const bool picture = !m_backImage.description.IsEmpty() || !m_foreImage.description.IsEmpty();
+    return picture ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE;
+}
+
+DWORD CControlUI::AccessibleState() const { return 0; }
+CUIString CControlUI::AccessibleValue() const { return CUIString(); }
+CUIString CControlUI::AccessibleDefaultAction() const { return CUIString(); }
+
+bool CControlUI::DoAccessibleDefaultAction() {
+    return !AccessibleDefaultAction().IsEmpty() && CanActivate();
+}
+
+void CControlUI::NotifyAccessible(DWORD event) const {
+    if (m_pManager != nullptr) m_pManager->NotifyAccessible(event, this);
+}
+
+CControlAccessibleUI& CControlUI::AccessibleObject() {
+    if (!m_pAccessible) m_pAccessible.Reset(new CControlAccessibleUI(*this));
+    return *m_pAccessible.Get();
+}
 
 }  // namespace SkinUI

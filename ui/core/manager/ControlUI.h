@@ -6,8 +6,10 @@
 // the default behaviour: reading attributes, placing itself, invalidating what it covers,
 // painting its decoration in a fixed order, answering tree searches and handling events.
 //
-// The virtual operations keep a fixed order (slots 0 to 79) that every subclass overrides by;
-// containers append theirs after slot 79. A control belongs to at most one window manager and
+// The virtual operations keep a fixed order (slots 0 to 84) that every subclass overrides by;
+// containers and the other families append theirs after slot 84. Slots 80 to 84 describe the
+// control to accessibility clients (ControlAccessible.h); each control family answers them in
+// its own files. A control belongs to at most one window manager and
 // at most one parent container; it owns neither. Containers own their children.
 //
 // Threads: everything runs on the UI thread, except that the installer's worker threads call
@@ -15,6 +17,7 @@
 
 #include <windows.h>
 
+#include "support/ComHolders.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/ListenerList.h"
 #include "ui/core/manager/WindowManager.h"
@@ -23,6 +26,7 @@
 namespace SkinUI {
 
 class CContainerUI;
+class CControlAccessibleUI;
 template <class Control>
 class CAttributeTable;
 template <class Control>
@@ -63,7 +67,7 @@ public:
     CControlUI(const CControlUI&) = delete;
     CControlUI& operator=(const CControlUI&) = delete;
 
-    // Slots 0 to 79, in this order.
+    // Slots 0 to 84, in this order.
     virtual ~CControlUI();                                                     // 0
     virtual CUIString Name() const;                                            // 1
     virtual void SetName(LPCWSTR name);                                        // 2
@@ -145,8 +149,31 @@ public:
     virtual void PaintTextContent(HDC hDC);                                    // 77
     virtual void PaintBorderLines(HDC hDC);                                    // 78
     virtual void PaintOverlay(HDC hDC, const RECT& dirty);                     // 79
+    // What accessibility clients read. The name is the text, else the tool tip. The role is an
+    // oleacc ROLE_SYSTEM_* value (a bare control: a graphic with an image, else white space);
+    // the state holds the family's own STATE_SYSTEM_* bits (checked, selected, expanded, ...),
+    // to which the accessible object adds focused, focusable, unavailable and invisible itself;
+    // value and default action are empty unless the family has them.
+    virtual CUIString AccessibleName() const;                                  // 80
+    virtual LONG AccessibleRole() const;                                       // 81
+    virtual DWORD AccessibleState() const;                                     // 82
+    virtual CUIString AccessibleValue() const;                                 // 83
+    virtual CUIString AccessibleDefaultAction() const;                         // 84
 
     // ---- Non-virtual operations --------------------------------------------------------------
+    // The accessibility client's "do default action": CanActivate when the control names a
+    // default action (a button's click), else false.
+    bool DoAccessibleDefaultAction();
+    // A process-wide number, never reused, that names the control in accessibility events
+    // (their child id is its negative, so it never clashes with a child's position).
+    LONG AccessibleId() const { return m_nAccessibleId; }
+    // Tells accessibility clients that something about this control changed (an oleacc
+    // EVENT_OBJECT_* value); safe from the installer's worker threads, like SetText.
+    void NotifyAccessible(DWORD event) const;
+    // The control's accessible object (ControlAccessible.h), made on first use. The control
+    // holds one reference and cuts the object off when it is destroyed; clients may hold more.
+    CControlAccessibleUI& AccessibleObject();
+
     // Asks the window to repaint the part of itemRect that its ancestors leave visible.
     void InvalidateSelf();
     // This control needs placing again (floating controls place themselves).
@@ -270,6 +297,8 @@ protected:
     SIZE m_cxyBorderRound = {0, 0};
     RECT m_rcPaint = {0, 0, 0, 0};
     RECT m_rcBorderSides = {0, 0, 0, 0};
+    LONG m_nAccessibleId;
+    bxutil::CComRef<CControlAccessibleUI> m_pAccessible;  // made on demand
 
 private:
     friend struct TAttributeTableOf<CControlUI>;

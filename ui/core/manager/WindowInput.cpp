@@ -182,6 +182,11 @@ bool CWindowManagerUI::DispatchMessageToControls(UINT message, WPARAM wParam, LP
         OnGesture(lParam);
         result = 1;
         return true;
+    case WM_GETOBJECT:
+        return OnGetObject(wParam, lParam, result);
+    case kMsgAccessibleAction:
+        RunAccessibleAction(static_cast<LONG>(lParam));
+        return true;
     case kMsgDeferredDelete:
         DeleteDeferredControls();
         return false;

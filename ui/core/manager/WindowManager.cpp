@@ -7,6 +7,8 @@
 
 #include "ui/core/manager/ShadowUI.h"
 
+#include <oleacc.h>
+
 #include <commctrl.h>
 
 #include <cwchar>
@@ -327,7 +329,10 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
         return;
     m_pFocus = control;
     SendFocusEvent(control, kEventSetFocus, control);
-    if (m_pFocus == control) SendNotification(control, L"setfocus");
+    if (m_pFocus != control) return;
+    // Before the notification, whose handlers may destroy the control.
+    NotifyAccessible(EVENT_OBJECT_FOCUS, control);
+    SendNotification(control, L"setfocus");
 }
 
 CControlUI* CWindowManagerUI::FindTabStop(CControlUI* from, bool forward, CControlUI* root) {

@@ -143,6 +143,9 @@ constexpr UINT kFindMeFirst = 0x80000000;  // a container before its children
 
 // The private message that runs the delayed deletion of controls.
 constexpr UINT kMsgDeferredDelete = WM_APP + 1;
+// The private message that runs an accessibility client's default action (lParam: the control's
+// AccessibleId).
+constexpr UINT kMsgAccessibleAction = WM_APP + 2;
 
 class CWindowManagerUI : public CWindowResourcesUI {
 public:
@@ -253,6 +256,16 @@ public:
     void SendNotification(TNotifyMsg& msg, bool async = false);
     void SetVirtualWindowsUsed(bool used) { m_bUsedVirtualWnd = used; }
 
+    // ---- Accessibility (WindowAccessibility.cpp) --------------------------------------------
+    // The window answers WM_GETOBJECT for its client area with the root's accessible object
+    // (ControlAccessible.h).
+    // Raises the WinEvent event for control: OBJID_CLIENT, child id CHILDID_SELF for the root,
+    // else the negated AccessibleId. Any thread may call it, as the installer's workers do
+    // through the control setters (it only reads the window handle and the root pointer).
+    void NotifyAccessible(DWORD event, const CControlUI* control) const;
+    // Queues the control's default action for the message loop; false without a window.
+    bool PostAccessibleAction(const CControlUI& control);
+
     // ---- Messages ------------------------------------------------------------------------
     // Translates one window message into control events; true when it was handled (result is
     // then the window procedure's answer).
@@ -314,6 +327,10 @@ private:
     void ShowToolTip(CControlUI* control, const CUIString& text);
     void HideToolTip();
     void StartParentDrag(CControlUI* control, POINT screenPoint);
+
+    // WM_GETOBJECT and the queued default action (WindowAccessibility.cpp).
+    bool OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void RunAccessibleAction(LONG id);
 
     // Focus, timers, notifications, cleanup (WindowManager.cpp).
     void SendFocusEvent(CControlUI* control, int kind, CControlUI* other);

@@ -573,4 +573,29 @@ void CUIRender::DrawFormattedText(HDC hDC, CWindowResourcesUI* resources, RECT& 
     linkCount = links.Used();
 }
 
+CUIString CUIRender::FormattedTextWords(LPCWSTR text) {
+    CUIString words;
+    bool raw = false;
+    for (LPCWSTR p = text != nullptr ? text : L""; *p != L'\0';) {
+        const TToken token = NextToken(p, raw);
+        if (token.kind == TTokenKind::End || token.length <= 0) break;
+        switch (token.kind) {
+        case TTokenKind::Text:
+        case TTokenKind::Space: words += CUIString(p, token.length); break;
+        case TTokenKind::Literal: words += token.letter; break;
+        case TTokenKind::LineFeed: words += L' '; break;
+        case TTokenKind::OpenTag:
+            if (token.letter == L'r') raw = true;
+            else if (token.letter == L'n') words += L' ';
+            break;
+        case TTokenKind::CloseTag:
+            if (token.letter == L'r') raw = false;
+            break;
+        default: break;
+        }
+        p += token.length;
+    }
+    return words;
+}
+
 }  // namespace SkinUI

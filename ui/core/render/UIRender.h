@@ -116,6 +116,9 @@ public:
     static void DrawFormattedText(HDC hDC, CWindowResourcesUI* resources, RECT& rc, LPCWSTR text,
                                   DWORD argb, RECT* linkRects, CUIString* linkTexts,
                                   int& linkCount, UINT style);
+    // The words of a formatted text without its tags (a line break or "n" tag as a blank), as
+    // accessibility clients read a label that shows formatted text.
+    static CUIString FormattedTextWords(LPCWSTR text);
 
     // A copy of the bitmap rotated by angle degrees about its centre, on an opaque black
     // background. The result is owned here and stays valid until the next call.
