@@ -20,6 +20,9 @@ from vexoharness import installer as drv
 from vexoharness.checks import check, run_main
 
 GAME_ID = "1000450"
+# The window's texts follow the user's language, which Wine takes from the environment: the run
+# is in the installer's own language, Chinese (Simplified).
+UI_LOCALE = "zh_CN.UTF-8"
 BUTTON_TEXT = "安装游戏"
 
 
@@ -96,6 +99,7 @@ def tree_and_press(args):
 
 
 def main():
+    os.environ["LC_ALL"] = UI_LOCALE
     return run_main([tree_and_press], ("installer", "client", "a11y-client", "wine", "artifacts"))
 
 
