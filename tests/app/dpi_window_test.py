@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The installer's window at 96, 144 and 192 DPI (the prefix's density set for each run and put
 back after): 980x600 scaled to 1470x900 and 1960x1200, the install button where the scaled
-skin puts it, and its text drawn at the larger font size rather than stretched. The services
+skin puts it, its text drawn at the larger font size rather than stretched, and the shadow
+reaching as much further out as the density is higher. The services
 refuse every connection: a copy of the installer names port 1 instead of the stand-in
 platform's (which other runs may use), and the window shows all the same. Screenshots in the
 artefacts folder.
@@ -15,12 +16,14 @@ import sys
 from vexoharness import dpi as density
 from vexoharness import installer as drv
 from vexoharness.checks import check, run_main
-from vexoharness.screens import near
+from vexoharness.screens import Picture, near
 
 DENSITIES = (96, 144, 192)
 SIZE = (980, 600)
 BUTTON = (390, 480, 200, 60)  # the install button in the window (skin units)
 SERVICE = b"https://localhost:8443"
+SHADOW = 4    # the skin's shadow size
+MARGIN = 24   # pixels kept around the window for the shadow
 
 
 def refusing_copy(exe, folder):
@@ -36,6 +39,19 @@ def refusing_copy(exe, folder):
     return target
 
 
+def check_shadow(framed, size, dpi):
+    """Left of the window's middle row the shadow darkens the desktop up to its scaled reach
+    and no further."""
+    row = MARGIN + size[1] // 2
+    reach = density.scaled(SHADOW, dpi)
+    desktop = framed.brightness(0, row)
+    inside = framed.brightness(MARGIN - reach + 1, row)
+    beyond = framed.brightness(MARGIN - reach - 2, row)
+    check(inside < desktop - 8 and abs(beyond - desktop) <= 4,
+          "%d DPI: the shadow reaches %d pixels out (desktop %.0f, %d out %.0f, %d out %.0f)" % (
+              dpi, reach, desktop, reach - 1, inside, reach + 2, beyond))
+
+
 def densities(args):
     drv.set_wine_runner(args.wine)
     exe = refusing_copy(args.installer, os.path.join(args.artifacts, "bin"))
@@ -47,9 +63,10 @@ def densities(args):
     shots = {}
     for dpi in DENSITIES:
         path = os.path.join(args.artifacts, "installer-%ddpi.png" % dpi)
-        _, picture = density.photograph(dpi, start, SIZE, path, args.wine)
+        size, picture = density.photograph(dpi, start, SIZE, path, args.wine, MARGIN)
         if picture is not None:
             shots[dpi] = picture
+            check_shadow(Picture(path.replace(".png", "-framed.png")), size, dpi)
     assert 96 in shots, "the window at 96 DPI to compare with"
     base = shots[96]
     for dpi, picture in shots.items():

@@ -102,10 +102,12 @@ def doubled_row_share(picture, left, top, width, height):
     return same / pairs if pairs else 1.0
 
 
-def photograph(dpi, start, skin_size, path, runner=wine.WINE_RUN):
+def photograph(dpi, start, skin_size, path, runner=wine.WINE_RUN, margin=0):
     """Starts a program at dpi and photographs its window once it has skin_size scaled.
     start() returns (window id or None, stop); the program is stopped after. Returns
-    ((width, height), Picture), or (None, None) when no window showed."""
+    ((width, height), Picture), or (None, None) when no window showed. With a margin, the
+    window and that many pixels around it (its shadow) are also kept, in path's "-framed"
+    sibling."""
     with density(dpi, runner):
         window, stop = start()
         try:
@@ -115,6 +117,9 @@ def photograph(dpi, start, skin_size, path, runner=wine.WINE_RUN):
             x, y, width, height = wait_for_size(window, size)
             check((width, height) == size,
                   "%d DPI: the window is %dx%d (it is %dx%d)" % ((dpi,) + size + (width, height)))
+            if margin:
+                screenshot(path.replace(".png", "-framed.png"),
+                           (width + 2 * margin, height + 2 * margin, x - margin, y - margin))
             screenshot(path, (width, height, x, y))
             return (width, height), Picture(path)
         finally:
