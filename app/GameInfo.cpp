@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/AppTexts.h"
 #include "app/FormatText.h"
 #include "app/JsonReply.h"
 #include "app/PeerCertificateCheck.h"
@@ -281,8 +282,8 @@ int DownloadArtwork(const std::string& gameId, TGameInfo& info,
 }
 
 std::wstring BuildGameTitle(const std::wstring& shortName) {
-    if (shortName.empty()) return L"Vexo游戏平台 - 游戏安装";
-    return L"《" + shortName + L"》游戏安装 - Vexo游戏平台";
+    if (shortName.empty()) return AppText(EAppText::kTitle);
+    return FillTextField(AppText(EAppText::kTitleWithGame), L"game", shortName);
 }
 
 std::wstring BackgroundImageDescription(const std::wstring& file) {

@@ -93,8 +93,8 @@ int DownloadArtwork(const std::string& gameId, TGameInfo& info,
 // replaced by "_" so that the file stays inside the temporary folder.
 std::wstring ArtworkFile(const char* prefix, const std::string& gameId);
 
-// The title-bar text: 《name》游戏安装 - Vexo游戏平台, or Vexo游戏平台 - 游戏安装 while the name is not
-// known.
+// The title-bar text in the user's language: 《name》游戏安装 - Vexo游戏平台 in Chinese, or
+// Vexo游戏平台 - 游戏安装 while the name is not known.
 std::wstring BuildGameTitle(const std::wstring& shortName);
 
 // The background's image description: the launcher picture's region from x 193 to 1173 and y 0

@@ -1,12 +1,13 @@
 #include "app/InstallWorkflow.h"
 
+#include "app/AppTexts.h"
 #include "support/AsyncCall.h"
 #include "support/LibThread.h"
 #include "support/Log.h"
 #include "support/UiDispatch.h"
 
-const wchar_t kDownloadingText[] = L"正在下载，请稍等...";
-const wchar_t kInstallingText[] = L"正在安装，请稍等...";
+std::wstring DownloadingText() { return AppText(EAppText::kDownloadingStatus); }
+std::wstring InstallingText() { return AppText(EAppText::kInstallingStatus); }
 
 namespace {
 
@@ -34,21 +35,21 @@ std::wstring InstallFailureText(EInstallFailure failure) {
     case EInstallFailure::kNone:
         return std::wstring();
     case EInstallFailure::kAddressQuery:
-        return L"无法获取客户端下载地址，请检查网络后点击重试";
+        return AppText(EAppText::kAddressQueryFailed);
     case EInstallFailure::kNoAddress:
-        return L"服务器未提供客户端下载地址，请稍后点击重试";
+        return AppText(EAppText::kNoAddress);
     case EInstallFailure::kDownload:
-        return L"客户端下载失败，请点击重试（将继续已下载的部分）";
+        return AppText(EAppText::kDownloadFailed);
     case EInstallFailure::kVerify:
-        return L"客户端安装包校验失败，已删除，请点击重试";
+        return AppText(EAppText::kVerifyFailed);
     case EInstallFailure::kInsecureAddress:
-        return L"客户端下载地址不安全，已拒绝下载，请稍后点击重试";
+        return AppText(EAppText::kInsecureAddress);
     case EInstallFailure::kClientMissing:
-        return L"客户端安装未完成，请点击重试";
+        return AppText(EAppText::kClientMissing);
     case EInstallFailure::kInternal:
         break;
     }
-    return L"安装未能开始，请点击重试";
+    return AppText(EAppText::kCouldNotStart);
 }
 
 CInstallWorkflow::CInstallWorkflow(IInstallUi& ui, TInstallSettings settings)
@@ -184,7 +185,7 @@ void CInstallWorkflow::Show(int percent) {
 int CInstallWorkflow::ShowProgress(const int& percent) {
     m_ui.SetProgressValue(percent);
     m_ui.SetPercentText(std::to_wstring(percent) + L"%");
-    m_ui.SetStatusText(percent > 50 ? kInstallingText : kDownloadingText);
+    m_ui.SetStatusText(percent > 50 ? InstallingText() : DownloadingText());
     return 1;
 }
 

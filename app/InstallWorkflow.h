@@ -40,11 +40,11 @@ public:
     virtual void CloseWindow() = 0;
 };
 
-// The status texts of the progress area.
-extern const wchar_t kDownloadingText[];  // 正在下载，请稍等...
-extern const wchar_t kInstallingText[];   // 正在安装，请稍等...
+// The status texts of the progress area, in the user's language (AppTexts.h).
+std::wstring DownloadingText();
+std::wstring InstallingText();
 
-// The status text that tells the user what went wrong.
+// The status text that tells the user what went wrong, in the user's language.
 std::wstring InstallFailureText(EInstallFailure failure);
 
 struct TInstallSettings {

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/VexoInstallView.h"
 #include "support/ComHolders.h"
+#include "support/Log.h"
 #include "support/UiDispatch.h"
 #include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
@@ -21,6 +22,9 @@ constexpr DWORD kFindRunningWindowMs = 5000;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Support asks a player for a log by the key "log" in config.ini; without it nothing is
+    // written.
+    ConfigureLogFromConfigFile();
     const TPackageStamp stamp = ReadPackageStamp();
     const std::string gameId = EffectiveGameId(stamp.gameId);
 

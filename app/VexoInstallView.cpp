@@ -13,6 +13,7 @@
 #include "ui/controls/ProgressUI.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/render/ImageSpec.h"
+#include "ui/core/skin/StringTable.h"
 
 namespace {
 
@@ -99,6 +100,9 @@ void CVexoInstallView::OnWindowReady() {
     m_pPercentLabel = Find(L"GamePercent");
     m_pStatusLabel = Find(L"GameStatus");
     ShowControl(m_nClientFound == 1 ? L"InstallGameLayout" : L"InstallVexoLayout", true);
+    const TLogRecord record = {3, L"VexoInstallView.cpp", __LINE__};
+    WriteLog(&record, L"window texts in %s (user interface language %d)", SkinUI::LoadedLanguageTag().c_str(),
+             static_cast<int>(GetUserDefaultUILanguage()));
     // The service is asked once the first frame is on the screen (a timer's message comes after
     // the window's first paint): its work must not slow that frame down.
     if (m_bRefreshOnStart) ::SetTimer(m_hWnd, kRefreshTimerId, 1, nullptr);

@@ -13,9 +13,14 @@ PACKAGES=(
   wine xvfb xauth xdotool imagemagick fonts-wqy-microhei xcompmgr
   nginx-light nsis
 )
-if [ "$VEXO_ARCH" = i686 ]; then
-  PACKAGES+=(wine32:i386)
-else
+# 32-bit Wine runs the shipped installer everywhere: natively, or where the kernel refuses 32-bit
+# code under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
+# library, freestanding, so no 32-bit development files are needed).
+PACKAGES+=(wine32:i386)
+if [ "$VEXO_I386" != native ]; then
+  PACKAGES+=(gcc)
+fi
+if [ "$VEXO_ARCH" != i686 ]; then
   PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
 fi
@@ -88,8 +93,21 @@ test_ca() {
   bash "$VEXO_ROOT/scripts/make-test-ca.sh"
 }
 
+# Where 32-bit programs do not run natively: their emulation (again after a restart, which drops
+# its binfmt_misc handler), then the win32 prefix the shipped_i686_ tests run in.
+# A machine that cannot have the emulation (no binfmt_misc to register with, say) still runs
+# everything else: the shipped_i686_ tests then report themselves skipped, loudly.
+i386_emulation() {
+  [ "$VEXO_I386" = native ] && return 0
+  bash "$VEXO_ROOT/scripts/setup-i386-emulation.sh" ||
+    echo "setup: WARNING: no emulation of 32-bit programs here; the shipped_i686_ tests will be skipped" >&2
+  vexo_detect_i386
+  [ "$VEXO_I386" = none ] || (vexo_use_i686_wine && wine_prefix)
+}
+
 install_packages
 add_source_entries
 wine_prefix
+i386_emulation
 test_ca
 echo "setup: done"

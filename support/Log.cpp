@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "support/FileUtil.h"
+#include "support/LibBiz.h"
 #include "support/LibThread.h"
 #include "support/LogClock.h"
 #include "support/TextConvert.h"
@@ -15,9 +16,6 @@ namespace {
 
 // Levels above this are dropped before anything is formatted.
 constexpr int kMaxLoggedLevel = 3;
-// An existing log larger than this is dropped at the first write of a process.
-constexpr LONGLONG kMaxKeptLogSize = 512000;
-
 const wchar_t kInvalidFormatMessage[] = L"Log format is invalid!!!";
 
 struct TBasePath {
@@ -42,13 +40,7 @@ const wchar_t* KindInfix(int kind) {
 // Only the log kinds that carry text for other tools (HTTP dumps, SIP) start with a UTF-8 mark.
 bool KindHasByteOrderMark(int kind) { return kind == CLogFile::kHttp || kind == CLogFile::kSip; }
 
-// Drops the old log when it has grown too large (a read-only one too). When the deletion fails
-// the old content stays and is appended to. A size that cannot be read counts as small.
-void DiscardIfOversized(const std::wstring& name) {
-    long long size = 0;
-    if (!PathFileExistsW(name.c_str()) || !QueryFileSize(name, &size) || size <= kMaxKeptLogSize) return;
-    DeleteFileForcibly(name);
-}
+bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 void WriteBytes(HANDLE file, const char* data, size_t size) {
     DWORD written = 0;
@@ -112,6 +104,40 @@ std::wstring LogFileNameFor(const std::wstring& basePath, int kind) {
     return basePath.substr(0, dot) + L"." + infix + basePath.substr(dot);
 }
 
+std::wstring RotatedLogFileName(const std::wstring& fileName) {
+    const size_t nameStart = fileName.find_last_of(L"\\/");
+    const size_t dot = fileName.rfind(L'.');
+    if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return fileName + L".1";
+    return fileName.substr(0, dot) + L".1" + fileName.substr(dot);
+}
+
+std::wstring LogBasePathFromConfigValue(const std::wstring& value, const std::wstring& configDirectory,
+                                        const std::wstring& defaultFileName) {
+    if (value.empty()) return {};
+    std::wstring path = PathIsRelativeW(value.c_str()) ? configDirectory + value : value;
+    if (IsSlash(path.back())) path += defaultFileName;
+    return path;
+}
+
+namespace {
+
+// The executable's name with ".log" for its extension ("VexoInstall.log").
+std::wstring ExecutableLogName() {
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring name = PathFindFileNameW(path);
+    return name.substr(0, name.rfind(L'.')) + L".log";
+}
+
+}  // namespace
+
+std::wstring ConfigureLogFromConfigFile() {
+    const std::wstring path = LogBasePathFromConfigValue(GetConfigValue(L"log", L""), GetConfigDirectory(),
+                                                         ExecutableLogName());
+    if (!path.empty()) SetLogBasePath(path);
+    return path;
+}
+
 // ---- formatting ----------------------------------------------------------------------------
 
 bool FormatLogText(std::wstring& out, const wchar_t* format, va_list args) {
@@ -156,7 +182,7 @@ void WriteLog(const TLogRecord* record, const wchar_t* format, ...) {
 
 // ---- log files -----------------------------------------------------------------------------
 
-CLogFile::CLogFile(int kind) : m_nKind(kind) {}
+CLogFile::CLogFile(int kind, long long maxFileSize) : m_nKind(kind), m_nMaxFileSize(maxFileSize) {}
 
 CLogFile::~CLogFile() { Close(); }
 
@@ -178,10 +204,11 @@ void CLogFile::Close() {
 }
 
 void CLogFile::Open() {
-    const std::wstring name = LogFileNameFor(GetLogBasePath(), m_nKind);
-    if (name.empty()) return;  // no base path yet: try again at the next entry
-    DiscardIfOversized(name);
-    bxutil::CFileHandle file(CreateFileW(name.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    if (m_strName.empty()) m_strName = LogFileNameFor(GetLogBasePath(), m_nKind);
+    if (m_strName.empty()) return;  // no base path yet: try again at the next entry
+    long long size = 0;
+    if (QueryFileSize(m_strName, &size) && size > m_nMaxFileSize) MoveAside();
+    bxutil::CFileHandle file(CreateFileW(m_strName.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     m_bOpened = true;  // also after a failure: the log then stays silent for the process
     if (!file) return;
@@ -189,8 +216,27 @@ void CLogFile::Open() {
     LARGE_INTEGER end{};
     const LARGE_INTEGER zero{};
     const bool positioned = SetFilePointerEx(file.Get(), zero, &end, FILE_END);
-    if (positioned && end.QuadPart == 0 && KindHasByteOrderMark(m_nKind)) WriteBytes(file.Get(), "\xEF\xBB\xBF", 3);
+    m_nFileSize = positioned ? end.QuadPart : 0;
+    if (positioned && end.QuadPart == 0 && KindHasByteOrderMark(m_nKind)) {
+        WriteBytes(file.Get(), "\xEF\xBB\xBF", 3);
+        m_nFileSize = 3;
+    }
     m_hFile = std::move(file);
+}
+
+bool CLogFile::MoveAside() {
+    const std::wstring older = RotatedLogFileName(m_strName);
+    // A read-only older file would refuse to be replaced.
+    SetFileAttributesW(older.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (ReplaceFileWith(older, m_strName)) return true;
+    m_bRotationFailed = true;
+    return false;
+}
+
+void CLogFile::Rotate() {
+    m_hFile.Reset();
+    MoveAside();
+    Open();
 }
 
 void CLogFile::Write(bool lineBreakAfterStamp, const std::string& text) {
@@ -198,11 +244,18 @@ void CLogFile::Write(bool lineBreakAfterStamp, const std::string& text) {
         bxutil::CAutoLock lock(m_lock);
         if (!m_bOpened) Open();
         if (!m_hFile) return;
-        const HANDLE out = m_hFile.Get();
         const std::string stamp = FormatLogStamp(LogClockToLocalTime(CLogClock::Process().Now()));
+        const long long entrySize = static_cast<long long>(stamp.size() + 2 + text.size());
+        // An entry that would carry the file past its limit begins the next file.
+        if (!m_bRotationFailed && m_nFileSize > 0 && m_nFileSize + entrySize > m_nMaxFileSize) {
+            Rotate();
+            if (!m_hFile) return;
+        }
+        const HANDLE out = m_hFile.Get();
         WriteBytes(out, stamp.data(), stamp.size());
         WriteBytes(out, lineBreakAfterStamp ? "\r\n" : "  ", 2);
         WriteBytes(out, text.data(), text.size());
+        m_nFileSize += entrySize;
     } catch (...) {
         // An entry that cannot be stamped (out of memory) is dropped.
     }

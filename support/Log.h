@@ -24,7 +24,11 @@ class CLogFile {
 public:
     enum Kind { kHttp = 1, kSip = 2, kNormal = 3 };
 
-    explicit CLogFile(int kind);
+    // Past this size a log file is moved aside (to its ".1" name, replacing the older one there)
+    // and a new one begun, so that a kind never keeps more than about twice this on disk.
+    static constexpr long long kDefaultMaxFileSize = 2 * 1024 * 1024;
+
+    explicit CLogFile(int kind, long long maxFileSize = kDefaultMaxFileSize);
     ~CLogFile();
     CLogFile(const CLogFile&) = delete;
     CLogFile& operator=(const CLogFile&) = delete;
@@ -37,7 +41,15 @@ public:
     static CLogFile& HttpTraffic();  // kind 1, the HTTP request and response dumps
 
 private:
+    // Opens the file of the current base path for appending; a file already past the limit is
+    // moved aside first.
     void Open();
+    // Moves the file to its ".1" name (replacing an older one); false when another program holds
+    // it, after which no further move is tried in this process.
+    bool MoveAside();
+    // Moves the full file aside and begins a new one (appending to the old one when the move
+    // fails).
+    void Rotate();
     // Closes the file for good: later entries are dropped (used at process exit).
     void Close();
     // The process-wide instance of a kind: never destroyed, so threads still logging while the
@@ -46,6 +58,10 @@ private:
     static CLogFile& ProcessInstance();
 
     int m_nKind;
+    long long m_nMaxFileSize;
+    std::wstring m_strName;    // the open file's name
+    long long m_nFileSize = 0;  // bytes in the open file
+    bool m_bRotationFailed = false;
     bxutil::CFileHandle m_hFile;
     bool m_bOpened = false;
     bxutil::CCriticalSection m_lock;
@@ -56,6 +72,19 @@ private:
 // base path and keeps it for the rest of the process.
 void SetLogBasePath(const std::wstring& path);
 std::wstring GetLogBasePath();
+
+// Where an older log file goes when its successor begins: ".1" before the file name's
+// extension (C:\x\app.normal.log gives C:\x\app.normal.1.log).
+std::wstring RotatedLogFileName(const std::wstring& fileName);
+
+// Log on demand: the key "log" of config.ini names the log base path. A relative path is taken
+// from configDirectory (which ends with a backslash), and a value naming a folder (ending with a
+// slash or backslash) gets the file name defaultFileName. Empty when the value is empty.
+std::wstring LogBasePathFromConfigValue(const std::wstring& value, const std::wstring& configDirectory,
+                                        const std::wstring& defaultFileName);
+// Sets the log base path from config.ini beside the executable (a folder gets the executable's
+// name with ".log"); without the key nothing is logged. A path that cannot be written leaves the logs silent. Returns the path set (or empty).
+std::wstring ConfigureLogFromConfigFile();
 
 // The file name of the log of the given kind: the kind's infix ("http", "sip", "normal") goes
 // before the extension of the base path's file name: C:\x\app.log gives C:\x\app.normal.log.

@@ -5,8 +5,22 @@
 #include "rapidjson/document.h"
 #include "support/LibHttpHelper.h"
 #include "support/TextConvert.h"
+#include "ui/core/manager/WindowManager.h"
+#include "ui/core/skin/StringTable.h"
 
 namespace {
+
+// The program's texts come from the skin's string tables; the tests read the Chinese one from
+// the source tree (tests that switch language switch back).
+class CSkinTextsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SkinUI::CWindowManagerUI::SetSkinPath(VEXO_SKIN_DIR);
+        ASSERT_TRUE(SkinUI::LoadStringTableFile(L"strings.zh-CN.xml"));
+    }
+};
+
+::testing::Environment* const g_skinTexts = ::testing::AddGlobalTestEnvironment(new CSkinTextsEnvironment);
 
 // JSON text of a string (UTF-8, quoted, with the characters JSON needs escaped).
 std::string JsonString(const std::string& text) {

@@ -10,11 +10,14 @@
 #include <string>
 #include <utility>
 
+#include "app/AppTexts.h"
 #include "app/FormatText.h"
 #include "app/GameInfo.h"
+#include "app/InstallWorkflow.h"
 #include "app/JsonReply.h"
 #include "app/PeerCertificateCheck.h"
 #include "support/LibHttpHelper.h"
+#include "ui/core/skin/StringTable.h"
 #include "support/TextConvert.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -100,6 +103,31 @@ TEST(GameInfoReply, ReadsWhatTheServiceSendsAndNothingElse) {
         EXPECT_EQ(info.shortName, c.shortName);
         EXPECT_EQ(info.iconUrl, c.iconUrl);
     }
+}
+
+// The program's texts come from the skin's string table of the user's language; the tests run
+// with the Chinese one (AppTestSupport.cpp). Each table has every text, and the title takes the
+// game's name where the table puts it.
+TEST(AppTexts, EveryLanguageHasEveryTextAndTheTitleTakesTheName) {
+    const struct {
+        const wchar_t* table;
+        const wchar_t* title;
+        const wchar_t* namedTitle;
+        const wchar_t* downloading;
+    } cases[] = {
+        {L"strings.en.xml", L"Vexo Game Platform - Game installation",
+         L"星陨 - Game installation - Vexo Game Platform", L"Downloading, please wait..."},
+        {L"strings.zh-CN.xml", L"Vexo游戏平台 - 游戏安装", L"《星陨》游戏安装 - Vexo游戏平台",
+         L"正在下载，请稍等..."},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SkinUI::LoadStringTableFile(c.table));
+        for (EAppText id : kAppTexts) EXPECT_NE(AppText(id), L"") << static_cast<int>(id);
+        EXPECT_EQ(BuildGameTitle(L""), c.title);
+        EXPECT_EQ(BuildGameTitle(L"星陨"), c.namedTitle);
+        EXPECT_EQ(DownloadingText(), c.downloading);
+    }
+    EXPECT_EQ(FillTextField(L"{a}-{a}{b}", L"a", L"{a}"), L"{a}-{a}{b}");
 }
 
 TEST(GameTitle, IsWideTextWhateverTheCodePage) {

@@ -82,7 +82,7 @@ std::vector<int> CheckedPercentages(const std::vector<TUiCall>& calls) {
         EXPECT_EQ(calls[i + 1].what, "percent");
         EXPECT_EQ(calls[i + 1].text, std::to_wstring(p) + L"%");
         EXPECT_EQ(calls[i + 2].what, "status");
-        EXPECT_EQ(calls[i + 2].text, p > 50 ? kInstallingText : kDownloadingText) << p;
+        EXPECT_EQ(calls[i + 2].text, p > 50 ? InstallingText() : DownloadingText()) << p;
     }
     return shown;
 }

@@ -6,7 +6,10 @@ against the pictures that should show there.
 
 Usage: installer_e2e_test.py --installer VexoInstall.exe --standin-installer X.exe
                              --client VexoStandInClient.exe --wine scripts/wine-run.sh
-                             --artifacts FOLDER            (needs $DISPLAY)
+                             --artifacts FOLDER [--port PORT] [--only CASE,...]   (needs $DISPLAY)
+
+--port is the port the installer's service hosts name (8443 in the default build); --only runs
+the named cases, also those that run only when named (services_refusing).
 """
 
 import argparse
@@ -126,8 +129,12 @@ class Run:
             if name.endswith(".png") or name == "requests.jsonl":
                 os.remove(os.path.join(self.artifacts, name))
         self.pictures = Pictures()
-        self.platform = StandInPlatform(args.standin_installer,
-                                        os.path.join(self.artifacts, "requests.jsonl"))
+        self.start_platform()
+
+    def start_platform(self):
+        self.platform = StandInPlatform(self.args.standin_installer,
+                                        os.path.join(self.artifacts, "requests.jsonl"),
+                                        port=self.args.port)
 
     def stamped(self, tag):
         folder = os.path.join(self.artifacts, "bin-" + (tag or "notag"))
@@ -522,6 +529,34 @@ def changed_picture(run):
         case.close()
 
 
+def services_refusing(run):
+    """Every service refuses connections (nothing listens on their port): the window shows
+    without waiting, an installation attempt fails with the reason under the install button and
+    gives the button back, and the close button ends the installer with 0."""
+    drv.forget_client()
+    remove_partial_installer()
+    run.platform.stop()
+    try:
+        case = Case(run, run.stamped(CHANNEL))
+        try:
+            if not case.wait_window():
+                return
+            check(button_shown(case.shot("11-services-refusing")),
+                  "services refusing: the install button is offered")
+            case.installer.click(drv.INSTALL_BUTTON)
+            time.sleep(1)
+            failed = case.wait_shot("11-services-refusing-failed",
+                                    lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+            check(failed is not None, "services refusing: the button comes back with the reason under it")
+            check(case.stays(3), "services refusing: the window stays after the failure")
+            case.installer.click(drv.CLOSE_BUTTON)
+            check(case.installer.wait(30) == 0, "services refusing: the close button ends the installer with 0")
+        finally:
+            case.close()
+    finally:
+        run.start_platform()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -529,6 +564,8 @@ def main():
     parser.add_argument("--client", required=True)
     parser.add_argument("--wine", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--port", type=int, default=8443,
+                        help="the port the installer's service hosts name")
     parser.add_argument("--only", help="run the named cases only (comma-separated)")
     args = parser.parse_args()
     drv.set_wine_runner(args.wine)
@@ -537,7 +574,10 @@ def main():
              kept_game_at_once, second_start, client_missing, misbehaviours, failed_then_closed,
              odd_channel_tag, changed_picture]
     if args.only:
-        cases = [c for c in cases if c.__name__ in args.only.split(",")]
+        named = args.only.split(",")
+        cases = [c for c in cases + [services_refusing] if c.__name__ in named]
+        if len(cases) != len(set(named)):
+            parser.error("unknown case in --only: " + args.only)
     try:
         run_parts(cases, run)
     finally:

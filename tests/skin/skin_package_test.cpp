@@ -137,7 +137,7 @@ TEST_F(InstallerSkin, ArchiveIsTheChineseSimplifiedResourceAndHoldsExactlyTheSki
         EXPECT_EQ(zip->EntryName(i).find('/'), std::string::npos) << "no folders";
         names.insert(Narrow(zip->EntryName(i)));
     }
-    std::set<std::wstring> expected = {kMarkup};
+    std::set<std::wstring> expected = {kMarkup, L"strings.zh-CN.xml", L"strings.en.xml"};
     for (const auto& picture : PictureSizes()) expected.insert(picture.first);
     EXPECT_EQ(names, expected);
 }
@@ -176,6 +176,8 @@ TEST_F(InstallerSkin, MarkupDescribesTheWindow) {
             EXPECT_EQ(Attribute(node, L"bold"), L"false");
             EXPECT_EQ(Attribute(node, L"italic"), L"false");
             fonts[Attribute(node, L"id")] = _wtoi(Attribute(node, L"size").c_str());
+        } else if (std::wstring(node.Name()) == L"StringTable") {
+            EXPECT_EQ(Attribute(node, L"name"), L"strings");
         } else if (!Attribute(node, L"name").empty()) {
             named[Attribute(node, L"name")] = node.Name();
         }
@@ -194,6 +196,35 @@ TEST_F(InstallerSkin, MarkupDescribesTheWindow) {
         {L"InstallCompleted", L"Label"}, {L"progBoat1", L"Control"}, {L"Progress", L"Progress"},
         {L"InstallDoneImage", L"Control"}, {L"GameStatus", L"Label"}, {L"GamePercent", L"Label"}};
     EXPECT_EQ(named, expectedNames);
+}
+
+// Every language's table holds a text for every "%{N}" token of the markup, and the markup
+// holds no text of one language: each text attribute is one token.
+TEST_F(InstallerSkin, StringTablesHoldEveryTextOfTheMarkup) {
+    CSkinXml xml;
+    ASSERT_TRUE(LoadSkinMarkupFile(xml, kMarkup));
+    std::vector<CSkinXmlNode> elements;
+    CollectElements(xml.Root().FirstChild(), elements);
+    std::set<int> tokens;
+    for (CSkinXmlNode& node : elements) {
+        const std::wstring text = Attribute(node, L"text");
+        if (text.empty() || text == L"0") continue;  // the percentage starts as the digit 0
+        ASSERT_EQ(text.compare(0, 2, L"%{"), 0) << Utf8(text.c_str());
+        ASSERT_EQ(text.back(), L'}') << Utf8(text.c_str());
+        tokens.insert(_wtoi(text.c_str() + 2));
+    }
+    EXPECT_EQ(tokens.size(), 4u);
+    for (const wchar_t* table : {L"strings.zh-CN.xml", L"strings.en.xml"}) {
+        CSkinXml strings;
+        ASSERT_TRUE(LoadSkinMarkupFile(strings, table)) << Utf8(strings.ErrorMessage());
+        std::set<int> ids;
+        for (CSkinXmlNode node = strings.Root().FirstChild(); node.IsValid(); node = node.NextSibling()) {
+            EXPECT_STREQ(node.Name(), L"MultiLanguage");
+            EXPECT_FALSE(Attribute(node, L"value").empty());
+            EXPECT_TRUE(ids.insert(_wtoi(Attribute(node, L"id").c_str())).second) << "one text an id";
+        }
+        for (int token : tokens) EXPECT_EQ(ids.count(token), 1u) << Utf8(table) << " " << token;
+    }
 }
 
 TEST_F(InstallerSkin, EveryPictureTheMarkupNamesFitsItsCut) {

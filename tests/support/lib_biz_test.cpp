@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "support/LibBiz.h"
+#include "support/Log.h"
 #include "support/UniqueHandle.h"
 #include "tests/support/SupportLogFile.h"
 
@@ -61,6 +62,24 @@ TEST_F(ConfigValueTest, ValueIsReadAndCutTo199Characters) {
     EXPECT_EQ(GetConfigValue(L"loghttp", L""), L"1");
     EXPECT_EQ(GetConfigValue(L"LOGHTTP", L""), L"1");  // profile keys ignore case
     EXPECT_EQ(GetConfigValue(L"long", L""), std::wstring(199, L'v'));
+}
+
+// The key "log" sets the log base path (relative to the executable's folder); without it the
+// base path stays as it was.
+TEST_F(ConfigValueTest, LogKeySetsTheLogBasePath) {
+    const std::wstring before = GetLogBasePath();
+    WriteConfig("[config]\r\nloghttp=1\r\n");
+    EXPECT_EQ(ConfigureLogFromConfigFile(), L"");
+    EXPECT_EQ(GetLogBasePath(), before);
+    WriteConfig("[config]\r\nlog=support\\player.log\r\n");
+    EXPECT_EQ(ConfigureLogFromConfigFile(), GetConfigDirectory() + L"support\\player.log");
+    EXPECT_EQ(GetLogBasePath(), GetConfigDirectory() + L"support\\player.log");
+    // A folder takes the executable's name.
+    WriteConfig("[config]\r\nlog=support\\\r\n");
+    const std::wstring exe = ExePath().substr(GetExeDirectory().size());
+    EXPECT_EQ(ConfigureLogFromConfigFile(),
+              GetConfigDirectory() + L"support\\" + exe.substr(0, exe.rfind(L'.')) + L".log");
+    SetLogBasePath(before);
 }
 
 class RegistryTest : public ::testing::Test {

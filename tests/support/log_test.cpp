@@ -108,6 +108,25 @@ TEST(LogFileName, InfixGoesBeforeTheExtensionOfTheFileName) {
     for (const auto& c : cases) EXPECT_EQ(LogFileNameFor(c.base, c.kind), c.expected) << c.base << " kind " << c.kind;
 }
 
+TEST(LogFileName, RotatedNameAndBasePathFromConfigValue) {
+    EXPECT_EQ(RotatedLogFileName(L"C:\\x\\app.normal.log"), L"C:\\x\\app.normal.1.log");
+    EXPECT_EQ(RotatedLogFileName(L"C:\\x.d\\app"), L"C:\\x.d\\app.1");
+    const struct {
+        const wchar_t* value;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"", L""},                                           // no key: no log
+        {L"vexo.log", L"C:\\game\\vexo.log"},                  // beside the executable
+        {L"logs\\vexo.log", L"C:\\game\\logs\\vexo.log"},
+        {L"D:\\support\\vexo.log", L"D:\\support\\vexo.log"},  // absolute: as written
+        {L"\\\\server\\share\\v.log", L"\\\\server\\share\\v.log"},
+        {L"D:\\support\\", L"D:\\support\\Default.log"},       // a folder gets the default name
+        {L"logs/", L"C:\\game\\logs/Default.log"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LogBasePathFromConfigValue(c.value, L"C:\\game\\", L"Default.log"), c.expected) << c.value;
+}
+
 // ---- opening, the size rule and the entry layout ---------------------------------------------
 
 class LogFileTest : public ::testing::Test {
@@ -145,8 +164,12 @@ TEST_F(LogFileTest, EntryIsStampThenSeparatorThenText) {
     EXPECT_TRUE(std::regex_match(content, expected)) << content;
 }
 
-// An existing file is kept up to 512000 bytes and appended to; a larger one is replaced. Only a
-// new or emptied HTTP (or SIP) log starts with the UTF-8 byte order mark.
+// With a small limit: an existing file with room for the entry is appended to; a full one (at
+// the limit, or past it) is moved to its ".1" name (also a read-only one, replacing an older
+// ".1") and a new file begins. Only a new
+// HTTP (or SIP) log starts with the UTF-8 byte order mark.
+constexpr long long kSmallLimit = 1000;
+
 TEST_F(LogFileTest, SizeRuleAndByteOrderMark) {
     const struct {
         int kind;
@@ -156,12 +179,13 @@ TEST_F(LogFileTest, SizeRuleAndByteOrderMark) {
         bool startsWithBom;
     } cases[] = {
         {CLogFile::kNormal, 0, false, false, false},
-        {CLogFile::kNormal, 512000, false, true, false},
-        {CLogFile::kNormal, 512001, false, false, false},
-        {CLogFile::kNormal, 512001, true, false, false},
+        {CLogFile::kNormal, kSmallLimit - 100, false, true, false},
+        {CLogFile::kNormal, kSmallLimit, false, false, false},
+        {CLogFile::kNormal, kSmallLimit + 1, false, false, false},
+        {CLogFile::kNormal, kSmallLimit + 1, true, false, false},
         {CLogFile::kHttp, 0, false, false, true},
         {CLogFile::kHttp, 10, false, true, false},
-        {CLogFile::kHttp, 512001, false, false, true},
+        {CLogFile::kHttp, kSmallLimit + 1, false, false, true},
         {CLogFile::kSip, 0, false, false, true},
     };
     int n = 0;
@@ -171,9 +195,10 @@ TEST_F(LogFileTest, SizeRuleAndByteOrderMark) {
         const std::string old(c.existingSize, 'o');
         if (c.existingSize) testfiles::WriteBytes(file, old);
         if (c.readOnly) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+        testfiles::WriteBytes(RotatedLogFileName(file), "older");
         UseBasePath(base);
         {
-            CLogFile log(c.kind);
+            CLogFile log(c.kind, kSmallLimit);
             log.Write(false, "new\r\n");
         }
         const std::string content = ReadBytes(file);
@@ -182,26 +207,54 @@ TEST_F(LogFileTest, SizeRuleAndByteOrderMark) {
         SCOPED_TRACE("case " + std::to_string(n));
         EXPECT_EQ(content.compare(0, expectedStart.size(), expectedStart), 0);
         EXPECT_TRUE(std::regex_match(rest, std::regex(std::string(kStampPattern) + "  new\r\n"))) << rest;
+        const bool movedAside = c.existingSize > 0 && !c.keepsOldContent;
+        EXPECT_EQ(ReadBytes(RotatedLogFileName(file)), movedAside ? old : "older");
     }
 }
 
-TEST_F(LogFileTest, OversizedFileThatCannotBeDeletedIsAppendedTo) {
+// A long run: each entry that would carry the file past the limit begins a new file, the full one
+// replaces the older one, and what stays on disk is the newest entries, at most two files' worth.
+TEST_F(LogFileTest, FullFileIsRotatedAwayDuringTheRun) {
+    UseBasePath(L"long.log");
+    const std::string entry(60, 'e');
+    {
+        CLogFile log(CLogFile::kHttp, 300);
+        for (int i = 0; i < 40; ++i) log.Write(false, std::to_string(100 + i) + entry + "\r\n");
+    }
+    const std::wstring file = m_dir.File(L"long.http.log");
+    const std::string current = ReadBytes(file);
+    const std::string older = ReadBytes(RotatedLogFileName(file));
+    EXPECT_LE(current.size(), 300u);
+    EXPECT_LE(older.size(), 300u);
+    EXPECT_EQ(current.compare(0, kBom.size(), kBom), 0) << "a new HTTP log starts with the mark";
+    EXPECT_EQ(older.compare(0, kBom.size(), kBom), 0);
+    EXPECT_NE(current.find("139" + entry), std::string::npos) << "the last entry is in the current file";
+    EXPECT_NE(older.find(std::to_string(139 - SplitCrLfLines(current).size()) + entry), std::string::npos)
+        << "the entry before the current file's first is the older file's last";
+    EXPECT_EQ((current + older).find("100" + entry), std::string::npos) << "the oldest entries are gone";
+    EXPECT_EQ(m_dir.FileCount(), 2u);
+}
+
+TEST_F(LogFileTest, OversizedFileThatCannotBeMovedIsAppendedTo) {
     UseBasePath(L"held.log");
     const std::wstring file = m_dir.File(L"held.normal.log");
-    testfiles::WriteBytes(file, std::string(512001, 'o'));
-    // Another reader without delete sharing blocks the deletion but not our writing.
+    const std::string old(kSmallLimit + 1, 'o');
+    testfiles::WriteBytes(file, old);
+    // Another reader without delete sharing blocks the move but not our writing.
     bxutil::CFileHandle reader(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_NE(reader.Get(), INVALID_HANDLE_VALUE);
     {
-        CLogFile log(CLogFile::kNormal);
+        CLogFile log(CLogFile::kNormal, kSmallLimit);
         log.Write(false, "appended\r\n");
+        log.Write(false, "appended again\r\n");
     }
     reader.Reset();
     const std::string content = ReadBytes(file);
-    ASSERT_GT(content.size(), 512001u);
-    EXPECT_EQ(content.substr(0, 512001), std::string(512001, 'o'));
-    EXPECT_NE(content.find("  appended\r\n", 512001), std::string::npos);
+    EXPECT_EQ(content.substr(0, old.size()), old);
+    EXPECT_NE(content.find("  appended\r\n", old.size()), std::string::npos);
+    EXPECT_NE(content.find("  appended again\r\n", old.size()), std::string::npos);
+    EXPECT_FALSE(testfiles::FileExists(RotatedLogFileName(file)));
 }
 
 TEST_F(LogFileTest, FailedOpenLeavesTheLogSilentForGood) {

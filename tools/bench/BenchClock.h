@@ -18,10 +18,15 @@ inline double BenchSeconds() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+struct TBenchFigure {
+    double best;    // microseconds per call
+    double median;
+};
+
 // Prints the best and median microseconds per call of work over rounds of repeats calls (after
-// one warm-up call: fonts, caches, first paints).
+// one warm-up call: fonts, caches, first paints) and returns them.
 template <class Work>
-void BenchMeasure(const char* label, int rounds, int repeats, Work work) {
+TBenchFigure BenchMeasure(const char* label, int rounds, int repeats, Work work) {
     std::vector<double> perCall;
     work();
     for (int r = 0; r < rounds; ++r) {
@@ -33,4 +38,15 @@ void BenchMeasure(const char* label, int rounds, int repeats, Work work) {
     std::sort(perCall.begin(), perCall.end());
     std::printf("%-50s best %9.1f us   median %9.1f us\n", label, perCall.front(),
                 perCall[perCall.size() / 2]);
+    return TBenchFigure{perCall.front(), perCall[perCall.size() / 2]};
+}
+
+// Prints what a figure is as a multiple of its reference, best to best and median to median,
+// beside the goal it is held to (judged on the bests, which other work on the machine disturbs
+// least).
+inline void BenchRatio(const char* label, const TBenchFigure& figure,
+                       const TBenchFigure& reference, double goal) {
+    const double best = figure.best / reference.best;
+    std::printf("%-50s best %6.2fx  median %6.2fx  (goal <= %.0fx: %s)\n", label, best,
+                figure.median / reference.median, goal, best <= goal ? "met" : "not met");
 }

@@ -2,12 +2,16 @@
 // generated skin document, in the same process. Prints MB/s (of the document's UTF-8 size) for:
 //   skin Load        wide text in memory: copy + in-place parse
 //   skin FromBytes   UTF-8 bytes: conversion to UTF-16 + parse (what loading a skin file does)
+//   skin inplace     wide text: parse in place (ParseInPlace on a fresh copy)
 //   pugixml buffer   UTF-8 bytes: copy + parse (load_buffer)
 //   pugixml inplace  UTF-8 bytes: parse in place (load_buffer_inplace on a fresh copy)
-// Each figure is the best of several runs. Usage: bench_markup [megabytes] [runs].
+// Each figure is the best of several runs. Then both in-place parses on a skin file (the
+// installer's own when scripts/bench.sh runs it), each parse timed alone over many repeats.
+// Usage: bench_markup [megabytes] [runs] [skin markup file].
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -82,6 +86,59 @@ void Report(const char* name, double seconds, size_t bytes, size_t elements) {
                 seconds * 1e3, elements);
 }
 
+std::string ReadFile(const char* path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path, "rb")) {
+        char chunk[4096];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) bytes.append(chunk, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// Seconds of repeats parses of the text, each parse timed alone on a fresh copy (the copy is
+// not counted); the best of runs such sums.
+template <class Text, class Parse>
+double InPlaceSeconds(const Text& text, int runs, int repeats, Parse parse) {
+    double best = 1e30;
+    Text copy;
+    for (int run = 0; run < runs; ++run) {
+        double sum = 0;
+        for (int i = 0; i < repeats; ++i) {
+            copy = text;
+            const double start = BenchSeconds();
+            parse(copy);
+            sum += BenchSeconds() - start;
+        }
+        best = std::min(best, sum);
+    }
+    return best;
+}
+
+void CompareOnSkin(const char* path, int runs) {
+    std::string utf8 = ReadFile(path);
+    if (utf8.size() >= 3 && utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) utf8.erase(0, 3);
+    if (utf8.empty()) {
+        std::printf("skin file %s: not read\n", path);
+        return;
+    }
+    const std::wstring wide = Widen(utf8);
+    constexpr int kRepeats = 2000;
+    SkinUI::CSkinXml xml;
+    pugi::xml_document doc;
+    const double skin = InPlaceSeconds(wide, runs, kRepeats, [&](std::wstring& copy) {
+        xml.ParseInPlace(&copy[0], copy.size());
+    });
+    const double pugi = InPlaceSeconds(utf8, runs, kRepeats, [&](std::string& copy) {
+        doc.load_buffer_inplace(&copy[0], copy.size());
+    });
+    std::printf("skin file: %zu bytes, %d parses of each, best of %d runs\n", utf8.size(), kRepeats, runs);
+    Report("skin inplace", skin / kRepeats, utf8.size(), CountSkin(xml));
+    Report("pugixml inplace", pugi / kRepeats, utf8.size(), CountPugi(doc));
+    std::printf("skin inplace / pugixml inplace     %6.2fx  (goal >= 1x: %s)\n", pugi / skin,
+                pugi >= skin ? "met" : "not met");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +156,17 @@ int main(int argc, char** argv) {
         return xml.LoadFromBytes(utf8.data(), static_cast<DWORD>(utf8.size()), SkinUI::CSkinXml::kUtf8) ? CountSkin(xml) : 0;
     }, &elements);
     Report("skin FromBytes", t, utf8.size(), elements);
+    std::wstring wideCopy;
+    double skinInPlace = 1e30;
+    for (int run = 0; run < runs; ++run) {
+        wideCopy = wide;
+        double start = BenchSeconds();
+        bool ok = xml.ParseInPlace(&wideCopy[0], wideCopy.size());
+        double elapsed = BenchSeconds() - start;
+        if (elapsed < skinInPlace) skinInPlace = elapsed;
+        elements = ok ? CountSkin(xml) : 0;
+    }
+    Report("skin inplace", skinInPlace, utf8.size(), elements);
     xml.Release();
 
     pugi::xml_document doc;
@@ -117,5 +185,9 @@ int main(int argc, char** argv) {
         elements = ok ? CountPugi(doc) : 0;
     }
     Report("pugixml inplace", inplaceBest, utf8.size(), elements);
+    const double ratio = inplaceBest / skinInPlace;  // throughputs: the inverse of the times
+    std::printf("skin inplace / pugixml inplace     %6.2fx  (goal >= 1x: %s)\n", ratio,
+                ratio >= 1.0 ? "met" : "not met");
+    if (argc > 3) CompareOnSkin(argv[3], runs);
     return 0;
 }

@@ -7,6 +7,9 @@
 // a picture stretched into a progress bar, a nine-slice button, a translucent colour, a
 // gradient and labels (GDI text, one GDI+ text and one formatted text).
 //
+// Each full frame is measured with our own blend (the SSE2 path where the processor has it,
+// then the plain one) and with msimg32's AlphaBlend, and set beside the plain copy.
+//
 // Run with scripts/bench.sh paint (builds a release build and runs this under Wine). Prints
 // figures only; it checks nothing.
 
@@ -22,6 +25,7 @@
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/PixelBlend.h"
 #include "ui/core/render/UIRender.h"
 #include "ui/core/skin/ResourceData.h"
 #include "ui/core/skin/SkinImage.h"
@@ -145,7 +149,17 @@ int main() {
     const RECT window{0, 0, kWidth, kHeight};
 
     std::printf("Paint benchmark, %dx%d window, 32-bit off-screen DIB\n", kWidth, kHeight);
-    BenchMeasure("full frame (msimg32 AlphaBlend)", 15, 10,
+    const EBlendPath ours = ActiveBlendPath();
+    const TBenchFigure frameOurs = BenchMeasure(
+        ours == EBlendPath::kSse2 ? "full frame (own blend, SSE2)" : "full frame (own blend, plain)",
+        15, 10, [&] { PaintFrame(frame.DC(), manager, pictures, window); });
+    BenchMeasure("  of which: two translucent bands (fade 229)", 15, 10,
+            [&] { PaintBands(frame.DC(), pictures, window); });
+    SelectBlendPath(EBlendPath::kPlain);
+    BenchMeasure("full frame (own blend, plain)", 15, 10,
+            [&] { PaintFrame(frame.DC(), manager, pictures, window); });
+    SelectBlendPath(EBlendPath::kSystem);
+    const TBenchFigure frameSystem = BenchMeasure("full frame (msimg32 AlphaBlend)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     BenchMeasure("  of which: background (one-to-one copy)", 15, 10,
             [&] { PaintBackground(frame.DC(), pictures, window); });
@@ -159,6 +173,7 @@ int main() {
     BenchMeasure("full frame (software blending)", 15, 10,
             [&] { PaintFrame(frame.DC(), manager, pictures, window); });
     CUIRender::ForceSoftwareFallbacks(false);
+    SelectBlendPath(ours);
     const RECT hotButton{915, 15, 945, 45};
     BenchMeasure("30x30 update (one hot button, clipped)", 15, 50, [&] {
         CPaintClip clip;  // the window's paint context is clipped to the update rectangle too
@@ -167,9 +182,11 @@ int main() {
     });
 
     std::vector<DWORD> copy(static_cast<size_t>(kWidth) * kHeight);
-    BenchMeasure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
+    const TBenchFigure floor = BenchMeasure("plain copy of a 980x600x4 buffer (floor)", 15, 50, [&] {
         std::memcpy(copy.data(), frame.Bits(), copy.size() * sizeof(DWORD));
     });
+    BenchRatio("full frame, own blend / plain copy", frameOurs, floor, 10);
+    BenchRatio("full frame, msimg32 / plain copy", frameSystem, floor, 10);
     volatile DWORD sink = copy[copy.size() / 2];  // keeps the copy from being optimised away
     (void)sink;
     return 0;

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "support/ComHolders.h"
+#include "support/Log.h"
 #include "support/UniqueHandle.h"
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
@@ -126,6 +127,8 @@ bool ChooseSkin(const TOptions& options, TSkinSource& source, CUIString& reason)
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The framework's own log, on demand as in the installer: "log" in config.ini beside it.
+    ConfigureLogFromConfigFile();
     TOptions options;
     if (!ParseOptions(options)) {
         ::MessageBoxW(nullptr,

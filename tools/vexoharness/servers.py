@@ -6,8 +6,10 @@ import http.server
 import os
 import queue
 import re
+import select
 import signal
 import socket
+import socketserver
 import subprocess
 import threading
 import time
@@ -176,3 +178,64 @@ class ServiceHandler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         if self.command != "HEAD":
             self.wfile.write(body)
+
+
+class _ProxyHandler(socketserver.StreamRequestHandler):
+    """Answers "CONNECT host:port", logs it, and relays bytes both ways until one side closes."""
+
+    def handle(self):
+        line = self.rfile.readline(4096).decode("latin-1").strip()
+        while self.rfile.readline(4096) not in (b"\r\n", b"\n", b""):
+            pass
+        parts = line.split()
+        if len(parts) < 2 or parts[0] != "CONNECT":
+            self.wfile.write(b"HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n")
+            return
+        with self.server.lock, open(self.server.log_path, "a") as log:
+            log.write("CONNECT %s\n" % parts[1])
+        host, _, port = parts[1].rpartition(":")
+        target = self.server.upstream or (host.strip("[]"), int(port))
+        try:
+            upstream = socket.create_connection(target, timeout=10)
+        except OSError:
+            self.wfile.write(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
+            return
+        self.wfile.write(b"HTTP/1.1 200 Connection established\r\n\r\n")
+        self.wfile.flush()
+        self.relay(self.connection, upstream)
+        upstream.close()
+
+    @staticmethod
+    def relay(a, b):
+        sockets = [a, b]
+        while True:
+            readable, _, _ = select.select(sockets, [], [], 30)
+            if not readable:
+                return
+            for s in readable:
+                data = s.recv(65536)
+                if not data:
+                    return
+                (b if s is a else a).sendall(data)
+
+
+class ConnectProxy(socketserver.ThreadingMixIn, socketserver.TCPServer):
+    """An HTTP CONNECT proxy on a free loopback port (address: "127.0.0.1:PORT") that logs every
+    tunnel to log_path ("CONNECT host:port" lines). With upstream (host, port) every tunnel goes
+    there whatever it asked for: a program with fixed service hosts then talks to a server of
+    the test's own."""
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, log_path, upstream=None):
+        super().__init__(("127.0.0.1", 0), _ProxyHandler)
+        self.lock = threading.Lock()
+        self.log_path = log_path
+        self.upstream = upstream
+        open(log_path, "w").close()
+        self.address = "127.0.0.1:%d" % self.server_address[1]
+        threading.Thread(target=self.serve_forever, daemon=True).start()
+
+    def tunnels(self):
+        with self.lock, open(self.log_path) as log:
+            return [line.split()[1] for line in log if line.startswith("CONNECT ")]

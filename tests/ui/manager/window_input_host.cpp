@@ -4,12 +4,13 @@
 //   F12  prints "state focus=<name> hover=<name> pressed=<name> capture=<0|1> tooltip=<0|1>
 //        owner=<left>,<top>"
 //   F9  switches "moveparentwnd" dragging on (the owner window is then the parent dragged)
+// Every rectangle the window manager repaints is printed as "painted <l> <t> <r> <b>".
 // At start it prints "ready <left> <top>" (the client area's screen position) once the first
 // paint has laid the tree out, and it starts one control timer that kills itself after three
 // ticks ("tick <n> <same|other> thread").
 //
 // Tree (client 400 x 300):
-//   row 1 (60): hoverA | hoverB | tipped (tool tip "Tip text") | rest
+//   row 1 (60): hoverA | hoverB | tipped (tool tip "Tip text") | button (60, a hot colour) | rest
 //   row 2 (60): tab1 | hidden (invisible) | tab2 | disabled | tab3       (tab stops)
 //   row 3 (60): wheel | menu (context menu on)
 //   row 4 (60): timer | asyncer (its "click" sends "ping" asynchronously)
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "tests/ui/manager/ManagerTestSupport.h"
+#include "ui/controls/ButtonUI.h"
 #include "ui/controls/HorizontalLayoutUI.h"
 #include "ui/controls/VerticalLayoutUI.h"
 #include "ui/core/base/UIGeometry.h"
@@ -118,6 +120,10 @@ private:
         Probe(*row1, L"hoverA", 100, false, L"bkcolor=\"#FF6080C0\"");
         Probe(*row1, L"hoverB", 100, false, L"bkcolor=\"#FF60C080\"");
         Probe(*row1, L"tipped", 100, false, L"bkcolor=\"#FFC0A060\" tooltip=\"Tip text\"");
+        auto* button = new CButtonUI();
+        button->ApplyAttributeString(
+            L"name=\"button\" width=\"60\" keyboard=\"false\" bkcolor=\"#FF8060A0\" hotbkcolor=\"#FFA080C0\"");
+        row1->Append(button);
         CContainerUI* row2 = Row(*root);
         Probe(*row2, L"tab1", 60, true, L"bkcolor=\"#FFA0A0A0\"");
         Probe(*row2, L"hidden", 60, true, L"visible=\"false\"");
@@ -131,6 +137,10 @@ private:
         m_timer = Probe(*row4, L"timer", 100, false, L"bkcolor=\"#FF80FFFF\"");
         Probe(*row4, L"asyncer", 100, false, L"bkcolor=\"#FFFFFF80\"");
         Manager().AttachRoot(root);
+        Manager().SetPaintObserver([](const RECT& rc) {
+            PrintLine(L"painted " + std::to_wstring(rc.left) + L" " + std::to_wstring(rc.top) +
+                      L" " + std::to_wstring(rc.right) + L" " + std::to_wstring(rc.bottom));
+        });
         Manager().SetTimer(m_timer, 3, 100);
     }
 

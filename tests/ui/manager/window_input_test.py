@@ -74,6 +74,24 @@ def main():
         def move(x, y):
             xdotool("mousemove", *at(x, y))
 
+        # A button entering and leaving the hover repaints its own rectangle and nothing else
+        # (not its row, not the window), from outside the window and back out.
+        button = (300, 0, 360, 60)
+        for name, target in (("entering", (330, 30)), ("leaving", (-40, -40))):
+            if name == "entering":
+                move(-40, -40)
+                settle(host, 0.5)
+            mark = host.mark()
+            move(*target)
+            host.wait_for(lambda l: l.startswith("painted "))
+            settle(host)
+            painted = [tuple(int(v) for v in l.split()[1:]) for l in host.since(mark)
+                       if l.startswith("painted ")]
+            inside = all(button[0] <= l and button[1] <= t and r <= button[2] and b <= button[3]
+                         for l, t, r, b in painted)
+            check(painted and inside, "a button %s the hover repaints only itself" % name,
+                  [str(p) for p in painted])
+
         # Hover: entering A, then moving to B: A leaves, B enters, then B moves.
         move(50, 30)
         host.wait_for(lambda l: l == "event hoverA 11 0")

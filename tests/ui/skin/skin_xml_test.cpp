@@ -113,6 +113,11 @@ TEST(SkinXml, AcceptedDocumentsAndTheirTrees) {
         ASSERT_TRUE(xml.Load(c.text)) << Escape(c.text) << " -> " << Escape(xml.ErrorMessage());
         EXPECT_EQ(DumpDocument(xml), c.tree) << Escape(c.text);
         EXPECT_STREQ(xml.ErrorMessage(), L"");
+        // The caller's own text parsed where it is gives the same tree.
+        std::wstring text = c.text;
+        CSkinXml inPlace;
+        ASSERT_TRUE(inPlace.ParseInPlace(&text[0], text.size())) << Escape(c.text);
+        EXPECT_EQ(DumpDocument(inPlace), c.tree) << Escape(c.text);
     }
 }
 
@@ -149,7 +154,17 @@ TEST(SkinXml, FailuresGiveTheMessageAndLocation) {
         EXPECT_STREQ(xml.ErrorLocation(), c.location) << Escape(c.text);
         EXPECT_FALSE(xml.Root().IsValid()) << "a failed load keeps nothing";
         EXPECT_EQ(xml.ElementCount(), 0u);
+        std::wstring text = c.text;
+        CSkinXml inPlace;
+        EXPECT_FALSE(inPlace.ParseInPlace(&text[0], text.size())) << Escape(c.text);
+        EXPECT_STREQ(inPlace.ErrorMessage(), c.message) << Escape(c.text);
+        EXPECT_STREQ(inPlace.ErrorLocation(), c.location) << Escape(c.text);
     }
+    // A length that does not end at the text's terminator is refused before parsing.
+    wchar_t text[] = L"<a/>";
+    CSkinXml xml;
+    EXPECT_FALSE(xml.ParseInPlace(text, 2));
+    EXPECT_FALSE(xml.ParseInPlace(nullptr, 0));
 }
 
 // The place of a failure in the text as given, although parsing writes into its copy: names are

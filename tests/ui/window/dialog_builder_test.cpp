@@ -495,6 +495,28 @@ TEST(DialogBuilder, IncludeLoopsAndHugeCountsEnd) {
     EXPECT_LE(many.Count(), CLayoutBuilder::kMaxIncludes) << "a huge count is bounded";
 }
 
+// <StringTable name="N"/> loads the skin's table N of the user's language, else the one its
+// "default" attribute names (zh-CN without one); it is structural, never a control, and a
+// later MultiLanguage element still replaces a text of it.
+TEST(DialogBuilder, StringTableLoadsTheTableOfTheLanguage) {
+    CSkinScope scope;
+    testfiles::CTempDir dir;
+    testfiles::WriteBytes(dir / L"t.zh-CN.xml",
+                          "<StringTable><MultiLanguage id=\"9401\" value=\"zh\"/>"
+                          "<MultiLanguage id=\"9402\" value=\"zh too\"/></StringTable>");
+    testfiles::WriteBytes(dir / L"u.xx.xml", "<StringTable><MultiLanguage id=\"9401\" value=\"xx\"/></StringTable>");
+    CWindowManagerUI::SetSkinPath(dir.Path().c_str());
+    CWindowManagerUI manager;
+    ControlPtr root = Build(LR"(<Window><StringTable name="t"/><MultiLanguage id="9402" value="own"/>
+        <VerticalLayout/></Window>)", &manager);
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->ClassName(), L"VerticalLayoutUI");
+    EXPECT_STREQ(CWindowManagerUI::TextById(9401), L"zh");
+    EXPECT_STREQ(CWindowManagerUI::TextById(9402), L"own");
+    root = Build(LR"(<Window><stringtable NAME="u" Default="xx"/><VerticalLayout/></Window>)", &manager);
+    EXPECT_STREQ(CWindowManagerUI::TextById(9401), L"xx");
+}
+
 TEST(DialogBuilder, LoadFailuresGiveNoTreeAndSayWhy) {
     CSkinScope scope;
     CLayoutBuilder builder;

@@ -277,12 +277,11 @@ void CControlUI::ProcessEvent(TControlEvent& event) {
         InvalidateSelf();
         return;
     case kEventMouseEnter:
-        NotifyEvent(L"mouseenter", event);
-        InvalidateSelf();
-        break;
     case kEventMouseLeave:
-        NotifyEvent(L"mouseleave", event);
-        InvalidateSelf();
+        NotifyEvent(event.nKind == kEventMouseEnter ? L"mouseenter" : L"mouseleave", event);
+        // Only the control the pointer entered or left changed; its ancestors see the event
+        // bubble past, and repainting them would repaint most of the window on every move.
+        if (event.pSender == this) InvalidateSelf();
         break;
     case kEventTimer:
         NotifyEvent(L"timer", event);

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -186,6 +187,10 @@ public:
     void MarkUpdateNeeded() { m_bUpdateNeeded = true; }
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
     void Invalidate(const RECT& rc);
+    // Called with every rectangle a paint repaints (tests and tools watch what a change costs);
+    // an empty function, the default, costs one test per paint.
+    using PaintObserver = std::function<void(const RECT&)>;
+    void SetPaintObserver(PaintObserver observer) { m_paintObserver = std::move(observer); }
 
     CControlUI* GetFocus() const { return m_pFocus; }
     CControlUI* HoveredControl() const { return m_pEventHover; }
@@ -290,8 +295,9 @@ private:
     void LayoutTree(const RECT& client);
     // The first layout after a tree was attached: "windowinit" (and the shadow's window).
     void OnFirstLayout();
-    void PaintPerPixelAlpha(const RECT& client, const RECT& update);
-    void PaintOffscreen(HDC paintDC, const RECT& client, const RECT& update);
+    void PaintPerPixelAlpha(const RECT& client, const std::vector<RECT>& parts);
+    void PaintOffscreen(HDC paintDC, const RECT& client, const std::vector<RECT>& parts);
+    void PaintOffscreenPart(HDC paintDC, const RECT& part);
     void PaintTreeInto(HDC dc, const RECT& update);
     void CopyBackdrop(HDC paintDC);
     void ReleaseSurfaces();
@@ -342,10 +348,9 @@ private:
 
     // Off-screen painting: the memory surface the tree is painted into, and the copy of what
     // lies behind the window ("bktrans"). Both are recreated when the root is laid out anew.
+    // The surface is a 32-bit DIB, so that the render engine blends into its pixels directly.
     // Each selection is declared after its context and bitmap, so it ends before they do.
-    bxutil::CMemoryDC m_hDcOffscreen;
-    bxutil::CBitmapHandle m_hbmpOffscreen;
-    bxutil::CSelectObject m_offscreenSelection;
+    std::unique_ptr<CDibSurfaceUI> m_pOffscreen;
     bxutil::CMemoryDC m_hDcBackground;
     bxutil::CBitmapHandle m_hbmpBackground;
     bxutil::CSelectObject m_backgroundSelection;
@@ -356,6 +361,7 @@ private:
     CUIString m_strToolTipText;    // the text the tool record points at
 
     bool m_bShowUpdateRect = false;
+    PaintObserver m_paintObserver;
     bool m_bFirstLayout = true;
     bool m_bUpdateNeeded = false;
     bool m_bFocusNeeded = false;

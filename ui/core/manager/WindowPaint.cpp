@@ -2,11 +2,13 @@
 // per-pixel alpha path of layered windows, and printing the client area.
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/ShadowUI.h"
 #include "ui/core/manager/WindowManager.h"
+#include "ui/core/render/RegionRects.h"
 #include "ui/core/render/UIRender.h"
 
 namespace SkinUI {
@@ -34,11 +36,25 @@ RECT ClipToSurface(const RECT& update, LONG width, LONG height) {
     return clipped;
 }
 
+// The rectangles of the window's update region, or none when they are more than a paint
+// should visit one by one (the caller then paints their bounding box).
+std::vector<RECT> UpdateRegionParts(HWND hwnd) {
+    constexpr size_t kMostParts = 8;
+    std::vector<RECT> parts;
+    const bxutil::CRegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+    if (region && ::GetUpdateRgn(hwnd, region.Get(), FALSE) == COMPLEXREGION)
+        RegionRects(region.Get(), kMostParts, parts);
+    return parts;
+}
+
 }  // namespace
 
 bool CWindowManagerUI::OnPaint() {
     RECT update{};
     if (!::GetUpdateRect(m_hWndPaint, &update, FALSE)) return true;
+    // The update region's own rectangles, read before BeginPaint validates them: two controls
+    // far apart repaint themselves, not the box around both.
+    const std::vector<RECT> regionParts = UpdateRegionParts(m_hWndPaint);
     PAINTSTRUCT ps{};
     HDC dc = ::BeginPaint(m_hWndPaint, &ps);
     if (m_pRoot == nullptr) {
@@ -53,12 +69,18 @@ bool CWindowManagerUI::OnPaint() {
     }
     if (m_bFocusNeeded && !::IsIconic(m_hWndPaint)) MoveTabFocus(true);
 
-    if (m_bAlphaPaint)
-        PaintPerPixelAlpha(client, ps.rcPaint);
-    else if (m_bOffscreenPaint)
-        PaintOffscreen(dc, client, ps.rcPaint);
-    else
-        m_pRoot->Paint(dc, ps.rcPaint);
+    const std::vector<RECT> parts =
+        regionParts.empty() ? std::vector<RECT>{ps.rcPaint} : regionParts;
+    if (m_paintObserver) {
+        for (const RECT& part : parts) m_paintObserver(part);
+    }
+    if (m_bAlphaPaint) {
+        PaintPerPixelAlpha(client, parts);
+    } else if (m_bOffscreenPaint) {
+        PaintOffscreen(dc, client, parts);
+    } else {
+        for (const RECT& part : parts) m_pRoot->Paint(dc, part);
+    }
     ::EndPaint(m_hWndPaint, &ps);
 
     // Painting asked for another layout (a control changed its size while drawn).
@@ -99,35 +121,34 @@ void CWindowManagerUI::PaintTreeInto(HDC dc, const RECT& update) {
         static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->PaintOverlay(dc, update);
 }
 
-void CWindowManagerUI::PaintOffscreen(HDC paintDC, const RECT& client, const RECT& update) {
-    const LONG width = RectWidth(client);
-    const LONG height = RectHeight(client);
-    if (!m_hDcOffscreen) {
-        m_hDcOffscreen.Reset(::CreateCompatibleDC(paintDC));
-        m_hbmpOffscreen.Reset(::CreateCompatibleBitmap(paintDC, width, height));
-        m_offscreenSelection = bxutil::CSelectObject(m_hDcOffscreen.Get(), m_hbmpOffscreen.Get());
-    }
-    if (!m_offscreenSelection) {
+void CWindowManagerUI::PaintOffscreen(HDC paintDC, const RECT& client,
+                                      const std::vector<RECT>& parts) {
+    if (m_pOffscreen == nullptr)
+        m_pOffscreen = std::make_unique<CDibSurfaceUI>(RectWidth(client), RectHeight(client));
+    if (!m_pOffscreen->IsValid()) {
         // No memory for the surface: paint straight onto the window rather than not at all.
-        m_pRoot->Paint(paintDC, update);
+        for (const RECT& part : parts) m_pRoot->Paint(paintDC, part);
         return;
     }
-    const RECT area = ClipToSurface(update, width, height);
+    if (m_bBackgroundTransparent) CopyBackdrop(paintDC);
+    for (const RECT& part : parts) PaintOffscreenPart(paintDC, part);
+}
+
+void CWindowManagerUI::PaintOffscreenPart(HDC paintDC, const RECT& part) {
+    HDC surface = m_pOffscreen->DC();
+    const RECT area = ClipToSurface(part, m_pOffscreen->Width(), m_pOffscreen->Height());
     const LONG areaWidth = RectWidth(area);
     const LONG areaHeight = RectHeight(area);
-    if (m_bBackgroundTransparent) {
-        CopyBackdrop(paintDC);
-        if (m_backgroundSelection)
-            ::BitBlt(m_hDcOffscreen.Get(), area.left, area.top, areaWidth, areaHeight,
-                     m_hDcBackground.Get(), area.left, area.top, SRCCOPY);
-    }
-    PaintTreeInto(m_hDcOffscreen.Get(), update);
-    ::BitBlt(paintDC, area.left, area.top, areaWidth, areaHeight, m_hDcOffscreen.Get(), area.left,
-             area.top, SRCCOPY);
+    if (m_bBackgroundTransparent && m_backgroundSelection)
+        ::BitBlt(surface, area.left, area.top, areaWidth, areaHeight, m_hDcBackground.Get(),
+                 area.left, area.top, SRCCOPY);
+    PaintTreeInto(surface, part);
+    ::BitBlt(paintDC, area.left, area.top, areaWidth, areaHeight, surface, area.left, area.top,
+             SRCCOPY);
     if (m_bShowUpdateRect) {
         const bxutil::CSelectObject pen(paintDC, DirtyRectPen());
         const bxutil::CSelectObject brush(paintDC, ::GetStockObject(HOLLOW_BRUSH));
-        ::Rectangle(paintDC, update.left, update.top, update.right, update.bottom);
+        ::Rectangle(paintDC, part.left, part.top, part.right, part.bottom);
     }
 }
 
@@ -155,7 +176,7 @@ void CWindowManagerUI::CopyBackdrop(HDC paintDC) {
              window.top - origin.y, SRCCOPY);
 }
 
-void CWindowManagerUI::PaintPerPixelAlpha(const RECT& client, const RECT& update) {
+void CWindowManagerUI::PaintPerPixelAlpha(const RECT& client, const std::vector<RECT>& parts) {
     const LONG_PTR style = ::GetWindowLongPtrW(m_hWndPaint, GWL_EXSTYLE);
     if ((style & WS_EX_LAYERED) == 0)
         ::SetWindowLongPtrW(m_hWndPaint, GWL_EXSTYLE, style | WS_EX_LAYERED);
@@ -164,21 +185,24 @@ void CWindowManagerUI::PaintPerPixelAlpha(const RECT& client, const RECT& update
     if (m_pAlphaSurface == nullptr) m_pAlphaSurface = std::make_unique<CDibSurfaceUI>(width, height);
     if (!m_pAlphaSurface->IsValid()) return;
 
-    const RECT area = ClipToSurface(update, m_pAlphaSurface->Width(), m_pAlphaSurface->Height());
     DWORD* bits = m_pAlphaSurface->Bits();
     const size_t stride = static_cast<size_t>(m_pAlphaSurface->Width());
-    auto forEachPixel = [&](auto&& visit) {
-        for (LONG y = area.top; y < area.bottom; ++y)
-            for (LONG x = area.left; x < area.right; ++x) visit(bits[y * stride + x]);
-    };
-    ::GdiFlush();
-    forEachPixel([](DWORD& pixel) { pixel = 0; });  // transparent until painted
-    PaintTreeInto(m_pAlphaSurface->DC(), update);
-    ::GdiFlush();
-    // GDI drawing leaves alpha at 0: what it drew (anything not black) becomes opaque.
-    forEachPixel([](DWORD& pixel) {
-        if ((pixel & 0xFF000000u) == 0 && (pixel & 0x00FFFFFFu) != 0) pixel |= 0xFF000000u;
-    });
+    for (const RECT& part : parts) {
+        const RECT area =
+            ClipToSurface(part, m_pAlphaSurface->Width(), m_pAlphaSurface->Height());
+        auto forEachPixel = [&](auto&& visit) {
+            for (LONG y = area.top; y < area.bottom; ++y)
+                for (LONG x = area.left; x < area.right; ++x) visit(bits[y * stride + x]);
+        };
+        ::GdiFlush();
+        forEachPixel([](DWORD& pixel) { pixel = 0; });  // transparent until painted
+        PaintTreeInto(m_pAlphaSurface->DC(), part);
+        ::GdiFlush();
+        // GDI drawing leaves alpha at 0: what it drew (anything not black) becomes opaque.
+        forEachPixel([](DWORD& pixel) {
+            if ((pixel & 0xFF000000u) == 0 && (pixel & 0x00FFFFFFu) != 0) pixel |= 0xFF000000u;
+        });
+    }
 
     RECT window{};
     ::GetWindowRect(m_hWndPaint, &window);
@@ -191,9 +215,7 @@ void CWindowManagerUI::PaintPerPixelAlpha(const RECT& client, const RECT& update
 }
 
 void CWindowManagerUI::ReleaseSurfaces() {
-    m_offscreenSelection.Reset();
-    m_hDcOffscreen.Reset();
-    m_hbmpOffscreen.Reset();
+    m_pOffscreen.reset();
     m_backgroundSelection.Reset();
     m_hDcBackground.Reset();
     m_hbmpBackground.Reset();

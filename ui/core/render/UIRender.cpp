@@ -16,6 +16,7 @@
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/skin/WindowResources.h"
 #include "ui/core/render/ImageSpec.h"
+#include "ui/core/render/PixelBlend.h"
 #include "ui/core/skin/ResourceData.h"
 #include "ui/core/skin/SkinImage.h"
 
@@ -85,25 +86,6 @@ DWORD PremultiplyArgb(DWORD argb) {
            (ScaleChannel(Channel(argb, 8), alpha) << 8) | ScaleChannel(Channel(argb, 0), alpha);
 }
 
-// Premultiplied source-over with a constant opacity: out = src × fade + dst × (1 − a), where
-// a = source alpha × fade (the source alpha counts as opaque without perPixelAlpha).
-void BlendPixels(DWORD* dst, const DWORD* src, size_t count, DWORD fade, bool perPixelAlpha) {
-    for (size_t i = 0; i < count; ++i) {
-        const DWORD s = src[i];
-        const DWORD d = dst[i];
-        const DWORD sourceAlpha = perPixelAlpha ? (s >> 24) : 255;
-        const DWORD a = ScaleChannel(sourceAlpha, fade);
-        DWORD out = 0;
-        for (int shift = 0; shift < 24; shift += 8) {
-            DWORD value = ScaleChannel(Channel(s, shift), fade) +
-                          ScaleChannel(Channel(d, shift), 255 - a);
-            out |= std::min<DWORD>(value, 255) << shift;
-        }
-        out |= std::min<DWORD>(a + ScaleChannel(d >> 24, 255 - a), 255) << 24;
-        dst[i] = out;
-    }
-}
-
 // An off-screen 32-bit DIB, null when the size is unusable or beyond what we allocate.
 CBitmapHandle CreateDib(int width, int height, DWORD** bits) {
     *bits = nullptr;
@@ -139,7 +121,8 @@ void FillSolid(HDC dc, const RECT& rc, COLORREF color) {
 class CPieceDrawer {
 public:
     CPieceDrawer(HDC target, HDC source, const RECT& paint, bool translucent, BYTE fade)
-        : m_hTarget(target), m_hSource(source), m_rcPaint(paint), m_bTranslucent(translucent) {
+        : m_hTarget(target), m_hSource(source), m_rcPaint(paint), m_bTranslucent(translucent),
+          m_direct(translucent ? target : nullptr, source) {
         m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
     }
 
@@ -159,7 +142,10 @@ public:
 private:
     void Draw(const RECT& dst, const RECT& src) const {
         if (m_bTranslucent) {
-            CUIRender::AlphaBlend(m_hTarget, dst, m_hSource, src, m_blend);
+            // Our own blend on the pixels where both sides are DIBs; GDI's for the rest
+            // (stretched pieces, other surfaces).
+            if (!m_direct.Blend(dst, src, m_blend.SourceConstantAlpha, true))
+                CUIRender::AlphaBlend(m_hTarget, dst, m_hSource, src, m_blend);
         } else if (SameSize(dst, src)) {
             ::BitBlt(m_hTarget, dst.left, dst.top, RectWidth(dst), RectHeight(dst), m_hSource,
                      src.left, src.top, SRCCOPY);
@@ -173,6 +159,7 @@ private:
     HDC m_hSource;
     RECT m_rcPaint;
     bool m_bTranslucent;
+    CDibBlender m_direct;
     BLENDFUNCTION m_blend;
 };
 
@@ -372,8 +359,9 @@ bool CUIRender::SoftwareAlphaBlend(HDC hdcDest, const RECT& rcDest, HDC hdcSrc,
         !::BitBlt(target.DC(), 0, 0, width, height, hdcDest, dst.left, dst.top, SRCCOPY)) {
         return false;
     }
-    BlendPixels(target.Bits(), source.Bits(), target.PixelCount(), blend.SourceConstantAlpha,
-                (blend.AlphaFormat & AC_SRC_ALPHA) != 0);
+    const EBlendPath path = ActiveBlendPath();
+    BlendRow(path, target.Bits(), source.Bits(), target.PixelCount(), blend.SourceConstantAlpha,
+             (blend.AlphaFormat & AC_SRC_ALPHA) != 0);
     return ::BitBlt(hdcDest, dst.left, dst.top, width, height, target.DC(), 0, 0, SRCCOPY) != FALSE;
 }
 

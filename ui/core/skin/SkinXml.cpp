@@ -4,6 +4,7 @@
 
 #include "ui/core/skin/SkinXml.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -17,19 +18,52 @@ namespace SkinUI {
 
 namespace {
 
-// Names are letters, digits, "_" and ":"; ASCII is decided here, other characters by the C
-// run-time's classification.
-bool IsNameChar(wchar_t ch) {
-    if (ch < 0x80) {
-        return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') || (ch >= L'0' && ch <= L'9') ||
-               ch == L'_' || ch == L':';
+// Character classes of ASCII, looked up once per character; the scanning loops below test a
+// class bit instead of comparing each character against several others.
+enum : uint8_t {
+    kNameChar = 1,   // letters, digits, "_" and ":"
+    kEndsText = 2,   // where an element's text stops scanning: the end, "<", "&"
+    kEndsValue = 4,  // where an attribute value stops scanning: the end, "\"", "&"
+    kSpace = 8,      // " ", which stops scanning only while whitespace is collapsed
+};
+
+struct TCharClasses {
+    uint8_t ascii[128] = {};
+    constexpr TCharClasses() {
+        for (int ch = 0; ch < 128; ++ch) {
+            const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+            if (letter || (ch >= '0' && ch <= '9') || ch == '_' || ch == ':') ascii[ch] |= kNameChar;
+        }
+        ascii[0] |= kEndsText | kEndsValue;
+        ascii['&'] |= kEndsText | kEndsValue;
+        ascii['<'] |= kEndsText;
+        ascii['"'] |= kEndsValue;
+        ascii[' '] |= kSpace;
     }
-    return iswalnum(ch) != 0;
+};
+constexpr TCharClasses kClasses;
+
+// Characters beyond ASCII belong to no class of the table (they never end a text).
+inline uint8_t ClassOf(wchar_t ch) { return ch < 128 ? kClasses.ascii[ch] : 0; }
+
+// The first character at or after p in one of the classes: four characters a step, since most
+// runs (values, texts) are longer than that. The text's NUL is in every class that ends a scan.
+inline LPWSTR ScanTo(LPWSTR p, uint8_t classes) {
+    for (;; p += 4) {
+        if (ClassOf(p[0]) & classes) return p;
+        if (ClassOf(p[1]) & classes) return p + 1;
+        if (ClassOf(p[2]) & classes) return p + 2;
+        if (ClassOf(p[3]) & classes) return p + 3;
+    }
 }
 
+// Names are ASCII letters, digits, "_" and ":" by the table; other characters as the C
+// run-time classifies them (rare in skins, so the call is paid only there).
 LPWSTR SkipName(LPWSTR p) {
-    while (IsNameChar(*p)) ++p;
-    return p;
+    for (;; ++p) {
+        const wchar_t ch = *p;
+        if (ch < 128 ? (kClasses.ascii[ch] & kNameChar) == 0 : iswalnum(ch) == 0) return p;
+    }
 }
 
 void CopyCut(LPWSTR target, int capacity, LPCWSTR source) {
@@ -74,6 +108,28 @@ private:
         uint32_t element;    // 0 for the top level
         LPWSTR nameEnd;      // where the element's name ends (NUL once it is complete)
         uint32_t lastChild;  // the previous element of this list, for linking
+    };
+
+    // The open elements: a skin's usual nesting without a heap allocation (a small skin parses
+    // in microseconds, where one allocation shows), deeper nesting on the heap.
+    class CFrameStack {
+    public:
+        void push_back(const TFrame& frame) {
+            if (m_nSize < kInline) m_inline[m_nSize] = frame;
+            else m_deeper.push_back(frame);
+            ++m_nSize;
+        }
+        void pop_back() {
+            if (m_nSize-- > kInline) m_deeper.pop_back();
+        }
+        TFrame& back() { return m_nSize > kInline ? m_deeper.back() : m_inline[m_nSize - 1]; }
+        size_t size() const { return m_nSize; }
+
+    private:
+        static constexpr size_t kInline = 32;
+        TFrame m_inline[kInline];
+        std::vector<TFrame> m_deeper;
+        size_t m_nSize = 0;
     };
 
     bool Fail(LPCWSTR message) { return m_doc.SetError(message, m_p); }
@@ -174,7 +230,10 @@ private:
             m_p = SkipBlanks(m_p + 2);
             LPCWSTR name = m_base + Element(index).namePos;
             size_t length = static_cast<size_t>(nameEnd - name);
-            if (wcsncmp(m_p, name, length) != 0) return Fail(L"Unmatched closing tag");
+            // Compared here rather than by the C run-time: names are a few characters, and
+            // the text's NUL differs from every name character, so nothing is read past it.
+            for (size_t i = 0; i < length; ++i)
+                if (m_p[i] != name[i]) return Fail(L"Unmatched closing tag");
             m_p = SkipBlanks(m_p + length);
             if (*m_p != L'>') return Fail(L"Unmatched closing tag");
             ++m_p;
@@ -211,10 +270,14 @@ private:
         }
     }
 
-    // Converts text up to end (or the end of the text) in place: entities are decoded, the rest
-    // copied. The gap the decoding left is filled with spaces and the output NUL-terminated
-    // when it is shorter than the input. Returns the end of the output.
+    // Converts text up to end ("<" or "\"", or the end of the text) in place: entities are
+    // decoded, the rest copied. The gap the decoding left is filled with spaces and the output
+    // NUL-terminated when it is shorter than the input. Returns the end of the output.
     LPWSTR ParseText(wchar_t end) {
+        uint8_t stops = end == L'<' ? kEndsText : kEndsValue;
+        if (!m_doc.m_bPreserveWhitespace) stops |= kSpace;
+        // Until the first entity (or collapsed space) the output is the input: only scanned.
+        m_p = ScanTo(m_p, stops);
         LPWSTR out = m_p;
         while (*m_p != L'\0' && *m_p != end) {
             if (*m_p == L'&') {
@@ -222,12 +285,11 @@ private:
                     ++m_p;
                     *out++ = DecodeEntity();
                 }
-                if (*m_p == L'\0' || *m_p == end) break;
-            }
-            bool space = *m_p == L' ';
-            *out++ = *m_p++;
-            if (space && !m_doc.m_bPreserveWhitespace)
+            } else {  // a space while whitespace is collapsed: the blanks after it go
+                *out++ = *m_p++;
                 while (IsBlank(*m_p)) ++m_p;
+            }
+            while ((ClassOf(*m_p) & stops) == 0) *out++ = *m_p++;
         }
         if (out < m_p) {
             for (LPWSTR gap = out + 1; gap < m_p; ++gap) *gap = L' ';
@@ -250,7 +312,7 @@ private:
     CSkinXml& m_doc;
     LPWSTR m_base;
     LPWSTR m_p;
-    std::vector<TFrame> m_frames;
+    CFrameStack m_frames;
 };
 
 // ---- Document ---------------------------------------------------------------------------------
@@ -292,6 +354,15 @@ bool CSkinXml::Load(LPCWSTR text) {
     if (Parse()) return true;
     LocateError(text, length);
     return false;
+}
+
+bool CSkinXml::ParseInPlace(LPWSTR text, size_t length) {
+    Release();
+    if (text == nullptr || text[length] != L'\0') return SetError(L"Error opening file");
+    m_pstrXml = text;
+    m_pfnReleaseText = [](void*) {};  // the caller's
+    m_nTextLength = length;
+    return Parse();
 }
 
 namespace {
@@ -495,6 +566,15 @@ LPCWSTR CSkinXmlNode::AttributeValue(LPCWSTR name) {
     if (name == nullptr) return nullptr;
     for (int i = 0; i < m_nAttributeCount; ++i)
         if (wcscmp(m_pDocument->TextAt(m_attributes[i].namePos), name) == 0)
+            return m_pDocument->TextAt(m_attributes[i].valuePos);
+    return nullptr;
+}
+
+LPCWSTR CSkinXmlNode::AttributeValueNoCase(LPCWSTR name) {
+    MapAttributes();
+    if (name == nullptr) return nullptr;
+    for (int i = 0; i < m_nAttributeCount; ++i)
+        if (_wcsicmp(m_pDocument->TextAt(m_attributes[i].namePos), name) == 0)
             return m_pDocument->TextAt(m_attributes[i].valuePos);
     return nullptr;
 }

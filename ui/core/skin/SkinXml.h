@@ -37,6 +37,8 @@ public:
     LPCWSTR AttributeValue(int index);
     // The value of the first attribute named exactly name, or null.
     LPCWSTR AttributeValue(LPCWSTR name);
+    // The value of the first attribute whose name matches ignoring case, or null.
+    LPCWSTR AttributeValueNoCase(LPCWSTR name);
     // Copies the value of the first attribute named exactly name into buffer, at most capacity
     // characters; no terminator is added when the value fills the capacity (callers pass a
     // zeroed buffer one larger). Returns whether the attribute exists.
@@ -85,6 +87,11 @@ public:
     // Converts raw bytes (UTF-8 with or without BOM, UTF-16 with a byte-order mark, or the
     // system ANSI code page) and parses them. A UTF-16 big-endian input is not modified.
     bool LoadFromBytes(const void* bytes, DWORD size, int encoding = kUtf8);
+    // Parses a NUL-terminated text of length characters that the caller holds, writing into it
+    // as Load writes into its copy. The document refers to the text until it is released and
+    // never frees it. A failure has a message and a location but no line and column (the text
+    // it would count them in was written into).
+    bool ParseInPlace(LPWSTR text, size_t length);
     void Release();
 
     CSkinXmlNode Root();  // element 1, or an invalid handle when there is no element

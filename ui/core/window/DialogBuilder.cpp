@@ -13,6 +13,7 @@
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/manager/WindowShadowSettings.h"
 #include "ui/core/skin/SkinPackage.h"
+#include "ui/core/skin/StringTable.h"
 
 namespace SkinUI {
 
@@ -22,14 +23,8 @@ bool SameNoCase(LPCWSTR a, LPCWSTR b) {
     return a != nullptr && b != nullptr && _wcsicmp(a, b) == 0;
 }
 
-// The value of the first attribute whose name matches ignoring case (the structural elements'
-// rule), or null.
-LPCWSTR AttributeNoCase(CSkinXmlNode& node, LPCWSTR name) {
-    const int count = node.AttributeCount();
-    for (int i = 0; i < count; ++i)
-        if (SameNoCase(node.AttributeName(i), name)) return node.AttributeValue(i);
-    return nullptr;
-}
+// The structural elements' attribute names are matched ignoring case.
+LPCWSTR AttributeNoCase(CSkinXmlNode& node, LPCWSTR name) { return node.AttributeValueNoCase(name); }
 
 int AttributeInt(CSkinXmlNode& node, LPCWSTR name, int fallback) {
     LPCWSTR value = AttributeNoCase(node, name);
@@ -73,10 +68,13 @@ void AddDefaultElement(CSkinXmlNode& node, CWindowManagerUI& manager) {
     manager.AddClassDefaults(name, value != nullptr ? value : L"", AttributeBool(node, L"shared"));
 }
 
-void AddTextElement(CSkinXmlNode& node, CWindowManagerUI&) {
-    const int id = AttributeInt(node, L"id", -1);
-    LPCWSTR value = AttributeNoCase(node, L"value");
-    if (id >= 0 && value != nullptr) CWindowManagerUI::AddTextById(id, value);
+void AddTextElement(CSkinXmlNode& node, CWindowManagerUI&) { AddTextFromElement(node); }
+
+void LoadStringTableElement(CSkinXmlNode& node, CWindowManagerUI&) {
+    LPCWSTR name = AttributeNoCase(node, L"name");
+    if (!HasText(name)) return;
+    LPCWSTR fallback = AttributeNoCase(node, L"default");
+    LoadUserStringTable(name, HasText(fallback) ? fallback : kDefaultLanguageTag);
 }
 
 struct TResourceElement {
@@ -89,6 +87,7 @@ const TResourceElement kResourceElements[] = {
     {L"Font", &AddFontElement},
     {L"Default", &AddDefaultElement},
     {L"MultiLanguage", &AddTextElement},
+    {L"StringTable", &LoadStringTableElement},
 };
 
 const TResourceElement* FindResourceElement(LPCWSTR name) {

@@ -64,6 +64,14 @@ const TNotifyMapEntry* WindowBaseEntries() {
 // WM_DPICHANGED, which older SDK headers do not define.
 constexpr UINT kMsgDpiChanged = 0x02E0;
 
+// The skin, and with it its string tables, could not be loaded: this one message carries its
+// texts itself, chosen by the rule the tables follow (English for an English user interface,
+// else Chinese (Simplified)).
+LPCWSTR SkinLoadFailureText() {
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_ENGLISH ? L"Could not load the resource files."
+                                                                       : L"加载资源文件失败";
+}
+
 }  // namespace
 
 WindowImplBase::~WindowImplBase() = default;
@@ -356,7 +364,7 @@ CControlUI* WindowImplBase::BuildSkin() {
 }
 
 void WindowImplBase::FailSkinLoad() {
-    ::MessageBoxW(nullptr, L"加载资源文件失败", L"SkinUI", MB_ICONERROR);
+    ::MessageBoxW(nullptr, SkinLoadFailureText(), L"SkinUI", MB_ICONERROR);
     ::ExitProcess(1);
 }
 
