@@ -19,10 +19,10 @@ import sys
 
 from vexoharness.pictures import strokefont
 from vexoharness.pictures.ico import encode_ico
-from vexoharness.pictures.raster import (Canvas, ValueNoise, arc_points, clamp01, gradient,
-                                         hex_colour, mix, polyline, sd_circle, sd_polygon,
-                                         sd_round_rect, sd_strokes, sd_subtract, smoothstep,
-                                         vertical, with_alpha)
+from vexoharness.pictures.raster import (Canvas, ValueNoise, arc_points, clamp01,
+                                         drawing_scale, gradient, hex_colour, mix, polyline,
+                                         sd_circle, sd_polygon, sd_round_rect, sd_strokes,
+                                         sd_subtract, smoothstep, vertical, with_alpha)
 
 # ---- Palette -----------------------------------------------------------------------------------
 
@@ -147,14 +147,15 @@ def button_face(canvas, top, state, x_scale=1.0, width=200):
     shadow = sd_round_rect(left, y0 + 3, right, y1 + 2, radius)
     inner = sd_round_rect(left + 1.5, y0 + 1.5, right - 1.5, y1 - 1.5, radius - 1.5)
     paint = vertical(face_top, face_bottom, y1 - y0, y0)
-    columns = int(round(width * x_scale))
+    unit = canvas.scale  # pixels per unit: the band is drawn in units, pixel by pixel
+    columns = int(round(width * x_scale * unit))
     samples = 1 if x_scale == 1.0 else 4
-    for y in range(int(top), int(top) + 60):
-        py = y + 0.5
+    for y in range(int(top * unit), int((top + 60) * unit)):
+        py = (y + 0.5) / unit
         for x in range(columns):
             acc = [0.0, 0.0, 0.0, 0.0]
             for s in range(samples):
-                px = (x + (s + 0.5) / samples) / x_scale
+                px = (x + (s + 0.5) / samples) / (x_scale * unit)
                 layers = []
                 if glow > 0:
                     d = shadow(px, py)
@@ -166,7 +167,7 @@ def button_face(canvas, top, state, x_scale=1.0, width=200):
                     if d < 3:
                         t = 1.0 if d <= 0 else (1 - d / 3.0)
                         layers.append((with_alpha(NAVY_DEEP, 0.6), t))
-                cov = clamp01(0.5 - face(px, py))
+                cov = clamp01(0.5 - face(px, py) * unit)
                 if cov > 0:
                     layers.append((paint(px, py), cov))
                     # A thin light rim along the upper inside edge (an inset shade when pushed).
@@ -176,7 +177,7 @@ def button_face(canvas, top, state, x_scale=1.0, width=200):
                         layers.append((with_alpha(NAVY_DEEP, 0.45), rim * upper * cov))
                     else:
                         layers.append((with_alpha(WHITE, highlight), rim * upper * cov))
-                pixel = Canvas(1, 1)
+                pixel = Canvas(1, 1, scale=1)
                 for colour, coverage in layers:
                     pixel.blend(0, colour, coverage)
                 acc[0] += pixel.r[0]
@@ -481,9 +482,37 @@ def draw_game_icon():
 
 # ---- Outputs -----------------------------------------------------------------------------------
 
+# The skin pictures the markup shows, drawn again at twice the density as "name@2x.png" beside
+# "name.png": the framework reads those on screens of 144 DPI and more instead of enlarging the
+# plain ones. ("bg@1x.png" is a picture of its own, the progress bar's fill: its variant is
+# "bg@1x@2x.png".)
+DENSE_SKIN = ("bg.png", "bgTitle.png", "bgBottom.png", "but.png", "Min.png", "Close.png",
+              "site.png", "bg@1x.png", "01.png", "02.png", "ico.png")
+
+
+def variant_name(name, scale):
+    stem, extension = os.path.splitext(name)
+    return "%s@%dx%s" % (stem, scale, extension)
+
+
+def at_scale(draw, scale):
+    def drawn():
+        with drawing_scale(scale):
+            return draw()
+    return drawn
+
+
 def outputs():
     """file name -> (folder relative to the repository, function returning Canvas or bytes,
     opaque)."""
+    table = plain_outputs()
+    for name in DENSE_SKIN:
+        folder, draw, opaque = table[name]
+        table[variant_name(name, 2)] = (folder, at_scale(draw, 2), opaque)
+    return table
+
+
+def plain_outputs():
     skin = "skin"
     assets = os.path.join("tools", "platform", "assets")
     return {

@@ -5,10 +5,29 @@ is anti-aliased the same way: a pixel's coverage is 0.5 - distance, clamped to 0
 straight (r, g, b, a) tuples of floats 0..1; the canvas keeps premultiplied floats and writes
 straight 8-bit RGBA PNG files (zlib only). The output is deterministic: no clocks, no unseeded
 randomness, fixed compression settings.
+
+Drawing is in units: a canvas made while drawing_scale(2) is in force has two pixels per unit
+(the picture a skin offers as "name@2x.png" for screens of twice the density), and the same
+drawing code gives the same picture with twice the detail. Distances and coordinates stay in
+units; only the pixel grid changes.
 """
+import contextlib
 import math
 
 from .png import encode_png
+
+_SCALE = [1]
+
+
+@contextlib.contextmanager
+def drawing_scale(scale):
+    """Canvases made inside have scale pixels per unit."""
+    previous = _SCALE[0]
+    _SCALE[0] = scale
+    try:
+        yield
+    finally:
+        _SCALE[0] = previous
 
 
 def hex_colour(text, alpha=1.0):
@@ -169,9 +188,12 @@ class ValueNoise:
 # ---- Canvas ------------------------------------------------------------------------------------
 
 class Canvas:
-    """Premultiplied RGBA floats, rows top to bottom."""
+    """Premultiplied RGBA floats, rows top to bottom. width and height are in pixels: the
+    units asked for times the scale (pixels per unit) in force when it was made."""
 
-    def __init__(self, width, height, fill=(0.0, 0.0, 0.0, 0.0)):
+    def __init__(self, width, height, fill=(0.0, 0.0, 0.0, 0.0), scale=None):
+        self.scale = _SCALE[0] if scale is None else scale
+        width, height = int(round(width * self.scale)), int(round(height * self.scale))
         self.width, self.height = width, height
         count = width * height
         a = fill[3]
@@ -200,15 +222,18 @@ class Canvas:
         (in pixels) for soft shapes; 1 is a crisp anti-aliased edge."""
         x0, y0, x1, y1 = self._box(box)
         constant = not callable(paint)
+        unit = self.scale
+        # A crisp edge is one pixel wide at any scale; a soft one is soften units wide.
+        edge = 1.0 if soften <= 1.0 else soften * unit
         for y in range(y0, y1):
-            py = y + 0.5
+            py = (y + 0.5) / unit
             row = y * self.width
             for x in range(x0, x1):
-                px = x + 0.5
+                px = (x + 0.5) / unit
                 if sdf is None:
                     coverage = 1.0
                 else:
-                    coverage = clamp01(0.5 - sdf(px, py) / soften)
+                    coverage = clamp01(0.5 - sdf(px, py) * unit / edge)
                     if coverage <= 0.0:
                         continue
                 self.blend(row + x, paint if constant else paint(px, py), coverage)
@@ -216,18 +241,20 @@ class Canvas:
     def glow(self, sdf, colour, radius, box=None, strength=1.0):
         """A soft halo outside (and a full fill inside) a shape, fading over radius pixels."""
         x0, y0, x1, y1 = self._box(box)
+        unit = self.scale
         for y in range(y0, y1):
-            py = y + 0.5
+            py = (y + 0.5) / unit
             row = y * self.width
             for x in range(x0, x1):
-                d = sdf(x + 0.5, py)
+                d = sdf((x + 0.5) / unit, py)
                 if d >= radius:
                     continue
                 t = 1.0 if d <= 0 else (1.0 - d / radius)
                 self.blend(row + x, colour, strength * t * t)
 
     def paste(self, other, left, top, opacity=1.0):
-        """Source-over of another canvas placed at (left, top)."""
+        """Source-over of another canvas (of the same scale) placed at (left, top) units."""
+        left, top = int(round(left * self.scale)), int(round(top * self.scale))
         for y in range(other.height):
             ty = top + y
             if ty < 0 or ty >= self.height:
@@ -248,7 +275,9 @@ class Canvas:
                 self.a[j] = alpha + self.a[j] * keep
 
     def crop(self, left, top, width, height):
-        out = Canvas(width, height)
+        out = Canvas(width, height, scale=self.scale)
+        left, top = int(round(left * self.scale)), int(round(top * self.scale))
+        width, height = out.width, out.height
         for y in range(height):
             src = (top + y) * self.width + left
             dst = y * width
@@ -259,8 +288,9 @@ class Canvas:
         return out
 
     def scaled(self, width, height):
-        """Bilinear resampling (premultiplied, so edges do not darken)."""
-        out = Canvas(width, height)
+        """Bilinear resampling (premultiplied, so edges do not darken) to width x height units."""
+        out = Canvas(width, height, scale=self.scale)
+        width, height = out.width, out.height
         sx, sy = self.width / width, self.height / height
         for y in range(height):
             fy = min(max((y + 0.5) * sy - 0.5, 0.0), self.height - 1.0)
@@ -303,6 +333,6 @@ class Canvas:
     def _box(self, box):
         if box is None:
             return 0, 0, self.width, self.height
-        x0, y0, x1, y1 = box
+        x0, y0, x1, y1 = (v * self.scale for v in box)
         return (max(int(math.floor(x0)), 0), max(int(math.floor(y0)), 0),
                 min(int(math.ceil(x1)), self.width), min(int(math.ceil(y1)), self.height))

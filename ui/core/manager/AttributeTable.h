@@ -29,6 +29,7 @@
 #include <type_traits>
 
 #include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIString.h"
 
 namespace SkinUI {
@@ -39,6 +40,10 @@ CUIString FormatAttrColor(DWORD color);   // "#AARRGGBB"
 CUIString FormatAttrRect(const RECT& rc); // "l,t,r,b"
 CUIString FormatAttrSize(SIZE size);      // "cx,cy"
 inline CUIString FormatAttrBool(bool value) { return value ? L"true" : L"false"; }
+
+// Whether a control attribute's value is a length in skin units, and in which syntax (the
+// control base scales those to the window's density, ApplySkinAttribute).
+EScaledAttr ScaledControlAttribute(LPCWSTR name);
 
 template <class Control>
 struct TAttributeRow {

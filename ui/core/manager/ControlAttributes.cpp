@@ -7,6 +7,7 @@
 #include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlGeometry.h"
 #include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/WindowManager.h"
 
 namespace SkinUI {
 
@@ -124,6 +125,59 @@ void CControlUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     Attributes().Apply(*this, name, value);
 }
 
+EScaledAttr ScaledControlAttribute(LPCWSTR name) {
+    struct TLength {
+        LPCWSTR name;
+        EScaledAttr kind;
+    };
+    // Every attribute of the framework's controls whose value is a length in pixels.
+    static const TLength kLengths[] = {
+        {L"pos", EScaledAttr::Rect},          {L"padding", EScaledAttr::Rect},
+        {L"inset", EScaledAttr::Rect},        {L"textpadding", EScaledAttr::Rect},
+        {L"itemtextpadding", EScaledAttr::Rect},
+        {L"bordersize", EScaledAttr::NumberOrRect},
+        {L"borderround", EScaledAttr::Size},  {L"itemsize", EScaledAttr::Size},
+        {L"dropboxsize", EScaledAttr::Size},  {L"thumbsize", EScaledAttr::Size},
+        {L"width", EScaledAttr::Number},      {L"height", EScaledAttr::Number},
+        {L"minwidth", EScaledAttr::Number},   {L"minheight", EScaledAttr::Number},
+        {L"maxwidth", EScaledAttr::Number},   {L"maxheight", EScaledAttr::Number},
+        {L"leftbordersize", EScaledAttr::Number}, {L"topbordersize", EScaledAttr::Number},
+        {L"rightbordersize", EScaledAttr::Number}, {L"bottombordersize", EScaledAttr::Number},
+        {L"childpadding", EScaledAttr::Number}, {L"sepwidth", EScaledAttr::Number},
+        {L"itemheight", EScaledAttr::Number}, {L"itemminwidth", EScaledAttr::Number},
+        {L"indent", EScaledAttr::Number},     {L"linesize", EScaledAttr::Number},
+        {L"lineheight", EScaledAttr::Number}, {L"pointwidth", EScaledAttr::Number},
+        {L"pointheight", EScaledAttr::Number}, {L"animationwidth", EScaledAttr::Number},
+        {L"animationheight", EScaledAttr::Number},
+    };
+    if (name == nullptr) return EScaledAttr::None;
+    for (const TLength& length : kLengths)
+        if (wcscmp(length.name, name) == 0) return length.kind;
+    return EScaledAttr::None;
+}
+
+int CControlUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi; }
+
+void CControlUI::ApplySkinAttribute(LPCWSTR name, LPCWSTR value) {
+    if (name == nullptr) return;
+    if (value == nullptr) value = L"";
+    const EScaledAttr kind = ScaledControlAttribute(name);
+    if (kind == EScaledAttr::None) {
+        ApplyAttribute(name, value);
+        return;
+    }
+    m_skinLengths.Remember(name, value);
+    ApplyAttribute(name, ScaleAttrValue(kind, value, Dpi()));
+}
+
+void CControlUI::RescaleSkinAttributes() {
+    const int dpi = Dpi();
+    // A copy: applying an attribute may not change the list, but the copy makes that certain.
+    const std::vector<CLogicalAttributes::TEntry> lengths = m_skinLengths.Entries();
+    for (const CLogicalAttributes::TEntry& entry : lengths)
+        ApplyAttribute(entry.name, ScaleAttrValue(ScaledControlAttribute(entry.name), entry.value, dpi));
+}
+
 void CControlUI::ApplyAttributeString(LPCWSTR list) {
     // name="value" pairs separated by exactly one blank; any deviation ends the list (what was
     // applied stays applied). There is no escaping.
@@ -136,7 +190,7 @@ void CControlUI::ApplyAttributeString(LPCWSTR list) {
         if (closing == nullptr) return;
         const CUIString name(pos, static_cast<int>(equals - pos));
         const CUIString value(valueStart, static_cast<int>(closing - valueStart));
-        ApplyAttribute(name, value);
+        ApplySkinAttribute(name, value);
         if (closing[1] != L' ' || closing[2] == L'\0') return;
         pos = closing + 2;
     }

@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include "support/ComHolders.h"
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/manager/ListenerList.h"
 #include "ui/core/manager/WindowManager.h"
@@ -181,8 +182,19 @@ public:
     // The parent needs laying out again (or this control, without a parent).
     void MarkParentForLayout();
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
-    // Applies name="value" pairs separated by one blank (default attribute lists).
+    // Applies name="value" pairs separated by one blank (default attribute lists), each as a
+    // skin attribute.
     void ApplyAttributeString(LPCWSTR list);
+    // Applies an attribute written in skin units (markup, default lists): a length (position,
+    // size, padding, border, ...) is scaled to the window's density first and its text kept, so
+    // that RescaleSkinAttributes can apply it again when the density changes. Values given
+    // through ApplyAttribute and the setters are device pixels and are used as they are.
+    void ApplySkinAttribute(LPCWSTR name, LPCWSTR value);
+    // Applies every length attribute taken through ApplySkinAttribute again at the window's
+    // current density.
+    void RescaleSkinAttributes();
+    // The density of the window the control is attached to (96 when it is not).
+    int Dpi() const;
     // The virtual window this control belongs to: its own name, else its parent's.
     CUIString VirtualWindowName() const;
     void SetVirtualWindowName(LPCWSTR name);
@@ -301,6 +313,7 @@ protected:
     bxutil::CComRef<CControlAccessibleUI> m_pAccessible;  // made on demand
 
 private:
+    CLogicalAttributes m_skinLengths;  // length attributes as the skin wrote them
     friend struct TAttributeTableOf<CControlUI>;
     // The skin attributes of every control (ControlAttributes.cpp).
     static const CAttributeTable<CControlUI>& Attributes();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/render/ImageSpec.h"
@@ -299,12 +300,34 @@ void CShadowUI::DetachFromParent() {
     m_status = 0;
 }
 
+int CShadowUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi; }
+
+// The settings are in skin units; the shadow of a window on a denser screen reaches as much
+// further as the window is larger.
+TShadowShape CShadowUI::ScaledShape() const {
+    TShadowShape shape = m_shape;
+    const int dpi = Dpi();
+    shape.size = ScaleByDpi(shape.size, dpi);
+    shape.sharpness = ScaleByDpi(shape.sharpness, dpi);
+    shape.xOffset = ScaleByDpi(shape.xOffset, dpi);
+    shape.yOffset = ScaleByDpi(shape.yOffset, dpi);
+    return shape;
+}
+
+RECT CShadowUI::ScaledCorner() const {
+    const int dpi = Dpi();
+    return RECT{ScaleByDpi(m_rcCorner.left, dpi), ScaleByDpi(m_rcCorner.top, dpi),
+                ScaleByDpi(m_rcCorner.right, dpi), ScaleByDpi(m_rcCorner.bottom, dpi)};
+}
+
 POINT CShadowUI::ShadowOrigin(const RECT& parentRect) const {
     if (m_bUseImage) {
-        return POINT{parentRect.left - m_rcCorner.left, parentRect.top - m_rcCorner.top};
+        const RECT corner = ScaledCorner();
+        return POINT{parentRect.left - corner.left, parentRect.top - corner.top};
     }
-    return POINT{parentRect.left + m_shape.xOffset - m_shape.size,
-                 parentRect.top + m_shape.yOffset - m_shape.size};
+    const TShadowShape shape = ScaledShape();
+    return POINT{parentRect.left + shape.xOffset - shape.size,
+                 parentRect.top + shape.yOffset - shape.size};
 }
 
 void CShadowUI::Update(HWND parent) {
@@ -313,8 +336,8 @@ void CShadowUI::Update(HWND parent) {
     const int width = RectWidth(rc);
     const int height = RectHeight(rc);
     std::unique_ptr<CDibSurfaceUI> surface =
-        m_bUseImage ? DrawPictureShadow(m_pManager, m_strImage, m_rcCorner, width, height)
-                    : DrawComputedShadow(parent, m_shape, width, height);
+        m_bUseImage ? DrawPictureShadow(m_pManager, m_strImage, ScaledCorner(), width, height)
+                    : DrawComputedShadow(parent, ScaledShape(), width, height);
     if (!surface) return;
 
     POINT origin = ShadowOrigin(rc);

@@ -96,6 +96,9 @@ private:
     void OnParentShow(bool showing);
     // The shadow window's top-left corner for the parent's window rectangle.
     POINT ShadowOrigin(const RECT& parentRect) const;
+    int Dpi() const;
+    TShadowShape ScaledShape() const;  // the settings in pixels of the window's density
+    RECT ScaledCorner() const;
     void SetVisibleBit(bool visible);
     void RedrawIfVisible();
     void DetachFromParent();

@@ -110,6 +110,37 @@ void CWindowManagerUI::Init(HWND window) {
     m_hWndPaint = window;
     m_pPaintDC = std::make_unique<bxutil::CWindowDC>(window);
     if (LiveManagers().Find(this) < 0) LiveManagers().Add(this);
+    // Before the skin is read: its fonts, pictures and lengths are made for this density.
+    SetDpi(QueryWindowDpi(window));
+}
+
+int CWindowManagerUI::QueryWindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi != 0) return static_cast<int>(dpi);
+    }
+    const bxutil::CWindowDC dc(window);
+    const int dpi = dc.Get() != nullptr ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+void CWindowManagerUI::ChangeDpi(int dpi) {
+    if (ClampDpi(dpi) == Dpi()) return;
+    SetDpi(dpi);
+    if (m_pRoot != nullptr) {
+        m_pRoot->Find(
+            [](CControlUI* control, LPVOID) -> CControlUI* {
+                control->RescaleSkinAttributes();
+                return nullptr;
+            },
+            nullptr, 0);
+        m_pRoot->MarkForLayout();
+    }
+    m_bUpdateNeeded = true;
+    if (m_hWndPaint != nullptr) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
 
 HDC CWindowManagerUI::GetPaintDC() const {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/GdiHandles.h"
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIPtrArray.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/base/UIStringMap.h"
@@ -158,6 +159,19 @@ public:
     void Init(HWND window);
     HWND GetPaintWindow() const { return m_hWndPaint; }
     HDC GetPaintDC() const override;
+
+    // ---- Screen density ----------------------------------------------------------------------
+    // The density of window's screen: GetDpiForWindow where user32 has it (looked up at run
+    // time: older systems and some Wine versions lack it), else the window's device context's
+    // LOGPIXELSY; 96 when neither answers.
+    static int QueryWindowDpi(HWND window);
+    // Moves the window to another density: fonts and pictures are made again, every control's
+    // skin lengths applied again at the new scale, the tree laid out anew and repainted. The
+    // window's own size and settings are the caller's (the window base knows the markup's).
+    void ChangeDpi(int dpi);
+    // The window settings of the markup that are lengths, as written (the dialog builder keeps
+    // them here so that a density change can apply them again).
+    CLogicalAttributes& WindowSkinLengths() { return m_windowSkinLengths; }
 
     // Takes ownership of root (the previous root is deleted later, through DeferDelete).
     bool AttachRoot(CControlUI* root);
@@ -408,6 +422,7 @@ private:
     CUIStringMap m_mNameHash;     // name → control
     CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
 
+    CLogicalAttributes m_windowSkinLengths;
     std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows
     CUIString m_strAnimateImage;
 };

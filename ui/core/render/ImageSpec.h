@@ -33,6 +33,7 @@ struct TImageSpec {
     bool hole = false;              // leave the middle of a nine-slice empty
     bool xtiled = false;            // tile the middle horizontally instead of stretching
     bool ytiled = false;            // tile the middle vertically instead of stretching
+    int dpi = 0;                    // the window density dest, source and corner were scaled for
 
     // Clears every field to its default (what a control does before taking a new description).
     void Reset();

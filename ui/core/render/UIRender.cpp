@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "support/GdiplusSession.h"
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/skin/WindowResources.h"
 #include "ui/core/render/ImageSpec.h"
@@ -243,12 +244,31 @@ RECT SpecDestination(const RECT& offsets, const RECT& control) {
                 std::min(control.bottom, control.top + o.bottom)};
 }
 
+// A rectangle of skin units in pixels of a density.
+RECT ScaledRect(const RECT& rc, int dpi) {
+    return RECT{ScaleByDpi(rc.left, dpi), ScaleByDpi(rc.top, dpi), ScaleByDpi(rc.right, dpi),
+                ScaleByDpi(rc.bottom, dpi)};
+}
+
+// A spec read for another density than the window's (the window moved to another screen) is
+// read again: its rectangles and picture belong to the old one.
+bool IsSpecStale(const CWindowResourcesUI* resources, const TImageSpec& spec) {
+    return resources != nullptr && spec.tried && spec.dpi != resources->Dpi();
+}
+
 // First use of a spec: read its description and load the picture through the resources. A failed
-// attempt is remembered so that it is not repeated on every paint.
+// attempt is remembered so that it is not repeated on every paint. The description's rectangles
+// are in skin units: source and corner become pixels of the picture as loaded (a variant or a
+// resampled copy), dest pixels of the window.
 bool LoadSpecImage(CWindowResourcesUI* resources, TImageSpec& spec) {
+    if (IsSpecStale(resources, spec)) {
+        const CUIString description = spec.description;
+        spec.Reset(description);
+    }
     // Without a resources there is nowhere to load from; that is no attempt, so it is not marked.
     if (spec.tried || resources == nullptr) return false;
     spec.tried = true;
+    spec.dpi = resources->Dpi();
     if (spec.description.IsEmpty()) return false;
     TImageSource source;
     ParseImageDescription(spec.description, spec, source);
@@ -256,7 +276,10 @@ bool LoadSpecImage(CWindowResourcesUI* resources, TImageSpec& spec) {
     LPCWSTR type = source.fromResource ? source.resourceType.GetData() : nullptr;
     spec.image = resources->GetImageCached(source.name, type, source.mask);
     if (spec.image == nullptr) return false;
-    if (RectIsZero(spec.source)) spec.source = RECT{0, 0, spec.image->nWidth, spec.image->nHeight};
+    spec.source = RectIsZero(spec.source) ? RECT{0, 0, spec.image->nWidth, spec.image->nHeight}
+                                          : ScaledRect(spec.source, spec.image->nDpi);
+    spec.corner = ScaledRect(spec.corner, spec.image->nDpi);
+    spec.dest = ScaledRect(spec.dest, spec.dpi);
     return true;
 }
 
@@ -390,7 +413,8 @@ void CUIRender::SoftwareGradientFill(HDC hDC, const RECT& rcFill, DWORD first, D
 
 bool CUIRender::DrawImageSpec(HDC hDC, CWindowResourcesUI* resources, const RECT& rcControl,
                               const RECT& rcPaint, TImageSpec& spec, int angle) {
-    if (spec.image == nullptr && !LoadSpecImage(resources, spec)) return false;
+    if ((spec.image == nullptr || IsSpecStale(resources, spec)) && !LoadSpecImage(resources, spec))
+        return false;
     const TImageData& image = *spec.image;
     spec.source.right = std::min<LONG>(spec.source.right, image.nWidth);
     spec.source.bottom = std::min<LONG>(spec.source.bottom, image.nHeight);

@@ -34,6 +34,8 @@ struct TImageData {
     bool bAlpha = false;        // some pixel is not fully opaque, or was cleared by the mask
     CUIString strResType;       // empty for pictures read from the skin
     DWORD dwMask = 0;           // ARGB made transparent at load time, 0 for none
+    int nDpi = 96;              // the screen density its pixels are for (skin units x dpi / 96)
+    CUIString strSourceFile;    // the file it was read from when added as a file, else empty
 
     TImageData() = default;
     TImageData(const TImageData&) = delete;

@@ -42,4 +42,21 @@ std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWOR
 std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height,
                                             DWORD mask = 0);
 
+// A copy of image resampled to width x height with a triangle filter (bilinear when enlarging,
+// averaging over the covered source pixels when reducing), on the premultiplied pixels so that
+// colour does not bleed out of transparent parts. Null when the size is not allowed or the
+// bitmap cannot be made. Keeps the mask, alpha flag and resource type.
+std::unique_ptr<TImageData> ResampleSkinImage(const TImageData& image, int width, int height);
+// A copy of image (whose pixels are for image.nDpi) resampled for dpi; null when the scaled
+// size is not allowed.
+std::unique_ptr<TImageData> ScaledSkinImageCopy(const TImageData& image, int dpi);
+// image (whose pixels are for image.nDpi) brought to dpi: resampled so that one skin unit spans
+// dpi / 96 pixels. When the scaled size is not allowed the picture stays as it is (its nDpi
+// says so, and its users scale by that).
+std::unique_ptr<TImageData> ScaleSkinImageToDpi(std::unique_ptr<TImageData> image, int dpi);
+// LoadSkinImage for a window at dpi: a skin picture is read from its "@1.5x" or "@2x" variant
+// when the skin has one that suits dpi, then brought to dpi.
+std::unique_ptr<TImageData> LoadSkinImageForDpi(LPCWSTR name, LPCWSTR resourceType, DWORD mask,
+                                                int dpi);
+
 }  // namespace SkinUI

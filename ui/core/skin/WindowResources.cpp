@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/skin/SkinImage.h"
 #include "ui/core/skin/SkinState.h"
 
@@ -28,14 +29,15 @@ LOGFONTW StockGuiLogFont() {
 }
 
 // A font record made from the stock GUI font with the given face, pixel height and styles.
+// The size is in skin units: the font is made dpi / 96 times as high.
 std::unique_ptr<TFontData> CreateFontData(LPCWSTR faceName, int size, bool bold, bool underline,
-                                          bool italic) {
+                                          bool italic, int dpi) {
     LOGFONTW lf = StockGuiLogFont();
     // LOGFONT holds 31 characters and the terminator.
     wcsncpy(lf.lfFaceName, faceName != nullptr ? faceName : L"", LF_FACESIZE - 1);
     lf.lfFaceName[LF_FACESIZE - 1] = L'\0';
     lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -size;
+    lf.lfHeight = -ScaleByDpi(size, dpi);
     if (bold) lf.lfWeight += FW_BOLD;
     if (underline) lf.lfUnderline = TRUE;
     if (italic) lf.lfItalic = TRUE;
@@ -126,7 +128,7 @@ CWindowResourcesUI::~CWindowResourcesUI() = default;  // the tables delete their
 
 HFONT CWindowResourcesUI::AddFont(int id, LPCWSTR faceName, int size, bool bold, bool underline,
                                   bool italic, bool shared) {
-    std::unique_ptr<TFontData> data = CreateFontData(faceName, size, bold, underline, italic);
+    std::unique_ptr<TFontData> data = CreateFontData(faceName, size, bold, underline, italic, m_nDpi);
     if (data == nullptr) return nullptr;
     if (GetPaintDC() != nullptr) EnsureMetrics(*data);
     CUIOwnedMap<TFontData>& table = shared ? SkinState().fonts : m_fonts;
@@ -150,7 +152,13 @@ TFontData* CWindowResourcesUI::LookupFont(HFONT font) const {
 TFontData* CWindowResourcesUI::DefaultFont() {
     if (m_pDefaultFont != nullptr && !m_pDefaultFont->strFaceName.IsEmpty())
         return m_pDefaultFont.get();
-    return SkinState().defaultFont.get();
+    TFontData* common = SkinState().defaultFont.get();
+    if (m_nDpi == kBaseDpi || common == nullptr) return common;
+    // The process-wide font is made for 96; a denser window uses its own copy, scaled.
+    if (m_pScaledDefaultFont == nullptr)
+        m_pScaledDefaultFont = CreateFontData(common->strFaceName, common->nSize, common->bBold,
+                                              common->bUnderline, common->bItalic, m_nDpi);
+    return m_pScaledDefaultFont != nullptr ? m_pScaledDefaultFont.get() : common;
 }
 
 HFONT CWindowResourcesUI::GetFont(int id) {
@@ -220,7 +228,9 @@ const TFontData* CWindowResourcesUI::GetDefaultFontInfo() {
 
 void CWindowResourcesUI::SetDefaultFont(LPCWSTR faceName, int size, bool bold, bool underline,
                                         bool italic, bool shared) {
-    std::unique_ptr<TFontData> data = CreateFontData(faceName, size, bold, underline, italic);
+    // The process-wide default stays at 96: each window scales its own copy (DefaultFont).
+    std::unique_ptr<TFontData> data =
+        CreateFontData(faceName, size, bold, underline, italic, shared ? kBaseDpi : m_nDpi);
     if (data == nullptr) return;
     if (GetPaintDC() != nullptr) EnsureMetrics(*data);
     (shared ? SkinState().defaultFont : m_pDefaultFont) = std::move(data);
@@ -259,15 +269,16 @@ void CWindowResourcesUI::SetDefaultSelectedBkColor(DWORD color, bool shared) {
 const TImageData* CWindowResourcesUI::AddImage(LPCWSTR name, LPCWSTR resourceType, DWORD mask,
                                                bool shared) {
     if (name == nullptr || *name == L'\0') return nullptr;
-    std::unique_ptr<TImageData> image = LoadSkinImage(name, resourceType, mask);
+    std::unique_ptr<TImageData> image = LoadSkinImageForDpi(name, resourceType, mask, m_nDpi);
     if (image == nullptr) return nullptr;
     return (shared ? SkinState().images : m_images).Set(name, std::move(image));
 }
 
 const TImageData* CWindowResourcesUI::AddImageFromFile(LPCWSTR name, LPCWSTR file, DWORD mask) {
     if (name == nullptr || *name == L'\0' || file == nullptr || *file == L'\0') return nullptr;
-    std::unique_ptr<TImageData> image = LoadSkinImage(file, nullptr, mask);
+    std::unique_ptr<TImageData> image = ScaleSkinImageToDpi(LoadSkinImage(file, nullptr, mask), m_nDpi);
     if (image == nullptr) return nullptr;
+    image->strSourceFile = file;
     return m_images.Set(name, std::move(image));
 }
 
@@ -279,7 +290,11 @@ const TImageData* CWindowResourcesUI::GetImage(LPCWSTR name) const {
 
 const TImageData* CWindowResourcesUI::GetImageCached(LPCWSTR name, LPCWSTR resourceType,
                                                      DWORD mask) {
-    if (const TImageData* image = GetImage(name)) return image;
+    if (name == nullptr) return nullptr;
+    if (const TImageData* image = m_images.Find(name)) return image;
+    // A shared picture made for another density is loaded again for this window.
+    const TImageData* common = SkinState().images.Find(name);
+    if (common != nullptr && common->nDpi == m_nDpi) return common;
     return AddImage(name, resourceType, mask, false);
 }
 
@@ -289,6 +304,48 @@ bool CWindowResourcesUI::RemoveImage(LPCWSTR name, bool shared) {
 
 void CWindowResourcesUI::RemoveAllImages(bool shared) {
     (shared ? SkinState().images : m_images).RemoveAll();
+}
+
+// ---- Screen density ---------------------------------------------------------------------------
+
+void CWindowResourcesUI::SetDpi(int dpi) {
+    dpi = ClampDpi(dpi);
+    if (dpi == m_nDpi) return;
+    m_nDpi = dpi;
+    // Records are changed in place: controls and image descriptions keep pointing at them.
+    m_fonts.ForEach([&](LPCWSTR, TFontData* font) { RecreateFont(*font); });
+    if (m_pDefaultFont != nullptr && !m_pDefaultFont->strFaceName.IsEmpty())
+        RecreateFont(*m_pDefaultFont);
+    m_pScaledDefaultFont.reset();
+    m_images.ForEach([&](LPCWSTR name, TImageData* image) { ReloadImage(name, *image); });
+}
+
+void CWindowResourcesUI::RecreateFont(TFontData& font) const {
+    std::unique_ptr<TFontData> fresh = CreateFontData(font.strFaceName, font.nSize, font.bBold,
+                                                      font.bUnderline, font.bItalic, m_nDpi);
+    if (fresh == nullptr) return;
+    font.hFont = std::move(fresh->hFont);
+    font.tm = TEXTMETRICW{};
+}
+
+void CWindowResourcesUI::ReloadImage(LPCWSTR name, TImageData& image) const {
+    // From its source again (a variant may suit the new density better); when that is gone, the
+    // picture in hand is resampled.
+    std::unique_ptr<TImageData> fresh;
+    if (image.strSourceFile.IsEmpty()) {
+        LPCWSTR type = image.strResType.IsEmpty() ? nullptr : image.strResType.GetData();
+        fresh = LoadSkinImageForDpi(name, type, image.dwMask, m_nDpi);
+    } else {
+        fresh = ScaleSkinImageToDpi(LoadSkinImage(image.strSourceFile, nullptr, image.dwMask), m_nDpi);
+    }
+    if (fresh == nullptr || fresh->nDpi != m_nDpi) fresh = ScaledSkinImageCopy(image, m_nDpi);
+    if (fresh == nullptr) return;
+    image.hBitmap = std::move(fresh->hBitmap);
+    image.pBits = fresh->pBits;
+    image.nWidth = fresh->nWidth;
+    image.nHeight = fresh->nHeight;
+    image.bAlpha = fresh->bAlpha;
+    image.nDpi = fresh->nDpi;
 }
 
 // ---- Default attribute lists ------------------------------------------------------------------

@@ -120,6 +120,13 @@ public:
     // Replaces in place every token "%{N}" whose id N has a text.
     static void ExpandTextTokens(CUIString& text);
 
+    // ---- Screen density (96: the skin's own units) ------------------------------------------
+    // Fonts are made and pictures read for this density: a skin size of n pixels becomes
+    // n * dpi / 96. Changing it re-creates the window's fonts and pictures in place (their
+    // records stay where they are); shared fonts stay as they were made.
+    int Dpi() const { return m_nDpi; }
+    void SetDpi(int dpi);
+
     // The device context text metrics are measured through: the window's, owned by the window
     // manager; null before the window exists.
     virtual HDC GetPaintDC() const = 0;
@@ -138,10 +145,14 @@ private:
     TFontData* LookupFont(HFONT font) const;
     TFontData* DefaultFont();
     void EnsureMetrics(TFontData& font) const;
+    void RecreateFont(TFontData& font) const;
+    void ReloadImage(LPCWSTR name, TImageData& image) const;
     void SetDefaultColor(DWORD TDefaultColors::*which, DWORD color, bool shared);
 
     TDefaultColors m_colors;
     std::unique_ptr<TFontData> m_pDefaultFont;  // empty face name: the process-wide one is used
+    std::unique_ptr<TFontData> m_pScaledDefaultFont;  // the process-wide one, made for m_nDpi
+    int m_nDpi = 96;
     CUIOwnedMap<TFontData> m_fonts;
     CUIOwnedMap<TImageData> m_images;
     CUIOwnedMap<CUIString> m_classDefaults;

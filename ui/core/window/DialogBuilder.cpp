@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "ui/core/base/UIAttribute.h"
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlFactory.h"
 #include "ui/core/manager/ControlUI.h"
@@ -145,7 +146,23 @@ const TWindowAttribute kWindowAttributes[] = {
      [](CWindowManagerUI& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); }},
 };
 
-void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
+// The window settings that are lengths in skin units (matched ignoring case, as above).
+EScaledAttr ScaledWindowAttribute(LPCWSTR name) {
+    struct TLength {
+        LPCWSTR name;
+        EScaledAttr kind;
+    };
+    static const TLength kLengths[] = {
+        {L"size", EScaledAttr::Size},        {L"mininfo", EScaledAttr::Size},
+        {L"maxinfo", EScaledAttr::Size},     {L"roundcorner", EScaledAttr::Size},
+        {L"sizebox", EScaledAttr::Rect},     {L"caption", EScaledAttr::Rect},
+    };
+    for (const TLength& length : kLengths)
+        if (SameNoCase(length.name, name)) return length.kind;
+    return EScaledAttr::None;
+}
+
+void ApplyWindowAttributeAs(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
     for (const TWindowAttribute& attribute : kWindowAttributes) {
         const bool same = attribute.exactCase ? wcscmp(attribute.name, name) == 0
                                               : SameNoCase(attribute.name, name);
@@ -155,6 +172,18 @@ void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value
         }
     }
     ApplyShadowAttribute(manager, name, value);
+}
+
+// A window attribute of the markup: lengths are kept as written and applied scaled to the
+// window's density.
+void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
+    const EScaledAttr kind = ScaledWindowAttribute(name);
+    if (kind == EScaledAttr::None) {
+        ApplyWindowAttributeAs(manager, name, value);
+        return;
+    }
+    manager.WindowSkinLengths().Remember(name, value);
+    ApplyWindowAttributeAs(manager, name, ScaleAttrValue(kind, value, manager.Dpi()));
 }
 
 void ApplyWindowAttributes(CSkinXmlNode root, CWindowManagerUI& manager) {
@@ -176,7 +205,7 @@ void ApplyAttributes(CControlUI& control, CSkinXmlNode& node, CWindowManagerUI* 
     }
     const int count = node.AttributeCount();
     for (int i = 0; i < count; ++i)
-        control.ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
+        control.ApplySkinAttribute(node.AttributeName(i), node.AttributeValue(i));
     if (manager != nullptr) control.AttachTo(nullptr, nullptr, false);
 }
 
@@ -359,6 +388,12 @@ CControlUI* CLayoutBuilder::Include(CSkinXmlNode node, CControlUI* parent,
         if (parent == nullptr && first != nullptr) break;  // further copies would belong to nobody
     }
     return first;
+}
+
+void CLayoutBuilder::RescaleWindowAttributes(CWindowManagerUI& manager) {
+    const std::vector<CLogicalAttributes::TEntry> lengths = manager.WindowSkinLengths().Entries();
+    for (const CLogicalAttributes::TEntry& entry : lengths)
+        ApplyWindowAttribute(manager, entry.name, entry.value);
 }
 
 }  // namespace SkinUI

@@ -62,6 +62,10 @@ public:
 
     CSkinXml* Markup() { return &m_xml; }
 
+    // Applies the window settings of the markup that are lengths (size, caption, round corners,
+    // ...) again at the manager's current density, after the window moved to another one.
+    static void RescaleWindowAttributes(CWindowManagerUI& manager);
+
     // An element of this document that no registered control and no callback knew: it was
     // skipped with its subtree. textPos is where its name starts in the document's text, in
     // characters (the parser keeps positions, so a tool can turn it into a line of the file).

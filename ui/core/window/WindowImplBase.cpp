@@ -12,6 +12,7 @@
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/WindowShadowSettings.h"
+#include "ui/core/window/DialogBuilder.h"
 
 namespace SkinUI {
 
@@ -59,6 +60,9 @@ const TNotifyMapEntry* WindowBaseEntries() {
     };
     return entries;
 }
+
+// WM_DPICHANGED, which older SDK headers do not define.
+constexpr UINT kMsgDpiChanged = 0x02E0;
 
 // The skin, and with it its string tables, could not be loaded: this one message carries its
 // texts itself, chosen by the rule the tables follow (English for an English user interface,
@@ -154,6 +158,7 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_LBUTTONDOWN: handler = &WindowImplBase::OnLButtonDown; break;
         case WM_LBUTTONUP: handler = &WindowImplBase::OnLButtonUp; break;
         case WM_MOUSEMOVE: handler = &WindowImplBase::OnMouseMove; break;
+        case kMsgDpiChanged: handler = &WindowImplBase::OnDpiChanged; break;
         default: break;
     }
     bool handled = handler != nullptr;
@@ -276,6 +281,20 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
                              bxutil::CRegionHandle(::CreateRoundRectRgn(
                                  0, 0, RectWidth(window) + 1, RectHeight(window) + 1, corner.cx, corner.cy)),
                              true);
+    return 0;
+}
+
+LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    // Both halves carry the same density (Windows keeps x and y alike).
+    m_PaintManager.ChangeDpi(HIWORD(wParam));
+    CLayoutBuilder::RescaleWindowAttributes(m_PaintManager);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested != nullptr) {
+        // The resize also gives the window its round corners at the new scale (OnSize).
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, RectWidth(*suggested),
+                       RectHeight(*suggested), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     return 0;
 }
 

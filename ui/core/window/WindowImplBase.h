@@ -96,6 +96,11 @@ protected:
     LRESULT HitTest(POINT pt) const;
 
     CWindowManagerUI m_PaintManager;
+
+private:
+    // The window's screen density changed (WM_DPICHANGED): skin, fonts and pictures are made
+    // again for it and the window takes the rectangle the system suggests.
+    LRESULT OnDpiChanged(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
 };
 
 }  // namespace SkinUI

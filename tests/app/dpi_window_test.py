@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""The installer's window at 96, 144 and 192 DPI (the prefix's density set for each run and put
+back after): 980x600 scaled to 1470x900 and 1960x1200, the install button where the scaled
+skin puts it, its text drawn at the larger font size rather than stretched, and the shadow
+reaching as much further out as the density is higher. The services
+refuse every connection: a copy of the installer names port 1 instead of the stand-in
+platform's (which other runs may use), and the window shows all the same. Screenshots in the
+artefacts folder.
+
+Usage: dpi_window_test.py --wine WINE_RUN --installer EXE --artifacts DIR
+Needs an X display of at least 2048x1536 (vexoharness.display), xdotool and ImageMagick.
+"""
+import os
+import sys
+
+from vexoharness import dpi as density
+from vexoharness import installer as drv
+from vexoharness.checks import check, run_main
+from vexoharness.screens import Picture, near
+
+DENSITIES = (96, 144, 192)
+SIZE = (980, 600)
+BUTTON = (390, 480, 200, 60)  # the install button in the window (skin units)
+SERVICE = b"https://localhost:8443"
+SHADOW = 4    # the skin's shadow size
+MARGIN = 24   # pixels kept around the window for the shadow
+
+
+def refusing_copy(exe, folder):
+    """A stamped copy of the installer whose service addresses name port 1."""
+    target = drv.stamp_copy(exe, folder, "1000450", "dpi")
+    with open(target, "rb") as f:
+        data = f.read()
+    assert data.count(SERVICE) > 0, "the service address is in the executable"
+    refused = b"https://localhost:1"
+    data = data.replace(SERVICE, refused + b"\0" * (len(SERVICE) - len(refused)))
+    with open(target, "wb") as f:
+        f.write(data)
+    return target
+
+
+def check_shadow(framed, size, dpi):
+    """Left of the window's middle row the shadow darkens the desktop up to its scaled reach
+    and no further."""
+    row = MARGIN + size[1] // 2
+    reach = density.scaled(SHADOW, dpi)
+    desktop = framed.brightness(0, row)
+    inside = framed.brightness(MARGIN - reach + 1, row)
+    beyond = framed.brightness(MARGIN - reach - 2, row)
+    check(inside < desktop - 8 and abs(beyond - desktop) <= 4,
+          "%d DPI: the shadow reaches %d pixels out (desktop %.0f, %d out %.0f, %d out %.0f)" % (
+              dpi, reach, desktop, reach - 1, inside, reach + 2, beyond))
+
+
+def densities(args):
+    drv.set_wine_runner(args.wine)
+    exe = refusing_copy(args.installer, os.path.join(args.artifacts, "bin"))
+
+    def start():
+        run = drv.Installer(exe)
+        return (run.window if run.wait_for_window() else None), run.kill
+
+    shots = {}
+    for dpi in DENSITIES:
+        path = os.path.join(args.artifacts, "installer-%ddpi.png" % dpi)
+        size, picture = density.photograph(dpi, start, SIZE, path, args.wine, MARGIN)
+        if picture is not None:
+            shots[dpi] = picture
+            check_shadow(Picture(path.replace(".png", "-framed.png")), size, dpi)
+    assert 96 in shots, "the window at 96 DPI to compare with"
+    base = shots[96]
+    for dpi, picture in shots.items():
+        left, top, _, height = (density.scaled(v, dpi) for v in BUTTON)
+        # Just inside and just outside the button's left edge, half-way down: as at 96.
+        middle = top + height // 2
+        check(near(picture.rgb(left + 3, middle), base.rgb(BUTTON[0] + 3, 510), 24) and
+              near(picture.rgb(left - 3, middle), base.rgb(BUTTON[0] - 3, 510), 24),
+              "%d DPI: the button's left edge is at %d" % (dpi, left))
+    density.check_text_scaling(shots, BUTTON, lambda rgb: min(rgb) >= 235, "the button's text")
+
+
+if __name__ == "__main__":
+    sys.exit(run_main([densities], options=("wine", "installer", "artifacts")))
