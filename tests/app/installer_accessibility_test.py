@@ -20,8 +20,9 @@ from vexoharness import installer as drv
 from vexoharness.checks import check, run_main
 
 GAME_ID = "1000450"
-# The window's texts follow the user's language, which Wine takes from the environment: the run
-# is in the installer's own language, Chinese (Simplified).
+# The window's texts follow the user's language, which Wine takes from the environment of the
+# program: the installer runs in its own language, Chinese (Simplified); the client and the
+# registry tool keep the test's locale (their output is read as UTF-8).
 UI_LOCALE = "zh_CN.UTF-8"
 BUTTON_TEXT = "安装游戏"
 
@@ -49,12 +50,24 @@ def launches_with(expected, timeout=15):
     return False
 
 
+def start_in_locale(exe, locale):
+    previous = os.environ.get("LC_ALL")
+    os.environ["LC_ALL"] = locale
+    try:
+        return drv.Installer(exe)
+    finally:
+        if previous is None:
+            del os.environ["LC_ALL"]
+        else:
+            os.environ["LC_ALL"] = previous
+
+
 def tree_and_press(args):
     drv.set_wine_runner(args.wine)
     drv.register_client(args.client)
     drv.forget_launches()
     exe = drv.stamp_copy(args.installer, os.path.join(args.artifacts, "bin"), GAME_ID, "")
-    installer = drv.Installer(exe)
+    installer = start_in_locale(exe, UI_LOCALE)
     try:
         if not check(installer.wait_for_window(), "the installer shows its window"):
             return
@@ -99,7 +112,6 @@ def tree_and_press(args):
 
 
 def main():
-    os.environ["LC_ALL"] = UI_LOCALE
     return run_main([tree_and_press], ("installer", "client", "a11y-client", "wine", "artifacts"))
 
 

@@ -29,15 +29,27 @@ namespace {
 
 const wchar_t kMarkup[] = L"VexoInsatllView.xml";
 
-// The pictures of the package and their sizes.
-const std::map<std::wstring, SIZE>& PictureSizes() {
-    static const std::map<std::wstring, SIZE> sizes = {
+// The pictures of the package and their sizes: those the window shows also come drawn for twice
+// the density ("name@2x.png", twice as large).
+std::map<std::wstring, SIZE> PackagePictures() {
+    const std::map<std::wstring, SIZE> shown = {
         {L"01.png", {24, 24}},      {L"02.png", {24, 24}},        {L"Close.png", {30, 90}},
         {L"Min.png", {30, 90}},     {L"bg.png", {980, 600}},      {L"bg@1x.png", {10, 2}},
         {L"bgBottom.png", {980, 160}}, {L"bgTitle.png", {980, 60}}, {L"but.png", {200, 180}},
-        {L"ico.png", {36, 36}},     {L"site.png", {620, 36}},     {L"0game.PNG", {980, 600}},
-        {L"game.PNG", {520, 293}},  {L"CloseBtn.png", {24, 72}},  {L"activateBtn.png", {89, 108}},
-        {L"copletBtn.png", {89, 108}}};
+        {L"ico.png", {36, 36}},     {L"site.png", {620, 36}}};
+    std::map<std::wstring, SIZE> sizes = {
+        {L"0game.PNG", {980, 600}}, {L"game.PNG", {520, 293}},  {L"CloseBtn.png", {24, 72}},
+        {L"activateBtn.png", {89, 108}}, {L"copletBtn.png", {89, 108}}};
+    for (const auto& [name, size] : shown) {
+        sizes[name] = size;
+        const std::wstring doubled = name.substr(0, name.size() - 4) + L"@2x.png";
+        sizes[doubled] = SIZE{size.cx * 2, size.cy * 2};
+    }
+    return sizes;
+}
+
+const std::map<std::wstring, SIZE>& PictureSizes() {
+    static const std::map<std::wstring, SIZE> sizes = PackagePictures();
     return sizes;
 }
 

@@ -28,7 +28,8 @@ TITLE_BAND = (700, 20)
 
 
 def run(cmd, **kw):
-    return subprocess.run(cmd, capture_output=True, text=True, **kw)
+    # Wine's console programs write in the code page of the run's locale, which need not be UTF-8.
+    return subprocess.run(cmd, capture_output=True, text=True, errors="replace", **kw)
 
 
 def set_wine_runner(path):
