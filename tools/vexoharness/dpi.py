@@ -108,6 +108,9 @@ def photograph(dpi, start, skin_size, path, runner=wine.WINE_RUN, margin=0):
     ((width, height), Picture), or (None, None) when no window showed. With a margin, the
     window and that many pixels around it (its shadow) are also kept, in path's "-framed"
     sibling."""
+    # The pointer is parked in the screen's corner, outside every window: a control under it
+    # (left there by an earlier test's click) would be photographed in its hover look.
+    xdotool_output("mousemove", 0, 0)
     with density(dpi, runner):
         window, stop = start()
         try:
