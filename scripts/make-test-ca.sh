@@ -6,6 +6,12 @@
 #   wrongname.*      another host name, signed by the authority: must be refused for localhost
 #   expired.*        localhost, signed by the authority, validity over: must be refused
 #   selfsigned.*     localhost, signed by itself: must be refused
+#   nonca.*          localhost, signed by an end-entity certificate of the authority (CA:FALSE,
+#                    critical) that may not sign: must be refused; nonca.crt holds the whole chain
+#   codesign.*       a code-signing certificate of the authority, "Vexo Test Publisher"
+#   othersigner.*    a code-signing certificate of the authority, "Other Test Publisher"
+# Certificates added later are made with the existing authority, so that a machine set up before
+# keeps its trust store and gains only the new files.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 dir="$VEXO_TESTCA_DIR"
@@ -39,8 +45,37 @@ CNF
   server expired localhost "-startdate 20200101000000Z -enddate 20200201000000Z"
   openssl req -x509 -newkey rsa:2048 -nodes -keyout selfsigned.key -out selfsigned.crt -days 3650 \
     -subj "/CN=localhost" -addext "subjectAltName=DNS:localhost" 2>/dev/null
+  make_extras
   cd - >/dev/null
   rm -rf "$dir"; mv "$dir.tmp" "$dir"
+}
+
+# The certificates beyond the first set, in the current folder, each made once.
+make_extras() {
+  [ -f nonca.crt ] || nonca
+  [ -f codesign.crt ] || code_signer codesign "Vexo Test Publisher"
+  [ -f othersigner.crt ] || code_signer othersigner "Other Test Publisher"
+}
+
+# localhost signed by a certificate of the authority that is not itself an authority.
+nonca() {
+  openssl req -newkey rsa:2048 -nodes -keyout nonca-signer.key -out nonca-signer.csr \
+    -subj "/CN=Vexo Test End Entity" -addext "basicConstraints=critical,CA:FALSE" \
+    -addext "keyUsage=critical,digitalSignature,keyCertSign" 2>/dev/null
+  openssl ca -batch -config ca.cnf -days 3650 -in nonca-signer.csr -out nonca-signer.crt -notext 2>/dev/null
+  openssl req -newkey rsa:2048 -nodes -keyout nonca.key -out nonca.csr -subj "/CN=localhost" 2>/dev/null
+  printf 'subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n' > nonca.ext
+  openssl x509 -req -in nonca.csr -CA nonca-signer.crt -CAkey nonca-signer.key -CAcreateserial \
+    -days 3650 -sha256 -extfile nonca.ext -out nonca.leaf.crt 2>/dev/null
+  cat nonca.leaf.crt nonca-signer.crt > nonca.crt
+}
+
+# code_signer NAME SUBJECT: a code-signing certificate and key of the authority.
+code_signer() {
+  openssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "/CN=$2/O=$2" \
+    -addext "basicConstraints=critical,CA:FALSE" -addext "keyUsage=critical,digitalSignature" \
+    -addext "extendedKeyUsage=codeSigning" 2>/dev/null
+  openssl ca -batch -config ca.cnf -days 3650 -in "$1.csr" -out "$1.crt" -notext 2>/dev/null
 }
 
 # server NAME HOST DATES: a key and a certificate for HOST signed by the test authority.
@@ -52,6 +87,7 @@ server() {
 }
 
 [ -f "$dir/selfsigned.crt" ] || make_all
+(cd "$dir" && make_extras)
 if ! cmp -s "$dir/ca.crt" "$anchor"; then
   mkdir -p "$(dirname "$anchor")"
   cp "$dir/ca.crt" "$anchor"

@@ -12,6 +12,7 @@ PACKAGES=(
   libz-mingw-w64-dev rapidjson-dev libstb-dev googletest
   wine xvfb xauth xdotool imagemagick fonts-wqy-microhei xcompmgr
   nginx-light nsis
+  osslsigncode python3-pefile
 )
 # 32-bit Wine runs the shipped installer everywhere: natively, or where the kernel refuses 32-bit
 # code under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
