@@ -5,8 +5,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/SignatureStamp.h"
 #include "support/StringUtil.h"
 #include "support/UniqueHandle.h"
+
+namespace {
+
+// Larger files (no executable is) are not mapped into the 32-bit address space: their stamp is
+// read from the DOS stub.
+constexpr LONGLONG kMaxMappedSize = 512LL << 20;
+
+// The DOS stub's stamp read from the file itself: for a file too large to map.
+TPackageStamp ReadDosStubStamp(HANDLE file) {
+    if (SetFilePointer(file, kPackageStampOffset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return {};
+    char buffer[kPackageStampSize] = {};
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) return {};
+    return ParsePackageStamp(buffer, read);
+}
+
+}  // namespace
 
 TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
     count = std::min(count, kPackageStampSize);
@@ -18,20 +36,28 @@ TPackageStamp ParsePackageStamp(const char* bytes, size_t count) {
     return stamp;
 }
 
+TPackageStamp ReadPackageStampFromImage(const unsigned char* image, size_t size) {
+    const TByteRange inSignature = FindSignatureStamp(image, size);
+    if (inSignature.data != nullptr)
+        return ParsePackageStamp(reinterpret_cast<const char*>(inSignature.data), inSignature.size);
+    if (size <= static_cast<size_t>(kPackageStampOffset)) return {};
+    return ParsePackageStamp(reinterpret_cast<const char*>(image) + kPackageStampOffset, size - kPackageStampOffset);
+}
+
 TPackageStamp ReadPackageStampFromFile(const wchar_t* path) {
     // The path is opened as UTF-16 so that an installer kept in a folder whose name the ANSI
     // code page cannot spell still finds its own stamp.
     bxutil::CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    if (SetFilePointer(file.Get(), kPackageStampOffset, nullptr, FILE_BEGIN) ==
-        INVALID_SET_FILE_POINTER) {
-        return {};
-    }
-    char buffer[kPackageStampSize] = {};
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr)) return {};
-    return ParsePackageStamp(buffer, read);
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) return {};
+    // The file is mapped, not read: only the pages its headers lead to are touched.
+    bxutil::CKernelHandle mapping(
+        size.QuadPart <= kMaxMappedSize ? CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr)
+                                        : nullptr);
+    bxutil::CMappedView view(mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+    if (!view) return ReadDosStubStamp(file.Get());
+    return ReadPackageStampFromImage(static_cast<const unsigned char*>(view.Get()), static_cast<size_t>(size.QuadPart));
 }
 
 TPackageStamp ReadPackageStamp() {

@@ -130,14 +130,17 @@ vexo_build_shipped_installer() {
 export VEXO_SHIPPED_PORT="${VEXO_SHIPPED_PORT:-8453}"
 
 # vexo_build_shipped_subset DIR: what the shipped_i686_ tests run, built in DIR: the installer
-# that ships (release, stripped, its service hosts on https://localhost:VEXO_SHIPPED_PORT) and
-# the stand-in platform's client installer and client and the probe of handled faults, for i686.
+# that ships (release, stripped, its service hosts on https://localhost:VEXO_SHIPPED_PORT, signed
+# with the test authority's code-signing certificate: scripts/sign.sh) and the stand-in
+# platform's client installer and client and the probes of handled faults and of signatures,
+# for i686.
 vexo_build_shipped_subset() {
   local dir="$1" host="https://localhost:$VEXO_SHIPPED_PORT"
   vexo_build_shipped_installer "$dir" -DVEXO_GAMEINFO_HOST="$host" -DVEXO_DATA_HOST="$host" \
     -DVEXO_STATS_HOST="$host"
   cmake --build "$dir" -j"$(nproc)" --target VexoStandInInstaller VexoStandInClient \
-    shipped_fault_probe
+    shipped_fault_probe signature_probe
+  bash "$VEXO_ROOT/scripts/sign.sh" "$dir/app/VexoInstall.exe"
 }
 
 # vexo_on_virtual_display COMMAND [ARG ...]: runs the command inside its own X display (Xvfb)
