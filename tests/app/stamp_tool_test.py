@@ -12,6 +12,8 @@ import sys
 import tempfile
 import unittest
 
+from vexoharness import signing
+
 ARGS = None
 STAMP_OFFSET = 0x4E
 
@@ -23,7 +25,9 @@ def load_tool():
     return module
 
 
-class StampedExecutable(unittest.TestCase):
+class ProbeCopy(unittest.TestCase):
+    """A copy of the stamp probe, which prints the stamp it reads from its own file."""
+
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="stamp-")
         self.probe = os.path.join(self.dir, "probe.exe")
@@ -45,6 +49,8 @@ class StampedExecutable(unittest.TestCase):
             f.seek(STAMP_OFFSET)
             f.write(stamp_bytes)
 
+
+class StampedExecutable(ProbeCopy):
     def test_unstamped_executable_reads_its_dos_stub(self):
         self.assertEqual(self.read_by_probe(), "This pr|gram cann")
 
@@ -84,7 +90,7 @@ class StampedExecutable(unittest.TestCase):
         self.tool(self.probe, "1000450", "web")
         result = self.tool("--print", self.probe)
         self.assertEqual(result.returncode, 0)
-        self.assertEqual(result.stdout.splitlines(), ["GameId=1000450", "Comefrom=web"])
+        self.assertEqual(result.stdout.splitlines(), ["GameId=1000450", "Comefrom=web", "Place=DOS stub"])
 
     def test_refusals_leave_the_file_untouched(self):
         text_file = os.path.join(self.dir, "notes.exe")
@@ -156,6 +162,87 @@ class StampedExecutable(unittest.TestCase):
         self.assertTrue(lines[0].startswith("stamp: ") and "cannot write" in lines[0], lines[0])
 
 
+class SignedExecutable(ProbeCopy):
+    """The stamp of a signed program goes into its signature, which stays valid."""
+
+    def setUp(self):
+        super().setUp()
+        result = signing.sign(self.probe)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def read(self):
+        with open(self.probe, "rb") as f:
+            return f.read()
+
+    def assert_signature_holds(self, label):
+        passed, output = signing.osslsigncode_verify(self.probe)
+        self.assertTrue(passed, label + ": osslsigncode verify\n" + output)
+        self.assertFalse(signing.invalid_checksum(output), label + ": the PE checksum\n" + output)
+        verdict = signing.probe_verdict(ARGS.wine, ARGS.signature_probe, self.probe)
+        self.assertEqual(verdict.trust, signing.TRUSTED, label + ": WinVerifyTrust %r" % verdict)
+
+    def test_three_tags_one_after_the_other_keep_the_signature_valid(self):
+        signed = self.read()
+        pe = signing.PeLayout(signed)
+        oid = load_tool().STAMP_OID_DER
+        stamped_size = None
+        for game_id, tag in [("1000450", "qqgame"), ("7654321", "web-0_1.x"), ("1234567", "")]:
+            label = "%s %r" % (game_id, tag)
+            result = self.tool(self.probe, game_id, tag)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assert_signature_holds(label)
+            self.assertEqual(self.read_by_probe(), game_id + "|" + tag, label)
+            self.assertEqual(self.tool("--print", self.probe).stdout.splitlines(),
+                             ["GameId=" + game_id, "Comefrom=" + tag, "Place=signature"], label)
+            data = self.read()
+            self.assertEqual(data[pe.table:].count(oid), 1, label + ": one stamp, the earlier one replaced")
+            # Before the table only the checksum and the table's size may change; the DOS stub
+            # (under the signature's digest) is as it was signed.
+            unchanged = [(0, pe.checksum_at), (pe.checksum_at + 4, pe.security_at + 4),
+                         (pe.security_at + 8, pe.table)]
+            for start, end in unchanged:
+                self.assertEqual(data[start:end], signed[start:end], label)
+            table, size = struct.unpack_from("<II", data, pe.security_at)
+            length, revision, kind = struct.unpack_from("<IHH", data, table)
+            self.assertEqual((table + size, size % 8, length, revision, kind),
+                             (len(data), 0, size, 0x0200, 2), label + ": one aligned entry ends the file")
+            stamped_size = stamped_size or len(data)
+            self.assertEqual(len(data), stamped_size, label + ": a new stamp takes the old one's place")
+
+    def test_a_stamp_written_before_signing_is_read_until_one_goes_into_the_signature(self):
+        shutil.copy(ARGS.probe, self.probe)
+        self.assertEqual(self.tool(self.probe, "1111111", "old").returncode, 0)
+        self.assertEqual(signing.sign(self.probe).returncode, 0)
+        self.assertEqual(self.read_by_probe(), "1111111|old")
+        self.assertEqual(self.tool("--print", self.probe).stdout.splitlines()[2], "Place=DOS stub")
+        self.assertEqual(self.tool(self.probe, "2222222", "new").returncode, 0)
+        self.assert_signature_holds("stamped after signing")
+        self.assertEqual(self.read_by_probe(), "2222222|new")
+        self.assertEqual(self.read()[STAMP_OFFSET:STAMP_OFFSET + 17], b"1111111 old      ")
+
+    def test_signatures_the_tool_cannot_rewrite_are_refused_untouched(self):
+        signed = self.read()
+        pe = signing.PeLayout(signed)
+
+        def with_entry_field(offset, value):
+            data = bytearray(signed)
+            struct.pack_into("<I", data, pe.table + offset, value)
+            return bytes(data)
+        cases = [
+            ("bytes after the certificate table", signed + bytes(8)),
+            ("an entry that is no PKCS#7", with_entry_field(4, 0x00010200)),
+            ("a PKCS#7 cut off", with_entry_field(0, pe.table_size - 64)),
+        ]
+        for name, content in cases:
+            with self.subTest(name):
+                with open(self.probe, "wb") as f:
+                    f.write(content)
+                result = self.tool(self.probe, "1234567", "web")
+                self.assertEqual(result.returncode, 1, name)
+                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                self.assertEqual(self.read(), content, name)
+
+
 class InstallerImage(unittest.TestCase):
     # The build under test is i686 (PE32) or, on machines without 32-bit support, x86_64 (PE32+);
     # shipped_image_test.py checks that the installer that ships is PE32.
@@ -174,7 +261,7 @@ class InstallerImage(unittest.TestCase):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
-    for name in ("tool", "probe", "installer", "wine"):
+    for name in ("tool", "probe", "signature-probe", "installer", "wine"):
         parser.add_argument("--" + name, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
