@@ -122,6 +122,19 @@ public:
         Put32(kSecurityEntryAt + 4, entry.size());
     }
 
+    // The same image with a PE32+ optional header (64-bit programs), whose data directories
+    // begin 16 bytes later.
+    CSignedImage& AsPe32Plus() {
+        const std::string table = m_bytes.substr(kSecurityEntryAt, 8);
+        m_bytes.replace(kSecurityEntryAt, 8, std::string(8, '\0'));
+        Put16(kPeAt + 20, 0xF0);
+        Put16(kOptionalAt, 0x20B);
+        Put32(kOptionalAt + 92, 0);
+        Put32(kOptionalAt + 108, 16);
+        m_bytes.replace(kSecurityEntryAt + 16, 8, table);
+        return *this;
+    }
+
     std::string& Bytes() { return m_bytes; }
     size_t Pkcs7At() const { return kTableAt + 8; }
     void Put32(size_t at, size_t value) { m_bytes.replace(at, 4, Le32(value)); }
@@ -206,6 +219,7 @@ TEST(PackageStampSigned, TheSignatureComesFirstThenTheDosStub) {
         {"stamp in the signature, stub unstamped", I("This program cann", {I::StampAttribute(kSignatureStamp)}), "7654321|sig"},
         {"stamp in the DOS stub, none in the signature", I(kDosStubStamp, {}), "1234567|stub"},
         {"stamp in both: the signature wins", StampedInBoth(), "7654321|sig"},
+        {"a PE32+ image", StampedInBoth().AsPe32Plus(), "7654321|sig"},
         {"other unsigned attributes only", I(kDosStubStamp, {I::TimeStampAttribute()}), "1234567|stub"},
         {"a short stamp in the signature", I(kDosStubStamp, {I::StampAttribute("7654321 ab")}), "7654321|ab"},
         {"a long stamp in the signature is cut", I(kDosStubStamp, {I::StampAttribute(kSignatureStamp + "XYZ")}), "7654321|sig"},
