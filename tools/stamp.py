@@ -1,27 +1,25 @@
 #!/usr/bin/env python3
 """Writes or prints the package stamp of a built installer executable.
 
-The stamp is 17 bytes: 7 bytes of game id, one separator byte (a space), and a 9-byte channel tag
-padded with spaces. The tag is made of ASCII letters, digits, "-", "_" and "." only: the installer
-reads it as text of the system's ANSI code page, where only ASCII reads the same on every
-machine, and names it in its usage report (JSON text in a URL), which these characters pass
-through unescaped. An empty tag is allowed: that installer sends no usage report.
+The stamp is 17 bytes at file offset 0x4E (or in the signature: below), in the DOS-stub text:
+7 bytes of game id, one separator byte (a space), and a 9-byte channel tag padded with spaces.
+The tag is made of ASCII letters, digits, "-", "_" and "." only: the installer reads it as text
+of the system's ANSI code page, where only ASCII reads the same on every machine, and names it
+in its usage report (JSON text in a URL), which these characters pass through unescaped. An
+empty tag is allowed: that installer sends no usage report.
 
-Where the stamp goes:
-- an unsigned executable: file offset 0x4E, inside the DOS-stub text of the PE image (nothing
-  else in the file changes);
-- an executable with an Authenticode signature: inside the signature, as an unauthenticated
-  attribute of its signer (OID 2.25.12558274358900491936639886794395106262, the project's own,
-  made from a UUID), which the signed digest does not cover: the signature stays valid, so one
-  signed build is stamped for every game and channel. An earlier stamp there is replaced; the
-  lengths of the signature's structure, of its certificate-table entry and of the table are
-  rewritten (8-byte aligned, zero padding) and the PE checksum is computed again when the file
-  had one. The DOS stub, which the signature covers, is left as it is.
-The installer reads the stamp from the signature first, then from the DOS stub.
+An executable with an Authenticode signature is stamped inside the signature instead, as an
+unauthenticated attribute of its signer (OID 2.25.12558274358900491936639886794395106262, the
+project's own, made from a UUID), which the signed digest does not cover: the signature stays
+valid, so one signed build is stamped for every game and channel. An earlier stamp there is
+replaced; the lengths of the signature's structure, of its certificate-table entry and of the
+table are rewritten (8-byte aligned, zero padding) and the PE checksum is computed again when the
+file had one. The DOS stub, which the signature covers, is left as it is. The installer reads the
+stamp from the signature first, then from the DOS stub.
 
-    stamp.py EXE GAMEID COMEFROM   write the stamp: GAMEID is 7 digits, COMEFROM up to 9 of
-                                   A-Z a-z 0-9 - _ . (or "")
-    stamp.py --print EXE           print the stamp as the installer reads it, and where it is
+    stamp.py EXE GAMEID COMEFROM   write the stamp (unsigned: nothing else changes): GAMEID is
+                                   7 digits, COMEFROM up to 9 of A-Z a-z 0-9 - _ . (or "")
+    stamp.py --print EXE           print the stamp as the installer reads it, and its place
 
 Runs with Python 3 on Linux and on Windows. Every check is made before the file is opened for
 writing, so a refused request leaves the file untouched.
@@ -64,7 +62,7 @@ class PeImage:
             raise StampError(f"{path}: not a PE image (no PE signature)")
         self.path, self.data = path, data
         optional = pe_offset + 24
-        (optional_size,) = struct.unpack_from("<H", data, pe_offset + 20)
+        (optional_size,) = struct.unpack_from("<H", data.ljust(optional), pe_offset + 20)
         magic = data[optional:optional + 2]
         directories = optional + {b"\x0b\x01": 96, b"\x0b\x02": 112}.get(magic, 0)
         self.checksum_at = optional + 64
@@ -93,15 +91,14 @@ class PeImage:
 def pe_checksum(data, checksum_at):
     """The PE checksum: the 16-bit words of the file (the checksum field as zero) added with
     end-around carry, plus the file's length."""
-    data = bytearray(data)
-    data[checksum_at:checksum_at + 4] = bytes(4)
-    if len(data) % 2:
-        data.append(0)
-    total = sum(memoryview(data).cast("B").cast("H")) if sys.byteorder == "little" else sum(
-        struct.unpack(f"<{len(data) // 2}H", data))
+    length = len(data)
+    words = bytearray(data) + bytes(length % 2)
+    words[checksum_at:checksum_at + 4] = bytes(4)
+    total = sum(memoryview(words).cast("H")) if sys.byteorder == "little" else sum(
+        struct.unpack(f"<{len(words) // 2}H", words))
     while total >> 16:
         total = (total & 0xFFFF) + (total >> 16)
-    return (total + len(data)) & 0xFFFFFFFF
+    return (total + length) & 0xFFFFFFFF
 
 
 # ---- DER: the few pieces of the signature's structure the stamp needs ----------------------------

@@ -12,7 +12,6 @@ Usage: shipped_signature_test.py --installer VexoInstall.exe --signature-probe s
 """
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 
@@ -60,13 +59,10 @@ def reads_its_stamp(args, run, exe, game_id, tag):
 
 
 def three_stamps_one_after_the_other(args, run):
-    folder = os.path.join(args.artifacts, "bin")
-    os.makedirs(folder, exist_ok=True)
-    exe = os.path.join(folder, "VexoInstall.exe")
-    shutil.copyfile(args.installer, exe)
-    for game_id, tag in STAMPS:
-        result = subprocess.run([sys.executable, drv.STAMP, exe, game_id, tag], capture_output=True, text=True)
-        check(result.returncode == 0, "%s: stamped" % tag, [result.stderr])
+    exe = drv.stamp_copy(args.installer, os.path.join(args.artifacts, "bin"), *STAMPS[0])
+    for number, (game_id, tag) in enumerate(STAMPS):
+        if number > 0:
+            drv.stamp(exe, game_id, tag)
         signature_holds(args, exe, "stamped %s %s" % (game_id, tag))
         printed = subprocess.run([sys.executable, drv.STAMP, "--print", exe], capture_output=True,
                                  text=True).stdout.splitlines()

@@ -46,9 +46,13 @@ def stamp_copy(exe, folder, game_id, tag):
     os.makedirs(folder, exist_ok=True)
     target = os.path.join(folder, "VexoInstall.exe")
     shutil.copyfile(exe, target)
-    subprocess.run([sys.executable, STAMP, target, game_id, tag], check=True,
-                   capture_output=True)
+    stamp(target, game_id, tag)
     return target
+
+
+def stamp(exe, game_id, tag):
+    """Stamps exe (again) with the stamping tool."""
+    subprocess.run([sys.executable, STAMP, exe, game_id, tag], check=True, capture_output=True)
 
 
 def forget_client():
