@@ -32,12 +32,12 @@ uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1
 // Whether [offset, offset + count) lies inside a block of size bytes (no overflow on the way).
 bool Inside(size_t offset, size_t count, size_t size) { return offset <= size && count <= size - offset; }
 
-// The PKCS#7 bytes of the first certificate-table entry, located by the PE headers and bounded
-// by the real image.
-TByteRange LocateSignature(const unsigned char* image, size_t size) {
-    if (!Inside(0, kPeOffsetField + 4, size) || image[0] != 'M' || image[1] != 'Z') return {};
+// The certificate table's place as the security directory of the PE headers gives it (file
+// offset and size); false when the headers are not there or have no such directory.
+bool SecurityDirectory(const unsigned char* image, size_t size, size_t& tableOffset, size_t& tableSize) {
+    if (!Inside(0, kPeOffsetField + 4, size) || image[0] != 'M' || image[1] != 'Z') return false;
     const size_t pe = Le32(image + kPeOffsetField);
-    if (!Inside(pe, 4 + kFileHeaderSize + 2, size) || std::memcmp(image + pe, "PE\0\0", 4) != 0) return {};
+    if (!Inside(pe, 4 + kFileHeaderSize + 2, size) || std::memcmp(image + pe, "PE\0\0", 4) != 0) return false;
     const size_t optional = pe + 4 + kFileHeaderSize;
     const size_t optionalSize = Le16(image + pe + 4 + kOptionalHeaderSizeField);
     const uint16_t magic = Le16(image + optional);
@@ -47,11 +47,18 @@ TByteRange LocateSignature(const unsigned char* image, size_t size) {
     const size_t entry = directories + 8 * kSecurityDirectory;
     if (directories == 0 || entry + 8 > optionalSize || !Inside(optional, entry + 8, size) ||
         Le32(image + optional + directories - 4) <= kSecurityDirectory)
-        return {};
-    const size_t tableOffset = Le32(image + optional + entry);
-    const size_t tableSize = Le32(image + optional + entry + 4);
-    if (tableSize < kWinCertificateHeader || tableSize > kMaxCertificateTableSize ||
-        !Inside(tableOffset, tableSize, size))
+        return false;
+    tableOffset = Le32(image + optional + entry);
+    tableSize = Le32(image + optional + entry + 4);
+    return true;
+}
+
+// The PKCS#7 bytes of the first certificate-table entry (a WIN_CERTIFICATE), bounded by the
+// table, which is bounded by the real image and a sane size.
+TByteRange LocateSignature(const unsigned char* image, size_t size) {
+    size_t tableOffset = 0, tableSize = 0;
+    if (!SecurityDirectory(image, size, tableOffset, tableSize) || tableSize < kWinCertificateHeader ||
+        tableSize > kMaxCertificateTableSize || !Inside(tableOffset, tableSize, size))
         return {};
     const unsigned char* table = image + tableOffset;
     const size_t length = Le32(table);
