@@ -52,18 +52,40 @@ std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree> ServerChain(PCCERT_CONTEXT
     return std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree>(chain);
 }
 
+// Every trust error the chain engine found, in the chain, its simple chains and their elements.
+// A revocation status that could not be had is no error: revocation is checked as by the system's
+// browser, best effort (a certificate known to be revoked is still refused).
+DWORD ChainTrustErrors(PCCERT_CHAIN_CONTEXT chain) {
+    constexpr DWORD kRevocationUnknown = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+    DWORD errors = chain->TrustStatus.dwErrorStatus;
+    for (DWORD i = 0; i < chain->cChain; ++i) {
+        const CERT_SIMPLE_CHAIN& simple = *chain->rgpChain[i];
+        errors |= simple.TrustStatus.dwErrorStatus;
+        for (DWORD j = 0; j < simple.cElement; ++j) errors |= simple.rgpElement[j]->TrustStatus.dwErrorStatus;
+    }
+    return errors & ~kRevocationUnknown;
+}
+
+bool PassesPolicy(LPCSTR policyId, PCCERT_CHAIN_CONTEXT chain, void* extra) {
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof(policy);
+    policy.pvExtraPolicyPara = extra;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof(status);
+    return ::CertVerifyCertificateChainPolicy(policyId, chain, &policy, &status) && status.dwError == 0;
+}
+
+// The chain engine's own verdict and two policies over it: the SSL policy (trusted root, dates,
+// server use, the host's name) and the basic constraints (only authorities sign). Each on its own
+// is not enough everywhere: Wine's SSL policy accepts a chain whose signer is no authority, though
+// the chain's trust status names the fault.
 bool IsChainGoodForServer(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA server{};
     server.cbSize = sizeof(server);
     server.dwAuthType = AUTHTYPE_SERVER;
     server.pwszServerName = const_cast<wchar_t*>(host.c_str());
-    CERT_CHAIN_POLICY_PARA policy{};
-    policy.cbSize = sizeof(policy);
-    policy.pvExtraPolicyPara = &server;
-    CERT_CHAIN_POLICY_STATUS status{};
-    status.cbSize = sizeof(status);
-    return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) &&
-           status.dwError == 0;
+    return ChainTrustErrors(chain) == 0 && PassesPolicy(CERT_CHAIN_POLICY_SSL, chain, &server) &&
+           PassesPolicy(CERT_CHAIN_POLICY_BASIC_CONSTRAINTS, chain, nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // The server's certificate checked by the Windows certificate chain engine, for the libcurl build
-// on Schannel: it chains to an authority of the system's store, is valid today, is meant for
-// servers and names the host. Schannel is asked to validate by itself, but not every Schannel
+// on Schannel: it chains to an authority of the system's store through certificates that may
+// each sign the next, is valid today, is meant for servers and names the host, and the engine
+// found no fault in the chain. Schannel is asked to validate by itself, but not every Schannel
 // does (Wine's accepts any certificate), so the request checks again before it sends anything.
 
 #include <curl/curl.h>

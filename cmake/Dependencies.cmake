@@ -18,13 +18,13 @@ target_include_directories(vexo_third_party_headers SYSTEM INTERFACE ${VEXO_HEAD
 target_compile_options(vexo_third_party_headers INTERFACE
   "-DRAPIDJSON_ALIGN(x)=(((x) + static_cast<size_t>(7u)) & ~static_cast<size_t>(7u))")
 
-# libcurl with its TLS, built as static libraries by scripts/build-deps.sh: on OpenSSL (the
-# default) or on the system's own Schannel and certificate store, with no OpenSSL at all.
-set(VEXO_TLS openssl CACHE STRING
-    "TLS under the HTTPS request: openssl (the default) or schannel (the system's own)")
-set_property(CACHE VEXO_TLS PROPERTY STRINGS openssl schannel)
-if(NOT VEXO_TLS MATCHES "^(openssl|schannel)$")
-  message(FATAL_ERROR "VEXO_TLS must be openssl or schannel, not ${VEXO_TLS}")
+# libcurl with its TLS, built as static libraries by scripts/build-deps.sh: on the system's own
+# Schannel and certificate store (the default, as shipped), or on OpenSSL (README, "Which TLS").
+set(VEXO_TLS schannel CACHE STRING
+    "TLS under the HTTPS request: schannel (the system's own, the default) or openssl")
+set_property(CACHE VEXO_TLS PROPERTY STRINGS schannel openssl)
+if(NOT VEXO_TLS MATCHES "^(schannel|openssl)$")
+  message(FATAL_ERROR "VEXO_TLS must be schannel or openssl, not ${VEXO_TLS}")
 endif()
 set(VEXO_DEPS_DIR "" CACHE PATH
     "Prefix holding the static libcurl (and OpenSSL); empty: scripts/build-deps.sh's current build")

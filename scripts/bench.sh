@@ -14,7 +14,7 @@
 #   scripts/bench.sh startup [runs]        the installer's start to its first painted frame
 #                                          (cached artwork; services refusing; services silent),
 #                                          memory and executable size, beside an NSIS stub;
-#                                          the build on Schannel too; size by library
+#                                          the build on OpenSSL too; size by library
 # Build folder: $VEXO_CACHE/build-bench (or $VEXO_BENCH_BUILD_DIR). Benchmarks print figures;
 # none of them is part of the test suite. Those that open windows run on the user's display when
 # there is one, else on a virtual one with a compositing manager (vexo_on_display, scripts/env.sh).
@@ -28,11 +28,14 @@ case "$name" in
 esac
 build="${VEXO_BENCH_BUILD_DIR:-$VEXO_CACHE/build-bench}"
 
-config=(-DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=OFF -DBUILD_TESTING=OFF)
+# libcurl on the system's TLS, as shipped; named, since a bench folder configured before keeps
+# its cached choice otherwise.
+config=(-DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=OFF -DBUILD_TESTING=OFF -DVEXO_TLS=schannel)
 if [ "$name" = markup ]; then
   # The reference parser comes from Debian's source package.
   config+=(-DVEXO_PUGIXML_DIR="$("$VEXO_ROOT/scripts/fetch-pugixml.sh")")
 fi
+bash "$VEXO_ROOT/scripts/build-deps.sh" "$VEXO_ARCH" schannel
 cmake -S "$VEXO_ROOT" -B "$build" -G Ninja "${config[@]}" >/dev/null
 if [ "$name" = startup ]; then
   exec bash "$VEXO_ROOT/tools/bench/bench_startup.sh" "$build" "$@"

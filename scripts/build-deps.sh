@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
 # Builds the static libraries of the installer's one HTTPS request from Debian's source packages,
 # configured down to what that request uses and built for size:
-#   - openssl (the default): libcurl on OpenSSL, both trimmed (see OPENSSL_OPTIONS, CURL_OPTIONS);
-#   - schannel: libcurl on the system's own TLS (Schannel and the Windows certificate store), no
-#     OpenSSL at all.
+#   - schannel (the default, as shipped): libcurl on the system's own TLS (Schannel and the
+#     Windows certificate store), no OpenSSL at all (see CURL_OPTIONS);
+#   - openssl: libcurl on OpenSSL, both trimmed (see OPENSSL_OPTIONS, CURL_OPTIONS).
 # The result goes to $VEXO_CACHE/deps/TRIPLET_TLS_VERSIONS_gccV_cfgHASH (keyed by the target, the
 # TLS choice, the versions, the toolchain and the options below) and
 # $VEXO_CACHE/deps/current-TRIPLET-TLS points at it; a complete earlier build is reused.
-#   build-deps.sh [i686|x86_64] [openssl|schannel]   (defaults: VEXO_ARCH of scripts/env.sh and
-#                                                    VEXO_TLS, else openssl)
+#   build-deps.sh [i686|x86_64] [schannel|openssl]   (defaults: VEXO_ARCH of scripts/env.sh and
+#                                                    VEXO_TLS, else schannel)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 arch="${1:-$VEXO_ARCH}"
-tls="${2:-${VEXO_TLS:-openssl}}"
+tls="${2:-${VEXO_TLS:-schannel}}"
 triplet="$arch-w64-mingw32"
 case "$arch" in
   i686) ossl_target=mingw; toolpkg=g++-mingw-w64-i686-posix ;;
   x86_64) ossl_target=mingw64; toolpkg=g++-mingw-w64-x86-64-posix ;;
   *) echo "build-deps: unknown architecture $arch" >&2; exit 2 ;;
 esac
-case "$tls" in openssl|schannel) ;; *) echo "build-deps: unknown TLS $tls" >&2; exit 2 ;; esac
+case "$tls" in schannel|openssl) ;; *) echo "build-deps: unknown TLS $tls" >&2; exit 2 ;; esac
 
 # Size first: every function and datum in a section of its own, so that the program's link keeps
 # only what it reaches.

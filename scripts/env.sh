@@ -115,12 +115,12 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 # vexo_build_shipped_installer DIR [CMAKE_OPTION ...]: builds the installer that ships (i686,
-# release) in DIR, with its own i686 dependencies.
+# release, libcurl on the system's TLS) in DIR, with its own i686 dependencies.
 vexo_build_shipped_installer() {
   local dir="$1"; shift
-  bash "$VEXO_ROOT/scripts/build-deps.sh" i686
+  bash "$VEXO_ROOT/scripts/build-deps.sh" i686 schannel
   VEXO_ARCH=i686 cmake -S "$VEXO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DVEXO_ARCH=i686 -DBUILD_TESTING=OFF "$@" >/dev/null
+    -DVEXO_ARCH=i686 -DVEXO_TLS=schannel -DBUILD_TESTING=OFF "$@" >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target VexoInstall
 }
 

@@ -6,8 +6,9 @@
 #   wrongname.*      another host name, signed by the authority: must be refused for localhost
 #   expired.*        localhost, signed by the authority, validity over: must be refused
 #   selfsigned.*     localhost, signed by itself: must be refused
-#   nonca.*          localhost, signed by an end-entity certificate of the authority (CA:FALSE,
-#                    critical) that may not sign: must be refused; nonca.crt holds the whole chain
+#   nonca.*          localhost, signed by an ordinary server certificate of the authority
+#                    (CA:FALSE, critical) that may not sign: must be refused; nonca.crt holds the
+#                    whole chain
 #   codesign.*       a code-signing certificate of the authority, "Vexo Test Publisher"
 #   othersigner.*    a code-signing certificate of the authority, "Other Test Publisher"
 # Certificates added later are made with the existing authority, so that a machine set up before
@@ -52,16 +53,23 @@ CNF
 
 # The certificates beyond the first set, in the current folder, each made once.
 make_extras() {
-  [ -f nonca.crt ] || nonca
+  # A signer made before claimed keyCertSign, a fault some chain engines catch on its own; the
+  # certificate must show the missing authority alone.
+  if [ ! -f nonca.crt ] ||
+     [[ "$(openssl x509 -in nonca-signer.crt -noout -ext keyUsage)" == *"Certificate Sign"* ]]; then
+    nonca
+  fi
   [ -f codesign.crt ] || code_signer codesign "Vexo Test Publisher"
   [ -f othersigner.crt ] || code_signer othersigner "Other Test Publisher"
 }
 
-# localhost signed by a certificate of the authority that is not itself an authority.
+# localhost signed by a certificate of the authority that is not itself an authority: a server
+# certificate as any web server holds (its key usages, none of them signing certificates).
 nonca() {
   openssl req -newkey rsa:2048 -nodes -keyout nonca-signer.key -out nonca-signer.csr \
     -subj "/CN=Vexo Test End Entity" -addext "basicConstraints=critical,CA:FALSE" \
-    -addext "keyUsage=critical,digitalSignature,keyCertSign" 2>/dev/null
+    -addext "keyUsage=critical,digitalSignature,keyEncipherment" \
+    -addext "extendedKeyUsage=serverAuth" 2>/dev/null
   openssl ca -batch -config ca.cnf -days 3650 -in nonca-signer.csr -out nonca-signer.crt -notext 2>/dev/null
   openssl req -newkey rsa:2048 -nodes -keyout nonca.key -out nonca.csr -subj "/CN=localhost" 2>/dev/null
   printf 'subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n' > nonca.ext

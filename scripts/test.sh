@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The whole test suite from a fresh Debian 12 machine: installs what is missing, builds the
-# dependencies when they are not cached, builds the project and runs every test under Wine, then
-# the TLS tests once more on the build that uses the system's own TLS (VEXO_TLS=schannel).
+# dependencies when they are not cached, builds the project (libcurl on the system's own TLS,
+# VEXO_TLS=schannel, as shipped) and runs every test under Wine, then the TLS tests once more on
+# the build on OpenSSL (VEXO_TLS=openssl).
 #   scripts/test.sh [extra ctest arguments]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 build="${VEXO_BUILD_DIR:-$VEXO_ROOT/build}"
 
 bash "$VEXO_ROOT/scripts/setup.sh"
-bash "$VEXO_ROOT/scripts/build-deps.sh"
+bash "$VEXO_ROOT/scripts/build-deps.sh" "$VEXO_ARCH" schannel
 # The set-up may have just registered the emulation of 32-bit programs (the suite itself stays
 # on the architecture found at the start); the shipped_i686_ tests need them to run one way or
 # the other, and report themselves skipped when neither is possible.
@@ -21,15 +22,15 @@ vexo_detect_i386
 vexo_build_shipped_subset "$build-i686-shipped"
 
 cmake -S "$VEXO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=ON \
-  -DVEXO_ARCH="$VEXO_ARCH" -DVEXO_SHIPPED_BUILD="$build-i686-shipped" >/dev/null
+  -DVEXO_ARCH="$VEXO_ARCH" -DVEXO_TLS=schannel -DVEXO_SHIPPED_BUILD="$build-i686-shipped" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
-# The build on the system's own TLS (VEXO_TLS=schannel): its programs that make HTTPS requests
-# through libcurl, for the same certificate checks as the default build.
-bash "$VEXO_ROOT/scripts/build-deps.sh" "$VEXO_ARCH" schannel
-cmake -S "$VEXO_ROOT" -B "$build-schannel" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=ON \
-  -DVEXO_ARCH="$VEXO_ARCH" -DVEXO_TLS=schannel >/dev/null
-cmake --build "$build-schannel" -j"$(nproc)" --target app_logic_tests dependency_smoke
+# The build on OpenSSL (VEXO_TLS=openssl): its programs that make HTTPS requests through
+# libcurl, for the same certificate checks as the default build.
+bash "$VEXO_ROOT/scripts/build-deps.sh" "$VEXO_ARCH" openssl
+cmake -S "$VEXO_ROOT" -B "$build-openssl" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_UBSAN_TRAP=ON \
+  -DVEXO_ARCH="$VEXO_ARCH" -DVEXO_TLS=openssl >/dev/null
+cmake --build "$build-openssl" -j"$(nproc)" --target app_logic_tests dependency_smoke
 
 # Windows that tests open need a display: a virtual one, with a compositing manager and one
 # wineserver for the whole run (scripts/env.sh). Given a selection of tests (extra arguments),
@@ -37,4 +38,4 @@ cmake --build "$build-schannel" -j"$(nproc)" --target app_logic_tests dependency
 vexo_on_virtual_display bash -c '
   ctest --test-dir "$1" --output-on-failure -j"$(nproc)" "${@:3}" || exit 1
   [ $# -gt 2 ] || ctest --test-dir "$2" --output-on-failure -R "^(app_logic|support_dependencies)\$"' \
-  ctest-runs "$build" "$build-schannel" "$@"
+  ctest-runs "$build" "$build-openssl" "$@"

@@ -174,7 +174,9 @@ TEST_F(GameInfoServiceTest, LoadsTheRecordWithOnePost) {
 }
 
 TEST_F(GameInfoServiceTest, RefusesServersThatCannotProveTheirName) {
-    for (const wchar_t* variable : {L"VEXO_PLATFORM_WRONGNAME", L"VEXO_PLATFORM_SELFSIGNED", L"VEXO_PLATFORM_EXPIRED"}) {
+    // Another name, self-signed, expired, and signed by a certificate that may not sign.
+    for (const wchar_t* variable : {L"VEXO_PLATFORM_WRONGNAME", L"VEXO_PLATFORM_SELFSIGNED", L"VEXO_PLATFORM_EXPIRED",
+                                    L"VEXO_PLATFORM_NONCA"}) {
         SCOPED_TRACE(Utf8(variable));
         ASSERT_FALSE(EnvText(variable).empty());
         CGameInfoRequest request(ServiceUrl(variable), TProxySetting());

@@ -1,10 +1,11 @@
 """Runs the installer-logic test program under Wine against servers started here.
 
 Starts the stand-in platform (tools/platform/vexo_platform.py, as a program) on a free loopback
-port with the test authority's "localhost" certificate and the stand-in client installer, three
-more instances whose certificates must be refused (wrong name, self-signed, expired), and a small
-HTTP CONNECT proxy that logs every tunnel it opens. Their addresses reach the test program in environment
-variables. Exit status: the test program's.
+port with the test authority's "localhost" certificate and the stand-in client installer, one
+more instance for each certificate that must be refused (testca.REFUSED_CERTIFICATES: wrong name,
+expired, self-signed, signed by a certificate that may not sign), and a small HTTP CONNECT proxy
+that logs every tunnel it opens. Their addresses reach the test program in environment variables.
+Exit status: the test program's.
 """
 
 import argparse
@@ -13,6 +14,7 @@ import shutil
 import sys
 import tempfile
 
+from vexoharness import testca
 from vexoharness.platform import StandInPlatform
 from vexoharness.servers import ConnectProxy, free_port
 from vexoharness.wine import run_gtest
@@ -39,23 +41,24 @@ def main():
     workdir = tempfile.mkdtemp(prefix="vexo-app-")
     platforms, proxy = [], None
     try:
-        main_platform = start_platform(workdir, "localhost", os.path.abspath(args.installer))
+        main_platform = start_platform(workdir, testca.TRUSTED_CERTIFICATE,
+                                       os.path.abspath(args.installer))
         platforms.append(main_platform)
-        others = {name: start_platform(workdir, name) for name in ("wrongname", "selfsigned", "expired")}
-        platforms.extend(others.values())
+        refused = {name: start_platform(workdir, name) for name in testca.REFUSED_CERTIFICATES}
+        platforms.extend(refused.values())
         proxy = ConnectProxy(os.path.join(workdir, "proxy.log"))
 
         env = dict(os.environ)
         env.update({
             "VEXO_PLATFORM": main_platform.base,
-            "VEXO_PLATFORM_WRONGNAME": others["wrongname"].base,
-            "VEXO_PLATFORM_SELFSIGNED": others["selfsigned"].base,
-            "VEXO_PLATFORM_EXPIRED": others["expired"].base,
             "VEXO_REFUSED": "https://localhost:%d" % free_port(),
             "VEXO_PROXY": proxy.address,
             "VEXO_PROXY_LOG": proxy.log_path,
             "VEXO_STANDIN_CLIENT": os.path.abspath(args.client),
         })
+        # VEXO_PLATFORM_WRONGNAME and the like: instances whose certificate must be refused.
+        env.update({"VEXO_PLATFORM_" + name.upper(): platform.base
+                    for name, platform in refused.items()})
         return run_gtest(args.tests, args.wine, args.gtest_filter, env, RUN_SECONDS,
                          ["--gtest_brief=1"])
     finally:

@@ -437,8 +437,8 @@ def parse_args(argv=None):
     parser.add_argument("--public-url", help="base of the addresses handed out "
                         "(default https://localhost:PORT)")
     parser.add_argument("--cert", default="localhost",
-                        help="certificate of the test authority's folder: localhost, wrongname, "
-                        "expired or selfsigned")
+                        help="certificate of the test authority's folder: "
+                        + ", ".join(testca.SERVER_CERTIFICATES))
     parser.add_argument("--cert-dir", help="default $VEXO_TESTCA_DIR, else $VEXO_CACHE/testca, "
                         "else ~/.cache/vexo/testca")
     parser.add_argument("--plain-http", action="store_true", help="serve HTTP instead of HTTPS")

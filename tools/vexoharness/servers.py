@@ -1,7 +1,8 @@
 """Local servers for the tests, benchmarks and demonstration, each bounded in time: free ports,
 programs that say on their first lines when they are ready, nginx on loopback (static files over
-HTTP and over HTTPS with the test authority's four certificates), and the request handler that
-the Python servers (the network tests' scriptable server, the stand-in platform) build on."""
+HTTP, and over HTTPS with each of the test authority's server certificates), and the request
+handler that the Python servers (the network tests' scriptable server, the stand-in platform)
+build on."""
 import http.server
 import os
 import queue
@@ -17,7 +18,13 @@ import time
 from . import testca
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TLS_NAMES = ("good", "wrongname", "expired", "selfsigned")
+# One HTTPS server of nginx.conf.in's TLS_SERVERS.
+NGINX_TLS_SERVER = """    server {
+        listen 127.0.0.1:%(port)d ssl;
+        ssl_certificate %(certificate)s;
+        ssl_certificate_key %(key)s;
+    }
+"""
 
 
 def free_port():
@@ -88,8 +95,8 @@ class ReadyProgram:
 
 
 class Nginx:
-    """nginx as a plain foreground process on free ports (one HTTP server and four HTTPS
-    servers, one per test certificate), its configuration written from nginx.conf.in into
+    """nginx as a plain foreground process on free ports (one HTTP server and an HTTPS server
+    for each of testca.SERVER_CERTIFICATES), its configuration written from nginx.conf.in into
     workdir; waits until every port accepts connections. stop() ends it."""
 
     def __init__(self, workdir, docroot, start_seconds=15):
@@ -101,7 +108,7 @@ class Nginx:
         last_error = ""
         for _ in range(3):  # a port taken between choosing and binding: try new ones
             self.ports = {"http": free_port()}
-            self.ports.update({name: free_port() for name in TLS_NAMES})
+            self.ports.update({name: free_port() for name in testca.SERVER_CERTIFICATES})
             conf = self._write_config(docroot)
             self.process = subprocess.Popen(
                 ["nginx", "-c", conf, "-p", workdir, "-g", "daemon off;"],
@@ -116,15 +123,16 @@ class Nginx:
     def _write_config(self, docroot):
         with open(os.path.join(HERE, "nginx.conf.in")) as f:
             text = f.read()
+        tls_servers = []
+        for name in testca.SERVER_CERTIFICATES:
+            certificate, key = testca.cert_pair(name)
+            tls_servers.append(NGINX_TLS_SERVER % {"port": self.ports[name],
+                                                   "certificate": certificate, "key": key})
         fields = {
             "PREFIX": self.workdir,
             "DOCROOT": docroot,
-            "CA": testca.ca_dir(),
             "HTTP_PORT": self.ports["http"],
-            "TLS_GOOD_PORT": self.ports["good"],
-            "TLS_WRONGNAME_PORT": self.ports["wrongname"],
-            "TLS_EXPIRED_PORT": self.ports["expired"],
-            "TLS_SELFSIGNED_PORT": self.ports["selfsigned"],
+            "TLS_SERVERS": "".join(tls_servers).rstrip("\n"),
         }
         for name, value in fields.items():
             text = text.replace("@%s@" % name, str(value))
@@ -137,7 +145,8 @@ class Nginx:
         return "http://127.0.0.1:%d" % self.ports["http"]
 
     def https_url(self, name):
-        # The certificates name "localhost"; the address is the same loopback one.
+        """The server presenting the certificate name. The certificates name "localhost" (but
+        "wrongname"); the address is the same loopback one."""
         return "https://localhost:%d" % self.ports[name]
 
     def stop(self):

@@ -1,7 +1,14 @@
 """The test certificate authority (scripts/make-test-ca.sh): its folder and the server
-certificates in it ("localhost", "wrongname", "expired", "selfsigned")."""
+certificates in it."""
 import os
 import ssl
+
+# The server certificate a client must accept for "localhost", and those it must refuse there:
+# another name, expired, self-signed, and signed by a certificate that may not sign (its file
+# holds the whole chain, so a server presents the signer too).
+TRUSTED_CERTIFICATE = "localhost"
+REFUSED_CERTIFICATES = ("wrongname", "expired", "selfsigned", "nonca")
+SERVER_CERTIFICATES = (TRUSTED_CERTIFICATE,) + REFUSED_CERTIFICATES
 
 
 def ca_dir():

@@ -14,6 +14,7 @@ import sys
 import tempfile
 
 import test_server  # beside this script
+from vexoharness import testca
 from vexoharness.servers import Nginx, free_port
 from vexoharness.wine import run_gtest
 
@@ -75,16 +76,16 @@ def main():
         env.update({
             "VEXO_NET_HTTP": "http://127.0.0.1:%d" % server.server_address[1],
             "VEXO_NET_NGINX": nginx.http_url(),
-            "VEXO_NET_TLS_GOOD": nginx.https_url("good"),
-            "VEXO_NET_TLS_WRONGNAME": nginx.https_url("wrongname"),
-            "VEXO_NET_TLS_EXPIRED": nginx.https_url("expired"),
-            "VEXO_NET_TLS_SELFSIGNED": nginx.https_url("selfsigned"),
+            "VEXO_NET_TLS_GOOD": nginx.https_url(testca.TRUSTED_CERTIFICATE),
             "VEXO_NET_REFUSED": "http://127.0.0.1:%d" % free_port(),
             "VEXO_NET_DOCROOT": docroot,
             "VEXO_NET_ACCESS_LOG": nginx.access_log,
             "VEXO_NET_CHILD": os.path.abspath(args.child),
             "VEXO_NET_FULL_DISK_FILE": full_disk_file,
         })
+        # VEXO_NET_TLS_WRONGNAME and the like: servers whose certificate must be refused.
+        env.update({"VEXO_NET_TLS_" + name.upper(): nginx.https_url(name)
+                    for name in testca.REFUSED_CERTIFICATES})
         failures = run(args.tests, env, args.gtest_filter) != 0
         failures += traffic_log_runs(args.tests, env, workdir)
     finally:

@@ -1,5 +1,6 @@
 // HTTPS: the test authority's localhost certificate is accepted; a certificate for another
-// name, an expired one and a self-signed one are refused, and the refusal is logged.
+// name, an expired one, a self-signed one and one signed by a certificate that may not sign are
+// refused, and the refusal is logged.
 
 #include "support/LibHttpHelper.h"
 #include "tests/support/net/net_test_support.h"
@@ -49,6 +50,8 @@ TEST_F(Tls, BadCertificatesAreRefusedAndLogged) {
         {L"VEXO_NET_TLS_WRONGNAME", ERROR_INTERNET_SEC_CERT_CN_INVALID},
         {L"VEXO_NET_TLS_EXPIRED", ERROR_INTERNET_SEC_CERT_DATE_INVALID},
         {L"VEXO_NET_TLS_SELFSIGNED", ERROR_INTERNET_INVALID_CA},
+        // Signed by a certificate of the authority that may not sign certificates.
+        {L"VEXO_NET_TLS_NONCA", ERROR_INTERNET_SEC_INVALID_CERT},
     };
     for (const auto& c : cases) {
         const std::wstring url = EnvText(c.server) + L"/small.txt";
