@@ -456,6 +456,41 @@ def failed_then_closed(run):
         case.close()
 
 
+def start_while_reporting(run):
+    """A start while the first run, its installation failed and its window closed, still sends its
+    usage report: the second start waits for the first one to end and then shows its own window
+    (it neither vanishes nor runs beside it)."""
+    drv.forget_client()
+    remove_partial_installer()
+    run.reset(modes={"data": "status:500", "stats": "slow:4"})
+    exe = run.stamped(CHANNEL)
+    first = Case(run, exe)
+    second = None
+    try:
+        if not first.wait_window():
+            return
+        first.installer.click(drv.INSTALL_BUTTON)
+        time.sleep(1)
+        failed = first.wait_shot("10-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+        check(failed is not None, "start while reporting: the failure is shown")
+        first.installer.click(drv.CLOSE_BUTTON)
+        deadline = time.time() + 10
+        while time.time() < deadline and drv.Installer.visible_windows():
+            time.sleep(0.2)
+        reporting = not drv.Installer.visible_windows() and first.installer.proc.poll() is None
+        check(reporting, "start while reporting: the first window is gone, its process still reports")
+        second = Case(run, exe)
+        check(second.wait_window(), "start while reporting: the second start shows its window")
+        check(first.installer.wait(30) == 0, "start while reporting: the first run ends with 0")
+        check(len(run.reports()) == 1, "start while reporting: the first run reported once (%d)" % len(run.reports()))
+        check(second.installer.proc.poll() is None, "start while reporting: the second run goes on")
+        second.shot("10-start-while-reporting-second-window")
+    finally:
+        first.close()
+        if second is not None:
+            second.close()
+
+
 def raw_stamped(run, tag):
     """A copy stamped by other means than the stamping tool: the 17 bytes written directly."""
     folder = os.path.join(run.artifacts, "bin-raw")
@@ -572,7 +607,7 @@ def main():
     run = Run(args)
     cases = [first_start_with_a_late_service, client_present, empty_channel, game_information_down,
              kept_game_at_once, second_start, client_missing, misbehaviours, failed_then_closed,
-             odd_channel_tag, changed_picture]
+             start_while_reporting, odd_channel_tag, changed_picture]
     if args.only:
         named = args.only.split(",")
         cases = [c for c in cases + [services_refusing] if c.__name__ in named]
