@@ -39,9 +39,10 @@ const wchar_t* KindInfix(int kind) {
     }
 }
 
-// Only the log kinds that carry text for other tools (HTTP dumps, SIP) start with a UTF-8 mark.
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkSize = 3;
+
+// Only the log kinds that carry text for other tools (HTTP dumps, SIP) start with a UTF-8 mark.
 bool KindHasByteOrderMark(int kind) { return kind == CLogFile::kHttp || kind == CLogFile::kSip; }
 
 void WriteBytes(HANDLE file, const char* data, size_t size) {

@@ -436,19 +436,27 @@ def second_start(run):
         first.close()
 
 
-def failed_then_closed(run):
-    """An installation that fails and is then closed by the user still reports once."""
+def failed_installation(run, label, shot, stats="ok"):
+    """A run whose installation fails (no download address), in its window with the failure shown
+    under the install button; the case (to be closed by the caller) and whether it got there."""
     drv.forget_client()
     remove_partial_installer()
-    run.reset(modes={"data": "status:500"})
+    run.reset(modes={"data": "status:500", "stats": stats})
     case = Case(run, run.stamped(CHANNEL))
+    if not case.wait_window():
+        return case, False
+    case.installer.click(drv.INSTALL_BUTTON)
+    time.sleep(1)
+    failed = case.wait_shot(shot, lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+    return case, check(failed is not None, label + ": the failure is shown")
+
+
+def failed_then_closed(run):
+    """An installation that fails and is then closed by the user still reports once."""
+    case, failed = failed_installation(run, "failed then closed", "9-failed-before-close")
     try:
-        if not case.wait_window():
+        if not failed:
             return
-        case.installer.click(drv.INSTALL_BUTTON)
-        time.sleep(1)
-        failed = case.wait_shot("9-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
-        check(failed is not None, "failed then closed: the failure is shown")
         case.installer.click(drv.CLOSE_BUTTON)
         check(case.installer.wait(30) == 0, "failed then closed: the installer exits with 0")
         check(len(run.reports()) == 1, "failed then closed: the run reports once (%d)" % len(run.reports()))
@@ -460,26 +468,18 @@ def start_while_reporting(run):
     """A start while the first run, its installation failed and its window closed, still sends its
     usage report: the second start waits for the first one to end and then shows its own window
     (it neither vanishes nor runs beside it)."""
-    drv.forget_client()
-    remove_partial_installer()
-    run.reset(modes={"data": "status:500", "stats": "slow:4"})
-    exe = run.stamped(CHANNEL)
-    first = Case(run, exe)
+    first, failed = failed_installation(run, "start while reporting", "10-failed-before-close", stats="slow:4")
     second = None
     try:
-        if not first.wait_window():
+        if not failed:
             return
-        first.installer.click(drv.INSTALL_BUTTON)
-        time.sleep(1)
-        failed = first.wait_shot("10-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
-        check(failed is not None, "start while reporting: the failure is shown")
         first.installer.click(drv.CLOSE_BUTTON)
         deadline = time.time() + 10
         while time.time() < deadline and drv.Installer.visible_windows():
             time.sleep(0.2)
         reporting = not drv.Installer.visible_windows() and first.installer.proc.poll() is None
         check(reporting, "start while reporting: the first window is gone, its process still reports")
-        second = Case(run, exe)
+        second = Case(run, first.exe)
         check(second.wait_window(), "start while reporting: the second start shows its window")
         check(first.installer.wait(30) == 0, "start while reporting: the first run ends with 0")
         check(len(run.reports()) == 1, "start while reporting: the first run reported once (%d)" % len(run.reports()))
