@@ -138,6 +138,29 @@ private:
 
 ULONGLONG MillisecondsSince(ULONGLONG start) { return GetTickCount64() - start; }
 
+struct TWindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<TWindowSearch*>(context);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || wcscmp(className, kMainWindowClass) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// The main window a process shows (other programs on the display may show one of their own).
+HWND MainWindowOf(DWORD processId) {
+    TWindowSearch search{processId, nullptr};
+    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Whether another thread finds the claim held (a mutex is its owner's to take again).
 bool HeldForOtherThreads(HANDLE claim) {
     DWORD end = WAIT_FAILED;
@@ -201,7 +224,7 @@ TEST(SingleInstance, OnlyAWindowOfTheSameProgramIsBroughtForward) {
         CChild holder(c.exe, L"window 7654321");
         ASSERT_TRUE(holder.Ready());
         EXPECT_EQ(RunsSameProgram(holder.Id()), c.same);
-        HWND window = FindWindowW(kMainWindowClass, nullptr);
+        HWND window = MainWindowOf(holder.Id());
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(IsIconic(window));
         bxutil::CKernelHandle claim;
