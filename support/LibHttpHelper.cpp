@@ -74,7 +74,7 @@ void DeliverProgress(TProgressBox& box, const HttpProgressFn& progress) {
 void LogGaveUp(const CHttpWebRequest& request, bool stopped) {
     const TLogRecord record = {1, L"LibHttpHelper.cpp", __LINE__};
     WriteLog(&record, stopped ? L"http request stopped: %s" : L"http request timed out: %s",
-             request.RequestUrl().c_str());
+             UrlForLog(request.RequestUrl()).c_str());
 }
 
 // Waits for the worker until the deadline or the stop predicate, handing its progress over

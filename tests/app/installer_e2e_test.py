@@ -436,24 +436,59 @@ def second_start(run):
         first.close()
 
 
-def failed_then_closed(run):
-    """An installation that fails and is then closed by the user still reports once."""
+def failed_installation(run, label, shot, stats="ok"):
+    """A run whose installation fails (no download address), in its window with the failure shown
+    under the install button; the case (to be closed by the caller) and whether it got there."""
     drv.forget_client()
     remove_partial_installer()
-    run.reset(modes={"data": "status:500"})
+    run.reset(modes={"data": "status:500", "stats": stats})
     case = Case(run, run.stamped(CHANNEL))
+    if not case.wait_window():
+        return case, False
+    case.installer.click(drv.INSTALL_BUTTON)
+    time.sleep(1)
+    failed = case.wait_shot(shot, lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+    return case, check(failed is not None, label + ": the failure is shown")
+
+
+def failed_then_closed(run):
+    """An installation that fails and is then closed by the user still reports once."""
+    case, failed = failed_installation(run, "failed then closed", "9-failed-before-close")
     try:
-        if not case.wait_window():
+        if not failed:
             return
-        case.installer.click(drv.INSTALL_BUTTON)
-        time.sleep(1)
-        failed = case.wait_shot("9-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
-        check(failed is not None, "failed then closed: the failure is shown")
         case.installer.click(drv.CLOSE_BUTTON)
         check(case.installer.wait(30) == 0, "failed then closed: the installer exits with 0")
         check(len(run.reports()) == 1, "failed then closed: the run reports once (%d)" % len(run.reports()))
     finally:
         case.close()
+
+
+def start_while_reporting(run):
+    """A start while the first run, its installation failed and its window closed, still sends its
+    usage report: the second start waits for the first one to end and then shows its own window
+    (it neither vanishes nor runs beside it)."""
+    first, failed = failed_installation(run, "start while reporting", "10-failed-before-close", stats="slow:4")
+    second = None
+    try:
+        if not failed:
+            return
+        first.installer.click(drv.CLOSE_BUTTON)
+        deadline = time.time() + 10
+        while time.time() < deadline and drv.Installer.visible_windows():
+            time.sleep(0.2)
+        reporting = not drv.Installer.visible_windows() and first.installer.proc.poll() is None
+        check(reporting, "start while reporting: the first window is gone, its process still reports")
+        second = Case(run, first.exe)
+        check(second.wait_window(), "start while reporting: the second start shows its window")
+        check(first.installer.wait(30) == 0, "start while reporting: the first run ends with 0")
+        check(len(run.reports()) == 1, "start while reporting: the first run reported once (%d)" % len(run.reports()))
+        check(second.installer.proc.poll() is None, "start while reporting: the second run goes on")
+        second.shot("10-start-while-reporting-second-window")
+    finally:
+        first.close()
+        if second is not None:
+            second.close()
 
 
 def raw_stamped(run, tag):
@@ -572,7 +607,7 @@ def main():
     run = Run(args)
     cases = [first_start_with_a_late_service, client_present, empty_channel, game_information_down,
              kept_game_at_once, second_start, client_missing, misbehaviours, failed_then_closed,
-             odd_channel_tag, changed_picture]
+             start_while_reporting, odd_channel_tag, changed_picture]
     if args.only:
         named = args.only.split(",")
         cases = [c for c in cases + [services_refusing] if c.__name__ in named]

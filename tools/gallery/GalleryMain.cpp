@@ -20,8 +20,11 @@
 #include "support/ComHolders.h"
 #include "support/Log.h"
 #include "support/UniqueHandle.h"
+#include "tests/ui/controls/test_control/TestControlApi.h"
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
+#include "ui/controls/ActiveXClasses.h"
+#include "ui/controls/WebBrowserUI.h"
 #include "ui/core/manager/WindowManager.h"
 
 namespace {
@@ -141,6 +144,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CWindowManagerUI::SetModuleInstance(instance);
     // The UI thread hosts ActiveX controls: one single-threaded apartment for the whole run.
     const bxutil::COleApartment com;
+    // The classes a skin shown here may host: the project's test control and the web browser.
+    SkinUI::SetAllowedActiveXClasses(
+        {test_control::kClsidControl, test_control::kClsidWindowed, SkinUI::kWebBrowserClass});
 
     TSkinSource source;
     CUIString reason;

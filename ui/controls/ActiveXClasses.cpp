@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ComHolders.h"
@@ -38,6 +39,12 @@ std::wstring UserClassesValue(const std::wstring& key, LPCWSTR name) {
 std::wstring GuidText(const CLSID& clsid) {
     wchar_t text[64] = {};
     return ::StringFromGUID2(clsid, text, 64) > 0 ? std::wstring(text) : std::wstring();
+}
+
+// Set by the program at start, read when a host makes its control (both on the UI thread).
+std::vector<CLSID>& AllowedClasses() {
+    static std::vector<CLSID> classes;
+    return classes;
 }
 
 // Servers loaded from a user's registration, kept until the process ends.
@@ -83,6 +90,14 @@ HRESULT CreateFromUserRegistration(const CLSID& clsid, IUnknown** object) {
 
 }  // namespace
 
+void SetAllowedActiveXClasses(std::vector<CLSID> classes) { AllowedClasses() = std::move(classes); }
+
+bool IsActiveXClassAllowed(const CLSID& clsid) {
+    for (const CLSID& allowed : AllowedClasses())
+        if (IsEqualCLSID(allowed, clsid)) return true;
+    return false;
+}
+
 HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid) {
     if (text == nullptr || *text == L'\0' || wcslen(text) > kMaxClassText) return CO_E_CLASSSTRING;
     if (text[0] == L'{') return ::CLSIDFromString(text, &clsid);
@@ -95,6 +110,7 @@ HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid) {
 
 HRESULT CreateActiveXObject(const CLSID& clsid, IUnknown** object) {
     *object = nullptr;
+    if (!IsActiveXClassAllowed(clsid)) return E_ACCESSDENIED;
     const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                           reinterpret_cast<void**>(object));
     if (hr != REGDB_E_CLASSNOTREG) return hr;
