@@ -74,6 +74,17 @@ std::string Sha256OfFile(const std::wstring& path) {
     return ToLowerHex(digest, kDigestBytes);
 }
 
+std::string Sha256OfBytes(const void* data, size_t size) {
+    const CAlgorithm algorithm = OpenSha256();
+    const CHash hash = CreateHash(algorithm.Get());
+    if (!hash || size > MAXDWORD) return {};
+    UCHAR digest[kDigestBytes] = {};
+    if (BCryptHashData(hash.Get(), static_cast<PUCHAR>(const_cast<void*>(data)), static_cast<ULONG>(size), 0) != 0 ||
+        BCryptFinishHash(hash.Get(), digest, kDigestBytes, 0) != 0)
+        return {};
+    return ToLowerHex(digest, kDigestBytes);
+}
+
 bool IsSha256Text(const std::string& text) {
     return text.size() == kDigestBytes * 2 &&
            std::all_of(text.begin(), text.end(),

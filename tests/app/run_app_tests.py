@@ -3,8 +3,9 @@
 Starts the stand-in platform (tools/platform/vexo_platform.py, as a program) on a free loopback
 port with the test authority's "localhost" certificate and the stand-in client installer, three
 more instances whose certificates must be refused (wrong name, self-signed, expired), and a small
-HTTP CONNECT proxy that logs every tunnel it opens. Their addresses reach the test program in environment
-variables. Exit status: the test program's.
+HTTP CONNECT proxy that logs every tunnel it opens. Their addresses, and the thumbprint of the
+certificate that signs the client installer, reach the test program in environment variables.
+Exit status: the test program's.
 """
 
 import argparse
@@ -13,6 +14,7 @@ import shutil
 import sys
 import tempfile
 
+from vexoharness import codesign
 from vexoharness.platform import StandInPlatform
 from vexoharness.servers import ConnectProxy, free_port
 from vexoharness.wine import run_gtest
@@ -55,6 +57,7 @@ def main():
             "VEXO_PROXY": proxy.address,
             "VEXO_PROXY_LOG": proxy.log_path,
             "VEXO_STANDIN_CLIENT": os.path.abspath(args.client),
+            "VEXO_PUBLISHER_SHA256": codesign.thumbprint("codesign"),
         })
         return run_gtest(args.tests, args.wine, args.gtest_filter, env, RUN_SECONDS,
                          ["--gtest_brief=1"])
