@@ -5,6 +5,7 @@ found through PYTHONPATH=REPO/tools (scripts/env.sh sets it, the CMake build pas
   display    the virtual display (Xvfb, compositing manager, one warmed-up wineserver)
   servers    free ports, programs that report when they are ready, nginx on loopback
   testca     the test certificate authority's folder and its server certificates
+  codesign   Authenticode signatures with the authority's code-signing certificates (osslsigncode)
   screens    screenshots and pixel reads with ImageMagick
   checks     checks that record failures and go on, parts, the summary, xdotool
   hostlog    a Windows program on the display that logs what its window does
