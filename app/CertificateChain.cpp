@@ -1,6 +1,7 @@
 #include "app/CertificateChain.h"
 
-bxutil::CCertificateChain CertificateChainFor(PCCERT_CONTEXT certificate, LPCSTR usageOid, const FILETIME* when) {
+bxutil::CCertificateChain CertificateChainFor(PCCERT_CONTEXT certificate, LPCSTR usageOid, const FILETIME* when,
+                                              DWORD flags) {
     LPSTR usages[] = {const_cast<LPSTR>(usageOid)};
     CERT_CHAIN_PARA para{};
     para.cbSize = sizeof(para);
@@ -9,8 +10,8 @@ bxutil::CCertificateChain CertificateChainFor(PCCERT_CONTEXT certificate, LPCSTR
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     FILETIME time = when ? *when : FILETIME{};
-    if (!::CertGetCertificateChain(nullptr, certificate, when ? &time : nullptr, certificate->hCertStore, &para, 0,
-                                   nullptr, &chain))
+    if (!::CertGetCertificateChain(nullptr, certificate, when ? &time : nullptr, certificate->hCertStore, &para,
+                                   flags, nullptr, &chain))
         chain = nullptr;
     return bxutil::CCertificateChain(chain);
 }

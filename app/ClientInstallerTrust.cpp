@@ -93,14 +93,15 @@ bool IsPublisher(PCCERT_CONTEXT certificate, const std::wstring& commonName, con
 }
 
 // Whether the signer's certificate leads to an authority the system trusts for code signing, as
-// of the time the verification judged the signature by (a time stamp's, else now). Windows'
-// WinVerifyTrust requires this itself; Wine's accepts any certificate whose signature holds
-// (self-signed, expired, made for servers), so the chain is asked for here.
+// of the time the verification judged the signature by (a time stamp's, else now), from the
+// certificates the signature carries and the system's stores. Windows' WinVerifyTrust requires
+// this itself; Wine's accepts any certificate whose signature holds (self-signed, expired, made
+// for servers), so the chain is asked for here.
 bool IsTrustedForCodeSigning(const CRYPT_PROVIDER_SGNR& signer, PCCERT_CONTEXT certificate) {
     const FILETIME& asOf = signer.sftVerifyAsOf;
     const bool hasTime = asOf.dwLowDateTime != 0 || asOf.dwHighDateTime != 0;
-    const bxutil::CCertificateChain chain =
-        CertificateChainFor(certificate, szOID_PKIX_KP_CODE_SIGNING, hasTime ? &asOf : nullptr);
+    const bxutil::CCertificateChain chain = CertificateChainFor(
+        certificate, szOID_PKIX_KP_CODE_SIGNING, hasTime ? &asOf : nullptr, CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL);
     return chain && chain.Get()->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR;
 }
 

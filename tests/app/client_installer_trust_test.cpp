@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <cwctype>
 #include <string>
 
 #include "app/ClientInstallerTrust.h"
@@ -23,7 +25,7 @@ protected:
     // The installer the platform serves in an installer mode, as a file of this test.
     std::wstring Served(const char* mode) {
         SetPlatformModes({{"installer", mode}});
-        const std::wstring path = Temp(std::wstring(L"served-") + std::wstring(mode, mode + strlen(mode)) + L".exe");
+        const std::wstring path = Temp(std::wstring(L"served-") + std::wstring(mode, mode + std::strlen(mode)) + L".exe");
         WriteBytes(path, ServedInstaller());
         return path;
     }
@@ -42,7 +44,7 @@ std::wstring AsViewerShowsIt(const std::wstring& thumbprint) {
     std::wstring text;
     for (size_t i = 0; i < thumbprint.size(); ++i) {
         if (i > 0 && i % 2 == 0) text += L':';
-        text += static_cast<wchar_t>(towupper(thumbprint[i]));
+        text += static_cast<wchar_t>(std::towupper(thumbprint[i]));
     }
     return text;
 }
