@@ -11,6 +11,7 @@
 #include "support/Log.h"
 #include "support/ProcessEntity.h"
 #include "support/TextConvert.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -39,8 +40,9 @@ TInstallerAddress ParseInstallerAddressReply(const std::string& reply) {
     return address;
 }
 
-CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::function<bool()> stop)
-    : m_strInfoUrl(infoUrl), m_fnStop(std::move(stop)) {
+CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::function<bool()> stop,
+                                       std::wstring publisher)
+    : m_strInfoUrl(infoUrl), m_fnStop(std::move(stop)), m_strPublisher(std::move(publisher)) {
     m_nInfoResult = GetHttpInfo();
 }
 
@@ -110,10 +112,31 @@ bool CVexoInstallHelper::Verify() {
         Log(3, 69, L"verify successful!");
         return true;
     }
-    // A file that is not the named installer must not be run, nor continued by the next attempt.
     Log(1, 71, L"verify failed! the installer does not match its sha256, deleted");
-    DeleteDownloadedFile(m_strFilePath);
     m_failure = EInstallFailure::kVerify;
+    return false;
+}
+
+bool CVexoInstallHelper::IsFromPublisher(HANDLE file) {
+    if (m_strPublisher.empty()) return true;
+    const TInstallerTrust trust = CheckInstallerPublisher(file, m_strFilePath, m_strPublisher);
+    const TLogRecord record = {trust.verdict == EInstallerTrust::kTrusted ? 3 : 1, kSource, 75};
+    WriteLog(&record, L"publisher check: verdict %d, WinVerifyTrust 0x%08lx, signer \"%s\"",
+             static_cast<int>(trust.verdict), static_cast<unsigned long>(trust.status), trust.signer.c_str());
+    switch (trust.verdict) {
+    case EInstallerTrust::kTrusted:
+        return true;
+    case EInstallerTrust::kUnsigned:
+        m_failure = EInstallFailure::kUnsigned;
+        break;
+    case EInstallerTrust::kOtherPublisher:
+        m_failure = EInstallFailure::kOtherPublisher;
+        break;
+    case EInstallerTrust::kBadSignature:
+    case EInstallerTrust::kUntrustedSigner:
+        m_failure = EInstallFailure::kBadSignature;
+        break;
+    }
     return false;
 }
 
@@ -124,15 +147,26 @@ int CVexoInstallHelper::Install(const HttpProgressFn& progress) {
         return -1;
     }
     Log(3, 29, L"download successful ! start install silent");
-    if (!Verify()) return -1;
+    // Held, readable by others but written by no one, from the checks until the installer has
+    // run: the file checked is the file run.
+    bxutil::CFileHandle held(CreateFileW(m_strFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held || !Verify() || !IsFromPublisher(held.Get())) {
+        if (!held) m_failure = EInstallFailure::kVerify;
+        // A file that failed a check must not be run, nor continued by the next attempt.
+        held.Reset();
+        DeleteDownloadedFile(m_strFilePath);
+        return -1;
+    }
     // The download reports progress only while the file is short of its size; say it is whole.
     if (progress) {
         long long size = 0;
-        QueryFileSize(m_strFilePath, &size);
+        QueryFileSize(held.Get(), &size);
         progress(size, size);
     }
     DWORD exitCode = 1;
     if (ExecuteProcess(m_strFilePath, &exitCode)) m_nExitCode = exitCode;
+    held.Reset();
     DeleteDownloadedFile(m_strFilePath);
     return 0;
 }

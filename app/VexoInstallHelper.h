@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/ClientInstallerTrust.h"
 #include "app/ServiceHosts.h"
 #include "support/HttpWebRequest.h"
 
@@ -19,6 +20,11 @@ enum class EInstallFailure {
     kInsecureAddress,  // a plain-http address without a digest to check the file against
     kClientMissing,  // the installer ran, but no client is registered (decided by the workflow)
     kInternal,       // the attempt could not be carried out (no thread, no memory)
+    // The publisher's signature was required and the installer did not carry it (the file is
+    // deleted, never run):
+    kUnsigned,        // no signature at all
+    kBadSignature,    // a signature that does not hold, or whose certificate is not trusted
+    kOtherPublisher,  // a sound signature of someone else
 };
 
 // What the data service's reply says about the installer: "result" / "internation" /
@@ -44,8 +50,11 @@ class CVexoInstallHelper {
 public:
     // Asks the data service (infoUrl is its full query URL) for the installer's address. stop,
     // when given, is asked a few times a second during every exchange; true abandons it.
+    // publisher names who must have signed the installer (ClientInstallerTrust.h); empty: anyone
+    // or no one.
     explicit CVexoInstallHelper(const std::wstring& infoUrl = DataServiceQueryUrl(),
-                                std::function<bool()> stop = {});
+                                std::function<bool()> stop = {},
+                                std::wstring publisher = BuiltInClientPublisher());
     CVexoInstallHelper(const CVexoInstallHelper&) = delete;
     CVexoInstallHelper& operator=(const CVexoInstallHelper&) = delete;
     // Leaves the installer file alone.
@@ -57,9 +66,10 @@ public:
     // attempt left. An address that is not https is refused unless the service named the
     // file's SHA-256 (the digest then decides whether the file is run). Non-zero on success.
     int Download(const HttpProgressFn& progress);
-    // Download, check against the service's digest when it named one, run silently ("/qn
-    // QR="true"", hidden, waited for), delete. 0 when the installer was downloaded (and matched),
-    // whatever the run gave; -1 otherwise. After a complete download progress is called once
+    // Download, check against the service's digest when it named one and the publisher's
+    // signature when one is required, run silently ("/qn QR="true"", hidden, waited for), delete.
+    // 0 when the installer was downloaded (and passed), whatever the run gave; -1 otherwise (a
+    // file that failed a check is deleted). After a complete download progress is called once
     // with equal counts.
     int Install(const HttpProgressFn& progress);
 
@@ -74,6 +84,7 @@ public:
 
 private:
     bool Verify();
+    bool IsFromPublisher(HANDLE file);
     THttpLimits Limits() const;
 
     std::wstring m_strInfoUrl;
@@ -84,6 +95,7 @@ private:
     bool m_bHasSha256 = false;
     std::string m_strSha256;
     std::function<bool()> m_fnStop;
+    std::wstring m_strPublisher;
     EInstallFailure m_failure = EInstallFailure::kNone;
     unsigned long m_nExitCode = 1;
 };

@@ -279,7 +279,9 @@ def client_missing(run):
 
 # Each misbehaviour fails one attempt in the same window: (name, platform settings, service that
 # must have been asked in the mode, whether the client installer file stays in %TEMP% afterwards:
-# None where it does not matter, whether the client installer may be run).
+# None where it does not matter, whether the client installer may be run). The installers that
+# are not the publisher's (unsigned, signed by another, changed after signing) match the digest
+# the data service names: only their signature gives them away.
 MISBEHAVIOURS = [
     ("data-status-500", {"set": {"data": "status:500"}}, "data", None, False),
     ("data-noaddress", {"set": {"data": "noaddress"}}, "data", None, False),
@@ -288,12 +290,21 @@ MISBEHAVIOURS = [
     ("data-plainhttp", {"set": {"data": "plainhttp"}}, "data", None, False),
     ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}},
      "installer", None, True),
+    ("installer-unsigned", {"set": {"installer": "unsigned"}, "installer": {}}, "installer", False,
+     False),
+    ("installer-othersigner", {"set": {"installer": "othersigner"}}, "installer", False, False),
+    ("installer-tampered", {"set": {"installer": "tampered"}}, "installer", False, False),
     ("installer-truncated", {"set": {"installer": "truncated"}, "installer": {}}, "installer",
      True, False),
     ("installer-truncated-nohash", {"set": {"data": "nohash", "installer": "truncated"}},
      "installer", True, False),
     ("installer-cutoff", {"set": {"data": "ok", "installer": "cutoff"}}, "installer", True, False),
 ]
+
+
+def client_in_place():
+    """The stand-in installer put the client in place (it registers it at the same time)."""
+    return os.path.exists(os.path.join(drv.client_folder(), "VexoClient.exe"))
 
 
 def installer_runs():
@@ -337,6 +348,8 @@ def misbehaviours(run):
                       name + ": the client installer file is " + ("kept" if file_stays else "deleted"))
             if not may_run:
                 check(installer_runs() == runs_before, name + ": the client installer is not run")
+                check(not client_in_place() and not drv.client_launches(),
+                      name + ": no client is put in place or started")
         # Back to a working platform: the second attempt continues the cut-off download.
         run.platform.control(set={"installer": "ok"}, clear=True)
         case.installer.click(drv.INSTALL_BUTTON)
