@@ -156,9 +156,8 @@ void LogRefusedPicture(const std::wstring& file, const std::vector<BYTE>& bytes,
     long long width = 0, height = 0;
     if (SkinUI::ReadPictureSize(bytes.data(), bytes.size(), &width, &height) && width * height > bound) {
         const TLogRecord record = {1, L"GameInfo.cpp", __LINE__};
-        WriteLog(&record, L"game picture %s refused: %ld x %ld pixels, more than the %ld its %d x %d box takes at %d DPI",
-                 file.c_str(), static_cast<long>(width), static_cast<long>(height), static_cast<long>(bound),
-                 static_cast<int>(box.cx), static_cast<int>(box.cy), dpi);
+        WriteLog(&record, L"game picture %s refused: %I64d x %I64d pixels, more than the %I64d its %d x %d box takes at %d DPI",
+                 file.c_str(), width, height, bound, static_cast<int>(box.cx), static_cast<int>(box.cy), dpi);
         return;
     }
     const TLogRecord record = {1, L"GameInfo.cpp", __LINE__};
