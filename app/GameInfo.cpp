@@ -14,8 +14,10 @@
 #include "support/JsonText.h"
 #include "support/LibBiz.h"
 #include "support/LibHttpHelper.h"
+#include "support/Log.h"
 #include "support/TextConvert.h"
 #include "ui/core/skin/SkinImage.h"
+#include "ui/core/skin/SkinImageCheck.h"
 #include "ui/core/skin/SkinPackage.h"
 
 namespace {
@@ -148,30 +150,57 @@ std::wstring SafeTempFileName(const char* prefix, const std::string& gameId, con
     return TempFolder() + AnsiToWide(name) + extension;
 }
 
-bool IsDecodablePicture(const std::wstring& file) {
-    std::vector<BYTE> bytes;
-    return SkinUI::ReadDiskFile(file.c_str(), bytes, 1, static_cast<DWORD>(kMaxPictureBytes)) &&
-           SkinUI::DecodeSkinImage(bytes.data(), bytes.size(), 0) != nullptr;
+// Why a picture file that was read gives no picture, for the log.
+void LogRefusedPicture(const std::wstring& file, const std::vector<BYTE>& bytes, long long bound,
+                       SIZE box, int dpi) {
+    long long width = 0, height = 0;
+    if (SkinUI::ReadPictureSize(bytes.data(), bytes.size(), &width, &height) && width * height > bound) {
+        const TLogRecord record = {1, L"GameInfo.cpp", __LINE__};
+        WriteLog(&record, L"game picture %s refused: %I64d x %I64d pixels, more than the %I64d its %d x %d box takes at %d DPI",
+                 file.c_str(), width, height, bound, static_cast<int>(box.cx), static_cast<int>(box.cy), dpi);
+        return;
+    }
+    const TLogRecord record = {1, L"GameInfo.cpp", __LINE__};
+    WriteLog(&record, L"game picture %s refused: no picture the window can show", file.c_str());
 }
 
 // Fetched afresh into a file of its own, which replaces the kept picture only when it is whole
-// and decodes. Without an https address there is nothing to ask for. A service that sends
-// without end, or a byte at a time, is cut off: no picture of the skin's sizes comes near
-// these bounds.
-void DownloadPicture(const std::wstring& url, const std::wstring& file,
-                     const std::function<bool()>& stop) {
-    if (!bxutil::IsHttpsUrl(url)) return;
+// and decodes for the window. Without an https address there is nothing to ask for. A service
+// that sends without end, or a byte at a time, is cut off: no picture of the skin's sizes comes
+// near these bounds. The picture that replaced the kept one, decoded; else null.
+std::unique_ptr<SkinUI::TImageData> DownloadPicture(const std::wstring& url, const std::wstring& file,
+                                                    EGamePicture picture, int dpi,
+                                                    const std::function<bool()>& stop) {
+    if (!bxutil::IsHttpsUrl(url)) return nullptr;
     THttpLimits limits;
     limits.maxFileBytes = kMaxPictureBytes;
     limits.maxMilliseconds = kTimeoutSeconds * 1000;
     limits.httpsOnly = true;  // the pictures are decoded: nothing of them comes in plain text
     limits.stop = stop;
     const std::wstring fresh = file + L".download";
-    if (CLibHttpHelper::DownloadFile(false, url, fresh, HttpProgressFn(), limits) &&
-        IsDecodablePicture(fresh) && ReplaceFileWith(file, fresh)) {
-        return;
+    if (CLibHttpHelper::DownloadFile(false, url, fresh, HttpProgressFn(), limits)) {
+        std::unique_ptr<SkinUI::TImageData> image = LoadGamePicture(fresh, picture, dpi);
+        if (image != nullptr && ReplaceFileWith(file, fresh)) return image;
     }
     DeleteDownloadedFile(fresh);
+    return nullptr;
+}
+
+struct TGamePictureSlot {
+    std::wstring TGameInfo::*url;
+    std::wstring TGameInfo::*file;
+    SIZE box;
+};
+
+// By EGamePicture.
+constexpr TGamePictureSlot kPictureSlots[] = {
+    {&TGameInfo::iconUrl, &TGameInfo::iconFile, {36, 36}},
+    {&TGameInfo::launcherUrl, &TGameInfo::backgroundFile, {980, 600}},
+    {&TGameInfo::logoUrl, &TGameInfo::logoFile, {306, 149}},
+};
+
+const TGamePictureSlot& PictureSlot(EGamePicture picture) {
+    return kPictureSlots[static_cast<size_t>(picture)];
 }
 
 }  // namespace
@@ -272,12 +301,37 @@ void SetArtworkFiles(const std::string& gameId, TGameInfo& info) {
     info.logoFile = ArtworkFile("logoImage", gameId);
 }
 
-int DownloadArtwork(const std::string& gameId, TGameInfo& info,
-                    const std::function<bool()>& stop) {
+const std::wstring& GamePictureFile(const TGameInfo& info, EGamePicture picture) {
+    return info.*PictureSlot(picture).file;
+}
+
+SIZE GamePictureBox(EGamePicture picture) { return PictureSlot(picture).box; }
+
+std::unique_ptr<SkinUI::TImageData> LoadGamePicture(const std::wstring& file, EGamePicture picture,
+                                                    int dpi) {
+    std::vector<BYTE> bytes;
+    if (!SkinUI::ReadDiskFile(file.c_str(), bytes, 1, static_cast<DWORD>(kMaxPictureBytes))) return nullptr;
+    const SIZE box = GamePictureBox(picture);
+    const long long bound = SkinUI::PixelBoundForBox(box.cx, box.cy, dpi);
+    std::unique_ptr<SkinUI::TImageData> image = SkinUI::DecodeSkinImage(bytes.data(), bytes.size(), 0, bound);
+    if (image == nullptr) {
+        LogRefusedPicture(file, bytes, bound, box, dpi);
+        return nullptr;
+    }
+    const TLogRecord record = {3, L"GameInfo.cpp", __LINE__};
+    WriteLog(&record, L"game picture %s decoded: %d x %d pixels, for %d DPI", file.c_str(), image->nWidth,
+             image->nHeight, dpi);
+    return SkinUI::ScaleSkinImageToDpi(std::move(image), dpi);
+}
+
+int DownloadArtwork(const std::string& gameId, TGameInfo& info, const std::function<bool()>& stop,
+                    int dpi, const TFreshPictureFn& fresh) {
     SetArtworkFiles(gameId, info);
-    DownloadPicture(info.iconUrl, info.iconFile, stop);
-    DownloadPicture(info.launcherUrl, info.backgroundFile, stop);
-    DownloadPicture(info.logoUrl, info.logoFile, stop);
+    for (EGamePicture picture : kGamePictures) {
+        const TGamePictureSlot& slot = PictureSlot(picture);
+        std::unique_ptr<SkinUI::TImageData> image = DownloadPicture(info.*slot.url, info.*slot.file, picture, dpi, stop);
+        if (image != nullptr && fresh) fresh(picture, std::move(image));
+    }
     return 1;
 }
 

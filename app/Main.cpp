@@ -40,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const bxutil::COleApartment com;
     SkinUI::CWindowManagerUI::SetModuleInstance(instance);
     SkinUI::CWindowManagerUI::SetSkinPath(SkinUI::CWindowManagerUI::ModuleDirectory());
+    SkinUI::CWindowManagerUI::SetSkinFileSource(SkinUI::ESkinFileSource::kPackageOnly);
 
     // The main thread is the UI thread: the installation's worker threads hand their control
     // updates to this dispatch window, so that only this thread touches the controls.

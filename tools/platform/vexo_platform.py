@@ -43,6 +43,8 @@ gameinfo, assets, data, installer, stats; MODE one of:
   upperhash      (data) the sha256 in upper-case hexadecimal
   altered        (assets) other pictures than the usual ones (other sizes and content)
   notpicture     (assets) a body that is no picture
+  large          (assets) a picture of 3200 x 3200 pixels in about 45 KB, far more than the
+                 window shows, whatever picture is asked for
   plainhttp      (data) the installer's address on the plain-http listener, without sha256
   plainhttp-hash (data) the same with the installer's sha256
   unsigned       (installer) the client installer without a signature
@@ -83,13 +85,13 @@ if __name__ == "__main__" and os.path.dirname(HERE) not in sys.path:
     sys.path.insert(0, os.path.dirname(HERE))
 
 from vexoharness import signing, testca  # noqa: E402
-from vexoharness.pictures.png import encode_plain  # noqa: E402
+from vexoharness.pictures.png import encode_plain, encode_solid  # noqa: E402
 from vexoharness.servers import ServiceHandler  # noqa: E402
 
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
-         "truncated", "plainhttp", "plainhttp-hash", "altered", "notpicture", "unsigned",
+         "truncated", "plainhttp", "plainhttp-hash", "altered", "notpicture", "large", "unsigned",
          "othersigner", "impostor", "tampered", "forged")
 # The installer's modes that serve another file than the publisher's signed one.
 SIGNING_MODES = ("unsigned", "othersigner", "impostor", "tampered", "forged")
@@ -98,6 +100,7 @@ CONFIG_BLOCK = 1024
 PICTURES = {"icon": ("game-icon.png", 36, 36),
             "logo": ("game-logo.png", 306, 149),
             "launcher": ("game-background.png", 1366, 600)}
+LARGE_SIDE = 3200
 
 
 # ---- Placeholder pictures ----------------------------------------------------------------------
@@ -131,6 +134,7 @@ class Platform:
         self.installer_config = {}
         self.records = []
         self._installers = {}  # the served file of each signing mode, made when first asked
+        self.large_picture = None  # made on first use
         for item in args.set or []:
             self.set_mode(*item.split("=", 1))
         for item in args.installer_config or []:
@@ -217,8 +221,14 @@ class Platform:
         spoil = {"tampered": signing.change_code_byte, "forged": signing.forged}.get(mode)
         return spoil(signed) if spoil else signed
 
-    def picture(self, name, altered=False):
-        """The picture of that name; altered gives another one (half the size, another paint)."""
+    def picture(self, name, altered=False, large=False):
+        """The picture of that name; altered gives another one (half the size, another paint),
+        large one of LARGE_SIDE x LARGE_SIDE pixels."""
+        if large:
+            with self.lock:
+                if self.large_picture is None:
+                    self.large_picture = encode_solid(LARGE_SIDE, LARGE_SIDE, (200, 40, 40, 255))
+                return self.large_picture
         if altered:
             for kind, (file_name, width, height) in PICTURES.items():
                 if file_name == name:
@@ -378,7 +388,7 @@ class Handler(ServiceHandler):
 
     def asset(self, path, _query, _body, mode):
         data = self.platform.picture(urllib.parse.unquote(path[len("/assets/"):]),
-                                     altered=mode == "altered")
+                                     altered=mode == "altered", large=mode == "large")
         if data is not None and mode == "notpicture":
             data = b"<html>not a picture</html>" * 40
         if data is None:
