@@ -6,6 +6,7 @@
 #include "app/VexoInstallView.h"
 #include "support/ComHolders.h"
 #include "support/Log.h"
+#include "support/SystemLibrary.h"
 #include "support/UiDispatch.h"
 #include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
@@ -22,6 +23,8 @@ constexpr DWORD kFindRunningWindowMs = 5000;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // System DLLs from System32 only, before anything loads one (support/SystemLibrary.h).
+    RestrictDllSearchToSystem();
     // Support asks a player for a log by the key "log" in config.ini; without it nothing is
     // written.
     ConfigureLogFromConfigFile();
