@@ -6,6 +6,7 @@
 #include "app/VexoInstallView.h"
 #include "support/ComHolders.h"
 #include "support/Log.h"
+#include "support/SystemLibrary.h"
 #include "support/UiDispatch.h"
 #include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
@@ -24,6 +25,8 @@ constexpr DWORD kWaitForHolderMs = 12000;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // System DLLs from System32 only, before anything loads one (support/SystemLibrary.h).
+    RestrictDllSearchToSystem();
     // Support asks a player for a log by the key "log" in config.ini; without it nothing is
     // written.
     ConfigureLogFromConfigFile();

@@ -19,6 +19,7 @@
 
 #include "support/ComHolders.h"
 #include "support/Log.h"
+#include "support/SystemLibrary.h"
 #include "support/UniqueHandle.h"
 #include "tests/ui/controls/test_control/TestControlApi.h"
 #include "tools/gallery/GalleryWindow.h"
@@ -130,6 +131,8 @@ bool ChooseSkin(const TOptions& options, TSkinSource& source, CUIString& reason)
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // System DLLs from System32 only, before anything loads one (support/SystemLibrary.h).
+    RestrictDllSearchToSystem();
     // The framework's own log, on demand as in the installer: "log" in config.ini beside it.
     ConfigureLogFromConfigFile();
     TOptions options;

@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,7 +54,24 @@ std::vector<bxutil::CModuleHandle>& LoadedServers() {
     return servers;
 }
 
+// A path that names its drive or share: the loader opens exactly that file. Any other text
+// (a bare name, a relative or drive-relative path) would have the loader search folders for it.
+bool IsFullyQualified(const std::wstring& path) {
+    const bool drive = path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' &&
+                       (path[2] == L'\\' || path[2] == L'/');
+    const bool share = path.size() >= 3 && (path[0] == L'\\' || path[0] == L'/') &&
+                       (path[1] == L'\\' || path[1] == L'/');
+    return drive || share;
+}
+
+// The server a user's registration names, by that path only: a registration whose path is not
+// fully qualified is refused rather than searched for. Its own imports are looked for beside it
+// (LOAD_WITH_ALTERED_SEARCH_PATH), as COM does.
 HMODULE LoadServer(const std::wstring& path) {
+    if (!IsFullyQualified(path)) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     for (const bxutil::CModuleHandle& server : LoadedServers()) {
         wchar_t loaded[kMaxValueChars] = {};
         const DWORD length = ::GetModuleFileNameW(server.Get(), loaded, kMaxValueChars);

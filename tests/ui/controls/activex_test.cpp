@@ -11,9 +11,11 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/ComHolders.h"
+#include "support/UniqueHandle.h"
 #include "tests/ui/controls/ControlTestSupport.h"
 #include "tests/ui/controls/test_control/TestControlApi.h"
 #include "ui/controls/ActiveXClasses.h"
@@ -476,6 +478,37 @@ TEST_F(ActiveXTest, OnlyClassesTheProgramAllowsAreMade) {
     EXPECT_EQ(::GetModuleHandleW(L"wshom.ocx"), nullptr) << "the shell object's server was never loaded";
     AllowTestClasses();
     ExpectAllReleased("after the hosts went");
+}
+
+// A class registered for the user with a server path that is not fully qualified: the host
+// refuses it rather than have the loader search for it (the test control's DLL beside the
+// program would be found, and would answer that it does not serve the class).
+TEST_F(ActiveXTest, ServerRegisteredWithoutAFullPathIsNeverSearchedFor) {
+    const std::wstring clsid = L"{5E1D2C3B-4A59-4F68-8E7D-9C0B1A2F3E4D}";
+    struct TUserClass {
+        std::wstring key;
+        ~TUserClass() { ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); }
+    } userClass{L"Software\\Classes\\CLSID\\" + clsid};
+    HKEY created = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (userClass.key + L"\\InprocServer32").c_str(),
+                                0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    const bxutil::CRegistryKey server(created);
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {nullptr, test_control::kDllName}, {L"ThreadingModel", L"Apartment"}};
+    for (const auto& [name, value] : values) {
+        ASSERT_EQ(::RegSetValueExW(server.Get(), name, 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    CLSID classId{};
+    ASSERT_EQ(::CLSIDFromString(clsid.c_str(), &classId), S_OK);
+    SkinUI::SetAllowedActiveXClasses({classId});
+    auto host = Host(clsid.c_str(), RECT{10, 10, 110, 60});
+    AllowTestClasses();
+    EXPECT_FALSE(host->IsCreated());
+    EXPECT_EQ(host->LastResult(), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
 }
 
 // A thread that never set COM up gets the empty control and the notification, not a crash.
