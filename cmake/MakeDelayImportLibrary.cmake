@@ -19,6 +19,11 @@ foreach(entry IN LISTS entries)
   if(ARCH STREQUAL "i686" AND symbol MATCHES "^_")
     string(SUBSTRING "${symbol}" 1 -1 symbol)
   endif()
+  # Interface and class ids the DLL also exports as data (x86_64's liboleacc.a names
+  # IID_IAccessible) are no functions to bind on first call; libuuid defines them.
+  if(symbol MATCHES "^(IID|CLSID|LIBID|DIID|GUID)_")
+    continue()
+  endif()
   string(APPEND definition "${symbol}\n")
 endforeach()
 
