@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/ServiceClient.h"
 #include "app/StatisticsReport.h"
+#include "tests/common/TestFiles.h"
+#include "tests/support/SupportLogFile.h"
 
 namespace {
 
@@ -78,6 +81,50 @@ TEST(ServiceEndpoints, PlainHttpIsRefusedBeforeAnyExchangeWhereTheRowTakesHttpsO
     const TServiceResult result = CallService(EService::kGamePicture, call);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.attempts, 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> ServiceLogLines(const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& line : testfiles::SplitCrLfLines(testfiles::ReadBytes(testfiles::GeneralLogFile()))) {
+        if (line.find(prefix) != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+}
+
+// Nothing listens on port 1: every attempt is refused at once.
+TEST(ServiceClientLog, OneLinePerExchangeNamingServiceOutcomeAndAttemptWithoutTheQuery) {
+    testfiles::GeneralLogFile();
+    struct {
+        EService service;
+        const char* prefix;
+        int attempts;
+    } const cases[] = {
+        {EService::kUsageReport, "service report: GET http://127.0.0.1:1/gather.ashx failed, status ", 1},
+        {EService::kGameInfo, "service gameinfo: POST http://127.0.0.1:1/gather.ashx failed, status 0, 0 bytes, ", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        TServiceCall call;
+        call.url = L"http://127.0.0.1:1/gather.ashx?action=offlineInstaller&JsonData=channel-secret";
+        call.body = "jsondata=1";
+        const TProxySetting direct;
+        call.proxy = &direct;
+        const TServiceResult result = CallService(c.service, call);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.attempts, c.attempts);
+        const std::vector<std::string> lines = ServiceLogLines(c.prefix);
+        ASSERT_EQ(lines.size(), static_cast<size_t>(c.attempts));
+        for (int i = 0; i < c.attempts; ++i) {
+            const std::string attempt = "attempt " + std::to_string(i + 1) + " of " + std::to_string(c.attempts);
+            EXPECT_NE(lines[i].find(attempt), std::string::npos) << lines[i];
+            EXPECT_NE(lines[i].find(" ms, "), std::string::npos) << lines[i];
+            EXPECT_EQ(lines[i].find("channel-secret"), std::string::npos) << lines[i];
+        }
+    }
 }
 
 }  // namespace
