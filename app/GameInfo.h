@@ -29,10 +29,9 @@ struct TGameInfo {
     std::wstring logoFile;
 };
 
-// One POST to the game-information service through libcurl. The server's certificate is verified
-// against the system's trusted authorities, and the system's proxy setting is applied. Up to
-// three attempts, each bounded (2 s to connect, 10 s in all); only a reply up to
-// kMaxJsonReplyBytes is taken.
+// One POST to the game-information service, by its row of the service client (ServiceClient.h:
+// libcurl, the server's certificate verified against the system's trusted authorities, the
+// given proxy setting, its attempts, deadline and bound on the reply).
 class CGameInfoRequest {
 public:
     explicit CGameInfoRequest(std::string url = GameInfoServiceUrl(), TProxySetting proxy = ReadSystemProxySetting());
@@ -51,7 +50,6 @@ public:
     int Attempts() const { return m_nAttempts; }
 
 private:
-    char m_szError[2048];  // libcurl's error text, for a debugger
     std::mutex m_lock;     // one Post at a time on one object
     std::string m_strUrl;
     TProxySetting m_proxy;

@@ -4,10 +4,10 @@
 
 #include "app/FileHash.h"
 #include "app/JsonReply.h"
+#include "app/ServiceClient.h"
 #include "app/TempFiles.h"
 #include "support/FileUtil.h"
 #include "support/JsonText.h"
-#include "support/LibHttpHelper.h"
 #include "support/Log.h"
 #include "support/ProcessEntity.h"
 #include "support/TextConvert.h"
@@ -46,26 +46,21 @@ CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::functio
     m_nInfoResult = GetHttpInfo();
 }
 
-THttpLimits CVexoInstallHelper::Limits() const {
-    THttpLimits limits;
-    limits.maxMilliseconds = kAddressQueryTimeLimitMs;
-    limits.stop = m_fnStop;
-    return limits;
-}
-
 std::wstring CVexoInstallHelper::InstallerPath() { return TempFolder() + L"VexoInstall.exe"; }
 
 int CVexoInstallHelper::GetHttpInfo() {
     m_strDownloadUrl.clear();
     m_bHasSha256 = false;
     m_strSha256.clear();
-    std::string reply;
-    if (!CLibHttpHelper::HttpGet(m_strInfoUrl, L"application/oct-stream", nullptr, std::string(),
-                                 reply, true, Limits())) {
+    TServiceCall call;
+    call.url = m_strInfoUrl;
+    call.stop = m_fnStop;
+    const TServiceResult reply = CallService(EService::kInstallerAddress, call);
+    if (!reply.ok) {
         Log(3, 83, L"CLibHttpHelper::HttpGet false");
         return 0;
     }
-    const TInstallerAddress address = ParseInstallerAddressReply(reply);
+    const TInstallerAddress address = ParseInstallerAddressReply(reply.body);
     // The address is expected to be plain ASCII.
     m_strDownloadUrl = ThreadAnsiToWide(address.downloadUrl.c_str());
     m_bHasSha256 = address.hasSha256;
@@ -94,11 +89,13 @@ int CVexoInstallHelper::Download(const HttpProgressFn& progress) {
     }
     // A partial file left read-only is still continued rather than refused.
     ClearReadOnly(m_strFilePath);
-    THttpLimits limits = Limits();
-    limits.maxMilliseconds = kInstallerDownloadTimeLimitMs;
-    limits.maxFileBytes = kMaxInstallerBytes;
-    limits.httpsOnly = !m_bHasSha256;  // no redirect onto http either, without a digest
-    if (!CLibHttpHelper::DownloadFile(true, m_strDownloadUrl, m_strFilePath, progress, limits)) {
+    TServiceCall call;
+    call.url = m_strDownloadUrl;
+    call.file = m_strFilePath;
+    call.progress = progress;
+    call.stop = m_fnStop;
+    call.plainHttpAllowed = m_bHasSha256;  // no redirect onto http either, without a digest
+    if (!CallService(EService::kClientInstaller, call).ok) {
         m_failure = EInstallFailure::kDownload;
         return 0;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // CVexoInstallHelper: fetches the platform client's installer, runs it silently and removes it.
 // One object serves one installation attempt: construction asks the data service for the
-// installer's address (blocking), Install downloads, checks, runs and deletes the installer.
+// installer's address (blocking), Install downloads, checks, runs and deletes the installer. Both
+// exchanges go by their rows of the service client (ServiceClient.h: the address query's 20 s,
+// the download's 30 minutes and 1 GiB).
 
 #include <functional>
 #include <string>
@@ -37,14 +39,6 @@ struct TInstallerAddress {
 
 // Reads a reply of the data service; an unusable reply gives an empty address.
 TInstallerAddress ParseInstallerAddressReply(const std::string& reply);
-
-// The client installer's download: a file far larger than any client installer is refused (a
-// server sending without end must not fill the disk), and the whole download (every request it
-// makes) must be done within the time limit; a partial file stays for the next attempt.
-constexpr long long kMaxInstallerBytes = 1024ll << 20;
-// The address query is a short reply; the user waits for it with the progress at 1 %.
-constexpr unsigned long kAddressQueryTimeLimitMs = 20000;
-constexpr unsigned long kInstallerDownloadTimeLimitMs = 30 * 60 * 1000;
 
 class CVexoInstallHelper {
 public:
@@ -85,7 +79,6 @@ public:
 private:
     bool Verify();
     bool IsFromPublisher(HANDLE file);
-    THttpLimits Limits() const;
 
     std::wstring m_strInfoUrl;
     std::wstring m_strDownloadUrl;
