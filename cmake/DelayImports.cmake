@@ -7,7 +7,7 @@
 # there. Their static imports are KnownDLLs only (kernel32, user32, gdi32, advapi32, msvcrt,
 # ole32, oleaut32, shell32, shlwapi, ws2_32), which the system never takes from a program's
 # folder; app_shipped_image checks that of the shipped file.
-set(VEXO_DELAY_LOADED_DLLS bcrypt comctl32 crypt32 gdiplus oleacc secur32 wininet winmm)
+set(VEXO_DELAY_LOADED_DLLS bcrypt comctl32 crypt32 gdiplus oleacc secur32 wintrust wininet winmm)
 set(VEXO_DELAY_IMPORT_DIR ${CMAKE_BINARY_DIR}/delay-imports)
 set(VEXO_DELAY_IMPORT_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/DelayImports.ld)
 

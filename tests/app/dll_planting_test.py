@@ -27,8 +27,8 @@ from vexoharness.checks import check, run_main, xdotool_output
 from dpi_window_test import refusing_copy
 
 # Imported by the programs and not KnownDLLs; then the DLLs the code loads by name.
-PLANTED = ("bcrypt", "comctl32", "crypt32", "gdiplus", "oleacc", "secur32", "wininet", "winmm",
-           "msftedit", "riched20", "msimg32")
+PLANTED = ("bcrypt", "comctl32", "crypt32", "gdiplus", "oleacc", "secur32", "wintrust", "wininet",
+           "winmm", "msftedit", "riched20", "msimg32")
 # Time the program gets after its window shows: the first requests fail, timers run.
 SETTLE_S = 8
 GALLERY_TITLE = "^SkinUI gallery$"

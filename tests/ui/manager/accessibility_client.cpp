@@ -171,7 +171,7 @@ void Walk(IAccessible& object, int depth, TWalk& walk) {
         VARIANT& child = children[static_cast<size_t>(i)];
         if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
             CComRef<IAccessible> inner;
-            child.pdispVal->QueryInterface(IID_IAccessible, inner.ReceiveVoid());
+            child.pdispVal->QueryInterface(__uuidof(IAccessible), inner.ReceiveVoid());
             if (inner) Walk(*inner.Get(), depth + 1, walk);
         } else if (child.vt == VT_I4) {
             PrintLine(indent + L"  " + Describe(object, child));
@@ -252,7 +252,7 @@ int Run(const TOptions& options) {
         return 2;
     }
     CComRef<IAccessible> client;
-    const HRESULT hr = ::AccessibleObjectFromWindow(g_window, OBJID_CLIENT, IID_IAccessible,
+    const HRESULT hr = ::AccessibleObjectFromWindow(g_window, OBJID_CLIENT, __uuidof(IAccessible),
                                                     client.ReceiveVoid());
     if (FAILED(hr) || !client) {
         PrintLine(L"error: AccessibleObjectFromWindow " + std::to_wstring(hr));

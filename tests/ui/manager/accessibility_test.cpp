@@ -108,7 +108,7 @@ protected:
         manager().AttachRoot(root);
         window->PaintNow();
         ASSERT_TRUE(SUCCEEDED(::AccessibleObjectFromWindow(window->Handle(), OBJID_CLIENT,
-                                                           IID_IAccessible, client.ReceiveVoid())));
+                                                           __uuidof(IAccessible), client.ReceiveVoid())));
     }
     void TearDown() override {
         client.Reset();
@@ -128,7 +128,7 @@ protected:
     CComRef<IAccessible> Child(int index) {
         CComRef<IDispatch> dispatch;
         client->get_accChild(ChildId(index + 1), dispatch.Receive());
-        return dispatch.Query<IAccessible>(IID_IAccessible);
+        return dispatch.Query<IAccessible>(__uuidof(IAccessible));
     }
     static POINT Origin() { return POINT{kScreenRect.left, kScreenRect.top}; }
 
@@ -158,7 +158,7 @@ TEST_F(AccessibilityTest, TheClientAreaIsTheRootNamedAfterTheWindow) {
     // Its parent is the window's own object, as for any window (the system's).
     CComRef<IDispatch> parent;
     ASSERT_EQ(client->get_accParent(parent.Receive()), S_OK);
-    EXPECT_TRUE(parent.Query<IAccessible>(IID_IAccessible));
+    EXPECT_TRUE(parent.Query<IAccessible>(__uuidof(IAccessible)));
     // Only the client area is answered; the window object stays the system's.
     EXPECT_EQ(::SendMessageW(window->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_WINDOW)),
               0);
@@ -255,7 +255,7 @@ TEST_F(AccessibilityTest, StatesLocationsAndHitTestsFollowTheControls) {
               S_OK);
     ASSERT_EQ(hit.vt, VT_DISPATCH);
     CComRef<IAccessible> hitObject;
-    hit.pdispVal->QueryInterface(IID_IAccessible, hitObject.ReceiveVoid());
+    hit.pdispVal->QueryInterface(__uuidof(IAccessible), hitObject.ReceiveVoid());
     ::VariantClear(&hit);
     EXPECT_EQ(Role(*hitObject.Get()), ROLE_SYSTEM_PANE);
     long nestedChildren = 0;
@@ -276,7 +276,7 @@ TEST_F(AccessibilityTest, ChildIdsNameChildrenByPositionAndDeepControlsByTheirId
     ASSERT_EQ(Child(0)->accNavigate(NAVDIR_NEXT, kSelf, &next), S_OK);
     ASSERT_EQ(next.vt, VT_DISPATCH);
     CComRef<IAccessible> second;
-    next.pdispVal->QueryInterface(IID_IAccessible, second.ReceiveVoid());
+    next.pdispVal->QueryInterface(__uuidof(IAccessible), second.ReceiveVoid());
     ::VariantClear(&next);
     EXPECT_EQ(Name(*second.Get()), L"Status");
     EXPECT_EQ(Child(8)->accNavigate(NAVDIR_NEXT, kSelf, &next), S_FALSE);
@@ -284,7 +284,7 @@ TEST_F(AccessibilityTest, ChildIdsNameChildrenByPositionAndDeepControlsByTheirId
     CComRef<IDispatch> parent;
     CComRef<IDispatch> deepObject;
     ASSERT_EQ(client->get_accChild(ChildId(-deep->AccessibleId()), deepObject.Receive()), S_OK);
-    CComRef<IAccessible> deepAccessible = deepObject.Query<IAccessible>(IID_IAccessible);
+    CComRef<IAccessible> deepAccessible = deepObject.Query<IAccessible>(__uuidof(IAccessible));
     ASSERT_EQ(deepAccessible->get_accParent(parent.Receive()), S_OK);
     EXPECT_EQ(parent.Get(), static_cast<IDispatch*>(Child(8).Get()));
 }

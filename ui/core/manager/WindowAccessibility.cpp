@@ -25,7 +25,7 @@ bool CWindowManagerUI::OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result
     // The object id is a 32-bit value that arrives sign-extended or not, depending on the caller.
     if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT || m_pRoot == nullptr)
         return false;
-    result = ::LresultFromObject(IID_IAccessible, wParam, &m_pRoot->AccessibleObject());
+    result = ::LresultFromObject(__uuidof(IAccessible), wParam, &m_pRoot->AccessibleObject());
     return true;
 }
 
