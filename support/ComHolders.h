@@ -1,8 +1,9 @@
 #pragma once
 // Owners for COM: CComRef<T> holds one reference to a COM object and releases it when it goes
-// or is given another; COleApartment makes the calling thread a single-threaded OLE apartment
-// for as long as it lives (the thread that owns a message loop and hosts COM controls holds one,
-// once, around its loop).
+// or is given another; CVariant owns a VARIANT's contents; COleApartment makes the calling thread
+// a single-threaded OLE apartment for as long as it lives (the thread that owns a message loop and
+// hosts COM controls holds one, once, around its loop), and CComApartment joins a COM apartment
+// of the kind its flags name (a thread that only calls COM briefly, such as the shell's).
 
 #include <windows.h>
 #include <ole2.h>
@@ -62,6 +63,40 @@ private:
     T* m_p = nullptr;
 };
 
+// Owns what a VARIANT holds (a string, an interface reference, an array) and clears it when it
+// goes or is given another value. Never copied: a second copy is a VariantCopy the code should
+// say it makes.
+class CVariant {
+public:
+    CVariant() { ::VariantInit(&m_v); }
+    CVariant(CVariant&& other) noexcept : m_v(other.m_v) { ::VariantInit(&other.m_v); }
+    CVariant(const CVariant&) = delete;
+    CVariant& operator=(const CVariant&) = delete;
+    ~CVariant() { ::VariantClear(&m_v); }
+
+    // A VT_BSTR variant with a copy of text; empty (VT_EMPTY) when text is null or the copy
+    // cannot be made.
+    static CVariant String(LPCWSTR text) {
+        CVariant result;
+        if (text == nullptr) return result;
+        result.m_v.bstrVal = ::SysAllocString(text);
+        if (result.m_v.bstrVal != nullptr) result.m_v.vt = VT_BSTR;
+        return result;
+    }
+
+    VARIANT* Get() { return &m_v; }
+    const VARIANT* Get() const { return &m_v; }
+    VARTYPE Type() const { return m_v.vt; }
+    // For calls that fill a VARIANT out parameter: what was held is cleared first.
+    VARIANT* Receive() {
+        ::VariantClear(&m_v);
+        return &m_v;
+    }
+
+private:
+    VARIANT m_v;
+};
+
 // The calling thread as a single-threaded OLE apartment (OleInitialize) while the holder lives.
 // A thread that already has an apartment of the same kind keeps it (the call only counts); one
 // of another kind is left as it is, and Succeeded() says so.
@@ -73,6 +108,26 @@ public:
     }
     COleApartment(const COleApartment&) = delete;
     COleApartment& operator=(const COleApartment&) = delete;
+
+    bool Succeeded() const { return SUCCEEDED(m_hr); }
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HRESULT m_hr;
+};
+
+// The calling thread in a COM apartment of the kind flags ask for (CoInitializeEx, e.g.
+// COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) while the holder lives. A thread that already
+// has an apartment of the same kind keeps it (the call only counts); one of another kind is left
+// as it is (RPC_E_CHANGED_MODE), and Succeeded() says so.
+class CComApartment {
+public:
+    explicit CComApartment(DWORD flags) : m_hr(::CoInitializeEx(nullptr, flags)) {}
+    ~CComApartment() {
+        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+    }
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
 
     bool Succeeded() const { return SUCCEEDED(m_hr); }
     HRESULT Result() const { return m_hr; }
