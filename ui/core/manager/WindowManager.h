@@ -305,6 +305,8 @@ private:
 
     // Painting (WindowPaint.cpp).
     bool OnPaint();
+    // Lays out, moves the focus when due and paints the update's parts into a BeginPaint context.
+    void PaintUpdate(HDC dc, const RECT& paintRect, const std::vector<RECT>& regionParts);
     void LayoutTree(const RECT& client);
     // The first layout after a tree was attached: "windowinit" (and the shadow's window).
     void OnFirstLayout();
