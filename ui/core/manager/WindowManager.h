@@ -19,6 +19,7 @@
 
 #include "support/GdiHandles.h"
 #include "ui/core/base/UIDpi.h"
+#include "ui/core/base/UIOwnedMap.h"
 #include "ui/core/base/UIPtrArray.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/base/UIStringMap.h"
@@ -422,7 +423,7 @@ private:
     CUIPtrArray m_aFoundControls;   // scratch list of the layout pass
 
     CUIStringMap m_mNameHash;     // name → control
-    CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
+    CUIOwnedMap<CUIPtrArray> m_mOptionGroup;  // group name → its options (not owned)
 
     CLogicalAttributes m_windowSkinLengths;
     std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows
