@@ -138,9 +138,10 @@ bool UiDispatchEnded() {
            (registration.window == nullptr || !IsWindow(registration.window));
 }
 
-HWND CreateUiCallWindow() {
-    if (!RegisterWindowClass()) return nullptr;
-    HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
-    if (window) Register(window);
+bxutil::CWindowHandle CreateUiCallWindow() {
+    if (!RegisterWindowClass()) return {};
+    bxutil::CWindowHandle window(
+        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr));
+    if (window) Register(window.Get());
     return window;
 }
