@@ -97,17 +97,20 @@ private:
     VARIANT m_v;
 };
 
-// The calling thread as a single-threaded OLE apartment (OleInitialize) while the holder lives.
-// A thread that already has an apartment of the same kind keeps it (the call only counts); one
-// of another kind is left as it is, and Succeeded() says so.
-class COleApartment {
+namespace com_detail {
+
+// An apartment the calling thread entered for one scope: the entering call's answer, and the
+// matching leave when (and only when) it succeeded; a failed entry (RPC_E_CHANGED_MODE: the
+// thread has an apartment of another kind) leaves that apartment as it is.
+template <void(WINAPI* Leave)()>
+class CApartmentScope {
 public:
-    COleApartment() : m_hr(::OleInitialize(nullptr)) {}
-    ~COleApartment() {
-        if (SUCCEEDED(m_hr)) ::OleUninitialize();
+    explicit CApartmentScope(HRESULT entered) : m_hr(entered) {}
+    ~CApartmentScope() {
+        if (SUCCEEDED(m_hr)) Leave();
     }
-    COleApartment(const COleApartment&) = delete;
-    COleApartment& operator=(const COleApartment&) = delete;
+    CApartmentScope(const CApartmentScope&) = delete;
+    CApartmentScope& operator=(const CApartmentScope&) = delete;
 
     bool Succeeded() const { return SUCCEEDED(m_hr); }
     HRESULT Result() const { return m_hr; }
@@ -116,24 +119,22 @@ private:
     HRESULT m_hr;
 };
 
-// The calling thread in a COM apartment of the kind flags ask for (CoInitializeEx, e.g.
-// COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) while the holder lives. A thread that already
-// has an apartment of the same kind keeps it (the call only counts); one of another kind is left
-// as it is (RPC_E_CHANGED_MODE), and Succeeded() says so.
-class CComApartment {
+}  // namespace com_detail
+
+// The calling thread as a single-threaded OLE apartment (OleInitialize) while the holder lives.
+// A thread that already has an apartment of the same kind keeps it (the call only counts); one
+// of another kind is left as it is, and Succeeded() says so.
+class COleApartment : public com_detail::CApartmentScope<&::OleUninitialize> {
 public:
-    explicit CComApartment(DWORD flags) : m_hr(::CoInitializeEx(nullptr, flags)) {}
-    ~CComApartment() {
-        if (SUCCEEDED(m_hr)) ::CoUninitialize();
-    }
-    CComApartment(const CComApartment&) = delete;
-    CComApartment& operator=(const CComApartment&) = delete;
+    COleApartment() : CApartmentScope(::OleInitialize(nullptr)) {}
+};
 
-    bool Succeeded() const { return SUCCEEDED(m_hr); }
-    HRESULT Result() const { return m_hr; }
-
-private:
-    HRESULT m_hr;
+// The calling thread in a COM apartment of the kind flags ask for (CoInitializeEx, e.g.
+// COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) while the holder lives, with the same rules:
+// for a thread that calls COM only briefly (the shell's start of a program).
+class CComApartment : public com_detail::CApartmentScope<&::CoUninitialize> {
+public:
+    explicit CComApartment(DWORD flags) : CApartmentScope(::CoInitializeEx(nullptr, flags)) {}
 };
 
 }  // namespace bxutil
