@@ -6,27 +6,9 @@
 #include <shlwapi.h>
 
 #include "app/StatisticsReport.h"
+#include "support/ComHolders.h"
 #include "support/LibBiz.h"
 #include "support/TextConvert.h"
-
-namespace {
-
-// The shell may hand the start to extensions that need COM on the calling thread, which may be
-// a worker thread; a thread that already has COM keeps its own set-up.
-class CComScope {
-public:
-    CComScope() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~CComScope() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-    CComScope(const CComScope&) = delete;
-    CComScope& operator=(const CComScope&) = delete;
-
-private:
-    HRESULT m_hr;
-};
-
-}  // namespace
 
 bool FindInstalledClient(std::wstring& path, const std::wstring& registryKey) {
     std::wstring found;
@@ -51,7 +33,9 @@ bool LaunchClient(const TLaunchRequest& request) {
     bool started = false;
     if (FindInstalledClient(client, request.registryKey)) {
         const std::wstring parameters = AnsiToWide(BuildClientParameters(request.clientWasInstalled, request.gameId));
-        CComScope com;
+        // The shell may hand the start to extensions that need COM on the calling thread, which
+        // may be a worker thread; a thread that already has COM keeps its own set-up.
+        const bxutil::CComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         const HINSTANCE result =
             ShellExecuteW(nullptr, L"open", client.c_str(), parameters.c_str(), nullptr, SW_SHOW);
         started = reinterpret_cast<INT_PTR>(result) > 32;

@@ -2,10 +2,13 @@
 // Call objects: a bound member-function call (target, member function and optionally one stored
 // argument) that one thread creates and another thread, or the UI-thread dispatcher, runs.
 //
-// Ownership: a call object is heap-allocated and has exactly one owner at a time. Whoever runs it
-// last (a worker thread, the dispatcher, the dispatch window) destroys it through the virtual
-// destructor; the creator must not touch it after handing it over.
+// Ownership: a call object is heap-allocated and has exactly one owner at a time: its creator,
+// then the thread (CLibThread) or the dispatcher (PostCallToUiThread) it is handed to, which
+// destroys it through the virtual destructor after running it, or without running it when it can
+// no longer run. The creator must not touch it after handing it over; the owners inside hold it
+// in a std::unique_ptr (a queued message carries it between two of them).
 
+#include <memory>
 #include <typeinfo>
 #include <utility>
 
@@ -32,14 +35,14 @@ public:
 
     CAny() = default;
     template <class V>
-    explicit CAny(const V& value) : m_pContent(new holder<V>(value)) {}
+    explicit CAny(const V& value) : m_pContent(std::make_unique<holder<V>>(value)) {}
     CAny(const CAny& other) : m_pContent(other.m_pContent ? other.m_pContent->Clone() : nullptr) {}
-    CAny(CAny&& other) noexcept : m_pContent(std::exchange(other.m_pContent, nullptr)) {}
+    CAny(CAny&& other) noexcept = default;
     CAny& operator=(CAny other) noexcept {
         std::swap(m_pContent, other.m_pContent);
         return *this;
     }
-    ~CAny() { delete m_pContent; }
+    ~CAny() = default;
 
     bool Empty() const { return m_pContent == nullptr; }
     // typeid(void) when empty.
@@ -49,7 +52,7 @@ public:
     template <class V>
     V* Cast() {
         return m_pContent && m_pContent->Type() == typeid(V)
-                   ? &static_cast<holder<V>*>(m_pContent)->m_value
+                   ? &static_cast<holder<V>*>(m_pContent.get())->m_value
                    : nullptr;
     }
     template <class V>
@@ -58,7 +61,7 @@ public:
     }
 
 private:
-    placeholder* m_pContent = nullptr;
+    std::unique_ptr<placeholder> m_pContent;  // null when empty
 };
 
 // A one-element argument pack.

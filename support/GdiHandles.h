@@ -1,7 +1,7 @@
 #pragma once
 // GDI members of the handle family (support/UniqueHandle.h): GDI objects, memory device contexts
-// and icons, plus the scopes that borrow a device context: a window's context, an object selected
-// into a context, a context's saved state.
+// and icons, plus the scopes that borrow a device context: a window's context, a window's paint,
+// an object selected into a context, a context's saved state.
 
 #include <windows.h>
 
@@ -51,6 +51,25 @@ public:
 
 private:
     HWND m_hWnd;
+    HDC m_hDC;
+};
+
+// One WM_PAINT's drawing: BeginPaint on construction, EndPaint when the scope ends, whichever way
+// it is left (EndPaint must follow every BeginPaint, or the caret stays hidden). Dc() is null when
+// BeginPaint failed; the window is still validated.
+class CPaintScope {
+public:
+    explicit CPaintScope(HWND window) : m_hWnd(window), m_hDC(::BeginPaint(window, &m_ps)) {}
+    CPaintScope(const CPaintScope&) = delete;
+    CPaintScope& operator=(const CPaintScope&) = delete;
+    ~CPaintScope() { ::EndPaint(m_hWnd, &m_ps); }
+
+    HDC Dc() const { return m_hDC; }
+    const RECT& PaintRect() const { return m_ps.rcPaint; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_ps{};
     HDC m_hDC;
 };
 

@@ -42,8 +42,7 @@ CLibThread::~CLibThread() {
     // The thread is stopped before the call goes: an owner deleting this object from another
     // thread must not pull the call or the event away from a body that is still running.
     if (m_bJoinOnDestroy) Stop();
-    delete m_pCall;
-    m_pCall = nullptr;
+    m_pCall.reset();
 }
 
 bool CLibThread::Start() {
@@ -69,14 +68,13 @@ void CLibThread::ThreadBody() {
 }
 
 CLibThread* StartCallThread(bxutil::IAsyncFuncCall* call, int priority) {
-    CLibThread* thread = new CLibThread(call);
+    auto thread = std::make_unique<CLibThread>(call);
     thread->SetAutoDelete(true);
     thread->ClearStopRequest();
     thread->SetPriority(priority);
     // Started, the thread owns the object, its thread handle and the call: it deletes them itself.
-    if (thread->Start()) return thread;
-    // The thread never ran, so nobody else owns the object: destroy it and the call.
-    delete thread;
+    if (thread->Start()) return thread.release();
+    // The thread never ran, so nobody else owns the object: it goes here, and the call with it.
     return nullptr;
 }
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "support/AsyncCall.h"
 #include "support/UniqueHandle.h"
@@ -183,7 +184,7 @@ public:
 
 private:
     char m_szName[64];
-    bxutil::IAsyncFuncCall* m_pCall;
+    std::unique_ptr<bxutil::IAsyncFuncCall> m_pCall;  // owned; destroyed after the thread ends
     int m_nPriority = 2;
 };
 

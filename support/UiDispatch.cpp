@@ -50,16 +50,25 @@ void DropCall(CallPtr call) {
     call.reset();
 }
 
+// A call crosses the message queue as its address in wParam. One owner at a time: the creator
+// until it hands the call over, then this dispatcher (a CallPtr), then the queued message once it
+// was delivered, and finally the window procedure or the discarding of a closing window's queue,
+// which take it back into a CallPtr and destroy it after running it, or without running it.
+WPARAM MessageParameter(const CallPtr& call) { return reinterpret_cast<WPARAM>(call.get()); }
+CallPtr TakeFromMessage(WPARAM wParam) {
+    return CallPtr(reinterpret_cast<bxutil::IAsyncFuncCall*>(wParam));
+}
+
 // Calls still queued for a window that is being destroyed will never run: free them.
 void DiscardQueuedCalls(HWND window) {
     MSG msg;
     while (PeekMessageW(&msg, window, kUiCallMessage, kUiCallMessage, PM_REMOVE))
-        delete reinterpret_cast<bxutil::IAsyncFuncCall*>(msg.wParam);
+        TakeFromMessage(msg.wParam).reset();
 }
 
 LRESULT CALLBACK UiCallWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kUiCallMessage) {
-        CallPtr call(reinterpret_cast<bxutil::IAsyncFuncCall*>(wParam));
+        const CallPtr call = TakeFromMessage(wParam);
         try {
             if (call) call->Run();
         } catch (...) {
@@ -88,13 +97,13 @@ bool RegisterWindowClass() {
     return registered;
 }
 
-// Hands the call to the window's thread; the window procedure owns it once it is delivered.
+// Hands the call to the window's thread; the queued message owns it once it is delivered.
 void Forward(HWND window, CallPtr call, bool waitForCompletion) {
-    const WPARAM wParam = reinterpret_cast<WPARAM>(call.get());
+    const WPARAM wParam = MessageParameter(call);
     const bool delivered = waitForCompletion ? SendMessageW(window, kUiCallMessage, wParam, 0) == 1
                                              : PostMessageW(window, kUiCallMessage, wParam, 0) != FALSE;
     if (delivered) {
-        (void)call.release();
+        (void)call.release();  // the message's now; TakeFromMessage adopts it again
         return;
     }
     DropCall(std::move(call));
@@ -129,9 +138,10 @@ bool UiDispatchEnded() {
            (registration.window == nullptr || !IsWindow(registration.window));
 }
 
-HWND CreateUiCallWindow() {
-    if (!RegisterWindowClass()) return nullptr;
-    HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
-    if (window) Register(window);
+bxutil::CWindowHandle CreateUiCallWindow() {
+    if (!RegisterWindowClass()) return {};
+    bxutil::CWindowHandle window(
+        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr));
+    if (window) Register(window.Get());
     return window;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "support/AsyncCall.h"
+#include "support/UniqueHandle.h"
 
 // The message that carries a call to the dispatch window: wParam is the call, lParam 0.
 constexpr UINT kUiCallMessage = WM_APP + 1001;
@@ -23,10 +24,10 @@ constexpr UINT kUiCallMessage = WM_APP + 1001;
 void PostCallToUiThread(bxutil::IAsyncFuncCall* call, bool forcePost = false, bool waitForCompletion = false);
 
 // Creates a message-only dispatch window on the calling thread, which becomes the UI thread, and
-// registers it (replacing an earlier registration). Destroy it with DestroyWindow on that thread
-// when the UI ends: calls still queued for it are destroyed without running, and so is every
-// later call (until a new window is registered). Null when the window cannot be created.
-HWND CreateUiCallWindow();
+// registers it (replacing an earlier registration). The holder destroys it on that thread when the
+// UI ends: calls still queued for it are destroyed without running, and so is every later call
+// (until a new window is registered). Empty when the window cannot be created.
+[[nodiscard]] bxutil::CWindowHandle CreateUiCallWindow();
 
 // True once a registered dispatch window has ended: workers that feed the UI should stop.
 bool UiDispatchEnded();

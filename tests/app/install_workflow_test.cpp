@@ -98,7 +98,7 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         if (IsSkipped()) return;
-        m_dispatch.Reset(CreateUiCallWindow());
+        m_dispatch = CreateUiCallWindow();
         ASSERT_NE(m_dispatch.Get(), nullptr);
         m_settings.gameId = "1000450";
         m_settings.comefrom = "web001";

@@ -164,7 +164,7 @@ TEST_F(UiDispatchTest, AfterTheWindowEndsNoCallRunsAnywhere) {
 
 TEST_F(UiDispatchTest, CallForAVanishedWindowIsDroppedAndDestroyed) {
     // The registering thread ends without destroying its window, so the registration outlives it.
-    std::thread uiThread([] { CreateUiCallWindow(); });
+    std::thread uiThread([] { (void)CreateUiCallWindow().Release(); });
     uiThread.join();
 
     const std::string expectedLine = LogText(151, GetCurrentThreadId(), kVanishedMessage);

@@ -45,8 +45,8 @@ CContainerUI* NewBorrowingRoot() {
 
 CComboWnd::~CComboWnd() {
     ReleaseBody();
-    // Only the combo's destructor gets here with the window alive; it detached itself first.
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    // Only the combo's destructor gets here with the window alive (it detached itself first);
+    // m_window, the last member, destroys it before the manager goes.
 }
 
 LPCWSTR CComboWnd::WindowClassName() const { return L"ComboWnd"; }
@@ -79,9 +79,9 @@ bool CComboWnd::Open() {
                    static_cast<LONG>(std::min<long long>(wanted.cy > 0 ? wanted.cy : content, content))};
     const RECT place = PlaceBelowOrAbove(rc, box, monitor.rcWork);
     // The title shows nowhere (no caption); it names the window for tools that look for it.
-    if (Create(ownerWindow, WindowClassName(), WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-               place) == nullptr)
-        return false;
+    m_window.Reset(Create(ownerWindow, WindowClassName(), WS_POPUP | WS_CLIPCHILDREN,
+                          WS_EX_TOOLWINDOW | WS_EX_TOPMOST, place));
+    if (!m_window) return false;
     ShowWindow(true, true);
     ::SetFocus(m_hWnd);
     return true;
@@ -143,8 +143,9 @@ LRESULT CComboWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_closing) return 0;
         m_closing = true;
         if (m_combo != nullptr) m_combo->ReclaimBody();
-        // OnWindowGone deletes this object: nothing of it may be touched after this call.
-        ::DestroyWindow(m_hWnd);
+        // OnWindowGone deletes this object while the window goes (the holder has let go of the
+        // handle by then): nothing of it may be touched after this call.
+        m_window.Reset();
         return 0;
     default:
         break;
@@ -157,6 +158,7 @@ LRESULT CComboWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CComboWnd::OnWindowGone(HWND /*window*/) {
+    (void)m_window.Release();  // already destroyed: nothing left to close
     if (m_combo != nullptr) m_combo->OnDropDownGone();
 }
 

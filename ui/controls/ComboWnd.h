@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "support/UniqueHandle.h"
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/window/WindowWnd.h"
 
@@ -47,6 +48,8 @@ private:
     CContainerUI* m_root = nullptr;    // owned by m_manager
     CWindowManagerUI m_manager;
     bool m_closing = false;
+    // The pop-up window while it exists; last, so that it goes before the manager it uses.
+    bxutil::CWindowHandle m_window;
 };
 
 }  // namespace SkinUI

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "support/ComHolders.h"
 #include "support/UniqueHandle.h"
 #include "ui/core/base/UIAttribute.h"
 #include "ui/core/base/UIGeometry.h"
@@ -26,10 +27,7 @@ namespace SkinUI {
 
 namespace {
 
-struct TStreamRelease {
-    void operator()(IStream* stream) const { stream->Release(); }
-};
-using CStreamPtr = std::unique_ptr<IStream, TStreamRelease>;
+using CStreamPtr = bxutil::CComRef<IStream>;
 
 constexpr size_t kGifHeaderSize = 13;  // signature, logical screen size, flags
 // A GIF keeps frame delays in 16 bits of hundredths of a second.
@@ -52,15 +50,15 @@ bool IsPlausibleGif(const std::vector<BYTE>& bytes) {
 // A read-only memory stream over a copy of the bytes (the stream frees its block).
 CStreamPtr StreamOver(const std::vector<BYTE>& bytes) {
     bxutil::CGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
-    if (!block) return nullptr;
+    if (!block) return {};
     void* target = ::GlobalLock(block.Get());
-    if (target == nullptr) return nullptr;
+    if (target == nullptr) return {};
     memcpy(target, bytes.data(), bytes.size());
     ::GlobalUnlock(block.Get());
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(block.Get(), TRUE, &stream))) return nullptr;
+    CStreamPtr stream;
+    if (FAILED(::CreateStreamOnHGlobal(block.Get(), TRUE, stream.Receive())) || !stream) return {};
     (void)block.Release();  // the stream frees the block when it is released
-    return CStreamPtr(stream);
+    return stream;
 }
 
 }  // namespace
@@ -106,7 +104,7 @@ bool CGifAnimUI::Imp::Read(LPCWSTR name) {
     if (!ReadSkinFileBytes(name, bytes, kMaxPictureBytes) || !IsPlausibleGif(bytes)) return false;
     m_stream = StreamOver(bytes);
     if (!m_stream) return false;
-    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(m_stream.get()));
+    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(m_stream.Get()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok) return false;
     if (image->GetFrameDimensionsCount() == 0 ||
         image->GetFrameDimensionsList(&m_dimension, 1) != Gdiplus::Ok)

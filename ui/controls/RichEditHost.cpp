@@ -253,8 +253,8 @@ std::unique_ptr<CTextServicesLink> CTextServicesLink::Create(ITextHostSite* site
         return nullptr;
     }
     std::unique_ptr<CTextServicesLink> link(new CTextServicesLink());
-    link->m_host = new CTxtWinHost(site);  // the link's reference, released in its destructor
-    HRESULT hr = create(nullptr, link->m_host, link->m_unknown.Receive());
+    link->m_host.Reset(new CTxtWinHost(site));  // the link's reference
+    HRESULT hr = create(nullptr, link->m_host.Get(), link->m_unknown.Receive());
     if (FAILED(hr) || !link->m_unknown) {
         LogFailure(L"CreateTextServices failed", hr);
         return nullptr;
@@ -273,10 +273,8 @@ CTextServicesLink::~CTextServicesLink() {
     m_services.Reset();
     m_unknown.Reset();
     // References the services still hold keep the host alive, detached from its control.
-    if (m_host != nullptr) {
-        m_host->Detach();
-        m_host->Release();
-    }
+    if (m_host) m_host->Detach();
+    m_host.Reset();
 }
 
 LRESULT CTextServicesLink::Send(UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -124,7 +124,7 @@ public:
 private:
     CTextServicesLink() = default;
 
-    CTxtWinHost* m_host = nullptr;     // one reference of ours, released last
+    CComRef<CTxtWinHost> m_host;       // one reference of ours, released last
     CComRef<IUnknown> m_unknown;       // the object CreateTextServices made
     CComRef<ITextServices> m_services; // the same object through its editing interface
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "support/GdiHandles.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ControlFactory.h"
@@ -32,9 +33,8 @@ COLORREF ToColorRef(DWORD argb) {
 
 // The services measure character heights in twips (1/1440 inch).
 LONG PixelsToTwips(LONG pixels) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    const bxutil::CWindowDC screen(nullptr);
+    const int dpi = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return ::MulDiv(std::abs(pixels), 1440, dpi > 0 ? dpi : 96);
 }
 

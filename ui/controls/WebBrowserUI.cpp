@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "support/ComHolders.h"
 #include "support/Log.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/AttributeTable.h"
@@ -420,15 +421,10 @@ bool CWebBrowserUI::Navigate2(LPCWSTR url) {
     }
     auto browser = WebBrowser();
     if (!browser || url == nullptr || *url == L'\0') return false;
-    VARIANT address;
-    ::VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = ::SysAllocString(url);
-    if (address.bstrVal == nullptr) return false;
-    VARIANT none;
-    ::VariantInit(&none);
-    const HRESULT hr = browser->Navigate2(&address, &none, &none, &none, &none);
-    ::VariantClear(&address);
+    bxutil::CVariant address = bxutil::CVariant::String(url);
+    if (address.Type() != VT_BSTR) return false;
+    bxutil::CVariant none;
+    const HRESULT hr = browser->Navigate2(address.Get(), none.Get(), none.Get(), none.Get(), none.Get());
     browser.Reset();
     if (FAILED(hr)) {
         LogBrowser(L"Navigate2 failed", hr);

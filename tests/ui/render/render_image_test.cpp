@@ -358,6 +358,27 @@ TEST_F(ImageDrawing, RotationTurnsThePictureAboutItsCentre) {
     EXPECT_LE(RenderTest::ChannelDistance(canvas.Rgb(10, 2), 0x0000FF, false), 8);
 }
 
+// Each rotation is the caller's own copy: a second one leaves the first intact, and the copy goes
+// with its holder.
+TEST(Rotation, EachRotatedCopyBelongsToItsCaller) {
+    const bxutil::CBitmapHandle picture(::CreateBitmap(8, 6, 1, 32, nullptr));
+    ASSERT_TRUE(picture);
+    bxutil::CBitmapHandle first = CUIRender::RotateBitmap(picture.Get(), 90);
+    const bxutil::CBitmapHandle second = CUIRender::RotateBitmap(picture.Get(), 45);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first.Get(), second.Get());
+    const HBITMAP firstBitmap = first.Get();
+    BITMAP info{};
+    ASSERT_EQ(::GetObjectW(firstBitmap, sizeof info, &info), static_cast<int>(sizeof info))
+        << "the second rotation left the first one alive";
+    EXPECT_EQ(info.bmWidth, 8);
+    EXPECT_EQ(info.bmHeight, 6);
+    first.Reset();
+    EXPECT_EQ(::GetObjectType(firstBitmap), 0u) << "the holder deleted its copy";
+    EXPECT_EQ(::GetObjectType(second.Get()), static_cast<DWORD>(OBJ_BITMAP));
+}
+
 TEST_F(ImageDrawing, ArtefactNineSliceAndTiles) {
     CCanvas canvas(200, 120, 0xFFFFFFFF);
     m_spec.Reset(L"file='nine.png' corner='4,4,4,4'");

@@ -79,7 +79,7 @@ TEST_F(HostileInput, DrawImageWithBadRectangles) {
     }
     CUIRender::DrawImage(canvas.DC(), nullptr, canvas.Rect(), canvas.Rect(), canvas.Rect(),
                          RECT{}, true);
-    EXPECT_EQ(CUIRender::RotateBitmap(nullptr, 30), nullptr);
+    EXPECT_FALSE(CUIRender::RotateBitmap(nullptr, 30));
 }
 
 TEST_F(HostileInput, MalformedFormattedText) {

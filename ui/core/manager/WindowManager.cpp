@@ -237,30 +237,23 @@ bool CWindowManagerUI::AddOptionGroup(LPCWSTR group, CControlUI* option) {
         return members->Add(option);
     }
     auto members = std::make_unique<CUIPtrArray>();
-    if (!members->Add(option) || !m_mOptionGroup.Insert(group, members.get())) return false;
-    members.release();  // owned by the group table
-    return true;
+    if (!members->Add(option)) return false;
+    return m_mOptionGroup.Set(group, std::move(members)) != nullptr;
 }
 
 CUIPtrArray* CWindowManagerUI::GetOptionGroup(LPCWSTR group) const {
     if (group == nullptr) return nullptr;
-    return static_cast<CUIPtrArray*>(m_mOptionGroup.Find(group));
+    return m_mOptionGroup.Find(group);
 }
 
 void CWindowManagerUI::RemoveOptionGroup(LPCWSTR group, CControlUI* option) {
     CUIPtrArray* members = GetOptionGroup(group);
     if (members == nullptr) return;
     RemoveFirst(*members, option);
-    if (members->IsEmpty()) {
-        m_mOptionGroup.Remove(group);
-        delete members;
-    }
+    if (members->IsEmpty()) m_mOptionGroup.Remove(group);
 }
 
-void CWindowManagerUI::RemoveAllOptionGroups() {
-    m_mOptionGroup.ForEach([](LPCWSTR, LPVOID members) { delete static_cast<CUIPtrArray*>(members); });
-    m_mOptionGroup.RemoveAll();
-}
+void CWindowManagerUI::RemoveAllOptionGroups() { m_mOptionGroup.RemoveAll(); }
 
 // ---- Listener lists -------------------------------------------------------------------------
 

@@ -19,6 +19,7 @@
 
 #include "support/GdiHandles.h"
 #include "ui/core/base/UIDpi.h"
+#include "ui/core/base/UIOwnedMap.h"
 #include "ui/core/base/UIPtrArray.h"
 #include "ui/core/base/UIString.h"
 #include "ui/core/base/UIStringMap.h"
@@ -305,6 +306,8 @@ private:
 
     // Painting (WindowPaint.cpp).
     bool OnPaint();
+    // Lays out, moves the focus when due and paints the update's parts into a BeginPaint context.
+    void PaintUpdate(HDC dc, const RECT& paintRect, const std::vector<RECT>& regionParts);
     void LayoutTree(const RECT& client);
     // The first layout after a tree was attached: "windowinit" (and the shadow's window).
     void OnFirstLayout();
@@ -420,7 +423,7 @@ private:
     CUIPtrArray m_aFoundControls;   // scratch list of the layout pass
 
     CUIStringMap m_mNameHash;     // name → control
-    CUIStringMap m_mOptionGroup;  // group name → CUIPtrArray* of options (owned)
+    CUIOwnedMap<CUIPtrArray> m_mOptionGroup;  // group name → its options (not owned)
 
     CLogicalAttributes m_windowSkinLengths;
     std::unique_ptr<CShadowUI> m_pShadow;  // owned; goes before the window it follows

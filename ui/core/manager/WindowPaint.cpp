@@ -55,12 +55,17 @@ bool CWindowManagerUI::OnPaint() {
     // The update region's own rectangles, read before BeginPaint validates them: two controls
     // far apart repaint themselves, not the box around both.
     const std::vector<RECT> regionParts = UpdateRegionParts(m_hWndPaint);
-    PAINTSTRUCT ps{};
-    HDC dc = ::BeginPaint(m_hWndPaint, &ps);
-    if (m_pRoot == nullptr) {
-        ::EndPaint(m_hWndPaint, &ps);
-        return true;
+    {
+        const bxutil::CPaintScope paint(m_hWndPaint);
+        if (m_pRoot == nullptr) return true;
+        PaintUpdate(paint.Dc(), paint.PaintRect(), regionParts);
     }
+    // Painting asked for another layout (a control changed its size while drawn).
+    if (m_bUpdateNeeded) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+    return true;
+}
+
+void CWindowManagerUI::PaintUpdate(HDC dc, const RECT& paintRect, const std::vector<RECT>& regionParts) {
     RECT client{};
     ::GetClientRect(m_hWndPaint, &client);
     if (m_bUpdateNeeded) {
@@ -70,7 +75,7 @@ bool CWindowManagerUI::OnPaint() {
     if (m_bFocusNeeded && !::IsIconic(m_hWndPaint)) MoveTabFocus(true);
 
     const std::vector<RECT> parts =
-        regionParts.empty() ? std::vector<RECT>{ps.rcPaint} : regionParts;
+        regionParts.empty() ? std::vector<RECT>{paintRect} : regionParts;
     if (m_paintObserver) {
         for (const RECT& part : parts) m_paintObserver(part);
     }
@@ -81,11 +86,6 @@ bool CWindowManagerUI::OnPaint() {
     } else {
         for (const RECT& part : parts) m_pRoot->Paint(dc, part);
     }
-    ::EndPaint(m_hWndPaint, &ps);
-
-    // Painting asked for another layout (a control changed its size while drawn).
-    if (m_bUpdateNeeded) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
-    return true;
 }
 
 void CWindowManagerUI::LayoutTree(const RECT& client) {

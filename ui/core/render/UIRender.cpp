@@ -283,9 +283,6 @@ bool LoadSpecImage(CWindowResourcesUI* resources, TImageSpec& spec) {
     return true;
 }
 
-// The most recent rotated picture (process-wide; each rotation replaces the previous one).
-CBitmapHandle g_rotatedBitmap;
-
 // A GDI+ view of a bitmap: straight over the pixels of a 32-bit DIB section (keeping their
 // premultiplied alpha), else converted by GDI+.
 std::unique_ptr<Gdiplus::Bitmap> GdiplusViewOf(HBITMAP bitmap) {
@@ -422,7 +419,9 @@ bool CUIRender::DrawImageSpec(HDC hDC, CWindowResourcesUI* resources, const RECT
     const RECT control = ClampToDrawRange(rcControl);
     const RECT dest = SpecDestination(spec.dest, control);
     if (!RectsMeet(dest, control) || !RectsMeet(dest, rcPaint)) return true;
-    HBITMAP bitmap = angle != 0 ? RotateBitmap(image.hBitmap.Get(), angle) : image.hBitmap.Get();
+    // A rotated copy lives for this one drawing.
+    const CBitmapHandle rotated = angle != 0 ? RotateBitmap(image.hBitmap.Get(), angle) : CBitmapHandle();
+    const HBITMAP bitmap = angle != 0 ? rotated.Get() : image.hBitmap.Get();
     if (bitmap == nullptr) return true;
     DrawImage(hDC, bitmap, dest, rcPaint, spec.source, spec.corner, image.bAlpha, spec.fade,
               spec.hole, spec.xtiled, spec.ytiled);
@@ -453,14 +452,14 @@ void CUIRender::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rcDest, const RE
     DrawBorders(drawer, dest, source, corner);
 }
 
-HBITMAP CUIRender::RotateBitmap(HBITMAP hBitmap, int angle) {
-    if (hBitmap == nullptr || !StartGdiplusOnce()) return nullptr;
+CBitmapHandle CUIRender::RotateBitmap(HBITMAP hBitmap, int angle) {
+    if (hBitmap == nullptr || !StartGdiplusOnce()) return {};
     std::unique_ptr<Gdiplus::Bitmap> source = GdiplusViewOf(hBitmap);
-    if (!source || source->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    if (!source || source->GetLastStatus() != Gdiplus::Ok) return {};
     const INT width = static_cast<INT>(source->GetWidth());
     const INT height = static_cast<INT>(source->GetHeight());
     Gdiplus::Bitmap rotated(width, height, PixelFormat32bppARGB);
-    if (rotated.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    if (rotated.GetLastStatus() != Gdiplus::Ok) return {};
     {
         Gdiplus::Graphics graphics(&rotated);
         const Gdiplus::REAL centreX = static_cast<Gdiplus::REAL>(width / 2);
@@ -471,9 +470,8 @@ HBITMAP CUIRender::RotateBitmap(HBITMAP hBitmap, int angle) {
         graphics.DrawImage(source.get(), 0, 0, width, height);
     }
     HBITMAP result = nullptr;
-    if (rotated.GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &result) != Gdiplus::Ok) return nullptr;
-    g_rotatedBitmap.Reset(result);
-    return result;
+    if (rotated.GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &result) != Gdiplus::Ok) return {};
+    return CBitmapHandle(result);
 }
 
 bool CUIRender::StartGdiplusOnce() {

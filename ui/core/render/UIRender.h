@@ -121,8 +121,8 @@ public:
     static CUIString FormattedTextWords(LPCWSTR text);
 
     // A copy of the bitmap rotated by angle degrees about its centre, on an opaque black
-    // background. The result is owned here and stays valid until the next call.
-    static HBITMAP RotateBitmap(HBITMAP hBitmap, int angle);
+    // background, owned by the caller; empty when it cannot be made.
+    static bxutil::CBitmapHandle RotateBitmap(HBITMAP hBitmap, int angle);
 
     static void ClipToRect(HDC hDC, const RECT& rc, CPaintClip& clip);
     // Clips to rcClip AND the rounded rectangle of rcItem (right and bottom included).

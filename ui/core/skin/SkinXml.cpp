@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <exception>
+#include <new>
 #include <vector>
 
 #include "ui/core/base/UIAttribute.h"
@@ -140,7 +141,7 @@ private:
         m_doc.m_nErrorOffset = static_cast<size_t>(cause - m_doc.m_pstrXml);
         return false;
     }
-    TElement& Element(uint32_t index) { return m_doc.m_pElements[index]; }
+    TElement& Element(uint32_t index) { return m_doc.m_vElements[index]; }
     uint32_t Offset(LPCWSTR p) const { return static_cast<uint32_t>(p - m_base); }
 
     bool ParseLists() {
@@ -180,7 +181,7 @@ private:
     bool OpenElement(uint32_t parent) {
         TElement* element = m_doc.NewElement();
         if (element == nullptr) return m_doc.SetError(L"Out of memory");
-        uint32_t index = m_doc.m_nElements - 1;
+        const uint32_t index = m_doc.ElementCount() - 1;
         *element = TElement{Offset(m_p), 0, 0, parent, 0};
         TFrame& list = m_frames.back();
         if (list.lastChild != 0)
@@ -336,11 +337,8 @@ bool CSkinXml::AllocateText(size_t characters) {
 
 void CSkinXml::Release() {
     if (m_pstrXml != nullptr) m_pfnReleaseText(m_pstrXml);
-    free(m_pElements);
     m_pstrXml = nullptr;
-    m_pElements = nullptr;
-    m_nElements = 0;
-    m_nReservedElements = 0;
+    std::vector<TElement>().swap(m_vElements);  // its memory goes too, not only its elements
     m_nTextLength = 0;
 }
 
@@ -441,7 +439,7 @@ bool CSkinXml::Parse() {
         Release();
         return SetError(L"Out of memory");
     }
-    m_pElements[0] = TElement{0, 0, 0, 0, 0};
+    m_vElements[0] = TElement{0, 0, 0, 0, 0};
     CParser parser(*this);
     if (parser.Run()) return true;
     Release();
@@ -449,20 +447,23 @@ bool CSkinXml::Parse() {
 }
 
 CSkinXml::TElement* CSkinXml::NewElement() {
-    if (m_nElements == 0) m_nReservedElements = 0;
-    if (m_nElements >= m_nReservedElements) {
-        uint32_t capacity = m_nReservedElements + m_nReservedElements / 2 + kFirstTableSize;
-        if (capacity <= m_nReservedElements || capacity > 0x0FFFFFFF) return nullptr;
-        void* table = realloc(m_pElements, capacity * sizeof(TElement));
-        if (table == nullptr) return nullptr;
-        m_pElements = static_cast<TElement*>(table);
-        m_nReservedElements = capacity;
+    // The table grows by half plus a first size, itself, so that a document's count of elements
+    // decides the growth and a failed growth is an answer (null) rather than an exception.
+    const size_t count = m_vElements.size();
+    if (count == m_vElements.capacity()) {
+        const size_t capacity = count + count / 2 + kFirstTableSize;
+        if (capacity > kMaxElements) return nullptr;
+        try {
+            m_vElements.reserve(capacity);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
     }
-    return &m_pElements[m_nElements++];
+    return &m_vElements.emplace_back();
 }
 
 CSkinXmlNode CSkinXml::Root() {
-    return m_nElements > 1 ? CSkinXmlNode(this, 1) : CSkinXmlNode();
+    return m_vElements.size() > 1 ? CSkinXmlNode(this, 1) : CSkinXmlNode();
 }
 
 bool CSkinXml::SetError(LPCWSTR message, LPCWSTR location) {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace SkinUI {
 
@@ -64,6 +65,7 @@ public:
     static constexpr int kMessageCapacity = 100;   // characters incl. NUL
     static constexpr int kLocationCapacity = 50;   // characters incl. NUL
     static constexpr uint32_t kFirstTableSize = 500;
+    static constexpr uint32_t kMaxElements = 0x0FFFFFFF;  // the element table's bound
 
     // One element: offsets in characters from the start of the text, links as table indexes
     // (0: none). Record 0 is a placeholder so that the root is record 1.
@@ -120,9 +122,9 @@ public:
     static void SetTextAllocator(const TTextAllocator& allocator);
 
     // Read access for handles and tools.
-    uint32_t ElementCount() const { return m_nElements; }
+    uint32_t ElementCount() const { return static_cast<uint32_t>(m_vElements.size()); }
     const TElement* Element(uint32_t index) const {
-        return index > 0 && index < m_nElements ? &m_pElements[index] : nullptr;
+        return index > 0 && index < m_vElements.size() ? &m_vElements[index] : nullptr;
     }
     LPCWSTR TextAt(uint32_t pos) const { return m_pstrXml + pos; }
 
@@ -137,9 +139,7 @@ private:
 
     LPWSTR m_pstrXml = nullptr;      // the document, NUL-terminated, parsed in place
     void (*m_pfnReleaseText)(void*) = nullptr;  // frees m_pstrXml
-    TElement* m_pElements = nullptr; // the element table (realloc)
-    uint32_t m_nElements = 0;
-    uint32_t m_nReservedElements = 0;
+    std::vector<TElement> m_vElements;  // the element table
     size_t m_nTextLength = 0;
     wchar_t m_szErrorMsg[kMessageCapacity] = {};
     wchar_t m_szErrorXml[kLocationCapacity] = {};
