@@ -134,4 +134,4 @@ build_preload
 check_preload
 [ "$machine_wide" = no ] || register_machine_handler
 emulated_prefix
-say "32-bit programs are emulated $road"
+would "emulate 32-bit programs $road" || say "32-bit programs are emulated $road"
