@@ -14,8 +14,8 @@ PACKAGES=(
   nginx-light nsis
   osslsigncode python3-pefile
 )
-# 32-bit Wine runs the shipped installer everywhere: natively, or where the kernel refuses 32-bit
-# code under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
+# 32-bit Wine runs the shipped installer natively where the kernel runs 32-bit code, and on every
+# machine under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
 # library, freestanding, so no 32-bit development files are needed).
 PACKAGES+=(wine32:i386 gcc)
 if [ "$VEXO_ARCH" != i686 ]; then
