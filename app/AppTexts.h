@@ -17,13 +17,17 @@ enum class EAppText {
     kInsecureAddress = 24,
     kClientMissing = 25,
     kCouldNotStart = 26,
+    kInstallerUnsigned = 27,
+    kInstallerBadSignature = 28,
+    kInstallerOtherPublisher = 29,
 };
 
 constexpr EAppText kAppTexts[] = {
     EAppText::kInstallingStatus, EAppText::kDownloadingStatus, EAppText::kTitle,
     EAppText::kTitleWithGame,    EAppText::kAddressQueryFailed, EAppText::kNoAddress,
     EAppText::kDownloadFailed,   EAppText::kVerifyFailed,       EAppText::kInsecureAddress,
-    EAppText::kClientMissing,    EAppText::kCouldNotStart};
+    EAppText::kClientMissing,    EAppText::kCouldNotStart,      EAppText::kInstallerUnsigned,
+    EAppText::kInstallerBadSignature, EAppText::kInstallerOtherPublisher};
 
 // The text of the loaded string table; empty when the table has none.
 std::wstring AppText(EAppText id);

@@ -28,11 +28,13 @@ struct THashTraits {
 using CAlgorithm = bxutil::CUniqueHandle<TAlgorithmTraits>;
 using CHash = bxutil::CUniqueHandle<THashTraits>;
 
-CAlgorithm OpenSha256() {
+CAlgorithm OpenAlgorithm(const wchar_t* name) {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return {};
+    if (BCryptOpenAlgorithmProvider(&algorithm, name, nullptr, 0) != 0) return {};
     return CAlgorithm(algorithm);
 }
+
+CAlgorithm OpenSha256() { return OpenAlgorithm(BCRYPT_SHA256_ALGORITHM); }
 
 CHash CreateHash(BCRYPT_ALG_HANDLE algorithm) {
     BCRYPT_HASH_HANDLE hash = nullptr;
@@ -72,6 +74,29 @@ std::string Sha256OfFile(const std::wstring& path) {
     UCHAR digest[kDigestBytes] = {};
     if (BCryptFinishHash(hash.Get(), digest, kDigestBytes, 0) != 0) return {};
     return ToLowerHex(digest, kDigestBytes);
+}
+
+std::string Sha256OfBytes(const void* data, size_t size) { return DigestOfBytes(BCRYPT_SHA256_ALGORITHM, data, size); }
+
+std::string DigestOfBytes(const wchar_t* algorithmName, const void* data, size_t size) {
+    const CAlgorithm algorithm = OpenAlgorithm(algorithmName);
+    const CHash hash = CreateHash(algorithm.Get());
+    DWORD length = 0;
+    ULONG written = 0;
+    if (!hash || size > MAXDWORD ||
+        BCryptGetProperty(algorithm.Get(), BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length), sizeof(length),
+                          &written, 0) != 0 ||
+        length == 0 || length > 64)
+        return {};
+    UCHAR digest[64] = {};
+    if (BCryptHashData(hash.Get(), static_cast<PUCHAR>(const_cast<void*>(data)), static_cast<ULONG>(size), 0) != 0 ||
+        BCryptFinishHash(hash.Get(), digest, length, 0) != 0)
+        return {};
+    return ToLowerHex(digest, length);
+}
+
+std::string HexOfBytes(const void* data, size_t size) {
+    return ToLowerHex(static_cast<const UCHAR*>(data), size);
 }
 
 bool IsSha256Text(const std::string& text) {

@@ -4,12 +4,19 @@
 // record the service gave and the pictures stay in the temporary folder, where a later run finds
 // them at once (also when the service cannot be reached).
 
+#include <windows.h>
+
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "app/ServiceHosts.h"
 #include "app/SystemProxy.h"
+
+namespace SkinUI {
+struct TImageData;
+}
 
 // What the window shows of the game. Everything is empty when unknown.
 struct TGameInfo {
@@ -22,10 +29,9 @@ struct TGameInfo {
     std::wstring logoFile;
 };
 
-// One POST to the game-information service through libcurl. The server's certificate is verified
-// against the system's trusted authorities, and the system's proxy setting is applied. Up to
-// three attempts, each bounded (2 s to connect, 10 s in all); only a reply up to
-// kMaxJsonReplyBytes is taken.
+// One POST to the game-information service, by its row of the service client (ServiceClient.h:
+// libcurl, the server's certificate verified against the system's trusted authorities, the
+// given proxy setting, its attempts, deadline and bound on the reply).
 class CGameInfoRequest {
 public:
     explicit CGameInfoRequest(std::string url = GameInfoServiceUrl(), TProxySetting proxy = ReadSystemProxySetting());
@@ -44,7 +50,6 @@ public:
     int Attempts() const { return m_nAttempts; }
 
 private:
-    char m_szError[2048];  // libcurl's error text, for a debugger
     std::mutex m_lock;     // one Post at a time on one object
     std::string m_strUrl;
     TProxySetting m_proxy;
@@ -81,12 +86,36 @@ bool LoadKeptGameInfo(const std::string& gameId, TGameInfo& info);
 // Sets the three local picture files: the temporary folder, named after the game.
 void SetArtworkFiles(const std::string& gameId, TGameInfo& info);
 
+// The game's three pictures.
+enum class EGamePicture { kIcon, kBackground, kLogo };
+constexpr EGamePicture kGamePictures[] = {EGamePicture::kIcon, EGamePicture::kBackground,
+                                          EGamePicture::kLogo};
+
+// The local file of a picture (set by SetArtworkFiles).
+const std::wstring& GamePictureFile(const TGameInfo& info, EGamePicture picture);
+// The box the window shows a picture in, in skin units: the icon 36 x 36, the logo 306 x 149,
+// the background the whole 980 x 600 window.
+SIZE GamePictureBox(EGamePicture picture);
+
+// Reads a picture's file and decodes it for a window at dpi, brought to that density. Null when
+// the file cannot be read, is no picture the skin's decoder takes, or states more pixels than
+// its box may show at dpi (SkinUI::PixelBoundForBox): such a picture is refused from its header,
+// never decoded. Refusals are logged, and so is every picture decoded. Decoding and resampling
+// take time: this is work for a worker thread, never for the UI thread.
+std::unique_ptr<SkinUI::TImageData> LoadGamePicture(const std::wstring& file, EGamePicture picture,
+                                                    int dpi);
+
+// Receives a fresh picture, decoded for the window, once it has replaced the kept one.
+using TFreshPictureFn = std::function<void(EGamePicture, std::unique_ptr<SkinUI::TImageData>)>;
+
 // Sets the three local picture files and downloads the pictures, each afresh into a file of its
-// own that replaces the kept picture only when it is complete and decodes: a failed or damaged
-// download leaves the earlier picture as it was. Only https addresses are asked. stop, when
-// given, abandons the downloads. Returns 1.
+// own that replaces the kept picture only when it is complete and decodes for a window at dpi
+// (LoadGamePicture): a failed, damaged or oversized download leaves the earlier picture as it
+// was. Each picture that replaced its kept one goes to fresh, decoded. Only https addresses are
+// asked. stop, when given, abandons the downloads. Returns 1.
 int DownloadArtwork(const std::string& gameId, TGameInfo& info,
-                    const std::function<bool()>& stop = {});
+                    const std::function<bool()>& stop = {}, int dpi = 96,
+                    const TFreshPictureFn& fresh = {});
 
 // The local file of one picture: the temporary folder, prefix and gameId, ".png". Characters of
 // gameId that cannot stand in a file name (path separators, wildcards, control characters) are

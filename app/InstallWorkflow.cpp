@@ -46,6 +46,12 @@ std::wstring InstallFailureText(EInstallFailure failure) {
         return AppText(EAppText::kInsecureAddress);
     case EInstallFailure::kClientMissing:
         return AppText(EAppText::kClientMissing);
+    case EInstallFailure::kUnsigned:
+        return AppText(EAppText::kInstallerUnsigned);
+    case EInstallFailure::kBadSignature:
+        return AppText(EAppText::kInstallerBadSignature);
+    case EInstallFailure::kOtherPublisher:
+        return AppText(EAppText::kInstallerOtherPublisher);
     case EInstallFailure::kInternal:
         break;
     }
@@ -138,7 +144,7 @@ ESliceWait CInstallWorkflow::WaitForStepEnd(DWORD timeoutMs) const {
 }
 
 EInstallFailure CInstallWorkflow::RunInstallation() {
-    CVexoInstallHelper helper(m_settings.dataServiceUrl, [this] { return ShouldStop(); });
+    CVexoInstallHelper helper(m_settings.dataServiceUrl, [this] { return ShouldStop(); }, m_settings.clientPublisher);
     const HttpProgressFn progress = [this](long long done, long long total) { OnDownloadProgress(done, total); };
     if (helper.Install(progress) != 0) return helper.Failure();
     // Whatever the installer's exit code said, only a client that is there now is installed.

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <string>
 
+#include "app/ClientInstallerTrust.h"
 #include "app/ClientLaunch.h"
 #include "app/ServiceHosts.h"
 #include "app/VexoInstallHelper.h"
@@ -53,6 +54,8 @@ struct TInstallSettings {
     std::wstring dataServiceUrl = DataServiceQueryUrl();
     std::string statsBaseUrl = StatsServiceBaseUrl();
     std::wstring clientRegistryKey = kClientRegistryKey;
+    // Who must have signed the client installer (ClientInstallerTrust.h); empty: no one.
+    std::wstring clientPublisher = BuiltInClientPublisher();
     // The pace of the display while the installer runs: one percent per step.
     DWORD progressStepMs = 1000;
 };

@@ -67,7 +67,8 @@ TPackageStamp ReadPackageStamp() {
 }
 
 std::string EffectiveGameId(const std::string& stampedGameId) {
-    const bool isId = stampedGameId.size() == 7 &&
+    // The platform's ids run from 1000000: a leading zero is no id (and no JSON number).
+    const bool isId = stampedGameId.size() == 7 && stampedGameId[0] != '0' &&
                       std::all_of(stampedGameId.begin(), stampedGameId.end(),
                                   [](char c) { return c >= '0' && c <= '9'; });
     return isId ? stampedGameId : std::string("1000450");

@@ -30,7 +30,7 @@ TPackageStamp ReadPackageStampFromFile(const wchar_t* path);
 // Reads the stamp of the running executable.
 TPackageStamp ReadPackageStamp();
 
-// The game the installer is for: the stamp's game id when it is one (exactly seven ASCII digits),
-// else the default game 1000450. The unstamped executable reads "This pr" there, and anything
+// The game the installer is for: the stamp's game id when it is one (exactly seven ASCII digits,
+// the first not 0), else the default game 1000450. The unstamped executable reads "This pr" there, and anything
 // else that is no id would reach the client's command line, the JSON bodies and the report.
 std::string EffectiveGameId(const std::string& stampedGameId);

@@ -11,16 +11,12 @@
 
 #include <memory>
 
+#include "app/CertificateChain.h"
+#include "support/CryptHandles.h"
 #include "support/TextConvert.h"
 
 namespace {
 
-struct TCertificateFree {
-    void operator()(PCCERT_CONTEXT certificate) const { ::CertFreeCertificateContext(certificate); }
-};
-struct TChainFree {
-    void operator()(PCCERT_CHAIN_CONTEXT chain) const { ::CertFreeCertificateChain(chain); }
-};
 struct TCurlTextFree {
     void operator()(char* text) const { curl_free(text); }
 };
@@ -28,28 +24,11 @@ struct TCurlUrlFree {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
-std::unique_ptr<const CERT_CONTEXT, TCertificateFree> PeerCertificate(CtxtHandle* context) {
+bxutil::CCertificate PeerCertificate(CtxtHandle* context) {
     PCCERT_CONTEXT certificate = nullptr;
     if (::QueryContextAttributesW(context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK)
         certificate = nullptr;
-    return std::unique_ptr<const CERT_CONTEXT, TCertificateFree>(certificate);
-}
-
-// The chain from the certificate to a root, for server authentication, from the certificates the
-// server sent and the system's stores. Revocation stays Schannel's check (it may need the
-// network, which this check must not wait for).
-std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree> ServerChain(PCCERT_CONTEXT certificate) {
-    LPSTR usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
-    CERT_CHAIN_PARA para{};
-    para.cbSize = sizeof(para);
-    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
-    para.RequestedUsage.Usage.cUsageIdentifier = 1;
-    para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-    PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &para, 0,
-                                   nullptr, &chain))
-        chain = nullptr;
-    return std::unique_ptr<const CERT_CHAIN_CONTEXT, TChainFree>(chain);
+    return bxutil::CCertificate(certificate);
 }
 
 // Every trust error the chain engine found, in the chain, its simple chains and their elements.
@@ -96,10 +75,12 @@ bool IsPeerCertificateTrusted(CURL* handle, const std::wstring& host) {
         return false;
     if (session->backend == CURLSSLBACKEND_NONE || session->internals == nullptr) return true;
     if (session->backend != CURLSSLBACKEND_SCHANNEL || host.empty()) return false;
-    const auto certificate = PeerCertificate(static_cast<CtxtHandle*>(session->internals));
+    const bxutil::CCertificate certificate = PeerCertificate(static_cast<CtxtHandle*>(session->internals));
     if (!certificate) return false;
-    const auto chain = ServerChain(certificate.get());
-    return chain && IsChainGoodForServer(chain.get(), host);
+    // Revocation stays Schannel's check (it may need the network, which this check must not wait
+    // for).
+    const bxutil::CCertificateChain chain = CertificateChainFor(certificate.Get(), szOID_PKIX_KP_SERVER_AUTH);
+    return chain && IsChainGoodForServer(chain.Get(), host);
 }
 
 std::wstring HostOfUrl(const std::string& url) {

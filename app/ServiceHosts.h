@@ -1,8 +1,16 @@
 #pragma once
 // Where the platform's three web services live. The base URLs ("https://host[:port]") are
-// deployment settings fixed at build time; the paths are the services' own.
+// deployment settings fixed at build time; the paths of the services' requests are rows of the
+// service client (ServiceClient.h).
 
 #include <string>
+
+// Whose address a request goes to: one of the three services, or an address that arrived in a
+// reply of another request (the pictures, the client installer).
+enum class EServiceHost { kGameInfo, kData, kStats, kFromReply };
+
+// The base URL of a service host; empty for kFromReply.
+std::wstring ServiceHostUrl(EServiceHost host);
 
 // The game-information service: POST "<base>/Box/GameInfo".
 std::string GameInfoServiceUrl();

@@ -1,10 +1,10 @@
 #include "app/StatisticsReport.h"
 
+#include "app/ServiceClient.h"
 #include "rapidjson/encodings.h"
 #include "rapidjson/stringbuffer.h"
 #include "rapidjson/writer.h"
 #include "support/LibBiz.h"
-#include "support/LibHttpHelper.h"
 #include "support/TextConvert.h"
 
 namespace {
@@ -41,11 +41,13 @@ std::string EncodeQueryValue(const std::string& bytes) {
 
 std::string BuildReportUrl(const std::string& statsBaseUrl, const std::string& gameId, const std::string& comefrom) {
     const std::string json = "{\"GameId\":" + gameId + ",\"Comefrom\":" + JsonStringOfAnsiText(comefrom) + "}";
-    return statsBaseUrl + "/gather.ashx?action=offlineInstaller&JsonData=" + EncodeQueryValue(json);
+    return statsBaseUrl + WideToAnsi(ServiceEndpoint(EService::kUsageReport).path) +
+           "?action=offlineInstaller&JsonData=" + EncodeQueryValue(json);
 }
 
 bool SendReport(const std::string& statsBaseUrl, const std::string& gameId, const std::string& comefrom) {
     if (comefrom.empty()) return false;
-    std::string ignored;
-    return CLibHttpHelper::HttpGetDefault(AnsiToWide(BuildReportUrl(statsBaseUrl, gameId, comefrom)), ignored) != 0;
+    TServiceCall call;
+    call.url = AnsiToWide(BuildReportUrl(statsBaseUrl, gameId, comefrom));
+    return CallService(EService::kUsageReport, call).ok;
 }

@@ -4,13 +4,14 @@
 
 #include "app/FileHash.h"
 #include "app/JsonReply.h"
+#include "app/ServiceClient.h"
 #include "app/TempFiles.h"
 #include "support/FileUtil.h"
 #include "support/JsonText.h"
-#include "support/LibHttpHelper.h"
 #include "support/Log.h"
 #include "support/ProcessEntity.h"
 #include "support/TextConvert.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -39,16 +40,10 @@ TInstallerAddress ParseInstallerAddressReply(const std::string& reply) {
     return address;
 }
 
-CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::function<bool()> stop)
-    : m_strInfoUrl(infoUrl), m_fnStop(std::move(stop)) {
+CVexoInstallHelper::CVexoInstallHelper(const std::wstring& infoUrl, std::function<bool()> stop,
+                                       std::wstring publisher)
+    : m_strInfoUrl(infoUrl), m_fnStop(std::move(stop)), m_strPublisher(std::move(publisher)) {
     m_nInfoResult = GetHttpInfo();
-}
-
-THttpLimits CVexoInstallHelper::Limits() const {
-    THttpLimits limits;
-    limits.maxMilliseconds = kAddressQueryTimeLimitMs;
-    limits.stop = m_fnStop;
-    return limits;
 }
 
 std::wstring CVexoInstallHelper::InstallerPath() { return TempFolder() + L"VexoInstall.exe"; }
@@ -57,13 +52,15 @@ int CVexoInstallHelper::GetHttpInfo() {
     m_strDownloadUrl.clear();
     m_bHasSha256 = false;
     m_strSha256.clear();
-    std::string reply;
-    if (!CLibHttpHelper::HttpGet(m_strInfoUrl, L"application/oct-stream", nullptr, std::string(),
-                                 reply, true, Limits())) {
+    TServiceCall call;
+    call.url = m_strInfoUrl;
+    call.stop = m_fnStop;
+    const TServiceResult reply = CallService(EService::kInstallerAddress, call);
+    if (!reply.ok) {
         Log(3, 83, L"CLibHttpHelper::HttpGet false");
         return 0;
     }
-    const TInstallerAddress address = ParseInstallerAddressReply(reply);
+    const TInstallerAddress address = ParseInstallerAddressReply(reply.body);
     // The address is expected to be plain ASCII.
     m_strDownloadUrl = ThreadAnsiToWide(address.downloadUrl.c_str());
     m_bHasSha256 = address.hasSha256;
@@ -92,11 +89,13 @@ int CVexoInstallHelper::Download(const HttpProgressFn& progress) {
     }
     // A partial file left read-only is still continued rather than refused.
     ClearReadOnly(m_strFilePath);
-    THttpLimits limits = Limits();
-    limits.maxMilliseconds = kInstallerDownloadTimeLimitMs;
-    limits.maxFileBytes = kMaxInstallerBytes;
-    limits.httpsOnly = !m_bHasSha256;  // no redirect onto http either, without a digest
-    if (!CLibHttpHelper::DownloadFile(true, m_strDownloadUrl, m_strFilePath, progress, limits)) {
+    TServiceCall call;
+    call.url = m_strDownloadUrl;
+    call.file = m_strFilePath;
+    call.progress = progress;
+    call.stop = m_fnStop;
+    call.plainHttpAllowed = m_bHasSha256;  // no redirect onto http either, without a digest
+    if (!CallService(EService::kClientInstaller, call).ok) {
         m_failure = EInstallFailure::kDownload;
         return 0;
     }
@@ -110,10 +109,31 @@ bool CVexoInstallHelper::Verify() {
         Log(3, 69, L"verify successful!");
         return true;
     }
-    // A file that is not the named installer must not be run, nor continued by the next attempt.
     Log(1, 71, L"verify failed! the installer does not match its sha256, deleted");
-    DeleteDownloadedFile(m_strFilePath);
     m_failure = EInstallFailure::kVerify;
+    return false;
+}
+
+bool CVexoInstallHelper::IsFromPublisher(HANDLE file) {
+    if (m_strPublisher.empty()) return true;
+    const TInstallerTrust trust = CheckInstallerPublisher(file, m_strFilePath, m_strPublisher);
+    const TLogRecord record = {trust.verdict == EInstallerTrust::kTrusted ? 3 : 1, kSource, 75};
+    WriteLog(&record, L"publisher check: verdict %d, WinVerifyTrust 0x%08lx, signer \"%s\"",
+             static_cast<int>(trust.verdict), static_cast<unsigned long>(trust.status), trust.signer.c_str());
+    switch (trust.verdict) {
+    case EInstallerTrust::kTrusted:
+        return true;
+    case EInstallerTrust::kUnsigned:
+        m_failure = EInstallFailure::kUnsigned;
+        break;
+    case EInstallerTrust::kOtherPublisher:
+        m_failure = EInstallFailure::kOtherPublisher;
+        break;
+    case EInstallerTrust::kBadSignature:
+    case EInstallerTrust::kUntrustedSigner:
+        m_failure = EInstallFailure::kBadSignature;
+        break;
+    }
     return false;
 }
 
@@ -124,15 +144,26 @@ int CVexoInstallHelper::Install(const HttpProgressFn& progress) {
         return -1;
     }
     Log(3, 29, L"download successful ! start install silent");
-    if (!Verify()) return -1;
+    // Held, readable by others but written by no one, from the checks until the installer has
+    // run: the file checked is the file run.
+    bxutil::CFileHandle held(CreateFileW(m_strFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held || !Verify() || !IsFromPublisher(held.Get())) {
+        if (!held) m_failure = EInstallFailure::kVerify;
+        // A file that failed a check must not be run, nor continued by the next attempt.
+        held.Reset();
+        DeleteDownloadedFile(m_strFilePath);
+        return -1;
+    }
     // The download reports progress only while the file is short of its size; say it is whole.
     if (progress) {
         long long size = 0;
-        QueryFileSize(m_strFilePath, &size);
+        QueryFileSize(held.Get(), &size);
         progress(size, size);
     }
     DWORD exitCode = 1;
     if (ExecuteProcess(m_strFilePath, &exitCode)) m_nExitCode = exitCode;
+    held.Reset();
     DeleteDownloadedFile(m_strFilePath);
     return 0;
 }

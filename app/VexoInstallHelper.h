@@ -1,11 +1,14 @@
 #pragma once
 // CVexoInstallHelper: fetches the platform client's installer, runs it silently and removes it.
 // One object serves one installation attempt: construction asks the data service for the
-// installer's address (blocking), Install downloads, checks, runs and deletes the installer.
+// installer's address (blocking), Install downloads, checks, runs and deletes the installer. Both
+// exchanges go by their rows of the service client (ServiceClient.h: the address query's 20 s,
+// the download's 30 minutes and 1 GiB).
 
 #include <functional>
 #include <string>
 
+#include "app/ClientInstallerTrust.h"
 #include "app/ServiceHosts.h"
 #include "support/HttpWebRequest.h"
 
@@ -19,6 +22,11 @@ enum class EInstallFailure {
     kInsecureAddress,  // a plain-http address without a digest to check the file against
     kClientMissing,  // the installer ran, but no client is registered (decided by the workflow)
     kInternal,       // the attempt could not be carried out (no thread, no memory)
+    // The publisher's signature was required and the installer did not carry it (the file is
+    // deleted, never run):
+    kUnsigned,        // no signature at all
+    kBadSignature,    // a signature that does not hold, or whose certificate is not trusted
+    kOtherPublisher,  // a sound signature of someone else
 };
 
 // What the data service's reply says about the installer: "result" / "internation" /
@@ -32,20 +40,15 @@ struct TInstallerAddress {
 // Reads a reply of the data service; an unusable reply gives an empty address.
 TInstallerAddress ParseInstallerAddressReply(const std::string& reply);
 
-// The client installer's download: a file far larger than any client installer is refused (a
-// server sending without end must not fill the disk), and the whole download (every request it
-// makes) must be done within the time limit; a partial file stays for the next attempt.
-constexpr long long kMaxInstallerBytes = 1024ll << 20;
-// The address query is a short reply; the user waits for it with the progress at 1 %.
-constexpr unsigned long kAddressQueryTimeLimitMs = 20000;
-constexpr unsigned long kInstallerDownloadTimeLimitMs = 30 * 60 * 1000;
-
 class CVexoInstallHelper {
 public:
     // Asks the data service (infoUrl is its full query URL) for the installer's address. stop,
     // when given, is asked a few times a second during every exchange; true abandons it.
+    // publisher names who must have signed the installer (ClientInstallerTrust.h); empty: anyone
+    // or no one.
     explicit CVexoInstallHelper(const std::wstring& infoUrl = DataServiceQueryUrl(),
-                                std::function<bool()> stop = {});
+                                std::function<bool()> stop = {},
+                                std::wstring publisher = BuiltInClientPublisher());
     CVexoInstallHelper(const CVexoInstallHelper&) = delete;
     CVexoInstallHelper& operator=(const CVexoInstallHelper&) = delete;
     // Leaves the installer file alone.
@@ -57,9 +60,10 @@ public:
     // attempt left. An address that is not https is refused unless the service named the
     // file's SHA-256 (the digest then decides whether the file is run). Non-zero on success.
     int Download(const HttpProgressFn& progress);
-    // Download, check against the service's digest when it named one, run silently ("/qn
-    // QR="true"", hidden, waited for), delete. 0 when the installer was downloaded (and matched),
-    // whatever the run gave; -1 otherwise. After a complete download progress is called once
+    // Download, check against the service's digest when it named one and the publisher's
+    // signature when one is required, run silently ("/qn QR="true"", hidden, waited for), delete.
+    // 0 when the installer was downloaded (and passed), whatever the run gave; -1 otherwise (a
+    // file that failed a check is deleted). After a complete download progress is called once
     // with equal counts.
     int Install(const HttpProgressFn& progress);
 
@@ -74,7 +78,7 @@ public:
 
 private:
     bool Verify();
-    THttpLimits Limits() const;
+    bool IsFromPublisher(HANDLE file);
 
     std::wstring m_strInfoUrl;
     std::wstring m_strDownloadUrl;
@@ -84,6 +88,7 @@ private:
     bool m_bHasSha256 = false;
     std::string m_strSha256;
     std::function<bool()> m_fnStop;
+    std::wstring m_strPublisher;
     EInstallFailure m_failure = EInstallFailure::kNone;
     unsigned long m_nExitCode = 1;
 };

@@ -13,6 +13,7 @@
 #include "ui/controls/ProgressUI.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/render/ImageSpec.h"
+#include "ui/core/skin/ResourceData.h"
 #include "ui/core/skin/StringTable.h"
 
 namespace {
@@ -31,6 +32,19 @@ constexpr DWORD kEndReportWaitMs = 5000;
 constexpr UINT_PTR kRefreshTimerId = 0x56584F;
 
 std::wstring PlainImageDescription(const std::wstring& name) { return name; }
+
+// Where each game picture shows (by EGamePicture): the control, the picture's name in the
+// window's picture table, and the image description made of that name.
+struct TPictureControl {
+    LPCWSTR control;
+    LPCWSTR tableName;
+    std::wstring (*describe)(const std::wstring&);
+};
+constexpr TPictureControl kPictureControls[] = {
+    {L"GameIcon", kIconPicture, &PlainImageDescription},
+    {L"background", kBackgroundPicture, &BackgroundImageDescription},
+    {L"logoimage", kLogoPicture, &PlainImageDescription},
+};
 
 // The picture a description names (its "file" value, or the whole text).
 std::wstring PictureNameIn(LPCWSTR description) {
@@ -91,7 +105,8 @@ void CVexoInstallView::ShowControl(LPCWSTR name, bool visible) {
 void CVexoInstallView::OnWindowReady() {
     SetPropW(m_hWnd, kGameWindowProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::stoul(m_strGameId))));
     m_nClientFound = IsClientInstalled();
-    ApplyGameInfo();
+    // The skin's own pictures show until the game's are decoded, on a worker.
+    ShowTitle();
     ShowControl(L"ProgressLayout", false);
     if (SkinUI::CControlUI* progress = Find(L"Progress")) {
         m_pProgress = static_cast<SkinUI::CProgressUI*>(progress->InterfaceByName(L"Progress"));
@@ -103,23 +118,24 @@ void CVexoInstallView::OnWindowReady() {
     const TLogRecord record = {3, L"VexoInstallView.cpp", __LINE__};
     WriteLog(&record, L"window texts in %s (user interface language %d)", SkinUI::LoadedLanguageTag().c_str(),
              static_cast<int>(GetUserDefaultUILanguage()));
-    // The service is asked once the first frame is on the screen (a timer's message comes after
-    // the window's first paint): its work must not slow that frame down.
-    if (m_bRefreshOnStart) ::SetTimer(m_hWnd, kRefreshTimerId, 1, nullptr);
+    // The kept pictures are decoded and the service is asked once the first frame is on the
+    // screen (a timer's message comes after the window's first paint): that work must not slow
+    // the frame down.
+    ::SetTimer(m_hWnd, kRefreshTimerId, 1, nullptr);
 }
 
-void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
-                                   std::wstring (*describe)(const std::wstring&)) {
-    SkinUI::CControlUI* control = Find(controlName);
-    if (control == nullptr) return;
+void CVexoInstallView::ShowPicture(EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image) {
+    const TPictureControl& place = kPictureControls[static_cast<size_t>(picture)];
+    SkinUI::CControlUI* control = Find(place.control);
+    if (control == nullptr || image == nullptr) return;
     // The picture goes into the table under a name of its own generation, and the control turns
     // to it in the same step: nothing is drawn in between, and the earlier picture (the skin's,
     // or one shown before) is let go only once the control no longer points at it. A picture
-    // that does not load leaves the control as it was.
-    const std::wstring name = pictureName + std::wstring(L"#") + std::to_wstring(++m_nPictureGeneration);
-    if (m_PaintManager.AddImageFromFile(name.c_str(), file.c_str()) == nullptr) return;
+    // that cannot be stored leaves the control as it was.
+    const std::wstring name = place.tableName + std::wstring(L"#") + std::to_wstring(++m_nPictureGeneration);
+    if (m_PaintManager.AddDecodedImage(name.c_str(), std::move(image)) == nullptr) return;
     const std::wstring previous = PictureNameIn(control->QueryAttribute(L"bkimage").GetData());
-    control->ApplyAttribute(L"bkimage", describe(name).c_str());
+    control->ApplyAttribute(L"bkimage", place.describe(name).c_str());
     // The earlier picture leaves the window's table whoever loaded it: the skin's background is
     // as large as the window, and nothing shows it once the game's is there. The table decodes a
     // picture when it is first drawn, so one that another control still shows comes back on that
@@ -127,16 +143,8 @@ void CVexoInstallView::ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, con
     if (!previous.empty()) m_PaintManager.RemoveImage(previous.c_str());
 }
 
-void CVexoInstallView::ApplyGameInfo() {
-    // The pictures reach the controls by name, never by path: the temporary folder's path may
-    // hold characters the image description syntax reserves.
-    ShowPicture(L"background", kBackgroundPicture, m_gameInfo.backgroundFile, &BackgroundImageDescription);
-    ShowPicture(L"logoimage", kLogoPicture, m_gameInfo.logoFile, &PlainImageDescription);
-    ShowTitle();
-    ShowPicture(L"GameIcon", kIconPicture, m_gameInfo.iconFile, &PlainImageDescription);
-}
-
 void CVexoInstallView::StartRefresh() {
+    m_nPictureDpi = m_PaintManager.Dpi();
     ResetEvent(m_hRefreshEnded.Get());
     // The thread owns the call (and the copy of the record it carries) and deletes itself.
     if (!StartCallThread(bxutil::NewAsyncCall(this, &CVexoInstallView::RefreshGameInfo, m_gameInfo))) {
@@ -147,20 +155,48 @@ void CVexoInstallView::StartRefresh() {
 void CVexoInstallView::RefreshGameInfo(TGameInfo& known) {
     const std::function<bool()> stop = [this] { return m_bStopping || UiDispatchEnded(); };
     try {
-        TGameInfo answered = known;
-        CGameInfoRequest request;
-        request.SetStop(stop);
-        if (AskGameInfo(m_strGameId, answered, request)) {
-            known = answered;
-            // The name first: the pictures may take their time.
-            PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameNameArrived, known.shortName));
-        }
-        // Without an answer the kept addresses are asked: the pictures may have changed.
-        DownloadArtwork(m_strGameId, known, stop);
-        PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameInfoArrived, known));
+        ShowKeptPictures(known, stop);
+        if (m_bRefreshOnStart && !stop()) FetchGameInfo(known, stop);
     } catch (...) {
     }
     SetEvent(m_hRefreshEnded.Get());
+}
+
+void CVexoInstallView::ShowKeptPictures(const TGameInfo& known, const std::function<bool()>& stop) {
+    // Decoded here, so that the window never waits for a picture (a hostile one is refused for
+    // its size before it is decoded).
+    for (EGamePicture picture : kGamePictures) {
+        if (stop()) return;
+        PostPicture(picture, LoadGamePicture(GamePictureFile(known, picture), picture, m_nPictureDpi));
+    }
+}
+
+void CVexoInstallView::FetchGameInfo(TGameInfo& known, const std::function<bool()>& stop) {
+    TGameInfo answered = known;
+    CGameInfoRequest request;
+    request.SetStop(stop);
+    if (AskGameInfo(m_strGameId, answered, request)) {
+        known = answered;
+        // The name first: the pictures may take their time.
+        PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameNameArrived, known.shortName));
+    }
+    // Without an answer the kept addresses are asked: the pictures may have changed. Each fresh
+    // picture comes decoded and follows the kept ones to the window.
+    DownloadArtwork(m_strGameId, known, stop, m_nPictureDpi,
+                    [this](EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image) {
+                        PostPicture(picture, std::move(image));
+                    });
+    PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnGameInfoArrived, known));
+}
+
+void CVexoInstallView::PostPicture(EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image) {
+    if (image == nullptr) return;
+    auto arrived = std::make_shared<TArrivedPicture>(TArrivedPicture{picture, std::move(image)});
+    PostCallToUiThread(bxutil::NewAsyncCall(this, &CVexoInstallView::OnPictureArrived, arrived));
+}
+
+void CVexoInstallView::OnPictureArrived(const TArrivedPicturePtr& arrived) {
+    ShowPicture(arrived->picture, std::move(arrived->image));
 }
 
 void CVexoInstallView::OnGameNameArrived(const std::wstring& shortName) {
@@ -170,7 +206,7 @@ void CVexoInstallView::OnGameNameArrived(const std::wstring& shortName) {
 
 void CVexoInstallView::OnGameInfoArrived(const TGameInfo& info) {
     m_gameInfo = info;
-    ApplyGameInfo();
+    ShowTitle();
 }
 
 void CVexoInstallView::ShowTitle() {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,7 @@
 namespace SkinUI {
 class CControlUI;
 class CProgressUI;
+struct TImageData;
 }  // namespace SkinUI
 
 class CVexoInstallView : public SkinUI::WindowImplBase, private IInstallUi {
@@ -64,20 +66,33 @@ private:
     void HideWindow() override;
     void CloseWindow() override;
 
+    // A game picture decoded on a worker, on its way to the UI thread (call objects carry
+    // copyable arguments: the picture travels inside a shared holder).
+    struct TArrivedPicture {
+        EGamePicture picture;
+        std::unique_ptr<SkinUI::TImageData> image;
+    };
+    using TArrivedPicturePtr = std::shared_ptr<TArrivedPicture>;
+
     SkinUI::CControlUI* Find(LPCWSTR name);
     void ShowControl(LPCWSTR name, bool visible);
-    void ApplyGameInfo();
-    // Shows the picture of file on the control, in the description describe makes of its table
-    // name; a file that does not load leaves the control as it was.
-    void ShowPicture(LPCWSTR controlName, LPCWSTR pictureName, const std::wstring& file,
-                     std::wstring (*describe)(const std::wstring&));
-    // Asks the service and fetches the pictures on a worker once the window shows.
+    // UI thread: shows a decoded picture on its control (it only stores the bitmap: decoding and
+    // scaling were done on a worker).
+    void ShowPicture(EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image);
+    // Once the window shows, a worker decodes the kept pictures and then (unless the game's
+    // information was given) asks the service and fetches the pictures.
     void StartRefresh();
-    // Worker: what the service and the picture host bring reaches the window on the UI thread.
+    // Worker: the kept pictures, then what the service and the picture host bring, reach the
+    // window on the UI thread.
     void RefreshGameInfo(TGameInfo& known);
-    // UI thread: the name, or the name and the pictures, change in place.
+    void ShowKeptPictures(const TGameInfo& known, const std::function<bool()>& stop);
+    void FetchGameInfo(TGameInfo& known, const std::function<bool()>& stop);
+    // Worker: hands a decoded picture (none: nothing) to the UI thread.
+    void PostPicture(EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image);
+    // UI thread: the name, the record and the pictures change in place.
     void OnGameNameArrived(const std::wstring& shortName);
     void OnGameInfoArrived(const TGameInfo& info);
+    void OnPictureArrived(const TArrivedPicturePtr& arrived);
     void ShowTitle();
     // A run that ends with an installation failed and no hand-over reports once, waiting a few
     // seconds at most.
@@ -99,6 +114,7 @@ private:
     std::atomic<bool> m_bHandingOver{false};
     std::atomic<bool> m_bStopping{false};
     bool m_bRefreshOnStart = false;  // the record is fetched (not given by a test)
+    int m_nPictureDpi = 96;          // the density the worker decodes pictures for
     unsigned m_nPictureGeneration = 0;
     // Manual-reset, signalled while no hand-over (or end report) runs, and while no refresh
     // of the game's record runs.

@@ -21,9 +21,37 @@ add_link_options(-Wl,--gc-sections)
 set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 
-# vexo_project_target(TARGET): the project's own warning level; third-party code keeps its own.
+# Hardening of the project's code and programs:
+# - stack protection: functions with arrays or address-taken locals check a guard value before
+#   they return (-fstack-protector-strong). The guard and the failure routine are the support
+#   library's (support/StackProtection.cpp), which every program links; GCC's libssp, which it
+#   adds statically to every link that names the option, serves only code linked without it
+#   (its guard set-up would load DLLs before a program's first line).
+#   _FORTIFY_SOURCE is not set: this mingw-w64's headers (10.0) have no fortified functions, and
+#   GCC's libssp headers define the string functions as macros, which breaks C++'s std::memcpy.
+# - the programs' PE flags: relocatable at a random base (DYNAMIC_BASE), data never executable
+#   (NX_COMPAT), Remote Desktop aware (TERMINAL_SERVER_AWARE: no per-session compatibility
+#   shims); PE32+ programs also get a random base anywhere in the 64-bit space
+#   (HIGH_ENTROPY_VA). The linker already keeps writable and executable sections apart.
+set(VEXO_STACK_PROTECTION -fstack-protector-strong)
+set(VEXO_PROGRAM_LINK_OPTIONS -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware)
+if(VEXO_ARCH STREQUAL "x86_64")
+  list(APPEND VEXO_PROGRAM_LINK_OPTIONS -Wl,--high-entropy-va)
+endif()
+
+# vexo_project_target(TARGET): the project's own warning level and hardening; third-party code
+# keeps its own. A static library hands the stack protection's link on to what links it.
 function(vexo_project_target target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_compile_options(${target} PRIVATE -Wall -Wextra ${VEXO_STACK_PROTECTION})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "STATIC_LIBRARY")
+    target_link_options(${target} INTERFACE ${VEXO_STACK_PROTECTION})
+  else()
+    target_link_options(${target} PRIVATE ${VEXO_STACK_PROTECTION})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    target_link_options(${target} PRIVATE ${VEXO_PROGRAM_LINK_OPTIONS})
+  endif()
 endfunction()
 
 # vexo_add_layer(TARGET [SPEED] DIRS dir... LIBS lib...): one static library per subsystem, made
@@ -74,3 +102,24 @@ function(vexo_pack_skin zip skin_dir)
     COMMAND ${VEXO_PYTHON} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py ${skin_dir} ${zip}
     DEPENDS ${skin_files} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py VERBATIM)
 endfunction()
+
+# The programs' resources share the process manifest (cmake/Application.manifest) and the
+# version resource (cmake/VersionInfo.rc, with the project's version from VexoVersion.h).
+set(VEXO_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/VexoVersion.h.in ${VEXO_GENERATED_DIR}/VexoVersion.h @ONLY)
+set(VEXO_SHARED_RESOURCES ${CMAKE_CURRENT_LIST_DIR}/Application.manifest
+    ${CMAKE_CURRENT_LIST_DIR}/VersionInfo.rc ${VEXO_GENERATED_DIR}/VexoVersion.h)
+
+# vexo_compile_resources(OBJECT RC_FILE [DEPENDS file...]): compiles a program's resource script
+# with windres directly (the project's compile options are meant for the C++ compiler). The
+# script finds files in its own folder, in the current build folder and the shared ones above.
+function(vexo_compile_resources object rc_file)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
+  get_filename_component(rc_dir ${rc_file} DIRECTORY)
+  add_custom_command(OUTPUT ${object}
+    COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${CMAKE_CURRENT_BINARY_DIR} -I ${rc_dir}
+            -I ${PROJECT_SOURCE_DIR}/cmake -I ${VEXO_GENERATED_DIR} -i ${rc_file} -o ${object}
+    DEPENDS ${rc_file} ${VEXO_SHARED_RESOURCES} ${arg_DEPENDS} VERBATIM)
+endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/DelayImports.cmake)

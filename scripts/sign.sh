@@ -8,7 +8,7 @@
 #     NAME    a certificate of the authority's folder (NAME.crt with NAME.key, ~/.cache/vexo/testca):
 #             codesign ("Vexo Test Publisher", the default) or othersigner ("Other Test
 #             Publisher"); any other pair there signs too (a server certificate, say, to see a
-#             signature refused)
+#             signature refused); a NAME with a slash is a pair elsewhere (PATH.crt, PATH.key)
 # The stamp (tools/stamp.py) goes into the signature afterwards, without signing again.
 set -euo pipefail
 # The test authority's folder, as scripts/env.sh names it.
@@ -25,7 +25,10 @@ while [ $# -gt 0 ]; do
 done
 [ ${#files[@]} -ge 1 ] && [ ${#files[@]} -le 2 ] || usage
 in="${files[0]}" out="${files[1]:-${files[0]}}"
-crt="$testca/$cert.crt" key="$testca/$cert.key"
+case "$cert" in
+  */*) crt="$cert.crt" key="$cert.key" ;;
+  *) crt="$testca/$cert.crt" key="$testca/$cert.key" ;;
+esac
 for f in "$in" "$crt" "$key" "$testca/ca.crt"; do
   [ -f "$f" ] || { echo "sign: $f: no such file" >&2; exit 1; }
 done

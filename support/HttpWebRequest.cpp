@@ -117,7 +117,7 @@ void CHttpWebRequest::BuildBody(std::string& out) {
 
 int CHttpWebRequest::Execute() {
     const TLogRecord startRecord = {3, kSource, 142};
-    WriteLog(&startRecord, L"start HTTP request:%s", m_strRequestURL.c_str());
+    WriteLog(&startRecord, L"start HTTP request:%s", UrlForLog(m_strRequestURL).c_str());
     const bool dump = IsHttpTrafficLogEnabled();
     if (dump) DumpRequest();
 
@@ -132,14 +132,14 @@ int CHttpWebRequest::Execute() {
     const int status = m_responseHeaders->StatusCode();
     if (exchanged && (IsSuccessStatus(status) || m_bAlreadyComplete)) {
         const TLogRecord record = {3, kSource, 188};
-        WriteLog(&record, L"http request successed:%s", m_strRequestURL.c_str());
+        WriteLog(&record, L"http request successed:%s", UrlForLog(m_strRequestURL).c_str());
         return 1;
     }
     const TLogRecord record = {1, kSource, exchanged ? 184 : 193};
     WriteLog(&record,
              exchanged ? L"http request failed\uFF0Caddress:%s,code\uFF1A%d"
                        : L"http request failled\uFF0Caddress:%s,code\uFF1A%d",
-             m_strRequestURL.c_str(), status);
+             UrlForLog(m_strRequestURL).c_str(), status);
     return 0;
 }
 

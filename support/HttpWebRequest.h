@@ -20,6 +20,7 @@ using HttpProgressFn = std::function<void(long long done, long long total)>;
 //    CLibHttpHelper enforces it even against a server that trickles its headers.
 //  - maxFileBytes (downloads): a response that announces or brings a file longer than this
 //    fails, and the file is deleted: it is not what was asked for, nor worth resuming.
+//    For a whole reply read into memory (CLibHttpHelper::HttpGet) it bounds the body instead.
 //  - httpsOnly: the address and every redirect target must be https.
 //  - stop: polled by the waiting caller (CLibHttpHelper) a few times a second; true gives up
 //    like a passed deadline.

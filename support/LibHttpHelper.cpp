@@ -74,7 +74,7 @@ void DeliverProgress(TProgressBox& box, const HttpProgressFn& progress) {
 void LogGaveUp(const CHttpWebRequest& request, bool stopped) {
     const TLogRecord record = {1, L"LibHttpHelper.cpp", __LINE__};
     WriteLog(&record, stopped ? L"http request stopped: %s" : L"http request timed out: %s",
-             request.RequestUrl().c_str());
+             UrlForLog(request.RequestUrl()).c_str());
 }
 
 // Waits for the worker until the deadline or the stop predicate, handing its progress over
@@ -148,6 +148,7 @@ int CLibHttpHelper::HttpGet(const std::wstring& url, const std::wstring& content
     request->SetRequestType(isGet ? bxutil::kRequestGet : bxutil::kRequestPost);
     request->SetContentTypeHeader(L"Content-Type: " + contentType + L"\r\n");
     if (!body.empty()) request->SetBody(body);
+    if (limits.maxFileBytes > 0) request->SetMaxResponseBody(static_cast<size_t>(limits.maxFileBytes));
     bool finished = false;
     const int result = RunBounded(
         request, [](CHttpWebRequest& r) { return r.Execute(); }, limits, HttpProgressFn(),
@@ -168,10 +169,14 @@ int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std
 }
 
 int CLibHttpHelper::DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
-                                 const HttpProgressFn& progress, const THttpLimits& limits) {
+                                 const HttpProgressFn& progress, const THttpLimits& limits,
+                                 int* statusOut) {
     RequestPtr request(new CHttpWebRequest(url));
     bool finished = false;
-    return RunBounded(
+    const int result = RunBounded(
         request, [resume, path](CHttpWebRequest& r) { return r.DownloadToFile(path, resume); },
         limits, progress, &finished);
+    // A request given up on is still the worker's: nothing of it is read.
+    if (statusOut != nullptr) *statusOut = finished ? request->ResponseHeaders()->StatusCode() : 0;
+    return result;
 }

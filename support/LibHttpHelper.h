@@ -24,7 +24,8 @@ public:
     // when the server answered 2xx within kWholeReplyTimeLimitMs.
     static int HttpGet(const std::wstring& url, const std::wstring& contentType, int* statusOut,
                        const std::string& body, std::string& responseOut, bool isGet);
-    // The same within other limits (maxMilliseconds, httpsOnly and stop; 0 ms: no deadline).
+    // The same within other limits (maxMilliseconds, httpsOnly and stop; 0 ms: no deadline;
+    // maxFileBytes, when set, bounds the body read into memory instead of WinInet's default).
     static int HttpGet(const std::wstring& url, const std::wstring& contentType, int* statusOut,
                        const std::string& body, std::string& responseOut, bool isGet,
                        const THttpLimits& limits);
@@ -34,7 +35,9 @@ public:
     // bound: runs on the calling thread for as long as the server keeps sending.
     static int DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
                             const HttpProgressFn& progress);
-    // The same within bounds of size and time (THttpLimits).
+    // The same within bounds of size and time (THttpLimits). statusOut (when not null) receives
+    // the status of the download's last reply, 0 when none arrived in time.
     static int DownloadFile(bool resume, const std::wstring& url, const std::wstring& path,
-                            const HttpProgressFn& progress, const THttpLimits& limits);
+                            const HttpProgressFn& progress, const THttpLimits& limits,
+                            int* statusOut = nullptr);
 };

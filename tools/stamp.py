@@ -274,6 +274,8 @@ def read_image(path):
 def encode_stamp(game_id, comefrom):
     if len(game_id) != GAME_ID_SIZE or not all("0" <= c <= "9" for c in game_id):
         raise StampError(f"game id {game_id!r}: must be exactly {GAME_ID_SIZE} decimal digits")
+    if game_id[0] == "0":
+        raise StampError(f"game id {game_id!r}: the platform's ids do not begin with 0")
     if not all(c in TAG_CHARACTERS for c in comefrom):
         raise StampError(f"channel tag {comefrom!r}: only ASCII letters, digits, '-', '_' and '.'")
     if len(comefrom) > TAG_SIZE:

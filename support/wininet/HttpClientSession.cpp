@@ -39,14 +39,11 @@ bool IsCertificateError(DWORD error) {
     }
 }
 
-// The failure lines of Request carry the URL inside the line's format text. A URL containing
-// "%" would be expanded as conversions (reading arguments that are not there), so such a line is
-// not written at all.
+// The failure lines of Request name the URL (an argument, never part of the format: a "%" in it
+// stays text).
 void LogUrlFailure(int line, const wchar_t* text, const std::wstring& url) {
-    if (url.find(L'%') != std::wstring::npos) return;
-    const std::wstring format = text + url + L" ";
     const TLogRecord record = {3, kSource, line};
-    WriteLog(&record, format.c_str());
+    WriteLog(&record, L"%s%s ", text, UrlForLog(url).c_str());
 }
 
 std::wstring DefaultPortSuffix(const TUrlParts& parts) {
@@ -397,7 +394,7 @@ bool CHttpClientSession::SendWithRetry(const std::string& body, bool logFailure)
         if (IsCertificateError(error)) {
             const TLogRecord record = {1, kSource, 655};
             WriteLog(&record, L"server certificate refused, dwError = %d , url = %s",
-                     static_cast<int>(error), m_strCurrentUrl.c_str());
+                     static_cast<int>(error), UrlForLog(m_strCurrentUrl).c_str());
         }
         if (attempt < tries) Sleep(100);
     }

@@ -7,6 +7,11 @@ refuse every connection: a copy of the installer names port 1 instead of the sta
 platform's (which other runs may use), and the window shows all the same. Screenshots in the
 artefacts folder.
 
+The installer runs in English (en-US), and someone has put skin files beside it and in the
+current folder: a string table for en-US whose texts are empty, and the "@1.5x" pictures of the
+install button and the bottom area (the package holds "@2x" ones only) in red. The installer
+reads its skin from its package alone: the button keeps its text and its colour at every density.
+
 Usage: dpi_window_test.py --wine WINE_RUN --installer EXE --artifacts DIR
 Needs an X display of at least 2048x1536 (vexoharness.display), xdotool and ImageMagick.
 """
@@ -16,6 +21,7 @@ import sys
 from vexoharness import dpi as density
 from vexoharness import installer as drv
 from vexoharness.checks import check, run_main
+from vexoharness.pictures.png import encode_solid
 from vexoharness.screens import Picture, near
 
 DENSITIES = (96, 144, 192)
@@ -42,6 +48,39 @@ def refusing_copy(exe, folder):
     return target
 
 
+# Skin files planted beside the installer and in the current folder: texts for the user's
+# language, and pictures a 144 DPI window would look for first (name, size).
+PLANTED_TEXTS = ("strings.en-US.xml",
+                 '<StringTable>%s</StringTable>' % "".join(
+                     '<MultiLanguage id="%d" value=""/>' % i for i in range(1, 30)))
+PLANTED_PICTURES = (("but@1.5x.png", (300, 270)), ("bgBottom@1.5x.png", (1470, 240)))
+RED = (230, 20, 20)
+
+
+def plant_skin_files(folders):
+    for folder in folders:
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, PLANTED_TEXTS[0]), "w", encoding="utf-8") as f:
+            f.write(PLANTED_TEXTS[1])
+        for name, (width, height) in PLANTED_PICTURES:
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(encode_solid(width, height, RED + (255,)))
+
+
+def is_planted_red(rgb):
+    return rgb[0] > 180 and rgb[1] < 90 and rgb[2] < 90
+
+
+def check_package_only(picture, dpi):
+    """The install button and the bottom area are the package's, not the planted red ones."""
+    inside_button = (BUTTON[0] + 15, BUTTON[1] + 30)
+    for what, point in (("the install button", inside_button), ("the bottom area", (100, 470))):
+        x, y = (density.scaled(v, dpi) for v in point)
+        check(not is_planted_red(picture.rgb(x, y)),
+              "%d DPI: %s is the package's picture, not the one planted beside the installer "
+              "(%s at %d,%d)" % (dpi, what, picture.rgb(x, y), x, y))
+
+
 def check_shadow(framed, size, dpi):
     """Left of the window's middle row the shadow darkens the desktop up to its scaled reach
     and no further."""
@@ -58,9 +97,12 @@ def check_shadow(framed, size, dpi):
 def densities(args):
     drv.set_wine_runner(args.wine)
     exe = refusing_copy(args.installer, os.path.join(args.artifacts, "bin"))
+    current = os.path.join(args.artifacts, "current-folder")
+    plant_skin_files([os.path.dirname(exe), current])
+    os.environ["LC_ALL"] = "en_US.UTF-8"
 
     def start():
-        run = drv.Installer(exe)
+        run = drv.Installer(exe, cwd=current)
         return (run.window if run.wait_for_window() else None), run.kill
 
     shots = {}
@@ -70,6 +112,7 @@ def densities(args):
         if picture is not None:
             shots[dpi] = picture
             check_shadow(Picture(path.replace(".png", "-framed.png")), size, dpi)
+            check_package_only(picture, dpi)
     assert 96 in shots, "the window at 96 DPI to compare with"
     base = shots[96]
     for dpi, picture in shots.items():
@@ -79,6 +122,7 @@ def densities(args):
         check(near(picture.rgb(left + 3, middle), base.rgb(BUTTON[0] + 3, 510), 24) and
               near(picture.rgb(left - 3, middle), base.rgb(BUTTON[0] - 3, 510), 24),
               "%d DPI: the button's left edge is at %d" % (dpi, left))
+    # The planted table's texts are empty: the text is there only when it comes from the package.
     density.check_text_scaling(shots, BUTTON, lambda rgb: min(rgb) >= 235, "the button's text")
 
 

@@ -1,11 +1,12 @@
 // The game's information: the formatter and request body, the reply as the service may send it
 // (or a hostile one), the libcurl request with verified TLS, retries and the system proxy, and
-// the pictures kept for later runs.
+// the pictures kept for later runs and decoded for the window, within what their place shows.
 
 #include <gtest/gtest.h>
 
 #include <curl/curl.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "app/JsonReply.h"
 #include "app/PeerCertificateCheck.h"
 #include "support/LibHttpHelper.h"
+#include "ui/core/skin/ResourceData.h"
 #include "ui/core/skin/StringTable.h"
 #include "support/TextConvert.h"
 #include "tests/app/AppTestSupport.h"
@@ -331,6 +333,64 @@ TEST_F(ArtworkTest, TheLastRecordIsKeptForTheNextStart) {
     TGameInfo still;
     ASSERT_TRUE(LoadKeptGameInfo(kGameId, still));
     EXPECT_EQ(still.shortName, info.shortName);
+}
+
+// A picture with far more pixels than the window shows (the platform's "large": 3200 x 3200
+// pixels in about 45 KB) is refused like a damaged one: the kept picture stays.
+TEST_F(ArtworkTest, PicturesFarLargerThanTheirPlaceAreRefused) {
+    TGameInfo info;
+    CGameInfoRequest request(PlatformUrlNarrow() + "/Box/GameInfo", TProxySetting());
+    LoadGameInfo(kGameId, info, request);
+    DownloadArtwork(kGameId, info);
+    const std::wstring files[] = {info.iconFile, info.backgroundFile, info.logoFile};
+    std::map<std::wstring, std::string> kept;
+    for (const std::wstring& file : files) kept[file] = ReadBytes(file);
+    SetPlatformModes({{"assets", "large"}});
+    DownloadArtwork(kGameId, info);
+    EXPECT_EQ(PlatformRequests("assets").size(), 6u);
+    for (const std::wstring& file : files) {
+        EXPECT_TRUE(ReadBytes(file) == kept[file]) << Utf8(file) << " is replaced";
+        EXPECT_FALSE(testfiles::FileExists(file + L".download")) << Utf8(file);
+    }
+}
+
+// Kept and fresh pictures reach the window decoded for its density, or not at all when they hold
+// far more pixels than their box shows there.
+TEST_F(ArtworkTest, PicturesComeDecodedForTheWindowWithinTheirBound) {
+    TGameInfo info;
+    CGameInfoRequest request(PlatformUrlNarrow() + "/Box/GameInfo", TProxySetting());
+    LoadGameInfo(kGameId, info, request);
+    std::map<EGamePicture, SIZE> fresh;
+    const TFreshPictureFn collect = [&](EGamePicture picture, std::unique_ptr<SkinUI::TImageData> image) {
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->nDpi, 144);
+        fresh[picture] = SIZE{image->nWidth, image->nHeight};
+    };
+    DownloadArtwork(kGameId, info, {}, 144, collect);
+    ASSERT_EQ(fresh.size(), 3u);
+    EXPECT_EQ(fresh[EGamePicture::kIcon].cx, 54);
+    EXPECT_EQ(fresh[EGamePicture::kBackground].cx, 2049);  // 1366 x 600 at one and a half
+    EXPECT_EQ(fresh[EGamePicture::kBackground].cy, 900);
+    EXPECT_EQ(fresh[EGamePicture::kLogo].cy, 224);
+    SetPlatformModes({{"assets", "large"}});
+    fresh.clear();
+    DownloadArtwork(kGameId, info, {}, 144, collect);
+    EXPECT_TRUE(fresh.empty());
+
+    const std::string usual = ReadBytes(info.backgroundFile);
+    std::string large;
+    CLibHttpHelper::HttpGetDefault(info.launcherUrl, large);
+    const std::wstring planted = Temp(L"planted.png");
+    WriteBytes(planted, large);
+    for (int dpi : {96, 120, 192})
+        EXPECT_EQ(LoadGamePicture(planted, EGamePicture::kBackground, dpi), nullptr) << dpi << " DPI";
+    WriteBytes(planted, usual);
+    std::unique_ptr<SkinUI::TImageData> background = LoadGamePicture(planted, EGamePicture::kBackground, 120);
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->nWidth, 1708);
+    EXPECT_EQ(background->nDpi, 120);
+    EXPECT_EQ(LoadGamePicture(planted, EGamePicture::kIcon, 96), nullptr) << "too large for the icon's box";
+    EXPECT_EQ(LoadGamePicture(Temp(L"missing.png"), EGamePicture::kIcon, 96), nullptr);
 }
 
 TEST_F(ArtworkTest, OnlyHttpsPicturesAreFetched) {

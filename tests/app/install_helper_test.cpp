@@ -149,6 +149,36 @@ TEST_F(InstallHelperTest, AFileThatIsNotTheNamedInstallerIsNeverRun) {
     EXPECT_EQ(IsClientInstalled(m_clientKey->Path()), 0);
 }
 
+// The service's sha256 names each of these files, so only the publisher's signature tells them
+// apart: an installer without it is deleted and never run. Without a publisher to require, the
+// unsigned installer runs as before.
+TEST_F(InstallHelperTest, OnlyThePublishersInstallerIsRun) {
+    struct TCase {
+        const char* installer;
+        const wchar_t* publisher;
+        EInstallFailure failure;
+    };
+    for (const TCase& c : {TCase{"unsigned", L"Vexo Test Publisher", EInstallFailure::kUnsigned},
+                           TCase{"othersigner", L"Vexo Test Publisher", EInstallFailure::kOtherPublisher},
+                           TCase{"impostor", L"Vexo Test Publisher", EInstallFailure::kBadSignature},
+                           TCase{"tampered", L"Vexo Test Publisher", EInstallFailure::kBadSignature},
+                           TCase{"ok", L"Vexo Test Publisher", EInstallFailure::kNone},
+                           TCase{"unsigned", L"", EInstallFailure::kNone}}) {
+        SCOPED_TRACE(std::string(c.installer) + " / " + Utf8(c.publisher));
+        SetPlatformModes({{"installer", c.installer}});
+        ClearPlatformRequests();
+        CVexoInstallHelper helper(InfoUrl(), {}, c.publisher);
+        const bool runs = c.failure == EInstallFailure::kNone;
+        EXPECT_EQ(helper.Install(HttpProgressFn()), runs ? 0 : -1);
+        EXPECT_EQ(helper.Failure(), c.failure);
+        EXPECT_EQ(PlatformRequests("installer").size(), 1u) << "downloaded whole";
+        EXPECT_FALSE(FileExists(Installer())) << "deleted, so the next attempt starts afresh";
+        EXPECT_FALSE(FileExists(Installer() + L".validator"));
+        EXPECT_EQ(InstallerRuns().empty(), !runs);
+        EXPECT_EQ(IsClientInstalled(m_clientKey->Path()), runs ? 1 : 0);
+    }
+}
+
 TEST_F(InstallHelperTest, FailuresBeforeTheRun) {
     struct TCase {
         const char* service;

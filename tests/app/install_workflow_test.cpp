@@ -105,6 +105,7 @@ protected:
         m_settings.dataServiceUrl = DataServiceQueryUrlFor(m_platform);
         m_settings.statsBaseUrl = PlatformUrlNarrow();
         m_settings.clientRegistryKey = m_clientKey->Path();
+        m_settings.clientPublisher = L"Vexo Test Publisher";
     }
     void TearDown() override {
         m_dispatch.Reset();
@@ -205,6 +206,9 @@ TEST_F(InstallWorkflowTest, FailuresKeepTheWindowAndBringTheButtonBack) {
         {"data", "badjson", {}, EInstallFailure::kNoAddress},
         {"installer", "cutoff", {}, EInstallFailure::kDownload},
         {"data", "wronghash", {}, EInstallFailure::kVerify},
+        {"installer", "unsigned", {}, EInstallFailure::kUnsigned},
+        {"installer", "tampered", {}, EInstallFailure::kBadSignature},
+        {"installer", "othersigner", {}, EInstallFailure::kOtherPublisher},
         {"data", "ok", {{"install", "0"}, {"exit", "1603"}}, EInstallFailure::kClientMissing},
     };
     for (const TCase& c : cases) {

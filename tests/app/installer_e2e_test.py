@@ -15,6 +15,7 @@ the named cases, also those that run only when named (services_refusing).
 import argparse
 import json
 import os
+import re
 import stat
 import sys
 import time
@@ -23,6 +24,7 @@ import urllib.parse
 from vexoharness import ROOT, wine
 from vexoharness import installer as drv
 from vexoharness.checks import check, run_parts, summary
+from vexoharness.pictures.png import encode_solid
 from vexoharness.platform import StandInPlatform
 from vexoharness.screens import Picture
 
@@ -279,7 +281,9 @@ def client_missing(run):
 
 # Each misbehaviour fails one attempt in the same window: (name, platform settings, service that
 # must have been asked in the mode, whether the client installer file stays in %TEMP% afterwards:
-# None where it does not matter, whether the client installer may be run).
+# None where it does not matter, whether the client installer may be run). The installers that
+# are not the publisher's (unsigned, signed by another, changed after signing) match the digest
+# the data service names: only their signature gives them away.
 MISBEHAVIOURS = [
     ("data-status-500", {"set": {"data": "status:500"}}, "data", None, False),
     ("data-noaddress", {"set": {"data": "noaddress"}}, "data", None, False),
@@ -288,12 +292,21 @@ MISBEHAVIOURS = [
     ("data-plainhttp", {"set": {"data": "plainhttp"}}, "data", None, False),
     ("installer-fails", {"set": {"data": "ok"}, "installer": {"exit": "1", "install": "0"}},
      "installer", None, True),
+    ("installer-unsigned", {"set": {"installer": "unsigned"}, "installer": {}}, "installer", False,
+     False),
+    ("installer-othersigner", {"set": {"installer": "othersigner"}}, "installer", False, False),
+    ("installer-tampered", {"set": {"installer": "tampered"}}, "installer", False, False),
     ("installer-truncated", {"set": {"installer": "truncated"}, "installer": {}}, "installer",
      True, False),
     ("installer-truncated-nohash", {"set": {"data": "nohash", "installer": "truncated"}},
      "installer", True, False),
     ("installer-cutoff", {"set": {"data": "ok", "installer": "cutoff"}}, "installer", True, False),
 ]
+
+
+def client_in_place():
+    """The stand-in installer put the client in place (it registers it at the same time)."""
+    return os.path.exists(os.path.join(drv.client_folder(), "VexoClient.exe"))
 
 
 def installer_runs():
@@ -337,6 +350,8 @@ def misbehaviours(run):
                       name + ": the client installer file is " + ("kept" if file_stays else "deleted"))
             if not may_run:
                 check(installer_runs() == runs_before, name + ": the client installer is not run")
+                check(not client_in_place() and not drv.client_launches(),
+                      name + ": no client is put in place or started")
         # Back to a working platform: the second attempt continues the cut-off download.
         run.platform.control(set={"installer": "ok"}, clear=True)
         case.installer.click(drv.INSTALL_BUTTON)
@@ -436,24 +451,59 @@ def second_start(run):
         first.close()
 
 
-def failed_then_closed(run):
-    """An installation that fails and is then closed by the user still reports once."""
+def failed_installation(run, label, shot, stats="ok"):
+    """A run whose installation fails (no download address), in its window with the failure shown
+    under the install button; the case (to be closed by the caller) and whether it got there."""
     drv.forget_client()
     remove_partial_installer()
-    run.reset(modes={"data": "status:500"})
+    run.reset(modes={"data": "status:500", "stats": stats})
     case = Case(run, run.stamped(CHANNEL))
+    if not case.wait_window():
+        return case, False
+    case.installer.click(drv.INSTALL_BUTTON)
+    time.sleep(1)
+    failed = case.wait_shot(shot, lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
+    return case, check(failed is not None, label + ": the failure is shown")
+
+
+def failed_then_closed(run):
+    """An installation that fails and is then closed by the user still reports once."""
+    case, failed = failed_installation(run, "failed then closed", "9-failed-before-close")
     try:
-        if not case.wait_window():
+        if not failed:
             return
-        case.installer.click(drv.INSTALL_BUTTON)
-        time.sleep(1)
-        failed = case.wait_shot("9-failed-before-close", lambda s: button_shown(s) and reason_pixels(s) > 20, 60)
-        check(failed is not None, "failed then closed: the failure is shown")
         case.installer.click(drv.CLOSE_BUTTON)
         check(case.installer.wait(30) == 0, "failed then closed: the installer exits with 0")
         check(len(run.reports()) == 1, "failed then closed: the run reports once (%d)" % len(run.reports()))
     finally:
         case.close()
+
+
+def start_while_reporting(run):
+    """A start while the first run, its installation failed and its window closed, still sends its
+    usage report: the second start waits for the first one to end and then shows its own window
+    (it neither vanishes nor runs beside it)."""
+    first, failed = failed_installation(run, "start while reporting", "10-failed-before-close", stats="slow:4")
+    second = None
+    try:
+        if not failed:
+            return
+        first.installer.click(drv.CLOSE_BUTTON)
+        deadline = time.time() + 10
+        while time.time() < deadline and drv.Installer.visible_windows():
+            time.sleep(0.2)
+        reporting = not drv.Installer.visible_windows() and first.installer.proc.poll() is None
+        check(reporting, "start while reporting: the first window is gone, its process still reports")
+        second = Case(run, first.exe)
+        check(second.wait_window(), "start while reporting: the second start shows its window")
+        check(first.installer.wait(30) == 0, "start while reporting: the first run ends with 0")
+        check(len(run.reports()) == 1, "start while reporting: the first run reported once (%d)" % len(run.reports()))
+        check(second.installer.proc.poll() is None, "start while reporting: the second run goes on")
+        second.shot("10-start-while-reporting-second-window")
+    finally:
+        first.close()
+        if second is not None:
+            second.close()
 
 
 def raw_stamped(run, tag):
@@ -529,6 +579,83 @@ def changed_picture(run):
         case.close()
 
 
+LARGE_COLOUR = (200, 40, 40)  # the colour of the platform's large pictures, and of those planted
+LOG_LINE = re.compile(r"\((\d+)\)\((\d+)\): (.*)")  # (source line)(thread id): message
+
+
+def log_messages(path):
+    """(thread id, message) of each line of an installer's log."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return [(m.group(2), m.group(3)) for m in map(LOG_LINE.search, f) if m]
+    except FileNotFoundError:
+        return []
+
+
+def large_pictures(run):
+    """Pictures with far more pixels than the window shows (3200 x 3200 in 45 KB): kept ones
+    planted in %TEMP% and fresh ones from the platform are refused from their header on a worker
+    thread, never decoded, and the window shows what it had: the kept icon (a usual picture), the
+    skin's own background and no logo. The log, asked for in config.ini, says which picture was
+    refused or decoded and on which thread."""
+    planted = {"bkImage%s.png": encode_solid(3200, 3200, LARGE_COLOUR + (255,)),
+               "logoImage%s.png": encode_solid(3200, 3200, LARGE_COLOUR + (255,)),
+               "iconimage%s.png": open(os.path.join(ASSETS, "game-icon.png"), "rb").read()}
+    originals = {pattern: read_kept(pattern) for pattern in planted}
+    for pattern, data in planted.items():
+        with open(kept_file(pattern), "wb") as f:
+            f.write(data)
+    run.reset(modes={"assets": "large"})
+    exe = run.stamped("pictures")
+    folder = os.path.dirname(exe)
+    log = os.path.join(folder, "installer.normal.log")
+    if os.path.exists(log):
+        os.remove(log)
+    with open(os.path.join(folder, "config.ini"), "w", encoding="ascii", newline="") as f:
+        f.write("[config]\r\nlog=installer.log\r\n")
+    case = Case(run, exe)
+    try:
+        if not case.wait_window():
+            return
+        fresh = ["%s%s.png.download" % (name, GAME_ID) for name in ("iconimage", "bkImage", "logoImage")]
+        deadline = time.time() + 40
+        while time.time() < deadline and not all(
+                any(name + " refused" in m for _, m in log_messages(log)) for name in fresh):
+            time.sleep(0.5)
+        messages = log_messages(log)
+
+        def said(text):
+            """The threads of the lines that say text."""
+            return [thread for thread, message in messages if text in message]
+
+        for name in ["bkImage%s.png" % GAME_ID, "logoImage%s.png" % GAME_ID] + fresh:
+            check(said(name + " refused: 3200 x 3200 pixels"), "large pictures: %s is refused" % name)
+            check(not said(name + " decoded"), "large pictures: %s is never decoded" % name)
+        check(said("iconimage%s.png decoded" % GAME_ID), "large pictures: the usual kept icon is decoded")
+        ui_thread = said("window texts in ")
+        workers = said("game picture ")
+        check(len(ui_thread) == 1 and workers and ui_thread[0] not in workers,
+              "large pictures: pictures are decoded off the UI thread (UI %s, pictures %s)" % (
+                  ui_thread, sorted(set(workers))))
+        shot = case.shot("12-large-pictures")
+        check(shows_picture(shot, ICON_AT, run.pictures.icon), "large pictures: the kept icon shows")
+        for what, at in (("logo", LOGO_AT), ("background", ARTWORK_AT)):
+            r, g, b = shot.mean(*at)
+            check(not (r > 150 and g < 90 and b < 90), "large pictures: no large %s shows" % what)
+        check(all(read_kept(p) == data for p, data in planted.items()),
+              "large pictures: the kept pictures stay as they were")
+        case.installer.click(drv.CLOSE_BUTTON)
+        check(case.installer.wait(30) == 0, "large pictures: the close button ends the installer with 0")
+    finally:
+        case.close()
+        for pattern, data in originals.items():
+            if data:
+                with open(kept_file(pattern), "wb") as f:
+                    f.write(data)
+            elif os.path.exists(kept_file(pattern)):
+                os.remove(kept_file(pattern))
+
+
 def services_refusing(run):
     """Every service refuses connections (nothing listens on their port): the window shows
     without waiting, an installation attempt fails with the reason under the install button and
@@ -572,7 +699,7 @@ def main():
     run = Run(args)
     cases = [first_start_with_a_late_service, client_present, empty_channel, game_information_down,
              kept_game_at_once, second_start, client_missing, misbehaviours, failed_then_closed,
-             odd_channel_tag, changed_picture]
+             start_while_reporting, odd_channel_tag, changed_picture, large_pictures]
     if args.only:
         named = args.only.split(",")
         cases = [c for c in cases + [services_refusing] if c.__name__ in named]

@@ -6,7 +6,8 @@ run is photographed with the client missing, while the client's download address
 for (the progress area) and after that query failed (the reason under the install button); the
 log says which string table the window took. The Chinese run also asks for the HTTP traffic log
 ("loghttp"), the English one does not. Two more runs write no log: one without config.ini, one
-whose log path cannot be written.
+whose log value is a path (refused: the log goes only beside the executable or into the
+temporary folder).
 
 The installer's service hosts are built in (https://localhost:8443), a port other tests use on
 this machine. This test's stand-in platform runs on a free port instead, and the installer
@@ -146,8 +147,13 @@ def main():
         use_proxy(proxy.address)
         shots = {tag: run_language(args, tag, lc_all, config) for tag, lc_all, config in LANGUAGES}
         run_without_log(args, "no-config", None)
-        # A log path that cannot be written leaves the log off, and nothing else.
-        run_without_log(args, "unwritable-log", "[config]\r\nlog=Z:\\no\\such\\folder\\x.log\r\n")
+        # A log value that is a path, not a file name, leaves the log off: nothing is written
+        # beside the executable nor where the path points.
+        escaped = os.path.join(args.artifacts, "escaped.normal.log")
+        if os.path.exists(escaped):
+            os.remove(escaped)
+        run_without_log(args, "log-path-refused", "[config]\r\nlog=..\\escaped.log\r\n")
+        check(not os.path.exists(escaped), "log-path-refused: nothing is written outside the folder")
     finally:
         use_proxy(None)
         proxy.shutdown()

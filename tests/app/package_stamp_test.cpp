@@ -331,12 +331,15 @@ TEST(PackageStampSigned, TruncatedAndCorruptedFilesAreReadSafely) {
 
 }  // namespace
 
-TEST(PackageStampGameId, OnlySevenAsciiDigitsAreAGame) {
+// The platform's ids run from 1000000: a leading zero would not read as a JSON number.
+TEST(PackageStampGameId, OnlySevenAsciiDigitsWithoutALeadingZeroAreAGame) {
     struct Case {
         const char* stamped;
         const char* game;
     };
-    for (const Case& c : {Case{"1000450", "1000450"}, Case{"0000001", "0000001"},
+    for (const Case& c : {Case{"1000450", "1000450"}, Case{"1000000", "1000000"},
+                          Case{"9999999", "9999999"}, Case{"0000001", "1000450"},
+                          Case{"0001234", "1000450"}, Case{"0999999", "1000450"},
                           Case{"This pr", "1000450"}, Case{"", "1000450"},
                           Case{"100045", "1000450"}, Case{"10004500", "1000450"},
                           Case{"1 --x=1", "1000450"}, Case{"100045\"", "1000450"},

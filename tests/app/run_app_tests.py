@@ -4,7 +4,8 @@ Starts the stand-in platform (tools/platform/vexo_platform.py, as a program) on 
 port with the test authority's "localhost" certificate and the stand-in client installer, one
 more instance for each certificate that must be refused (testca.REFUSED_CERTIFICATES: wrong name,
 expired, self-signed, signed by a certificate that may not sign), and a small HTTP CONNECT proxy
-that logs every tunnel it opens. Their addresses reach the test program in environment variables.
+that logs every tunnel it opens. Their addresses, and the thumbprint of the certificate that signs
+the client installer, reach the test program in environment variables.
 Exit status: the test program's.
 """
 
@@ -14,7 +15,7 @@ import shutil
 import sys
 import tempfile
 
-from vexoharness import testca
+from vexoharness import signing, testca
 from vexoharness.platform import StandInPlatform
 from vexoharness.servers import ConnectProxy, free_port
 from vexoharness.wine import run_gtest
@@ -55,6 +56,7 @@ def main():
             "VEXO_PROXY": proxy.address,
             "VEXO_PROXY_LOG": proxy.log_path,
             "VEXO_STANDIN_CLIENT": os.path.abspath(args.client),
+            "VEXO_PUBLISHER_SHA256": signing.thumbprint("codesign"),
         })
         # VEXO_PLATFORM_WRONGNAME and the like: instances whose certificate must be refused.
         env.update({"VEXO_PLATFORM_" + name.upper(): platform.base

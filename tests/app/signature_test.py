@@ -5,7 +5,6 @@ the verdicts of the signature probe on a signed program and on copies spoilt one
 Usage: signature_test.py --probe signature_probe.exe --program SOME.exe --wine scripts/wine-run.sh
 """
 import argparse
-import hashlib
 import os
 import shutil
 import struct
@@ -134,14 +133,14 @@ class WhatWinVerifyTrustChecks(Workspace):
             ("the PE checksum changed", spoilt(data, pe.checksum_at), signing.TRUSTED),
             # Windows' padding check refuses bytes after the PKCS#7 blob inside its entry.
             ("bytes after the PKCS#7 blob", bytes(padded), signing.TRUSTED),
-            ("a code change with the signed digest rewritten to match", forged(data), signing.TRUSTED),
+            ("a code change with the signed digest rewritten to match", signing.forged(data), signing.TRUSTED),
         ]
         for name, content, expected in cases:
             with self.subTest(name):
                 exe = self.write("spoilt.exe", content)
                 verdict = self.verdict(exe)
                 self.assertEqual(verdict.trust, expected, verdict)
-        self.assertFalse(signing.osslsigncode_verify(self.write("forged.exe", forged(data)))[0],
+        self.assertFalse(signing.osslsigncode_verify(self.write("forged.exe", signing.forged(data)))[0],
                          "osslsigncode refuses the forged digest")
 
     def test_signers_accepted_under_wine_whose_chain_fails(self):
@@ -154,22 +153,6 @@ class WhatWinVerifyTrustChecks(Workspace):
             with self.subTest(name):
                 verdict = self.verdict(self.signed_copy(cert + ".exe", cert))
                 self.assertEqual((verdict.trust, verdict.chain), (signing.TRUSTED, chain), verdict)
-
-
-def forged(data):
-    """The signed file with a byte of code changed and the image digest in the signed content
-    rewritten to the changed file's: the signature's own digest of that content no longer
-    matches, which only a verifier that compares it notices."""
-    pe = signing.PeLayout(data)
-
-    def image_digest(image):
-        return hashlib.sha256(image[:pe.checksum_at] + image[pe.checksum_at + 4:pe.security_at] +
-                              image[pe.security_at + 8:pe.table]).digest()
-    stored = data.find(image_digest(data), pe.table)
-    assert stored > 0, "the signed content holds the image digest"
-    changed = bytearray(spoilt(data, pe.code + 100))
-    changed[stored:stored + 32] = image_digest(bytes(changed))
-    return bytes(changed)
 
 
 if __name__ == "__main__":

@@ -101,6 +101,7 @@ class StampedExecutable(ProbeCopy):
             (self.probe, "12345678", "web"),          # eight digits
             (self.probe, " 123456", "web"),           # a space is not a digit
             (self.probe, "12a4567", "web"),
+            (self.probe, "0001234", "web"),           # a leading zero: no id of the platform
             (self.probe, "1234567", "tenletters"),    # 10 characters
             (self.probe, "1234567", "\u6e20\u9053"),    # not ASCII (6 bytes in UTF-8)
             (self.probe, "1234567", "caf\u00e9"),        # one byte in the ANSI code page, not ASCII

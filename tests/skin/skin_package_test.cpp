@@ -1,12 +1,14 @@
 // The skin package as it ships inside the built installer: the "ZIPRES" 146 resource (Chinese
 // Simplified) opens through the framework's skin-package code and holds exactly the markup and
 // the pictures; the markup parses and describes the window; every picture it names exists and
-// decodes at its size; the buttons' states look different; icon 143 holds its four sizes.
+// decodes at its size; the buttons' states look different; icon 143 holds its four sizes; and
+// the installer reads its skin from the package alone, whatever lies beside it.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -21,6 +23,7 @@
 #include "ui/core/skin/SkinImage.h"
 #include "ui/core/skin/SkinPackage.h"
 #include "ui/core/skin/SkinXml.h"
+#include "ui/core/skin/StringTable.h"
 #include "ui/core/skin/ZipReader.h"
 
 using namespace SkinUI;
@@ -123,6 +126,53 @@ double MeanLevel(const TImageData& image, const RECT& part) {
         }
     }
     return count != 0 ? sum / (3.0 * count) : 0.0;
+}
+
+bool SamePixels(const TImageData& a, const TImageData& b) {
+    return a.nWidth == b.nWidth && a.nHeight == b.nHeight &&
+           memcmp(a.pBits, b.pBits, static_cast<size_t>(a.nWidth) * a.nHeight * 4) == 0;
+}
+
+// The installer's configuration for the length of a test: its skin read from the package alone,
+// the "executable's folder" (the skin folder) and the current folder two empty folders of the
+// test's; everything as it was afterwards.
+class CInstallerSkinFiles {
+public:
+    CInstallerSkinFiles() {
+        ::GetCurrentDirectoryW(MAX_PATH, m_savedCurrent);
+        CWindowManagerUI::SetSkinPath(m_beside.Path().c_str());
+        ::SetCurrentDirectoryW(m_current.Path().c_str());
+        CWindowManagerUI::SetSkinFileSource(ESkinFileSource::kPackageOnly);
+    }
+    ~CInstallerSkinFiles() {
+        CWindowManagerUI::SetSkinFileSource(ESkinFileSource::kPackageAndFolder);
+        ::SetCurrentDirectoryW(m_savedCurrent);
+        CWindowManagerUI::SetSkinPath(L"");
+    }
+    CInstallerSkinFiles(const CInstallerSkinFiles&) = delete;
+    CInstallerSkinFiles& operator=(const CInstallerSkinFiles&) = delete;
+
+    // Writes the file into both folders.
+    void Plant(const std::wstring& name, const std::string& bytes) const {
+        testfiles::WriteBytes(m_beside / name, bytes);
+        testfiles::WriteBytes(m_current / name, bytes);
+    }
+
+private:
+    testfiles::CTempDir m_beside;
+    testfiles::CTempDir m_current;
+    wchar_t m_savedCurrent[MAX_PATH] = {};
+};
+
+// The string tables someone may put beside the installer: every language the user's language
+// leads to and a few more, none of which the package holds.
+std::vector<std::wstring> PlantedTableNames() {
+    std::vector<std::wstring> tags = LanguageTagsFor(::GetUserDefaultUILanguage(), kDefaultLanguageTag);
+    tags.insert(tags.end(), {L"en-US", L"en-GB", L"de", L"zh", L"zh-TW"});
+    std::set<std::wstring> names;
+    for (const std::wstring& tag : tags)
+        if (tag != L"zh-CN" && tag != L"en") names.insert(L"strings." + tag + L".xml");
+    return {names.begin(), names.end()};
 }
 
 }  // namespace
@@ -329,4 +379,54 @@ TEST_F(InstallerSkin, IconHoldsFourSizes) {
         sizes.insert(side);
     }
     EXPECT_EQ(sizes, (std::set<int>{16, 32, 48, 256}));
+}
+
+// Someone puts files beside the installer and in the current folder: string tables of other
+// languages with texts of their own, and the pictures a 144 DPI window would look for first
+// ("but@1.5x.png", "bgBottom@1.5x.png": the package holds only "@2x" variants; "game@1.5x.PNG":
+// the package holds only the plain picture). The installer's texts and pictures stay those of
+// its package; the same files are read where folders are allowed, as the gallery allows them.
+TEST_F(InstallerSkin, TheInstallerReadsItsSkinFromItsPackageOnly) {
+    const CInstallerSkinFiles files;
+    const std::wstring language = LoadUserStringTable(L"strings", kDefaultLanguageTag);
+    ASSERT_FALSE(language.empty());
+    const std::wstring text = CWindowManagerUI::TextById(1);
+    const LPCWSTR pictures[] = {L"but.png", L"bgBottom.png", L"game.PNG"};
+    std::map<std::wstring, std::unique_ptr<TImageData>> fromPackage;
+    for (LPCWSTR name : pictures) fromPackage[name] = LoadSkinImageForDpi(name, nullptr, 0, 144);
+
+    std::vector<BYTE> other;
+    ASSERT_TRUE(ReadSkinFileBytes(L"ico@2x.png", other));
+    const std::string otherPicture(other.begin(), other.end());
+    const std::string otherTexts =
+        "<StringTable><MultiLanguage id=\"1\" value=\"planted\"/></StringTable>";
+    for (const std::wstring& table : PlantedTableNames()) files.Plant(table, otherTexts);
+    for (LPCWSTR name : {L"but@1.5x.png", L"bgBottom@1.5x.png", L"game@1.5x.PNG", L"planted.png"})
+        files.Plant(name, otherPicture);
+
+    EXPECT_EQ(LoadUserStringTable(L"strings", kDefaultLanguageTag), language);
+    EXPECT_EQ(CWindowManagerUI::TextById(1), text);
+    for (const std::wstring& table : PlantedTableNames())
+        EXPECT_FALSE(LoadStringTableFile(table)) << Utf8(table.c_str());
+    CSkinXml xml;
+    EXPECT_FALSE(LoadSkinMarkupFile(xml, L"strings.de.xml"));
+    EXPECT_STREQ(xml.ErrorMessage(), L"Error opening file");
+    for (LPCWSTR name : pictures) {
+        std::unique_ptr<TImageData> image = LoadSkinImageForDpi(name, nullptr, 0, 144);
+        ASSERT_NE(image, nullptr) << Utf8(name);
+        ASSERT_NE(fromPackage[name], nullptr) << Utf8(name);
+        EXPECT_EQ(image->nDpi, 144) << Utf8(name);
+        EXPECT_TRUE(SamePixels(*image, *fromPackage[name])) << Utf8(name) << " comes from the package";
+    }
+    std::vector<BYTE> bytes;
+    EXPECT_FALSE(ReadSkinFileBytes(L"planted.png", bytes));
+    EXPECT_EQ(LoadSkinImage(L"planted.png"), nullptr);
+
+    CWindowManagerUI::SetSkinFileSource(ESkinFileSource::kPackageAndFolder);
+    EXPECT_TRUE(LoadStringTableFile(L"strings.de.xml"));
+    EXPECT_STREQ(CWindowManagerUI::TextById(1), L"planted");
+    EXPECT_NE(LoadSkinImage(L"planted.png"), nullptr);
+    std::unique_ptr<TImageData> planted = LoadSkinImageForDpi(L"but.png", nullptr, 0, 144);
+    ASSERT_NE(planted, nullptr);
+    EXPECT_FALSE(SamePixels(*planted, *fromPackage[L"but.png"])) << "the planted variant";
 }

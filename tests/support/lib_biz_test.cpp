@@ -64,22 +64,23 @@ TEST_F(ConfigValueTest, ValueIsReadAndCutTo199Characters) {
     EXPECT_EQ(GetConfigValue(L"long", L""), std::wstring(199, L'v'));
 }
 
-// The key "log" sets the log base path (relative to the executable's folder); without it the
-// base path stays as it was.
+// The key "log" names the log's file beside the executable; without it, or with a value that is
+// not a plain file name, the base path stays as it was.
 TEST_F(ConfigValueTest, LogKeySetsTheLogBasePath) {
     const std::wstring before = GetLogBasePath();
     WriteConfig("[config]\r\nloghttp=1\r\n");
     EXPECT_EQ(ConfigureLogFromConfigFile(), L"");
     EXPECT_EQ(GetLogBasePath(), before);
-    WriteConfig("[config]\r\nlog=support\\player.log\r\n");
-    EXPECT_EQ(ConfigureLogFromConfigFile(), GetConfigDirectory() + L"support\\player.log");
-    EXPECT_EQ(GetLogBasePath(), GetConfigDirectory() + L"support\\player.log");
-    // A folder takes the executable's name.
-    WriteConfig("[config]\r\nlog=support\\\r\n");
-    const std::wstring exe = ExePath().substr(GetExeDirectory().size());
-    EXPECT_EQ(ConfigureLogFromConfigFile(),
-              GetConfigDirectory() + L"support\\" + exe.substr(0, exe.rfind(L'.')) + L".log");
+    for (const char* refused : {"support\\player.log", "support\\", "C:\\player.log", "..\\player.log", "NUL"}) {
+        WriteConfig(std::string("[config]\r\nlog=") + refused + "\r\n");
+        EXPECT_EQ(ConfigureLogFromConfigFile(), L"") << refused;
+        EXPECT_EQ(GetLogBasePath(), before) << refused;
+    }
+    WriteConfig("[config]\r\nlog=player.log\r\n");
+    EXPECT_EQ(ConfigureLogFromConfigFile(), GetConfigDirectory() + L"player.log");
+    EXPECT_EQ(GetLogBasePath(), GetConfigDirectory() + L"player.log");
     SetLogBasePath(before);
+    DeleteFileW((GetConfigDirectory() + L"player.normal.log").c_str());
 }
 
 class RegistryTest : public ::testing::Test {

@@ -19,9 +19,13 @@
 
 #include "support/ComHolders.h"
 #include "support/Log.h"
+#include "support/SystemLibrary.h"
 #include "support/UniqueHandle.h"
+#include "tests/ui/controls/test_control/TestControlApi.h"
 #include "tools/gallery/GalleryWindow.h"
 #include "tools/gallery/SkinCheck.h"
+#include "ui/controls/ActiveXClasses.h"
+#include "ui/controls/WebBrowserUI.h"
 #include "ui/core/manager/WindowManager.h"
 
 namespace {
@@ -127,6 +131,8 @@ bool ChooseSkin(const TOptions& options, TSkinSource& source, CUIString& reason)
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // System DLLs from System32 only, before anything loads one (support/SystemLibrary.h).
+    RestrictDllSearchToSystem();
     // The framework's own log, on demand as in the installer: "log" in config.ini beside it.
     ConfigureLogFromConfigFile();
     TOptions options;
@@ -141,6 +147,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CWindowManagerUI::SetModuleInstance(instance);
     // The UI thread hosts ActiveX controls: one single-threaded apartment for the whole run.
     const bxutil::COleApartment com;
+    // The classes a skin shown here may host: the project's test control and the web browser.
+    SkinUI::SetAllowedActiveXClasses(
+        {test_control::kClsidControl, test_control::kClsidWindowed, SkinUI::kWebBrowserClass});
 
     TSkinSource source;
     CUIString reason;

@@ -43,8 +43,19 @@ gameinfo, assets, data, installer, stats; MODE one of:
   upperhash      (data) the sha256 in upper-case hexadecimal
   altered        (assets) other pictures than the usual ones (other sizes and content)
   notpicture     (assets) a body that is no picture
+  large          (assets) a picture of 3200 x 3200 pixels in about 45 KB, far more than the
+                 window shows, whatever picture is asked for
   plainhttp      (data) the installer's address on the plain-http listener, without sha256
   plainhttp-hash (data) the same with the installer's sha256
+  unsigned       (installer) the client installer without a signature
+  othersigner    (installer) signed by another publisher, "Other Test Publisher"
+  impostor       (installer) signed under the publisher's name by a self-signed certificate
+  tampered       (installer) signed by the publisher, then one byte of its code changed
+  forged         (installer) signed by the publisher, then one byte of its code changed and the
+                 image digest in its signed content rewritten to match
+The client installer is served signed by the test authority's "Vexo Test Publisher" (signed again
+after its configuration is patched in), unless its mode says otherwise; the data service's sha256
+names the file as it is served in the installer's mode.
 Files carry an ETag and a Last-Modified date; a range whose If-Range names neither is answered
 with the whole file. Besides HTTPS, the same services answer plain HTTP on a second port
 (127.0.0.1, chosen freely; --plain-port-file names it).
@@ -73,19 +84,23 @@ if __name__ == "__main__" and os.path.dirname(HERE) not in sys.path:
     # Run directly (python3 tools/platform/vexo_platform.py), without PYTHONPATH=REPO/tools.
     sys.path.insert(0, os.path.dirname(HERE))
 
-from vexoharness import testca  # noqa: E402
-from vexoharness.pictures.png import encode_plain  # noqa: E402
+from vexoharness import signing, testca  # noqa: E402
+from vexoharness.pictures.png import encode_plain, encode_solid  # noqa: E402
 from vexoharness.servers import ServiceHandler  # noqa: E402
 
 SERVICES = ("gameinfo", "assets", "data", "installer", "stats")
 MODES = ("ok", "slow", "hang", "refuse", "cutoff", "cutoff-once", "status", "badjson", "huge",
          "deep", "empty", "numbername", "noaddress", "nohash", "wronghash", "upperhash",
-         "truncated", "plainhttp", "plainhttp-hash", "altered", "notpicture")
+         "truncated", "plainhttp", "plainhttp-hash", "altered", "notpicture", "large", "unsigned",
+         "othersigner", "impostor", "tampered", "forged")
+# The installer's modes that serve another file than the publisher's signed one.
+SIGNING_MODES = ("unsigned", "othersigner", "impostor", "tampered", "forged")
 CONFIG_MARKER = b"VEXO-STANDIN-CONFIG:"
 CONFIG_BLOCK = 1024
 PICTURES = {"icon": ("game-icon.png", 36, 36),
             "logo": ("game-logo.png", 306, 149),
             "launcher": ("game-background.png", 1366, 600)}
+LARGE_SIDE = 3200
 
 
 # ---- Placeholder pictures ----------------------------------------------------------------------
@@ -118,7 +133,8 @@ class Platform:
         self.modes = {name: "ok" for name in SERVICES}
         self.installer_config = {}
         self.records = []
-        self._installer = None
+        self._installers = {}  # the served file of each signing mode, made when first asked
+        self.large_picture = None  # made on first use
         for item in args.set or []:
             self.set_mode(*item.split("=", 1))
         for item in args.installer_config or []:
@@ -150,7 +166,7 @@ class Platform:
         if config is not None:
             with self.lock:
                 self.installer_config = {str(k): str(v) for k, v in config.items()}
-                self._installer = None
+                self._installers = {}
         with self.lock:
             return {"modes": dict(self.modes), "installer": dict(self.installer_config)}
 
@@ -166,19 +182,28 @@ class Platform:
         with self.lock:
             return "".join(line + "\n" for line in self.records)
 
-    def installer(self):
-        """The served installer: the stand-in with its configuration patched in, followed by
-        padding (ignored by the loader) so the download takes more than a few chunks."""
-        with self.lock:
-            if self._installer is None:
-                self._installer = self._build_installer()
-            return self._installer
+    def signing(self, mode=None):
+        """The signing mode of the installer (its service's mode, or the one given): "signed"
+        unless the mode is one of SIGNING_MODES."""
+        if mode is None:
+            with self.lock:
+                mode = self.modes["installer"]
+        return mode if mode in SIGNING_MODES else "signed"
 
-    def _build_installer(self):
+    def installer(self, mode="signed"):
+        """The served installer: the stand-in with its configuration patched in, followed by
+        padding (ignored by the loader) so the download takes more than a few chunks, then
+        signed as the signing mode says."""
+        with self.lock:
+            if mode not in self._installers:
+                self._installers[mode] = self._build_installer(mode)
+            return self._installers[mode]
+
+    def _build_installer(self, mode):
         if not self.installer_path:
             return None
         with open(self.installer_path, "rb") as f:
-            data = bytearray(f.read())
+            data = bytearray(signing.strip(f.read()))
         at = data.find(CONFIG_MARKER)
         if at < 0 or data.count(CONFIG_MARKER) != 1:
             raise RuntimeError("no configuration block in " + self.installer_path)
@@ -189,10 +214,21 @@ class Platform:
         start = at + len(CONFIG_MARKER)
         data[start:start + room] = text + b"\0" * (room - len(text))
         data += bytes((i * 7 + 3) % 251 for i in range(self.padding))
-        return bytes(data)
+        if mode == "unsigned":
+            return bytes(data)
+        signer = {"othersigner": "othersigner", "impostor": "impostor"}.get(mode, "codesign")
+        signed = signing.sign_image(bytes(data), signer)
+        spoil = {"tampered": signing.change_code_byte, "forged": signing.forged}.get(mode)
+        return spoil(signed) if spoil else signed
 
-    def picture(self, name, altered=False):
-        """The picture of that name; altered gives another one (half the size, another paint)."""
+    def picture(self, name, altered=False, large=False):
+        """The picture of that name; altered gives another one (half the size, another paint),
+        large one of LARGE_SIDE x LARGE_SIDE pixels."""
+        if large:
+            with self.lock:
+                if self.large_picture is None:
+                    self.large_picture = encode_solid(LARGE_SIDE, LARGE_SIDE, (200, 40, 40, 255))
+                return self.large_picture
         if altered:
             for kind, (file_name, width, height) in PICTURES.items():
                 if file_name == name:
@@ -352,7 +388,7 @@ class Handler(ServiceHandler):
 
     def asset(self, path, _query, _body, mode):
         data = self.platform.picture(urllib.parse.unquote(path[len("/assets/"):]),
-                                     altered=mode == "altered")
+                                     altered=mode == "altered", large=mode == "large")
         if data is not None and mode == "notpicture":
             data = b"<html>not a picture</html>" * 40
         if data is None:
@@ -360,7 +396,7 @@ class Handler(ServiceHandler):
         self.send_file(data, "image/png", mode)
 
     def data(self, _path, _query, _body, mode):
-        installer = self.platform.installer()
+        installer = self.platform.installer(self.platform.signing())
         digest = hashlib.sha256(installer or b"").hexdigest()
         base = self.platform.plain_url if mode.startswith("plainhttp") else self.platform.public_url
         address = {"downloadURL": base + "/client/VexoInstall.exe"}
@@ -374,7 +410,7 @@ class Handler(ServiceHandler):
         self.reply_json({"code": 0, "result": result}, mode)
 
     def installer(self, _path, _query, _body, mode):
-        data = self.platform.installer()
+        data = self.platform.installer(self.platform.signing(mode))
         if data is None:
             return self.reply(404, b"no installer configured (--installer)")
         self.send_file(data, "application/octet-stream", mode)

@@ -93,9 +93,10 @@ def client_launches():
 class Installer:
     """One run of the installer executable and its window."""
 
-    def __init__(self, exe):
+    def __init__(self, exe, cwd=None):
+        """Starts exe; cwd: the folder it starts in (the caller's when None)."""
         self.proc = subprocess.Popen([WINE_RUN, exe], stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+                                     stderr=subprocess.DEVNULL, cwd=cwd)
         self.window = None
 
     @staticmethod

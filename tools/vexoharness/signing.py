@@ -1,13 +1,26 @@
-"""Authenticode signatures in the tests: signing with the test authority's code-signing
-certificates (scripts/sign.sh), osslsigncode's verification against the authority, and the
-system's own verdict under Wine (the signature probe, tests/shipped/signature_probe.cpp)."""
+"""Authenticode signatures in the tests and the stand-in platform: signing with the test
+authority's code-signing certificates (scripts/sign.sh), osslsigncode's verification against the
+authority, and the system's own verdict under Wine (the signature probe,
+tests/shipped/signature_probe.cpp).
+
+Signers: "codesign" ("Vexo Test Publisher", the publisher the default build requires),
+"othersigner" ("Other Test Publisher"), both vouched for by the test authority, and "impostor":
+a self-signed certificate under the publisher's name that no authority vouches for (made on
+first use, kept for the process)."""
+import atexit
+import hashlib
 import os
+import shutil
+import ssl
 import struct
 import subprocess
+import tempfile
 
 from . import ROOT, testca
 
 SIGN = os.path.join(ROOT, "scripts", "sign.sh")
+PUBLISHER = "Vexo Test Publisher"
+_impostor = {}
 
 # WinVerifyTrust's results that the tests meet.
 TRUSTED = 0
@@ -74,3 +87,84 @@ class PeLayout:
         self.security_at = optional + (96 if magic == 0x10B else 112) + 4 * 8
         self.table, self.table_size = struct.unpack_from("<II", data, self.security_at)
         self.code = struct.unpack_from("<I", data, optional + optional_size + 20)[0]
+
+
+def _impostor_base():
+    """The impostor's certificate and key, as the path both share without their extensions."""
+    if not _impostor:
+        folder = tempfile.mkdtemp(prefix="vexo-impostor-")
+        atexit.register(shutil.rmtree, folder, True)
+        base = os.path.join(folder, "impostor")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+                        "-subj", "/CN=" + PUBLISHER, "-keyout", base + ".key", "-out", base + ".crt",
+                        "-addext", "basicConstraints=critical,CA:FALSE",
+                        "-addext", "keyUsage=critical,digitalSignature",
+                        "-addext", "extendedKeyUsage=codeSigning"],
+                       check=True, capture_output=True)
+        _impostor["base"] = base
+    return _impostor["base"]
+
+
+def _signer_name(signer):
+    """What sign.sh's --cert takes for a signer."""
+    return _impostor_base() if signer == "impostor" else signer
+
+
+def thumbprint(signer="codesign"):
+    """The SHA-256 of the signer's certificate (DER), in lower-case hexadecimal."""
+    crt = _impostor_base() + ".crt" if signer == "impostor" else testca.cert_pair(signer)[0]
+    with open(crt, encoding="ascii") as f:
+        return hashlib.sha256(ssl.PEM_cert_to_DER_cert(f.read())).hexdigest()
+
+
+def strip(data):
+    """The image without its signature (the certificate table, which ends the file)."""
+    pe = PeLayout(data)
+    if pe.table == 0:
+        return bytes(data)
+    if pe.table + pe.table_size != len(data):
+        raise ValueError("the certificate table does not end the file")
+    out = bytearray(data[:pe.table])
+    struct.pack_into("<II", out, pe.security_at, 0, 0)
+    return bytes(out)
+
+
+def sign_image(data, signer="codesign"):
+    """The image signed by signer, replacing any signature it had."""
+    with tempfile.TemporaryDirectory(prefix="vexo-sign-") as folder:
+        exe = os.path.join(folder, "image.exe")
+        with open(exe, "wb") as f:
+            f.write(strip(data))
+        result = sign(exe, cert=_signer_name(signer))
+        if result.returncode != 0:
+            raise RuntimeError(result.stderr.strip() or "sign.sh failed")
+        with open(exe, "rb") as f:
+            return f.read()
+
+
+def change_code_byte(data, at=64):
+    """The image with one byte of its first section's data (code, under the signature's digest)
+    changed: its signature no longer holds."""
+    out = bytearray(data)
+    out[PeLayout(data).code + at] ^= 0xFF
+    return bytes(out)
+
+
+def image_digest(image):
+    """The SHA-256 Authenticode digest of a signed image: everything before its certificate table
+    but the checksum and the table's directory entry."""
+    pe = PeLayout(image)
+    return hashlib.sha256(image[:pe.checksum_at] + image[pe.checksum_at + 4:pe.security_at] +
+                          image[pe.security_at + 8:pe.table]).digest()
+
+
+def forged(data):
+    """The signed image with a byte of code changed and the image digest in the signed content
+    rewritten to the changed image's: the signer's own digest of that content no longer matches,
+    which only a verifier that compares the two notices."""
+    stored = data.find(image_digest(data), PeLayout(data).table)
+    if stored < 0:
+        raise ValueError("the signed content does not hold a SHA-256 image digest")
+    changed = bytearray(change_code_byte(data, 100))
+    changed[stored:stored + 32] = image_digest(bytes(changed))
+    return bytes(changed)

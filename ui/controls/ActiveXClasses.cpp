@@ -6,7 +6,9 @@
 #include <objbase.h>
 
 #include <cwchar>
+#include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ComHolders.h"
@@ -40,13 +42,36 @@ std::wstring GuidText(const CLSID& clsid) {
     return ::StringFromGUID2(clsid, text, 64) > 0 ? std::wstring(text) : std::wstring();
 }
 
+// Set by the program at start, read when a host makes its control (both on the UI thread).
+std::vector<CLSID>& AllowedClasses() {
+    static std::vector<CLSID> classes;
+    return classes;
+}
+
 // Servers loaded from a user's registration, kept until the process ends.
 std::vector<bxutil::CModuleHandle>& LoadedServers() {
     static std::vector<bxutil::CModuleHandle> servers;
     return servers;
 }
 
+// A path that names its drive or share: the loader opens exactly that file. Any other text
+// (a bare name, a relative or drive-relative path) would have the loader search folders for it.
+bool IsFullyQualified(const std::wstring& path) {
+    const bool drive = path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' &&
+                       (path[2] == L'\\' || path[2] == L'/');
+    const bool share = path.size() >= 3 && (path[0] == L'\\' || path[0] == L'/') &&
+                       (path[1] == L'\\' || path[1] == L'/');
+    return drive || share;
+}
+
+// The server a user's registration names, by that path only: a registration whose path is not
+// fully qualified is refused rather than searched for. Its own imports are looked for beside it
+// (LOAD_WITH_ALTERED_SEARCH_PATH), as COM does.
 HMODULE LoadServer(const std::wstring& path) {
+    if (!IsFullyQualified(path)) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     for (const bxutil::CModuleHandle& server : LoadedServers()) {
         wchar_t loaded[kMaxValueChars] = {};
         const DWORD length = ::GetModuleFileNameW(server.Get(), loaded, kMaxValueChars);
@@ -83,6 +108,14 @@ HRESULT CreateFromUserRegistration(const CLSID& clsid, IUnknown** object) {
 
 }  // namespace
 
+void SetAllowedActiveXClasses(std::vector<CLSID> classes) { AllowedClasses() = std::move(classes); }
+
+bool IsActiveXClassAllowed(const CLSID& clsid) {
+    for (const CLSID& allowed : AllowedClasses())
+        if (IsEqualCLSID(allowed, clsid)) return true;
+    return false;
+}
+
 HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid) {
     if (text == nullptr || *text == L'\0' || wcslen(text) > kMaxClassText) return CO_E_CLASSSTRING;
     if (text[0] == L'{') return ::CLSIDFromString(text, &clsid);
@@ -95,6 +128,7 @@ HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid) {
 
 HRESULT CreateActiveXObject(const CLSID& clsid, IUnknown** object) {
     *object = nullptr;
+    if (!IsActiveXClassAllowed(clsid)) return E_ACCESSDENIED;
     const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                           reinterpret_cast<void**>(object));
     if (hr != REGDB_E_CLASSNOTREG) return hr;

@@ -10,13 +10,24 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <vector>
+
 namespace SkinUI {
+
+// The classes a skin may host in this program. A skin is data from outside the program, and
+// COM classes are code: a skin naming "WScript.Shell" must not get a shell object. So the
+// program names the classes its skins may use, once at start before its first window, and no
+// other class is made nor its server loaded (the host fails with E_ACCESSDENIED). None are
+// allowed until the program names them: the installer names none.
+void SetAllowedActiveXClasses(std::vector<CLSID> classes);
+bool IsActiveXClassAllowed(const CLSID& clsid);
 
 // The class a text names: "{GUID}" or a ProgID (at most 255 characters).
 HRESULT ActiveXClassOf(LPCWSTR text, CLSID& clsid);
 
-// A new object of the class, through COM, or from the user's registration of an in-process
-// server whose threading model suits a single-threaded apartment. The servers loaded that way
+// A new object of the class (E_ACCESSDENIED for a class the program does not allow), through
+// COM, or from the user's registration of an in-process server whose threading model suits a
+// single-threaded apartment. The servers loaded that way
 // stay loaded until the process ends (COM keeps its own until CoFreeUnusedLibraries).
 HRESULT CreateActiveXObject(const CLSID& clsid, IUnknown** object);
 

@@ -147,7 +147,7 @@ HRESULT CActiveXUI::MakeControl() {
     bxutil::CComRef<IUnknown> unknown;
     HRESULT hr = CreateActiveXObject(m_clsid, unknown.Receive());
     if (FAILED(hr)) {
-        LogFailure(L"creating the object", hr);
+        LogFailure(IsActiveXClassAllowed(m_clsid) ? L"creating the object" : L"allowing the class", hr);
         return hr;
     }
     m_object = unknown.Query<IOleObject>(IID_IOleObject);

@@ -13,6 +13,9 @@
 // IOleInPlaceObjectWindowless (its host window stays hidden, and only tells when the skinned
 // window goes).
 //
+// Only the classes the program allows are made (SetAllowedActiveXClasses, ActiveXClasses.h):
+// any other fails with E_ACCESSDENIED, like a class that is not registered.
+//
 // COM must already be set up on the thread (a single-threaded apartment, made once by whoever
 // owns the message loop). A class that is not registered, that fails to create or to activate,
 // or a thread without COM leaves an empty control and a log line. Each attempt ends with the

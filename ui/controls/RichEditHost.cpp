@@ -3,6 +3,7 @@
 #include "ui/controls/RichEditHost.h"
 
 #include "support/Log.h"
+#include "support/SystemLibrary.h"
 #include "support/UniqueHandle.h"
 
 namespace SkinUI {
@@ -19,8 +20,8 @@ constexpr IID kIidTextHost = {
 // objects it made must never outlive its code.
 PCreateTextServices CreateTextServicesEntry() {
     static bxutil::CModuleHandle library = [] {
-        bxutil::CModuleHandle module(::LoadLibraryW(L"msftedit.dll"));
-        if (!module) module = bxutil::CModuleHandle(::LoadLibraryW(L"riched20.dll"));
+        bxutil::CModuleHandle module(LoadSystemLibrary(L"msftedit.dll"));
+        if (!module) module = bxutil::CModuleHandle(LoadSystemLibrary(L"riched20.dll"));
         return module;
     }();
     if (!library) return nullptr;

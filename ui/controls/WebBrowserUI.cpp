@@ -21,8 +21,10 @@ namespace SkinUI {
 
 namespace {
 
-// The browser control's class, CLSID_WebBrowser ("Shell.Explorer.2").
+// kWebBrowserClass as the "clsid" attribute names it.
 constexpr const wchar_t* kBrowserClass = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
+// The empty page: no content, no script, nothing of the system's.
+constexpr const wchar_t* kBlankPage = L"about:blank";
 
 // The command group the browser asks its host about script errors in.
 constexpr GUID kDocHostCommandHandler = {
@@ -91,6 +93,28 @@ bool IsEngineFailure(LONG status) {
 void LogBrowser(const wchar_t* what, HRESULT hr) {
     static const TLogRecord record{1, L"WebBrowserUI.cpp", __LINE__};
     WriteLog(&record, L"web browser: %s (0x%08lx)", what, static_cast<unsigned long>(hr));
+}
+
+void LogRefusedAddress(LPCWSTR url) {
+    static const TLogRecord record{1, L"WebBrowserUI.cpp", __LINE__};
+    WriteLog(&record, L"web browser: not allowed to go to %s", UrlForLog(url).c_str());
+}
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+// The scheme of an address in lower case: the letters, digits, "+", "-" and "." before its
+// first ":", beginning with a letter. Empty when the address does not begin so: the browser
+// would read such an address its own way (leading blanks dropped, tabs inside a scheme
+// skipped, a bare name guessed to be a host or a file), so it has no scheme to allow.
+std::wstring SchemeOf(LPCWSTR url) {
+    if (url == nullptr || !IsAsciiLetter(url[0])) return {};
+    std::wstring scheme;
+    for (LPCWSTR p = url; *p != L':'; ++p) {
+        const wchar_t c = *p;
+        if (!IsAsciiLetter(c) && !(c >= L'0' && c <= L'9') && c != L'+' && c != L'-' && c != L'.') return {};
+        scheme += static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
+    }
+    return scheme;
 }
 
 }  // namespace
@@ -375,7 +399,25 @@ HRESULT CWebBrowserUI::SiteQueryExtra(REFIID iid, void** object) {
 
 // ---- Navigation -----------------------------------------------------------------------------
 
+void CWebBrowserUI::AllowScheme(LPCWSTR scheme) {
+    // Read as the scheme of an address would be: a name that no address can have is ignored.
+    const std::wstring name = SchemeOf((std::wstring(scheme != nullptr ? scheme : L"") + L":").c_str());
+    if (!name.empty() && std::find(m_vSchemes.begin(), m_vSchemes.end(), name) == m_vSchemes.end())
+        m_vSchemes.push_back(name);
+}
+
+bool CWebBrowserUI::IsAddressAllowed(LPCWSTR url) const {
+    if (url == nullptr) return false;
+    if (_wcsicmp(url, kBlankPage) == 0) return true;
+    const std::wstring scheme = SchemeOf(url);
+    return !scheme.empty() && std::find(m_vSchemes.begin(), m_vSchemes.end(), scheme) != m_vSchemes.end();
+}
+
 bool CWebBrowserUI::Navigate2(LPCWSTR url) {
+    if (url != nullptr && *url != L'\0' && !IsAddressAllowed(url)) {
+        LogRefusedAddress(url);
+        return false;
+    }
     auto browser = WebBrowser();
     if (!browser || url == nullptr || *url == L'\0') return false;
     VARIANT address;
@@ -427,7 +469,14 @@ void CWebBrowserUI::Notify(LPCWSTR type, LPCWSTR url, WPARAM wParam) {
         m_pManager->SendNotification(this, type, wParam, reinterpret_cast<LPARAM>(url));
 }
 
+// Every navigation passes here, also those of the page itself (links, scripts, redirects,
+// frames): an address that is not allowed never starts, whatever the owner's handler says.
 void CWebBrowserUI::OnBeforeNavigate(LPCWSTR url, bool& cancel) {
+    if (!IsAddressAllowed(url)) {
+        cancel = true;
+        LogRefusedAddress(url);
+        return;
+    }
     if (m_pHandler != nullptr) m_pHandler->BeforeNavigate(*this, url, cancel);
     Notify(L"beforenavigate", url);
 }
@@ -458,8 +507,10 @@ void CWebBrowserUI::OnNavigateError(LPCWSTR url, LONG status, bool& cancel) {
     Notify(L"navigateerror", url, ResultParam(status));
 }
 
+// A new window is the system's browser, outside this control's checks: it opens only for an
+// address this control would go to itself.
 bool CWebBrowserUI::OnNewWindow(LPCWSTR url) {
-    const bool allowed = m_pHandler != nullptr && m_pHandler->AllowNewWindow(*this, url);
+    const bool allowed = IsAddressAllowed(url) && m_pHandler != nullptr && m_pHandler->AllowNewWindow(*this, url);
     Notify(L"newwindow", url, allowed ? 1 : 0);
     return allowed;
 }

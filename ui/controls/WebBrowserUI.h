@@ -7,6 +7,12 @@
 // script error dialogs; both off unless "true"), and "text" (the message shown when no page can
 // be shown; a default one otherwise).
 //
+// Addresses: the browser goes only to http and https addresses (and the empty page
+// "about:blank") unless its owner allows more schemes (AllowScheme). Any other navigation, the
+// skin's home page, a page's link or script, a redirect or a frame, is cancelled before it
+// starts, and a new window for it is refused: "file:" would show the player's files,
+// "javascript:" run script in whatever page is shown, and other schemes reach other programs.
+//
 // The browser's events (DWebBrowserEvents2 through its connection point) go to the owner's
 // handler and each becomes a notification: "beforenavigate", "navigatecomplete",
 // "documentcomplete", "navigateerror" (wParam the status code) and "newwindow"; lParam points to
@@ -23,6 +29,9 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <string>
+#include <vector>
+
 #include "support/ComHolders.h"
 #include "ui/controls/ActiveXUI.h"
 
@@ -30,6 +39,11 @@ namespace SkinUI {
 
 class CWebBrowserUI;
 class CWebBrowserSink;
+
+// The browser control's class, CLSID_WebBrowser ("Shell.Explorer.2"): a program that shows
+// browsers in its skins allows it (SetAllowedActiveXClasses).
+constexpr CLSID kWebBrowserClass = {
+    0x8856f961, 0x340a, 0x11d0, {0xa9, 0x6b, 0x00, 0xc0, 0x4f, 0xd7, 0x05, 0xa2}};
 
 // What the owner of a browser hears; every operation has a default.
 class IWebBrowserEventHandler {
@@ -77,7 +91,14 @@ public:
     bool AreScriptErrorsShown() const { return m_bScriptErrors; }
     void SetScriptErrorsShown(bool shown);
 
-    // The browser's operations; false when there is no browser or it refused.
+    // Lets the browser go to addresses of one more scheme ("file"); http and https are always
+    // allowed. Only the program's code calls it, never a skin.
+    void AllowScheme(LPCWSTR scheme);
+    // Whether the browser may go to the address: its scheme is allowed, or it is "about:blank".
+    bool IsAddressAllowed(LPCWSTR url) const;
+
+    // The browser's operations; false when there is no browser or it refused (also an address
+    // that is not allowed).
     bool Navigate2(LPCWSTR url);
     bool NavigateHomePage();
     bool Refresh();
@@ -117,6 +138,7 @@ private:
     void StopDeadline();
     void Notify(LPCWSTR type, LPCWSTR url, WPARAM wParam = 0);
 
+    std::vector<std::wstring> m_vSchemes{L"http", L"https"};  // lower case
     CUIString m_strHomePage;
     bool m_bAutoNavigate = false;
     bool m_bContextMenu = false;

@@ -51,37 +51,46 @@ TEST_F(HttpGet, DefaultIsAnOctetStreamGetWithoutBody) {
     EXPECT_EQ(response.find("Content-Length"), std::string::npos) << response;
 }
 
+// The lines name each address without its query: the data of the request (ids, the channel
+// tag of the usage report) stays out of the log.
 TEST_F(HttpGet, StatusJudgementAndLogLines) {
     const struct {
-        std::wstring url;
+        std::wstring address;  // as logged
+        const wchar_t* query;
         int result;
         int status;
         const char* body;
         const char* line;  // the closing log line's number and text
     } cases[] = {
-        {m_http + L"/status/200", 1, 200, "status 200 page", "(188)("},
-        {m_http + L"/status/204", 1, 204, "", "(188)("},
-        {m_http + L"/status/404", 0, 404, "status 404 page", "(184)("},
-        {m_http + L"/status/500", 0, 500, "status 500 page", "(184)("},
-        {m_refused + L"/x", 0, 400, "", "(193)("},
+        {m_http + L"/status/200", L"", 1, 200, "status 200 page", "(188)("},
+        {m_http + L"/status/200", L"?JsonData=%7B%22GameId%22%3A1000450%7D", 1, 200, "status 200 page", "(188)("},
+        {m_http + L"/status/204", L"", 1, 204, "", "(188)("},
+        {m_http + L"/status/404", L"?token=secret#part", 0, 404, "status 404 page", "(184)("},
+        {m_http + L"/status/500", L"", 0, 500, "status 500 page", "(184)("},
+        {m_refused + L"/x", L"?token=secret", 0, 400, "", "(193)("},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.url));
+        const std::wstring url = c.address + c.query;
+        SCOPED_TRACE(Narrow(url));
         const CLogTail log;
         std::string response = "stale";
         int status = 0;
-        EXPECT_EQ(CLibHttpHelper::HttpGet(c.url, L"text/plain", &status, "", response, true),
+        EXPECT_EQ(CLibHttpHelper::HttpGet(url, L"text/plain", &status, "", response, true),
                   c.result);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(response, c.body);
         const std::string text = log.Text();
         EXPECT_NE(text.find("(142)(" ), std::string::npos) << text;
-        EXPECT_NE(text.find("start HTTP request:" + Narrow(c.url) + "\r\n"), std::string::npos);
+        EXPECT_NE(text.find("start HTTP request:" + Narrow(c.address) + "\r\n"), std::string::npos) << text;
         EXPECT_NE(text.find(c.line), std::string::npos) << text;
         if (c.result == 0) {
-            EXPECT_NE(text.find("address:" + Narrow(c.url) + ",code"), std::string::npos) << text;
+            EXPECT_NE(text.find("address:" + Narrow(c.address) + ",code"), std::string::npos) << text;
             EXPECT_NE(text.find(std::to_string(c.status) + "\r\n"), std::string::npos) << text;
         }
+        if (*c.query != L'\0') {
+            EXPECT_EQ(text.find(Narrow(c.query).substr(1)), std::string::npos) << text;
+        }
+        EXPECT_EQ(text.find("page"), std::string::npos) << "no reply body in the log: " << text;
     }
 }
 

@@ -11,10 +11,14 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "support/ComHolders.h"
+#include "support/UniqueHandle.h"
 #include "tests/ui/controls/ControlTestSupport.h"
 #include "tests/ui/controls/test_control/TestControlApi.h"
+#include "ui/controls/ActiveXClasses.h"
 #include "ui/controls/ActiveXUI.h"
 #include "ui/controls/WebBrowserUI.h"
 #include "ui/core/base/UIGeometry.h"
@@ -31,10 +35,24 @@ using SkinUI::CControlUI;
 using SkinUI::CWebBrowserUI;
 using test_control::TStats;
 
+// A class nobody registered.
+constexpr CLSID kUnregistered = {0x0b8f3e2a, 0x6c7d, 0x4e11, {0x9a, 0x55, 0x2f, 0x0c, 0x1d, 0x3e, 0x4b, 0x5a}};
+constexpr const wchar_t* kUnregisteredText = L"{0B8F3E2A-6C7D-4E11-9A55-2F0C1D3E4B5A}";
+
+// The classes this program's hosts may make: the test control's, the browser, and the class
+// nobody registered (so that its failure is the registration's).
+void AllowTestClasses() {
+    SkinUI::SetAllowedActiveXClasses({test_control::kClsidControl, test_control::kClsidWindowed,
+                                      test_control::kClsidFailing, SkinUI::kWebBrowserClass, kUnregistered});
+}
+
 // The test program's thread is a single-threaded apartment, as a message loop's owner makes it.
 class CComEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { m_apartment = std::make_unique<bxutil::COleApartment>(); }
+    void SetUp() override {
+        m_apartment = std::make_unique<bxutil::COleApartment>();
+        AllowTestClasses();
+    }
     void TearDown() override { m_apartment.reset(); }
 
 private:
@@ -404,7 +422,7 @@ struct TFailureCase {
 
 TEST_F(ActiveXTest, ClassesThatCannotBeMadeLeaveAnEmptyControlAndTellWhy) {
     const TFailureCase cases[] = {
-        {L"{0B8F3E2A-6C7D-4E11-9A55-2F0C1D3E4B5A}", REGDB_E_CLASSNOTREG},  // not registered
+        {kUnregisteredText, REGDB_E_CLASSNOTREG},  // not registered
         {L"Vexo.NoSuchControl", S_OK},                                     // no such ProgID
         {L"{not a guid", S_OK},
         {test_control::kProgIdFailing, E_FAIL},  // made, but refuses to activate
@@ -430,6 +448,67 @@ TEST_F(ActiveXTest, ClassesThatCannotBeMadeLeaveAnEmptyControlAndTellWhy) {
         EXPECT_EQ(m_window.Recorder().Count(L"showactivex", host.get()), 1);
     }
     ExpectAllReleased("after the failed controls");
+}
+
+// A skin names any class it likes; only those the program allows are made. The others fail as a
+// class that is not registered does, without their server being loaded or asked for an object.
+TEST_F(ActiveXTest, OnlyClassesTheProgramAllowsAreMade) {
+    const struct {
+        const wchar_t* clsid;
+        std::vector<CLSID> allowed;
+        bool made;
+    } cases[] = {
+        {L"WScript.Shell", {test_control::kClsidControl, SkinUI::kWebBrowserClass}, false},
+        {test_control::kProgIdControl, {}, false},  // the installer allows none
+        {test_control::kClsidControlText, {test_control::kClsidWindowed}, false},
+        {test_control::kProgIdControl, {test_control::kClsidControl}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(c.clsid).c_str());
+        SkinUI::SetAllowedActiveXClasses(c.allowed);
+        m_window.Recorder().Clear();
+        const LONG createdBefore = CTestControlDll::Get().Stats().created;
+        auto host = Host(c.clsid, RECT{10, 10, 110, 60});
+        EXPECT_EQ(host->IsCreated(), c.made);
+        EXPECT_EQ(host->LastResult(), c.made ? S_OK : E_ACCESSDENIED);
+        ASSERT_EQ(m_window.Recorder().Count(L"showactivex", host.get()), 1);
+        EXPECT_EQ(m_window.Recorder().Seen().back().wParam, SkinUI::ResultParam(host->LastResult()));
+        EXPECT_EQ(CTestControlDll::Get().Stats().created - createdBefore, c.made ? 1 : 0);
+    }
+    EXPECT_EQ(::GetModuleHandleW(L"wshom.ocx"), nullptr) << "the shell object's server was never loaded";
+    AllowTestClasses();
+    ExpectAllReleased("after the hosts went");
+}
+
+// A class registered for the user with a server path that is not fully qualified: the host
+// refuses it rather than have the loader search for it (the test control's DLL beside the
+// program would be found, and would answer that it does not serve the class).
+TEST_F(ActiveXTest, ServerRegisteredWithoutAFullPathIsNeverSearchedFor) {
+    const std::wstring clsid = L"{5E1D2C3B-4A59-4F68-8E7D-9C0B1A2F3E4D}";
+    struct TUserClass {
+        std::wstring key;
+        ~TUserClass() { ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); }
+    } userClass{L"Software\\Classes\\CLSID\\" + clsid};
+    HKEY created = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (userClass.key + L"\\InprocServer32").c_str(),
+                                0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    const bxutil::CRegistryKey server(created);
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {nullptr, test_control::kDllName}, {L"ThreadingModel", L"Apartment"}};
+    for (const auto& [name, value] : values) {
+        ASSERT_EQ(::RegSetValueExW(server.Get(), name, 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    CLSID classId{};
+    ASSERT_EQ(::CLSIDFromString(clsid.c_str(), &classId), S_OK);
+    SkinUI::SetAllowedActiveXClasses({classId});
+    auto host = Host(clsid.c_str(), RECT{10, 10, 110, 60});
+    AllowTestClasses();
+    EXPECT_FALSE(host->IsCreated());
+    EXPECT_EQ(host->LastResult(), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
 }
 
 // A thread that never set COM up gets the empty control and the notification, not a crash.
@@ -497,6 +576,7 @@ TEST(WebBrowser, NavigatesALocalFileOrShowsItsMessageAndSendsNavigateError) {
             fclose(file);
         }
         auto browser = std::make_unique<CWebBrowserUI>();
+        browser->AllowScheme(L"file");
         browser->SetHomePage((std::wstring(L"file:///") + page).c_str());
         browser->SetAutoNavigate(true);
         const RECT rc{0, 0, 360, 160};
@@ -548,6 +628,59 @@ public:
     bool cancelNavigation = false;
     bool allowNewWindows = false;
 };
+
+// The browser goes only to http and https addresses (and the empty page) unless its owner allows
+// more: any other navigation is cancelled before it starts, whatever the owner's handler says,
+// and a new window for it is refused.
+TEST(WebBrowser, GoesOnlyToTheAddressesItsOwnerAllows) {
+    CTestWindow window;
+    auto browser = std::make_unique<CWebBrowserUI>();
+    browser->SetClsid(L"");  // the events are driven by hand
+    window.Adopt(browser, RECT{0, 0, 200, 100});
+    CRecordingHandler handler;
+    handler.allowNewWindows = true;
+    browser->SetEventHandler(&handler);
+    const struct {
+        const wchar_t* url;
+        bool allowed;            // as the browser starts
+        bool allowedWithFile;    // after AllowScheme(L"file")
+    } cases[] = {
+        {L"https://vexo.example/page?x=1", true, true},
+        {L"HTTP://vexo.example/", true, true},
+        {L"about:blank", true, true},
+        {L"ABOUT:BLANK", true, true},
+        {L"about:<script>alert(1)</script>", false, false},
+        {L"file:///C:/Users/Public/secret.txt", false, true},
+        {L"FILE://server/share/x.html", false, true},
+        {L"javascript:alert(1)", false, false},
+        {L"JavaScript:alert(1)", false, false},
+        {L" javascript:alert(1)", false, false},  // the browser drops blanks before a scheme
+        {L"java\tscript:alert(1)", false, false},  // and tabs inside one
+        {L"vbscript:msgbox(1)", false, false},
+        {L"res://ieframe.dll/", false, false},
+        {L"mk:@MSITStore:x.chm::/a.htm", false, false},
+        {L"ms-settings:", false, false},
+        {L"\\\\server\\share\\x.html", false, false},  // no scheme: a path
+        {L"C:\\Users\\x.html", false, false},
+        {L"vexo.example/page", false, false},
+        {L"https//vexo.example", false, false},
+        {L"", false, false},
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) browser->AllowScheme(L"FILE");
+        for (const auto& c : cases) {
+            const bool allowed = pass == 0 ? c.allowed : c.allowedWithFile;
+            SCOPED_TRACE(testing::Message() << "pass " << pass << " " << std::wstring(c.url).c_str());
+            EXPECT_EQ(browser->IsAddressAllowed(c.url), allowed);
+            handler.last.clear();
+            bool cancel = false;
+            browser->OnBeforeNavigate(c.url, cancel);
+            EXPECT_EQ(cancel, !allowed);
+            EXPECT_EQ(handler.last.empty(), !allowed) << "the handler hears only allowed addresses";
+            EXPECT_EQ(browser->OnNewWindow(c.url), allowed);
+        }
+    }
+}
 
 TEST(WebBrowser, EventsBecomeNotificationsAndFollowTheHandler) {
     CTestWindow window;

@@ -8,6 +8,8 @@
 
 #include <oleacc.h>
 
+#include <climits>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -285,6 +287,99 @@ TEST_F(AccessibilityTest, ChildIdsNameChildrenByPositionAndDeepControlsByTheirId
     CComRef<IAccessible> deepAccessible = deepObject.Query<IAccessible>(IID_IAccessible);
     ASSERT_EQ(deepAccessible->get_accParent(parent.Receive()), S_OK);
     EXPECT_EQ(parent.Get(), static_cast<IDispatch*>(Child(8).Get()));
+}
+
+// Child ids come from other processes: each that names no control of the tree is an error from
+// every method that takes one, before any arithmetic on it (negating LONG_MIN would overflow).
+TEST_F(AccessibilityTest, HostileChildIdsAreAnsweredWithAnError) {
+    CButtonUI outside;  // a control of no tree: its event id names nothing here
+    LONG byReference = 1;
+    auto typed = [](VARTYPE type, LONG value) {
+        VARIANT v = ChildId(value);
+        v.vt = type;
+        return v;
+    };
+    VARIANT reference = ChildId(0);
+    reference.vt = VT_I4 | VT_BYREF;
+    reference.plVal = &byReference;
+    const struct {
+        const char* what;
+        VARIANT child;
+        bool childOnly;  // an error only where a child is asked for (0 is the object itself)
+    } cases[] = {
+        {"LONG_MIN", ChildId(LONG_MIN), false},
+        {"-LONG_MAX", ChildId(-LONG_MAX), false},
+        {"the id of a control outside the tree", ChildId(-outside.AccessibleId()), false},
+        {"zero", ChildId(CHILDID_SELF), true},
+        {"one past the last child", ChildId(10), false},
+        {"LONG_MAX", ChildId(LONG_MAX), false},
+        {"VT_I2", typed(VT_I2, 1), false},
+        {"VT_INT", typed(VT_INT, 1), false},
+        {"VT_UI4", typed(VT_UI4, 1), false},
+        {"VT_EMPTY", typed(VT_EMPTY, 1), false},
+        {"VT_I4 by reference", reference, false},
+    };
+    IAccessible& object = *client.Get();
+    using TextGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+    using VariantGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, VARIANT*);
+    auto text = [&object](TextGetter get) {
+        return [&object, get](const VARIANT& v) {
+            BSTR out = nullptr;
+            const HRESULT hr = (object.*get)(v, &out);
+            ::SysFreeString(out);
+            return hr;
+        };
+    };
+    auto variant = [&object](VariantGetter get) {
+        return [&object, get](const VARIANT& v) {
+            VARIANT out;
+            ::VariantInit(&out);
+            const HRESULT hr = (object.*get)(v, &out);
+            ::VariantClear(&out);
+            return hr;
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<HRESULT(const VARIANT&)> call;
+    } methods[] = {
+        {"get_accChild",
+         [&](const VARIANT& v) {
+             CComRef<IDispatch> out;
+             return object.get_accChild(v, out.Receive());
+         }},
+        {"get_accName", text(&IAccessible::get_accName)},
+        {"get_accValue", text(&IAccessible::get_accValue)},
+        {"get_accDescription", text(&IAccessible::get_accDescription)},
+        {"get_accHelp", text(&IAccessible::get_accHelp)},
+        {"get_accKeyboardShortcut", text(&IAccessible::get_accKeyboardShortcut)},
+        {"get_accDefaultAction", text(&IAccessible::get_accDefaultAction)},
+        {"get_accRole", variant(&IAccessible::get_accRole)},
+        {"get_accState", variant(&IAccessible::get_accState)},
+        {"accLocation",
+         [&](const VARIANT& v) {
+             long left, top, width, height;
+             return object.accLocation(&left, &top, &width, &height, v);
+         }},
+        {"accNavigate",
+         [&](const VARIANT& v) {
+             VARIANT out;
+             ::VariantInit(&out);
+             const HRESULT hr = object.accNavigate(NAVDIR_NEXT, v, &out);
+             ::VariantClear(&out);
+             return hr;
+         }},
+        {"accSelect", [&](const VARIANT& v) { return object.accSelect(SELFLAG_TAKEFOCUS, v); }},
+        {"accDoDefaultAction", [&](const VARIANT& v) { return object.accDoDefaultAction(v); }},
+    };
+    for (const auto& c : cases) {
+        for (const auto& method : methods) {
+            if (c.childOnly && std::string(method.name) != "get_accChild") continue;
+            EXPECT_EQ(method.call(c.child), E_INVALIDARG) << method.name << " with " << c.what;
+        }
+    }
+    CHostWindow::Pump(100);
+    EXPECT_EQ(notes.Count(L"click Install"), 0) << "no default action ran";
 }
 
 TEST_F(AccessibilityTest, TheDefaultActionClicksFromTheMessageLoop) {

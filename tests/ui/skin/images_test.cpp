@@ -411,6 +411,74 @@ TEST(SkinImage, PngWhoseDataCannotBeSizedOrInflatedIsRefused) {
     for (const auto& c : decoded) EXPECT_NE(DecodeGuarded(c.second), nullptr) << c.first;
 }
 
+// A picture shown in a box may have a few times the box's pixels at the window's density: never
+// fewer than a small picture has, never more than the loader takes.
+TEST(SkinImage, TheBoundOfAPictureFollowsItsBoxAndTheDensity) {
+    struct TCase {
+        int width, height, dpi;
+        long long bound;
+    };
+    const TCase cases[] = {
+        {980, 600, 96, 4LL * 980 * 600},
+        {980, 600, 120, 4LL * 1225 * 750},
+        {980, 600, 144, 4LL * 1470 * 900},
+        {980, 600, 192, 4LL * 1960 * 1200},
+        {306, 149, 144, 4LL * 459 * 224},
+        {36, 36, 96, kMinBoxPixelBound},      // 72 x 72 pixels: less than any small picture
+        {36, 36, 480, 4LL * 180 * 180},
+        {36, 36, 100000, 4LL * 180 * 180},    // a density past the largest counts as the largest
+        {5000, 5000, 96, kMaxImagePixels},
+        {0, 600, 144, kMinBoxPixelBound},
+        {-980, 600, 96, kMinBoxPixelBound},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(PixelBoundForBox(c.width, c.height, c.dpi), c.bound)
+            << c.width << " x " << c.height << " at " << c.dpi;
+}
+
+// A picture of more pixels than its bound is refused from its header, whatever follows; one at
+// the bound decodes. The size is read from a PNG's header chunk or a JPEG's frame header alone.
+TEST(SkinImage, PicturesBeyondTheirBoundAreRefusedFromTheHeader) {
+    const long long bound = PixelBoundForBox(980, 600, 96);  // 2 352 000 pixels: 1960 x 1200
+    struct TCase {
+        const char* what;
+        TBytes bytes;
+        long long width, height;
+        bool allowed;
+    };
+    const TCase cases[] = {
+        {"the launcher picture's size", ZeroPng({1366, 600, 8, 2}), 1366, 600, true},
+        {"PNG at the bound", ZeroPng({1960, 1200, 8, 0}), 1960, 1200, true},
+        {"PNG a row past it", ZeroPng({1960, 1201, 8, 0}), 1960, 1201, false},
+        {"PNG of 3200 x 3200", ZeroPng({3200, 3200, 8, 0}), 3200, 3200, false},
+        {"interlaced PNG of 3200 x 3200", ZeroPng({3200, 3200, 1, 0, true}), 3200, 3200, false},
+        {"PNG of 3200 x 3200 without data", PngFile({HeaderChunks({3200, 3200, 8, 6})}), 3200, 3200, false},
+        {"JPEG at the bound", ProgressiveJpeg(1533, 0), 1533, 1533, true},
+        {"JPEG past it", ProgressiveJpeg(1534, 0), 1534, 1534, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const testguard::CGuardedBuffer bytes(c.bytes);
+        long long width = 0, height = 0;
+        EXPECT_TRUE(ReadPictureSize(bytes.Data(), bytes.Size(), &width, &height));
+        EXPECT_EQ(width, c.width);
+        EXPECT_EQ(height, c.height);
+        EXPECT_EQ(IsPictureSafeToDecode(bytes.Data(), bytes.Size(), bound), c.allowed);
+        EXPECT_EQ(DecodeSkinImage(bytes.Data(), bytes.Size(), 0, bound) != nullptr, c.allowed);
+    }
+    EXPECT_TRUE(SafeToDecode(cases[3].bytes)) << "a picture the loader takes: only its box refuses it";
+    // No size without the header that states it.
+    const TBytes scanFirst = Joined({{0xFF, 0xD8}, JpegSegment(0xDA, {1, 1, 0x00, 0, 0, 0}), {0xFF, 0xD9}});
+    const TBytes appleFirst = PngFile({PngChunk("CgBI", {0x50, 0, 0x20, 2}), HeaderChunks({1, 1, 8, 6})});
+    for (const TBytes& input : {scanFirst, appleFirst, ReadAll(Fixture(L"pic.gif")), TBytes{}}) {
+        const testguard::CGuardedBuffer bytes(input);
+        long long width = 1, height = 1;
+        EXPECT_FALSE(ReadPictureSize(bytes.Data(), bytes.Size(), &width, &height));
+        EXPECT_EQ(width, 0);
+        EXPECT_FALSE(IsPictureSafeToDecode(bytes.Data(), bytes.Size()));
+    }
+}
+
 TEST(SkinImage, EveryPictureOfTheSkinAndTheGameDecodes) {
     const std::wstring source = testfiles::EnvText(L"VEXO_SOURCE_DIR");
     ASSERT_FALSE(source.empty()) << "VEXO_SOURCE_DIR names the source tree";

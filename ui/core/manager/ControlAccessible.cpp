@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 
+#include <climits>
 #include <utility>
 
 #include "ui/core/manager/ContainerUI.h"
@@ -154,9 +155,14 @@ HRESULT CControlAccessibleUI::Resolve(const VARIANT& child, CControlUI*& control
     control = nullptr;
     if (Manager() == nullptr) return CO_E_OBJNOTCONNECTED;
     if (child.vt != VT_I4) return E_INVALIDARG;
-    if (child.lVal == CHILDID_SELF) control = m_pControl;
-    else if (child.lVal > 0) control = ChildAt(*m_pControl, child.lVal - 1);
-    else control = FindAccessibleId(*m_pControl, -child.lVal);
+    // The id comes from a client, maybe in another process: it is checked against the range
+    // of ids before anything is computed from it. Event ids are negated AccessibleIds (which
+    // are positive), so LONG_MIN, whose negation does not exist, names nothing.
+    const LONG id = child.lVal;
+    if (id < -LONG_MAX || id > ChildCountOf(*m_pControl)) return E_INVALIDARG;
+    if (id == CHILDID_SELF) control = m_pControl;
+    else if (id > 0) control = ChildAt(*m_pControl, id - 1);
+    else control = FindAccessibleId(*m_pControl, -id);
     return control != nullptr ? S_OK : E_INVALIDARG;
 }
 

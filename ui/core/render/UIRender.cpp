@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "support/GdiplusSession.h"
+#include "support/SystemLibrary.h"
 #include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/skin/WindowResources.h"
@@ -45,13 +46,12 @@ Fn ProcAs(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
-// msimg32 is looked up once per process (the static's initialisation is thread-safe) and stays
-// loaded until exit, since the functions may be called until then.
+// msimg32 is looked up once per process (the static's initialisation is thread-safe), from
+// System32 only, and stays loaded until exit, since the functions may be called until then.
 const TSystemBlending& SystemBlending() {
     static const TSystemBlending functions = [] {
         TSystemBlending found;
-        HMODULE module = ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (module == nullptr) module = ::LoadLibraryW(L"msimg32.dll");
+        const HMODULE module = LoadSystemLibrary(L"msimg32.dll");
         if (module != nullptr) {
             found.alphaBlend = ProcAs<AlphaBlendFn>(module, "AlphaBlend");
             found.gradientFill = ProcAs<GradientFillFn>(module, "GradientFill");

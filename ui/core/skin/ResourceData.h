@@ -46,6 +46,16 @@ struct TImageData {
     }
 };
 
+// Where the framework reads the files a skin names (markup, string tables, pictures and their
+// density variants):
+//   kPackageAndFolder  the skin archive, else the skin folder on disk (and a picture's name also
+//                      as a path as given): a skin author tries a file without packing it, and
+//                      a tool previews skin folders;
+//   kPackageOnly       the skin archive alone. A file the archive lacks is missing, whatever lies
+//                      beside the program or in the current folder: a program that carries its
+//                      skin inside itself shows nothing that someone else put there.
+enum class ESkinFileSource { kPackageAndFolder, kPackageOnly };
+
 // Colour adjustment setting handed to controls that adjust colours.
 struct THslSetting {
     short hue = 180;

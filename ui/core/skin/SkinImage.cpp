@@ -51,8 +51,11 @@ bool ReadImageBytes(LPCWSTR name, LPCWSTR resourceType, std::vector<BYTE>& bytes
         }
         return true;
     }
-    return ReadSkinFileBytes(name, bytes, kMaxPictureBytes) ||
-           ReadDiskFile(name, bytes, 1, kMaxPictureBytes) ||
+    if (ReadSkinFileBytes(name, bytes, kMaxPictureBytes)) return true;
+    // Beyond the skin: a path as given (relative ones from the current folder), then the skin
+    // folder once more. Never for a program whose skin is its package alone.
+    if (!SkinReadsFolder()) return false;
+    return ReadDiskFile(name, bytes, 1, kMaxPictureBytes) ||
            ReadDiskFile(SkinState().resourcePath + name, bytes, 1, 0x400000);
 }
 
@@ -105,18 +108,27 @@ std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int hei
     return image;
 }
 
-std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask) {
+std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask,
+                                            long long maxPixels) {
     if (bytes == nullptr || size == 0 || size > 0x7FFFFFFF) return nullptr;
     int length = static_cast<int>(size);
     int width = 0, height = 0, channels = 0;
     // The header is checked first so that a huge picture is refused before it is decoded.
-    if (!IsPictureSafeToDecode(bytes, size) || !stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
-        !IsImageSizeAllowed(width, height))
+    if (!IsPictureSafeToDecode(bytes, size, maxPixels) ||
+        !stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
+        !IsImageSizeAllowed(width, height) || static_cast<long long>(width) * height > maxPixels)
         return nullptr;
     std::unique_ptr<stbi_uc, TStbiFree> pixels(
         stbi_load_from_memory(bytes, length, &width, &height, &channels, 4));
     if (pixels == nullptr) return nullptr;
     return CreateSkinImage(pixels.get(), width, height, mask);
+}
+
+std::unique_ptr<TImageData> LoadImageFile(LPCWSTR path, DWORD mask, long long maxPixels) {
+    std::vector<BYTE> bytes;
+    if (path == nullptr || *path == L'\0' || !ReadDiskFile(path, bytes, 1, kMaxPictureBytes))
+        return nullptr;
+    return DecodeSkinImage(bytes.data(), bytes.size(), mask, maxPixels);
 }
 
 std::unique_ptr<TImageData> LoadSkinImage(LPCWSTR name, LPCWSTR resourceType, DWORD mask) {

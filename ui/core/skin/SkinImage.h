@@ -31,12 +31,20 @@ bxutil::CBitmapHandle CreateTopDownDib(int width, int height, DWORD** bits);
 
 // Loads a picture the way the resource tables do: with a resource type, name is a resource
 // number ("123") of that type in the resource module; without one, name is read through the
-// skin (archive, skin folder), then as a path as given, then under the skin folder.
+// skin (archive, skin folder), then as a path as given, then under the skin folder. A program
+// that reads its skin from its package only (ESkinFileSource::kPackageOnly) reads the archive
+// alone.
 std::unique_ptr<TImageData> LoadSkinImage(LPCWSTR name, LPCWSTR resourceType = nullptr,
                                           DWORD mask = 0);
-// Decodes encoded picture bytes; null when they are no PNG or JPEG picture, hostile or too
-// large.
-std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask = 0);
+// Decodes encoded picture bytes; null when they are no PNG or JPEG picture, hostile, too large
+// for the loader or of more than maxPixels pixels (refused from the header, before decoding:
+// see SkinImageCheck.h).
+std::unique_ptr<TImageData> DecodeSkinImage(const BYTE* bytes, size_t size, DWORD mask = 0,
+                                            long long maxPixels = kMaxImagePixels);
+// Reads the picture file at path (as given, never through the skin) and decodes it; null when it
+// cannot be read or decoded. Files beyond kMaxPictureBytes are not read.
+std::unique_ptr<TImageData> LoadImageFile(LPCWSTR path, DWORD mask = 0,
+                                          long long maxPixels = kMaxImagePixels);
 // Builds a picture from straight (not premultiplied) RGBA pixels, rows top to bottom:
 // premultiplies, then clears every pixel whose BGRA word equals mask (when mask is not 0).
 std::unique_ptr<TImageData> CreateSkinImage(const BYTE* rgba, int width, int height,

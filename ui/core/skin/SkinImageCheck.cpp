@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ui/core/base/UIDpi.h"
 #include "ui/core/skin/SkinImage.h"
 
 namespace SkinUI {
@@ -198,13 +199,18 @@ constexpr TPngColourType kColourTypes[] = {
     {1, kAnyDepth}, {0, 0}, {3, kWholeBytes}, {1, kPaletteDepths}, {2, kWholeBytes}, {0, 0},
     {4, kWholeBytes}};
 
-// IHDR must be the first chunk, 13 bytes long, with a colour type and bit depth that go together,
-// compression and filter method 0, interlace method 0 or 1 and a size within the loader's
-// limits. (An Apple "CgBI" file, whose data is no zlib stream, puts its own chunk first.)
-bool ReadPngHeader(const BYTE* bytes, size_t size, TPngHeader& header) {
+// The IHDR chunk, which must come first and be 13 bytes long. (An Apple "CgBI" file, whose data
+// is no zlib stream, puts its own chunk first.)
+bool FindPngHeaderChunk(const BYTE* bytes, size_t size, TPngChunk& chunk) {
     CPngChunkWalk walk(bytes, size);
+    return walk.Next(chunk) && chunk.Is("IHDR") && chunk.length == 13;
+}
+
+// IHDR with a colour type and bit depth that go together, compression and filter method 0,
+// interlace method 0 or 1 and a size within the loader's limits.
+bool ReadPngHeader(const BYTE* bytes, size_t size, TPngHeader& header) {
     TPngChunk chunk;
-    if (!walk.Next(chunk) || !chunk.Is("IHDR") || chunk.length != 13) return false;
+    if (!FindPngHeaderChunk(bytes, size, chunk)) return false;
     const BYTE* fields = chunk.data;
     const unsigned depth = fields[8], colour = fields[9];
     if (fields[10] != 0 || fields[11] != 0 || fields[12] > 1) return false;
@@ -340,10 +346,63 @@ size_t JpegStart(const BYTE* bytes, size_t size) {
     return pos < size && bytes[pos] == kSoi ? pos + 1 : 0;
 }
 
+// The size in the first frame header, found the way the decoder finds it: segment by segment
+// from the start, skipping bytes between segments that are no marker. A scan or the end before
+// any frame header means there is none.
+bool ReadJpegFrameSize(const BYTE* bytes, size_t size, size_t pos, long long* width, long long* height) {
+    while (pos < size) {
+        if (bytes[pos] != kMarkerStart) {
+            ++pos;
+            continue;
+        }
+        while (pos < size && bytes[pos] == kMarkerStart) ++pos;  // fill bytes
+        if (pos >= size) return false;
+        const BYTE marker = bytes[pos++];
+        if (marker == kSoi || marker == kTem || marker == 0x00 || IsRestartMarker(marker)) continue;
+        if (marker == kSos || marker == kEoi || size - pos < 2) return false;
+        const size_t length = static_cast<size_t>(bytes[pos] << 8 | bytes[pos + 1]);
+        if (IsFrameMarker(marker)) {
+            // Length, sample precision, then the number of lines and the samples per line.
+            if (length < 7 || size - pos < 7) return false;
+            *height = bytes[pos + 3] << 8 | bytes[pos + 4];
+            *width = bytes[pos + 5] << 8 | bytes[pos + 6];
+            return true;
+        }
+        if (length < 2) return false;
+        pos += std::min(length, size - pos);
+    }
+    return false;
+}
+
 }  // namespace
 
-bool IsPictureSafeToDecode(const BYTE* bytes, size_t size) {
+long long PixelBoundForBox(int width, int height, int dpi) {
+    const long long scaledWidth = std::max(0, ScaleByDpi(width, dpi));
+    const long long scaledHeight = std::max(0, ScaleByDpi(height, dpi));
+    // Both sides are below 2^31, so the product stays far below the range of the type.
+    return std::clamp(kBoxAreaFactor * scaledWidth * scaledHeight, kMinBoxPixelBound, kMaxImagePixels);
+}
+
+bool ReadPictureSize(const BYTE* bytes, size_t size, long long* width, long long* height) {
+    *width = *height = 0;
     if (bytes == nullptr) return false;
+    if (IsPng(bytes, size)) {
+        TPngChunk chunk;
+        if (!FindPngHeaderChunk(bytes, size, chunk)) return false;
+        *width = ReadBigEndian32(chunk.data);
+        *height = ReadBigEndian32(chunk.data + 4);
+        return true;
+    }
+    const size_t start = JpegStart(bytes, size);
+    return start != 0 && ReadJpegFrameSize(bytes, size, start, width, height);
+}
+
+bool IsPictureSafeToDecode(const BYTE* bytes, size_t size, long long maxPixels) {
+    long long width = 0, height = 0;
+    // The size first: a picture too large for its place is refused before its data is read.
+    if (!ReadPictureSize(bytes, size, &width, &height) || !IsImageSizeAllowed(width, height) ||
+        width * height > maxPixels)
+        return false;
     if (IsPng(bytes, size)) return PngSafe(bytes, size);
     if (size_t start = JpegStart(bytes, size)) return JpegSafe(bytes, size, start);
     return false;

@@ -23,13 +23,37 @@
 //     together) and when zlib finds the stream damaged or cut short. The Adler-32 checksum is not verified: the decoder does
 //     not either, so a picture it shows is not refused for it.
 // Every well-formed PNG and JPEG passes.
+//
+// A caller that knows where a picture is shown also bounds its size by that place: a picture of
+// far more pixels than its box can show is refused from its header, before anything else is read
+// (a 45 KB PNG of 3200 x 3200 pixels takes seconds to decode and resample, for a box that shows
+// a tenth of them).
 
 #include <windows.h>
 
+#include "ui/core/skin/SkinImage.h"
+
 namespace SkinUI {
 
-// False when the bytes are no PNG or JPEG, or would drive the decoder into one of the faults
-// above.
-bool IsPictureSafeToDecode(const BYTE* bytes, size_t size);
+// A picture shown in a box may hold this many times the box's area in pixels at the window's
+// density: room for pictures drawn for a denser screen, or with a margin the box crops.
+constexpr long long kBoxAreaFactor = 4;
+// Pictures of up to this many pixels are allowed for any box (a 128 x 128 icon for a 36 x 36
+// box): they decode in about a millisecond.
+constexpr long long kMinBoxPixelBound = 256LL * 256LL;
+
+// The most pixels a picture shown in a box of width x height skin units may have in a window at
+// dpi: kBoxAreaFactor times the box's area at that density, at least kMinBoxPixelBound, at most
+// kMaxImagePixels.
+long long PixelBoundForBox(int width, int height, int dpi);
+
+// The width and height a PNG's header chunk or a JPEG's first frame header states, read without
+// decoding anything; false when the bytes hold no such header.
+bool ReadPictureSize(const BYTE* bytes, size_t size, long long* width, long long* height);
+
+// False when the bytes are no PNG or JPEG, state a size beyond the loader's limits or more than
+// maxPixels pixels, or would drive the decoder into one of the faults above. The size is checked
+// first, from the header alone.
+bool IsPictureSafeToDecode(const BYTE* bytes, size_t size, long long maxPixels = kMaxImagePixels);
 
 }  // namespace SkinUI

@@ -82,6 +82,7 @@ bool ReadMarkupBytes(CSkinXml& xml, LPCWSTR name, std::vector<BYTE>& bytes) {
             return true;
         }
     }
+    if (!SkinReadsFolder()) return xml.SetError(L"Error opening file");
     switch (ReadFileChecked(state.resourcePath + name, bytes, 1, kMaxMarkupSize)) {
         case DiskRead::kOk: return true;
         case DiskRead::kOpenFailed: return xml.SetError(L"Error opening file");
@@ -134,7 +135,7 @@ bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes, DWORD maxSize) {
             archive->ExtractAll(index, bytes, maxSize))
             return true;
     }
-    return ReadDiskFile(SkinState().resourcePath + name, bytes, 1, maxSize);
+    return SkinReadsFolder() && ReadDiskFile(SkinState().resourcePath + name, bytes, 1, maxSize);
 }
 
 bool ReadDiskFile(LPCWSTR path, std::vector<BYTE>& bytes, DWORD minSize, DWORD maxSize) {
@@ -218,6 +219,12 @@ void CWindowResourcesUI::SetSkinPath(LPCWSTR path) {
 }
 
 const CUIString& CWindowResourcesUI::SkinPath() { return SkinState().resourcePath; }
+
+void CWindowResourcesUI::SetSkinFileSource(ESkinFileSource source) { SkinState().fileSource = source; }
+
+ESkinFileSource CWindowResourcesUI::SkinFileSource() { return SkinState().fileSource; }
+
+bool SkinReadsFolder() { return SkinState().fileSource == ESkinFileSource::kPackageAndFolder; }
 
 void CWindowResourcesUI::SetSkinArchive(LPCWSTR name, bool cache) {
     TSkinState& state = SkinState();

@@ -1,6 +1,7 @@
 #pragma once
 // Reading named files of the skin: from the skin archive when one is set (the kept one, or one
-// opened for this read), falling back to the skin folder on disk.
+// opened for this read), falling back to the skin folder on disk unless the program reads its
+// skin from its package only (CWindowResourcesUI::SetSkinFileSource).
 
 #include <windows.h>
 
@@ -15,7 +16,8 @@ constexpr DWORD kMaxMarkupSize = 0x400000;
 
 // Loads a markup file of the skin and parses it as UTF-8. On failure the message ("Error opening
 // zip file", "File is empty", "File too large", "Error opening file", "Could not read file",
-// "Could not unzip file", or the parser's) is left on xml.
+// "Could not unzip file", or the parser's) is left on xml; a file the archive lacks fails with
+// "Error opening file" when the skin is read from its package only.
 bool LoadSkinMarkupFile(CSkinXml& xml, LPCWSTR name);
 // Loads markup stored as a resource of the resource module; id is a resource name or a number
 // made with MAKEINTRESOURCE.
@@ -24,7 +26,8 @@ bool LoadSkinMarkupResource(CSkinXml& xml, LPCWSTR id, LPCWSTR type);
 // Reads a picture's bytes through the skin: the archive entry (an empty entry counts as
 // missing), else the file under the skin folder (an empty file counts as missing). Entries and
 // files larger than maxSize count as missing too, and are refused before they are read. False
-// when neither holds it.
+// when neither holds it (the archive alone is asked when the skin is read from its package
+// only).
 bool ReadSkinFileBytes(LPCWSTR name, std::vector<BYTE>& bytes, DWORD maxSize = 0xFFFFFFFFu);
 // Reads a whole file from disk; false when it cannot be opened or read, or its size is outside
 // minSize..maxSize (an empty file is read as no bytes when minSize is 0).

@@ -20,6 +20,7 @@ struct TSkinState {
     CUIString resourcePath;
     CUIString resourceZip;               // archive name, "membuffer", or empty for plain files
     bool cacheZip = true;
+    ESkinFileSource fileSource = ESkinFileSource::kPackageAndFolder;
     std::unique_ptr<CZipReader> zip;     // the kept archive (cacheZip), or null
     const BYTE* zipMemory = nullptr;     // bytes of the memory archive (not owned)
     DWORD zipMemorySize = 0;
@@ -37,6 +38,9 @@ struct TSkinState {
 };
 
 TSkinState& SkinState();
+
+// Whether skin files the archive lacks may be read from disk (ESkinFileSource).
+bool SkinReadsFolder();
 
 extern const wchar_t kMemoryArchiveName[];  // "membuffer"
 

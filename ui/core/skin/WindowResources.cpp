@@ -276,10 +276,15 @@ const TImageData* CWindowResourcesUI::AddImage(LPCWSTR name, LPCWSTR resourceTyp
 
 const TImageData* CWindowResourcesUI::AddImageFromFile(LPCWSTR name, LPCWSTR file, DWORD mask) {
     if (name == nullptr || *name == L'\0' || file == nullptr || *file == L'\0') return nullptr;
-    std::unique_ptr<TImageData> image = ScaleSkinImageToDpi(LoadSkinImage(file, nullptr, mask), m_nDpi);
+    std::unique_ptr<TImageData> image = LoadImageFile(file, mask);
     if (image == nullptr) return nullptr;
     image->strSourceFile = file;
-    return m_images.Set(name, std::move(image));
+    return AddDecodedImage(name, std::move(image));
+}
+
+const TImageData* CWindowResourcesUI::AddDecodedImage(LPCWSTR name, std::unique_ptr<TImageData> image) {
+    if (name == nullptr || *name == L'\0' || image == nullptr) return nullptr;
+    return m_images.Set(name, ScaleSkinImageToDpi(std::move(image), m_nDpi));
 }
 
 const TImageData* CWindowResourcesUI::GetImage(LPCWSTR name) const {
@@ -336,7 +341,7 @@ void CWindowResourcesUI::ReloadImage(LPCWSTR name, TImageData& image) const {
         LPCWSTR type = image.strResType.IsEmpty() ? nullptr : image.strResType.GetData();
         fresh = LoadSkinImageForDpi(name, type, image.dwMask, m_nDpi);
     } else {
-        fresh = ScaleSkinImageToDpi(LoadSkinImage(image.strSourceFile, nullptr, image.dwMask), m_nDpi);
+        fresh = ScaleSkinImageToDpi(LoadImageFile(image.strSourceFile, image.dwMask), m_nDpi);
     }
     if (fresh == nullptr || fresh->nDpi != m_nDpi) fresh = ScaledSkinImageCopy(image, m_nDpi);
     if (fresh == nullptr) return;

@@ -41,6 +41,10 @@ public:
     // The skin folder; a backslash is appended when the path ends in neither "\" nor "/".
     static void SetSkinPath(LPCWSTR path);
     static const CUIString& SkinPath();
+    // Where skin files are read from (ResourceData.h): kPackageAndFolder by default; a program
+    // that carries its skin in its executable sets kPackageOnly at start.
+    static void SetSkinFileSource(ESkinFileSource source);
+    static ESkinFileSource SkinFileSource();
     // Names the skin archive (relative to the skin folder; empty: plain files). With cache the
     // archive is opened now and kept open.
     static void SetSkinArchive(LPCWSTR name, bool cache = true);
@@ -100,7 +104,13 @@ public:
     // older picture of that name (whose users must take the new one up again). Image
     // descriptions then name the picture by name: a file path may hold characters that the
     // description syntax reserves (an apostrophe ends a value). Null when it cannot be loaded.
+    // The file is a path as given (never looked up in the skin).
     const TImageData* AddImageFromFile(LPCWSTR name, LPCWSTR file, DWORD mask = 0);
+    // Stores a picture decoded elsewhere (a worker thread decodes what takes time; this thread
+    // only stores it) in the window's table under name, replacing an older picture of that name
+    // as AddImageFromFile does. A picture made for another density (its nDpi) is resampled for
+    // the window's. Null when there is no picture or no name.
+    const TImageData* AddDecodedImage(LPCWSTR name, std::unique_ptr<TImageData> image);
     const TImageData* GetImage(LPCWSTR name) const;  // window table, then shared; or null
     // GetImage, else AddImage into the window's table. A cached picture is returned as it is,
     // whatever mask it was loaded with.
