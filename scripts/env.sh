@@ -96,14 +96,15 @@ else
 fi
 
 # vexo_use_i686_wine: switches this shell to the Wine set-up of the shipped i686 programs: where
-# the suite runs i686 natively nothing changes; elsewhere the 32-bit loader with a win32 prefix of
-# its own, and under emulation the trapno library (scripts/emulation/trapno_preload.c) preloaded
-# into the emulated processes only (qemu sets it in its guest's environment; "$LIB" lets 64-bit
-# programs they start find an empty library of their own class). Fails when 32-bit programs
-# cannot run here.
+# the suite runs i686 natively nothing changes; elsewhere (also where scripts/emulated-i686-run.sh
+# emulates them on a machine that runs them natively) the 32-bit loader with the win32 prefix
+# VEXO_WINEPREFIX_I686, and under emulation the trapno library (scripts/emulation/trapno_preload.c)
+# preloaded into the emulated processes only (qemu sets it in its guest's environment; "$LIB" lets
+# 64-bit programs they start find an empty library of their own class). Fails when 32-bit
+# programs cannot run here.
 vexo_use_i686_wine() {
   [ "$VEXO_I386" != none ] || return 1
-  [ "$VEXO_ARCH" = i686 ] && return 0
+  [ "$VEXO_ARCH" = i686 ] && [ "$VEXO_I386" = native ] && return 0
   export VEXO_ARCH=i686 VEXO_TRIPLET=i686-w64-mingw32 WINEARCH=win32
   export WINEPREFIX="$VEXO_WINEPREFIX_I686" VEXO_WINE=/usr/lib/wine/wine
   if [ "$VEXO_I386" = emulated ]; then

@@ -14,13 +14,10 @@ PACKAGES=(
   nginx-light nsis
   osslsigncode python3-pefile
 )
-# 32-bit Wine runs the shipped installer everywhere: natively, or where the kernel refuses 32-bit
-# code under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
+# 32-bit Wine runs the shipped installer natively where the kernel runs 32-bit code, and on every
+# machine under user-mode emulation (scripts/setup-i386-emulation.sh; gcc builds its small preload
 # library, freestanding, so no 32-bit development files are needed).
-PACKAGES+=(wine32:i386)
-if [ "$VEXO_I386" != native ]; then
-  PACKAGES+=(gcc)
-fi
+PACKAGES+=(wine32:i386 gcc)
 if [ "$VEXO_ARCH" != i686 ]; then
   PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
@@ -62,48 +59,23 @@ add_source_entries() {
   apt-get update -q
 }
 
+# The suite's Wine prefix with the project's settings (made once).
 wine_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "setup: creating the Wine prefix $WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    "$VEXO_WINE" wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-  fi
-  local marker="$WINEPREFIX/.vexo-settings-1"
-  [ -f "$marker" ] && return 0
-  echo "setup: applying the prefix settings"
-  # The skin names its font "微软雅黑"; Wine renders it with the installed CJK font.
-  local face
-  for face in '微软雅黑' 'Microsoft YaHei'; do
-    "$VEXO_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
-      /d 'WenQuanYi Micro Hei' /f >/dev/null
-  done
-  # A crashing test program must end at once with a backtrace, not wait behind a crash dialog.
-  "$VEXO_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
-  wineserver -w || true
-  if grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" &&
-     grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
-    touch "$marker"
-  else
-    echo "setup: the prefix settings did not reach the registry" >&2
-    exit 1
-  fi
+  bash "$VEXO_ROOT/scripts/wine-prefix.sh"
 }
 
 test_ca() {
   bash "$VEXO_ROOT/scripts/make-test-ca.sh"
 }
 
-# Where 32-bit programs do not run natively: their emulation (again after a restart, which drops
-# its binfmt_misc handler), then the win32 prefix the shipped_i686_ tests run in.
-# A machine that cannot have the emulation (no binfmt_misc to register with, say) still runs
-# everything else: the shipped_i686_ tests then report themselves skipped, loudly.
+# The emulation of 32-bit programs with its win32 prefix, on every machine that can have it:
+# beside the native road where the machine runs them, instead of it where it refuses them.
+# A machine that cannot have it (an old kernel where 32-bit code runs natively, no binfmt_misc to
+# register with where it is refused) still runs everything else: the shipped_i686_emulated_ tests
+# then report themselves skipped, saying why.
 i386_emulation() {
-  [ "$VEXO_I386" = native ] && return 0
   bash "$VEXO_ROOT/scripts/setup-i386-emulation.sh" ||
-    echo "setup: WARNING: no emulation of 32-bit programs here; the shipped_i686_ tests will be skipped" >&2
-  vexo_detect_i386
-  [ "$VEXO_I386" = none ] || (vexo_use_i686_wine && wine_prefix)
+    echo "setup: WARNING: no emulation of 32-bit programs here; the shipped_i686_emulated_ tests will be skipped" >&2
 }
 
 install_packages

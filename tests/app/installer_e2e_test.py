@@ -390,14 +390,17 @@ def first_start_with_a_late_service(run):
     from the first frame, and the game's name and pictures fill in when the answer comes."""
     forget_kept_game()
     run.reset(modes={"gameinfo": "slow:8"})
-    started = time.time()
     case = Case(run, run.stamped(CHANNEL))
     try:
         if not case.wait_window():
             return
         early = case.shot("6-late-service-first-frame")
-        shown_after = time.time() - started
-        check(shown_after < 8, "late service: the window shows before the answer (%.1f s)" % shown_after)
+        # Measured from the request's arrival, not the program's start, which takes seconds more
+        # on a busy machine or under emulation.
+        shown_at, asked = time.time(), run.recorded("gameinfo")
+        shown_after = shown_at - asked[0]["time"] if asked else 0
+        check(shown_after < 8, "late service: the window shows before the answer (%.1f s after the "
+              "request)" % shown_after)
         check(not any(game_pictures(early, run.pictures)),
               "late service: the skin's own pictures until the game's arrive")
         check(button_shown(early), "late service: the install button is offered at once")
