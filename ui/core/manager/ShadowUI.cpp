@@ -193,6 +193,7 @@ bool CShadowUI::SetSize(int size) {
 bool CShadowUI::SetSharpness(int sharpness) {
     if (sharpness < 0 || sharpness > MaxReach()) return false;
     m_shape.sharpness = sharpness;
+    m_bSharpnessSet = true;
     RedrawIfVisible();
     return true;
 }
@@ -304,9 +305,18 @@ void CShadowUI::DetachFromParent() {
     m_status = 0;
 }
 
+int CShadowUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi; }
+
 // The reach of a window on a denser screen grows as much as the window does.
-int CShadowUI::MaxReach() const {
-    return ScaleByDpi(kMaxReach, m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi);
+int CShadowUI::MaxReach() const { return ScaleByDpi(kMaxReach, Dpi()); }
+
+// A sharpness nobody set is the default blur of a skin, which grows with the window as the skin's
+// lengths do.
+TShadowShape CShadowUI::DrawnShape() const {
+    TShadowShape shape = m_shape;
+    if (!m_bSharpnessSet)
+        shape.sharpness = ScaleByDpi(shape.sharpness, Dpi());
+    return shape;
 }
 
 POINT CShadowUI::ShadowOrigin(const RECT& parentRect) const {
@@ -322,7 +332,7 @@ void CShadowUI::Update(HWND parent) {
     const int height = RectHeight(rc);
     std::unique_ptr<CDibSurfaceUI> surface =
         m_bUseImage ? DrawPictureShadow(m_pManager, m_strImage, m_rcCorner, width, height)
-                    : DrawComputedShadow(parent, m_shape, width, height);
+                    : DrawComputedShadow(parent, DrawnShape(), width, height);
     if (!surface) return;
 
     POINT origin = ShadowOrigin(rc);

@@ -99,7 +99,9 @@ private:
     void OnParentShow(bool showing);
     // The shadow window's top-left corner for the parent's window rectangle.
     POINT ShadowOrigin(const RECT& parentRect) const;
+    int Dpi() const;
     int MaxReach() const;  // the limit of size, sharpness and offsets at the window's density
+    TShadowShape DrawnShape() const;  // the settings, with the default sharpness scaled
     void SetVisibleBit(bool visible);
     void RedrawIfVisible();
     void DetachFromParent();
@@ -112,6 +114,7 @@ private:
     bool m_bShow = false;
     bool m_bUpdatePending = false;
     TShadowShape m_shape;
+    bool m_bSharpnessSet = false;  // else the default, which follows the window's density
     LPARAM m_lastSize = 0;        // the parent's last client size from WM_SIZE
     CUIString m_strImage;
     RECT m_rcCorner = {0, 0, 0, 0};
