@@ -288,6 +288,18 @@ TEST(ShadowSettings, TheRangesGrowWithTheWindowsDensity) {
     EXPECT_FALSE(shadow.SetDarkness(256)) << "darkness is no length";
 }
 
+TEST(ShadowSettings, TheDefaultSharpnessGrowsWithTheDensityASetOneIsTakenAsItIs) {
+    CWindowManagerUI manager;
+    manager.SetDpi(192);
+    CShadowUI shadow(&manager);
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 10) << "the skin's default blur, at twice the pixels";
+    manager.SetDpi(96);
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 5);
+    manager.SetDpi(192);
+    ASSERT_TRUE(shadow.SetSharpness(4));
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 4);
+}
+
 // ---- The shadow window around a plain Win32 window ----------------------------------------------
 
 namespace {

@@ -72,6 +72,8 @@ public:
     bool IsShowShadow() const { return m_bShow; }
     bool IsImageMode() const { return m_bUseImage; }
     const TShadowShape& Shape() const { return m_shape; }
+    // The settings as drawn: a sharpness nobody set is the default at the window's density.
+    TShadowShape DrawnShape() const;
     const RECT& ShadowCorner() const { return m_rcCorner; }
     const CUIString& Image() const { return m_strImage; }
     HWND GetHWND() const { return m_hWnd.Get(); }
@@ -101,7 +103,6 @@ private:
     POINT ShadowOrigin(const RECT& parentRect) const;
     int Dpi() const;
     int MaxReach() const;  // the limit of size, sharpness and offsets at the window's density
-    TShadowShape DrawnShape() const;  // the settings, with the default sharpness scaled
     void SetVisibleBit(bool visible);
     void RedrawIfVisible();
     void DetachFromParent();
