@@ -2,8 +2,14 @@
 """Checks that the code's layers depend on each other in one direction only.
 
 Two checks, each printing what breaks the rule and exiting with 1:
-- includes: every project include ("folder/File.h") of a source file in a layer's folder names a
-  file of the same layer or of a lower one (the order is LAYERS below, lowest first);
+- includes: every include of a source file in a layer's folder that names a file of the
+  source tree names one of the same layer or of a lower one (the order is LAYERS below, lowest
+  first). Each include is resolved as the compiler finds it: a quoted name ("folder/File.h",
+  "../x/File.h", "File.h") first beside the including file, then in the include directories;
+  a name in angle brackets (<ui/...>) in the include directories only. The project's CMake gives
+  one include directory, the repository root (INCLUDE_DIRECTORIES). A name that resolves to no
+  file of the tree is a third-party or system header and is left alone, unless it reads as a
+  path into the project's folders (a file not there yet is still checked by where it would be);
 - libraries: with --graphviz DOT (written by `cmake --graphviz=DOT`), the link graph between the
   project's own libraries has no cycle.
 
@@ -28,9 +34,13 @@ LAYERS = [
     ("app", ["app"]),
 ]
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+# The include's delimiter and name: "name" or <name>.
+INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*(["<])([^">\n]+)[">]', re.MULTILINE)
 SOURCE_SUFFIXES = (".h", ".cpp", ".rc", ".rc.in")
 PROJECT_FOLDERS = {"support", "ui", "app", "tools", "tests", "skin"}
+# The include directories of the project's targets, relative to the root (CMake's
+# target_include_directories: PROJECT_SOURCE_DIR).
+INCLUDE_DIRECTORIES = [""]
 
 
 def layer_of(path):
@@ -39,6 +49,35 @@ def layer_of(path):
     for index, (_, folders) in enumerate(LAYERS):
         if folder in folders:
             return index
+    return None
+
+
+def tree_path(folder, name):
+    """name taken from folder (both relative to the root, with "/"), normalised; None when it
+    leaves the tree."""
+    path = os.path.normpath(os.path.join(folder, name)).replace(os.sep, "/")
+    if path == ".." or path.startswith("../") or os.path.isabs(path):
+        return None
+    return path
+
+
+def resolve_include(root, including, delimiter, name):
+    """The file of the tree (relative to root, with "/") that the include names, or None for a
+    header from outside the tree. Quoted names are looked for beside the including file first;
+    every name then in the include directories, in order."""
+    name = name.strip().replace("\\", "/")
+    beside = tree_path(os.path.dirname(including), name) if delimiter == '"' else None
+    in_directories = [tree_path(folder, name) for folder in INCLUDE_DIRECTORIES]
+    for path in [beside] + in_directories:
+        if path is not None and os.path.isfile(os.path.join(root, path)):
+            return path
+    # A file that is not there (yet) is the project's when the name is explicitly relative or
+    # starts with one of the project's folders; anything else is taken for a third-party name.
+    if beside is not None and name.startswith(("./", "../")):
+        return beside
+    for path in in_directories:
+        if path is not None and path.split("/")[0] in PROJECT_FOLDERS:
+            return path
     return None
 
 
@@ -55,15 +94,17 @@ def upward_includes(root):
                 with open(os.path.join(root, path), encoding="utf-8") as source:
                     text = source.read()
                 own = layer_of(path)
-                for included in INCLUDE.findall(text):
-                    if included.split("/")[0] not in PROJECT_FOLDERS:
-                        continue  # a third-party header found through the include path
+                for delimiter, written in INCLUDE.findall(text):
+                    included = resolve_include(root, path, delimiter, written)
+                    if included is None:
+                        continue  # a third-party or system header
                     target = layer_of(included)
+                    shown = written if written == included else f"{written} ({included})"
                     if target is None:
-                        faults.append((path, included, "not in any layer"))
+                        faults.append((path, shown, "not in any layer"))
                     elif target > own:
-                        faults.append((path, included, f"{LAYERS[target][0]} is above "
-                                                       f"{LAYERS[own][0]}"))
+                        faults.append((path, shown, f"{LAYERS[target][0]} is above "
+                                                    f"{LAYERS[own][0]}"))
     return faults
 
 

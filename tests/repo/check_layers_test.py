@@ -45,6 +45,72 @@ class IncludeDirection(unittest.TestCase):
                 self.assertEqual(len(faults), expected, faults)
 
 
+class IncludeForms(unittest.TestCase):
+    """Every way of writing an include is resolved against a tree that has the headers, as the
+    compiler would find them (beside the including file, then the repository root)."""
+
+    HEADERS = ["support/Log.h", "ui/core/base/UIString.h", "ui/core/render/UIRender.h",
+               "ui/core/manager/WindowManager.h", "ui/core/manager/ControlUI.h",
+               "ui/controls/ButtonUI.h", "app/Main.h", "tests/common/TestFiles.h", "Rooted.h"]
+    INCLUDING = "ui/core/render/Planted.cpp"  # the render layer
+
+    PLANTED = [
+        # (include line, reported)
+        ('#include "ui/core/manager/WindowManager.h"', True),
+        ('#include "../manager/WindowManager.h"', True),
+        ('#include "./../../controls/ButtonUI.h"', True),
+        ('#include "../../../app/Main.h"', True),
+        ('#include <ui/core/manager/ControlUI.h>', True),
+        ('#  include  <app/Main.h>', True),
+        ('#include "..\\manager\\WindowManager.h"', True),  # the Windows separator
+        ('#include "../../../tests/common/TestFiles.h"', True),  # no layer at all
+        ('#include "Rooted.h"', True),  # found in the include directory, in no layer
+        ('#include "../manager/NotWrittenYet.h"', True),  # where it would be
+        ('#include "ui/core/manager/NotWrittenYet.h"', True),
+        ('#include "ui/core/base/UIString.h"', False),
+        ('#include "../base/UIString.h"', False),
+        ('#include "UIRender.h"', False),  # beside it
+        ('#include <support/Log.h>', False),
+        ('#include "../../../support/Log.h"', False),
+        ('#include <windows.h>', False),  # system headers: not in the tree
+        ('#include <vector>', False),
+        ('#include <UIString.h>', False),  # angle brackets never look beside the file
+        ('#include "stb_image.h"', False),  # third-party, found elsewhere
+        ('#include "rapidjson/document.h"', False),
+        ('#include "../../../../outside/Tree.h"', False),  # leaves the tree
+        ('// #include "ui/controls/ButtonUI.h"', False),
+    ]
+
+    def test_planted_includes(self):
+        for line, reported in self.PLANTED:
+            with self.subTest(line=line), tempfile.TemporaryDirectory() as root:
+                write_tree(root, {path: "" for path in self.HEADERS})
+                write_tree(root, {self.INCLUDING: line + "\n"})
+                faults = check_layers.upward_includes(root)
+                self.assertEqual(len(faults), 1 if reported else 0, faults)
+
+    def test_a_bare_name_is_found_beside_the_file_before_the_root(self):
+        # "Main.h" beside the file is the render layer's own; at the root it would be nothing.
+        with tempfile.TemporaryDirectory() as root:
+            write_tree(root, {"ui/core/render/Main.h": "", "Main.h": "",
+                              self.INCLUDING: '#include "Main.h"\n'})
+            self.assertEqual(check_layers.upward_includes(root), [])
+        # A bare name that exists only in another folder is not found there (nor by the
+        # compiler): it is taken for a header from outside the tree.
+        with tempfile.TemporaryDirectory() as root:
+            write_tree(root, {"ui/core/manager/Upper.h": "", self.INCLUDING: '#include "Upper.h"\n'})
+            self.assertEqual(check_layers.upward_includes(root), [])
+
+    def test_the_report_names_the_resolved_file(self):
+        with tempfile.TemporaryDirectory() as root:
+            write_tree(root, {path: "" for path in self.HEADERS})
+            write_tree(root, {self.INCLUDING: '#include "../manager/WindowManager.h"\n'})
+            (path, shown, reason), = check_layers.upward_includes(root)
+            self.assertEqual(path, self.INCLUDING)
+            self.assertIn("ui/core/manager/WindowManager.h", shown)
+            self.assertIn("ui manager is above ui render", reason)
+
+
 class LibraryCycles(unittest.TestCase):
     def graph(self, edges):
         lines = ["digraph x {"]

@@ -33,7 +33,7 @@ void SetInt(VARIANT& value, LONG n) {
 
 }  // namespace
 
-CActiveXUI::CActiveXUI() = default;
+CActiveXUI::CActiveXUI() { UseAttributes(Attributes()); }
 
 // The control goes before anything it may call back into.
 CActiveXUI::~CActiveXUI() { ReleaseControl(); }
@@ -111,18 +111,8 @@ const CAttributeTable<CActiveXUI>& CActiveXUI::Attributes() {
     static const TAttributeRow<C> rows[] = {
         {L"clsid", [](C& c, LPCWSTR v) { c.SetClsid(v); }, [](C& c) { return c.ClsidText(); }},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CActiveXUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
-}
-
-CUIString CActiveXUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CControlUI::QueryAttribute(name);
 }
 
 // ---- Making and closing the control ----------------------------------------------------------

@@ -61,8 +61,6 @@ public:
     void SetInheritedVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintTextContent(HDC hDC) override;
 
     // Names the class: "{GUID}" or a ProgID. A control made from another class is closed; the
@@ -119,9 +117,10 @@ protected:
     bool SiteAmbient(DISPID id, VARIANT& value) const override;
     HRESULT SiteQueryExtra(REFIID iid, void** object) override;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CActiveXUI>& Attributes();
 
+private:
     // CActiveXHostWindow::IListener
     void HostWindowDestroying() override;
     // ITranslateAccelerator: keys typed in a windowed control's window go to the control first

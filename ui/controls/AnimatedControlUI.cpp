@@ -23,12 +23,8 @@ const CAttributeTable<CAnimatedControlUI>& CAnimatedControlUI::Attributes() {
         AttrBool::Row<&C::SetAutoStart>(L"auto"),
         AttrBool::Row<&C::SetLoop>(L"loop"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CAnimatedControlUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CAnimatedControlUI::StartTicks() {

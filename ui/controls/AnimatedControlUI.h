@@ -18,7 +18,6 @@ class CAnimatedControlUI : public CControlUI {
 public:
     void SetVisible(bool visible = true) override;
     void SetInheritedVisible(bool visible = true) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // "interval", "auto", "loop"
 
     int Interval() const { return m_nInterval; }
     void SetInterval(int interval) { m_nInterval = interval; }
@@ -28,7 +27,7 @@ public:
     void SetLoop(bool loop) { m_bLoop = loop; }
 
 protected:
-    explicit CAnimatedControlUI(UINT timerId) : m_nTimerId(timerId) {}
+    explicit CAnimatedControlUI(UINT timerId) : m_nTimerId(timerId) { UseAttributes(Attributes()); }
 
     // The animation wants ticks every interval milliseconds from now on.
     void StartTicks();
@@ -42,9 +41,10 @@ protected:
     bool m_bAutoStart = true;
     bool m_bLoop = true;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CAnimatedControlUI>& Attributes();
 
+private:
     bool m_bTicksWanted = false;
 };
 

@@ -34,7 +34,7 @@ constexpr TAttributeRow<C> ModeRow(LPCWSTR name) {
 
 }  // namespace
 
-CAnimationOptionUI::CAnimationOptionUI() = default;
+CAnimationOptionUI::CAnimationOptionUI() { UseAttributes(Attributes()); }
 CAnimationOptionUI::~CAnimationOptionUI() = default;
 
 LPVOID CAnimationOptionUI::InterfaceByName(LPCWSTR name) {
@@ -57,18 +57,8 @@ const CAttributeTable<CAnimationOptionUI>& CAnimationOptionUI::Attributes() {
         ModeRow<AttrInt, &C::m_interval, kWorking>(L"intervalworking"),
         ModeRow<AttrBool, &C::m_loop, kWorking>(L"loopworking"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &COptionUI::Attributes());
     return table;
-}
-
-void CAnimationOptionUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) COptionUI::ApplyAttribute(name, value);
-}
-
-CUIString CAnimationOptionUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return COptionUI::QueryAttribute(name);
 }
 
 // ---- Animations --------------------------------------------------------------------------------

@@ -32,8 +32,6 @@ public:
     void SetVisible(bool visible = true) override;
     void SetInheritedVisible(bool visible = true) override;
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintStateImage(HDC hDC) override;
     void Select(bool selected = true, bool notify = true) override;
 
@@ -68,7 +66,6 @@ protected:
     bool m_bWorkingEnabled = false;
 
 private:
-    friend struct TAttributeTableOf<CAnimationOptionUI>;
     static const CAttributeTable<CAnimationOptionUI>& Attributes();
 };
 

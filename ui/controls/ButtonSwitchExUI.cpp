@@ -18,7 +18,7 @@
 
 namespace SkinUI {
 
-CButtonSwitchExUI::CButtonSwitchExUI() = default;
+CButtonSwitchExUI::CButtonSwitchExUI() { UseAttributes(Attributes()); }
 CButtonSwitchExUI::~CButtonSwitchExUI() = default;
 
 LPCWSTR CButtonSwitchExUI::ClassName() const { return L"CButtonSwitchExUI"; }
@@ -109,22 +109,22 @@ const CAttributeTable<CButtonSwitchExUI>& CButtonSwitchExUI::Attributes() {
     using C = CButtonSwitchExUI;
     static const TAttributeRow<C> rows[] = {
         AttrText::Row<&C::m_strPointImage>(L"pointImage"),
-        AttrInt::Row<&C::m_nPointHeight>(L"pointheight"),
-        AttrInt::Row<&C::m_nPointWidth>(L"pointwidth"),
+        AttrLength::Row<&C::m_nPointHeight>(L"pointheight"),
+        AttrLength::Row<&C::m_nPointWidth>(L"pointwidth"),
         AttrInt::Row<&C::m_nSwitchMax>(L"max"),
         AttrInt::Row<&C::m_nSwitchMin>(L"min"),
         {L"value", [](C& c, LPCWSTR v) { c.SetSwitchValue(ParseAttrInt(v), false); }, nullptr},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CButtonUI::Attributes());
     return table;
 }
 
 void CButtonSwitchExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    Attributes().Apply(*this, name, value);
+    Attributes().ApplyOwn(*this, name, value);
     // Every attribute also reaches the button, and the knob is drawn anew after each: the base
     // comes after the table whether or not a row took the name.
-    CButtonUI::ApplyAttribute(name, value);
+    Attributes().ApplyInherited(*this, name, value);
     SetSwitchValue(m_nSwitchValue, false);
 }
 

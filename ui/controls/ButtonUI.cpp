@@ -53,7 +53,10 @@ std::unique_ptr<TImageData> LoadPictureFile(LPCWSTR path) {
 
 }  // namespace
 
-CButtonUI::CButtonUI() { m_uTextStyle = DT_CENTER | DT_VCENTER | DT_SINGLELINE; }
+CButtonUI::CButtonUI() {
+    UseAttributes(Attributes());
+    m_uTextStyle = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+}
 
 CButtonUI::~CButtonUI() = default;
 
@@ -157,16 +160,11 @@ const CAttributeTable<CButtonUI>& CButtonUI::Attributes() {
          nullptr},
         AttrBool::Row<&C::SetEllipse>(L"Ellipse"),
         AttrText::Row<&C::SetEllipseImage>(L"Ellipseimage"),
-        AttrRect::Row<&C::SetEllipsePadding>(L"Ellipsepadding"),
-        AttrRect::Row<&C::SetTranslatePadding>(L"Translatepadding"),
+        AttrLengthRect::Row<&C::SetEllipsePadding>(L"Ellipsepadding"),
+        AttrLengthRect::Row<&C::SetTranslatePadding>(L"Translatepadding"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLabelUI::Attributes());
     return table;
-}
-
-void CButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 void CButtonUI::SetNormalImage(LPCWSTR description) { SetImageDescription(m_normalImage, description); }

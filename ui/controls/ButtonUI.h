@@ -26,7 +26,6 @@ public:
     bool CanActivate() override;                               // 6: sends "click"
     void SetEnabled(bool enabled = true) override;             // 54: disabling clears the state
     void ProcessEvent(TControlEvent& event) override;          // 67
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override; // 69
     SIZE DesiredSize(SIZE available) override;                 // 70
     void PaintStateImage(HDC hDC) override;                    // 76
     void PaintTextContent(HDC hDC) override;                   // 77
@@ -104,7 +103,7 @@ protected:
     TImageSpec m_disabledImage;
     TImageSpec m_ellipseImage;  // only its description is used, as a file path
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CButtonUI>& Attributes();
 };
 

@@ -72,7 +72,7 @@ bool MayBuild(const CUIString& document) {
 
 }  // namespace
 
-CChildLayoutUI::CChildLayoutUI() = default;
+CChildLayoutUI::CChildLayoutUI() { UseAttributes(Attributes()); }
 CChildLayoutUI::~CChildLayoutUI() = default;
 
 LPCWSTR CChildLayoutUI::ClassName() const { return L"ChildLayoutUI"; }
@@ -89,12 +89,8 @@ const CAttributeTable<CChildLayoutUI>& CChildLayoutUI::Attributes() {
     static const TAttributeRow<C> rows[] = {
         AttrText::Row<&C::SetXmlFile>(L"xmlfile"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CContainerUI::Attributes());
     return table;
-}
-
-void CChildLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
 }
 
 void CChildLayoutUI::Initialize() {

@@ -27,7 +27,6 @@ public:
     LPCWSTR ClassName() const override;             // "ChildLayoutUI"
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ChildLayout", then only the base's names
     void Initialize() override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
 
     LPCWSTR XmlFile() const { return m_strXmlFile; }
     // Stores the document's name; it is built at the next initialisation.

@@ -27,7 +27,7 @@ constexpr DWORD kArrowColor = 0xFF4A5568;
 
 }  // namespace
 
-CComboUI::CComboUI() = default;
+CComboUI::CComboUI() { UseAttributes(Attributes()); }
 
 CComboUI::~CComboUI() {
     if (m_popup == nullptr) return;
@@ -218,6 +218,10 @@ void CComboUI::PaintTextContent(HDC hDC) {
 
 const CAttributeTable<CComboUI>& CComboUI::Attributes() {
     using C = CComboUI;
+    // The item settings are the drop-down rows' look: a change repaints the combo.
+    static const CPartAttributes<C, TListInfoUI> items(
+        ListInfoAttributes(), [](C& c) -> TListInfoUI& { return c.m_info; },
+        [](C& c) { c.InvalidateSelf(); }, &CContainerUI::Attributes());
     static const TAttributeRow<C> rows[] = {
         {L"normalimage", [](C& c, LPCWSTR v) { c.SetImage(c.m_normalImage, v); },
          [](C& c) { return c.m_normalImage.description; }},
@@ -226,27 +230,11 @@ const CAttributeTable<CComboUI>& CComboUI::Attributes() {
         {L"pushedimage", [](C& c, LPCWSTR v) { c.SetImage(c.m_pushedImage, v); },
          [](C& c) { return c.m_pushedImage.description; }},
         {L"textpadding", [](C& c, LPCWSTR v) { c.m_textPadding = ClampRectCoordinates(ParseAttrRect(v)); },
-         [](C& c) { return FormatAttrRect(c.m_textPadding); }},
-        AttrSize::Row<&C::SetDropBoxSize, &C::DropBoxSize>(L"dropboxsize"),
+         [](C& c) { return FormatAttrRect(c.m_textPadding); }, EScaledAttr::Rect},
+        AttrLengthSize::Row<&C::SetDropBoxSize, &C::DropBoxSize>(L"dropboxsize"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &items);
     return table;
-}
-
-void CComboUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (ListInfoAttributes().Apply(m_info, name, value)) {
-        InvalidateSelf();
-        return;
-    }
-    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
-}
-
-CUIString CComboUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (ListInfoAttributes().Query(m_info, name, text)) return text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CContainerUI::QueryAttribute(name);
 }
 
 // The markup element this class answers to.

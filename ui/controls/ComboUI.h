@@ -37,8 +37,6 @@ public:
                   bool initialize = true) override;
     CUIString Text() const override;  // the selected row's text
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
     void PaintStateImage(HDC hDC) override;
     void PaintTextContent(HDC hDC) override;
 
@@ -89,7 +87,6 @@ private:
     TImageSpec m_hotImage;
     TImageSpec m_pushedImage;
 
-    friend struct TAttributeTableOf<CComboUI>;
     static const CAttributeTable<CComboUI>& Attributes();
 };
 

@@ -14,7 +14,7 @@
 
 namespace SkinUI {
 
-CCustomButtonUI::CCustomButtonUI() = default;
+CCustomButtonUI::CCustomButtonUI() { UseAttributes(Attributes()); }
 CCustomButtonUI::~CCustomButtonUI() = default;
 
 LPCWSTR CCustomButtonUI::ClassName() const { return L"CustomButtonUI"; }
@@ -58,8 +58,8 @@ const CAttributeTable<CCustomButtonUI>& CCustomButtonUI::Attributes() {
         AttrText::Row<&C::SetValueText>(L"ValueText"),
         AttrInt::Row<&C::SetTitleFont>(L"TitleFont"),
         AttrInt::Row<&C::SetValueFont>(L"ValueFont"),
-        AttrRect::Row<&C::SetTitlePadding>(L"textTitlepadding"),
-        AttrRect::Row<&C::SetValuePadding>(L"textValuepadding"),
+        AttrLengthRect::Row<&C::SetTitlePadding>(L"textTitlepadding"),
+        AttrLengthRect::Row<&C::SetValuePadding>(L"textValuepadding"),
         {L"Titletextcolor", [](C& c, LPCWSTR v) { c.m_title.color = ParseAttrColor(v); }, nullptr},
         {L"hotTitletextcolor", [](C& c, LPCWSTR v) { c.m_title.hotColor = ParseAttrColor(v); },
          nullptr},
@@ -67,13 +67,8 @@ const CAttributeTable<CCustomButtonUI>& CCustomButtonUI::Attributes() {
         {L"hotValuetextcolor", [](C& c, LPCWSTR v) { c.m_value.hotColor = ParseAttrColor(v); },
          nullptr},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CButtonUI::Attributes());
     return table;
-}
-
-void CCustomButtonUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CButtonUI::ApplyAttribute(name, value);
 }
 
 void CCustomButtonUI::PaintTextContent(HDC hDC) {

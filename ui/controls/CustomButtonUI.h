@@ -18,7 +18,6 @@ public:
 
     LPCWSTR ClassName() const override;             // "CustomButtonUI"
     LPVOID InterfaceByName(LPCWSTR name) override;  // "CustonButton", then the button's
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintTextContent(HDC hDC) override;
     // Its title, else the button's own name; the value text is the accessible value.
     CUIString AccessibleName() const override;

@@ -35,6 +35,7 @@ CDateTimeUI::CDateTimeUI()
     : CNativeFieldUI([](CNativeFieldUI& control) {
           return static_cast<CDateTimeUI&>(control).OpenPicker();
       }) {
+    UseAttributes(Attributes());
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER;
     SYSTEMTIME today{};
     ::GetLocalTime(&today);
@@ -110,19 +111,8 @@ const CAttributeTable<CDateTimeUI>& CDateTimeUI::Attributes() {
     static const TAttributeRow<C> rows[] = {
         AttrBool::Row<&C::SetReadOnly, &C::IsReadOnly>(L"readonly"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLabelUI::Attributes());
     return table;
-}
-
-void CDateTimeUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CNativeFieldUI::ApplyAttribute(name, value);
-}
-
-CUIString CDateTimeUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CNativeFieldUI::QueryAttribute(name);
 }
 
 // The markup element this class answers to.

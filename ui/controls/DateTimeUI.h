@@ -19,8 +19,6 @@ public:
 
     LPCWSTR ClassName() const override;                         // 3: "DateTimeUI"
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "DateTime"
-    CUIString QueryAttribute(LPCWSTR name) override;            // 68
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
 
     // The date; the text becomes its short-date form. A date the system cannot write (out of
     // range) leaves the control unchanged: false then.
@@ -34,7 +32,6 @@ protected:
     void OnHostNotify(const NMHDR& header) override;
 
 private:
-    friend struct TAttributeTableOf<CDateTimeUI>;
     static const CAttributeTable<CDateTimeUI>& Attributes();
 
     // The picker over the control, set to the date and focused; false when it cannot be made.

@@ -105,6 +105,7 @@ CEditUI::CEditUI()
     : CNativeFieldUI([](CNativeFieldUI& control) {
           return CEditWnd::Open(static_cast<CEditUI&>(control)) != nullptr;
       }) {
+    UseAttributes(Attributes());
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER;
 }
 
@@ -243,19 +244,8 @@ const CAttributeTable<CEditUI>& CEditUI::Attributes() {
         {L"disabledimage", [](C& c, LPCWSTR v) { c.SetDisabledImage(v); },
          [](C& c) { return CUIString(c.DisabledImage()); }},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLabelUI::Attributes());
     return table;
-}
-
-void CEditUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CNativeFieldUI::ApplyAttribute(name, value);
-}
-
-CUIString CEditUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CNativeFieldUI::QueryAttribute(name);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------

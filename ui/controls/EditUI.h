@@ -47,8 +47,6 @@ public:
     CUIString AccessibleValue() const override;     // a password's text is never given out
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Edit"
     void SetText(LPCWSTR text) override;                        // 11: reaches the EDIT too
-    CUIString QueryAttribute(LPCWSTR name) override;            // 68
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
     void PaintStateImage(HDC hDC) override;                     // 76
     void PaintTextContent(HDC hDC) override;                    // 77
 
@@ -85,7 +83,6 @@ protected:
 
 private:
     friend class CEditWnd;
-    friend struct TAttributeTableOf<CEditUI>;
     static const CAttributeTable<CEditUI>& Attributes();
 
     // The text rectangle narrowed to one line of the font, centred, for the EDIT.

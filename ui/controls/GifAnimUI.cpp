@@ -140,7 +140,7 @@ void CGifAnimUI::Imp::ReadDelays() {
     }
 }
 
-CGifAnimUI::CGifAnimUI() : m_pImp(new (std::nothrow) Imp) {}
+CGifAnimUI::CGifAnimUI() : m_pImp(new (std::nothrow) Imp) { UseAttributes(Attributes()); }
 
 CGifAnimUI::~CGifAnimUI() { Stop(); }
 
@@ -265,14 +265,15 @@ const CAttributeTable<CGifAnimUI>& CGifAnimUI::Attributes() {
         AttrBool::Row<&C::SetAutoStart>(L"auto"),
         AttrBool::Row<&C::SetLoop>(L"loop"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLabelUI::Attributes());
     return table;
 }
 
 void CGifAnimUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    Attributes().Apply(*this, name, value);
+    Attributes().ApplyOwn(*this, name, value);
     // Everything, "auto" included, also goes to the label: only "loop" stops at the table.
-    if (name == nullptr || wcscmp(name, L"loop") != 0) CLabelUI::ApplyAttribute(name, value);
+    if (name == nullptr || wcscmp(name, L"loop") != 0)
+        Attributes().ApplyInherited(*this, name, value);
 }
 
 void CGifAnimUI::Paint(HDC hDC, const RECT& dirty) {

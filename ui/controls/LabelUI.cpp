@@ -70,7 +70,7 @@ Gdiplus::REAL Real(long long value) { return static_cast<Gdiplus::REAL>(value); 
 
 }  // namespace
 
-CLabelUI::CLabelUI() : m_gdiplusToken(bxutil::StartGdiplus()) {}
+CLabelUI::CLabelUI() : m_gdiplusToken(bxutil::StartGdiplus()) { UseAttributes(Attributes()); }
 
 CLabelUI::~CLabelUI() = default;
 
@@ -114,7 +114,7 @@ const CAttributeTable<CLabelUI>& CLabelUI::Attributes() {
         AttrInt::Row<&C::SetHoverFont>(L"hoverfont"),
         AttrColor::Row<&C::SetTextColor>(L"textcolor"),
         AttrColor::Row<&C::SetDisabledTextColor>(L"disabledtextcolor"),
-        AttrRect::Row<&C::SetTextPadding>(L"textpadding"),
+        AttrLengthRect::Row<&C::SetTextPadding>(L"textpadding"),
         AttrBool::Row<&C::SetShowHtml>(L"showhtml"),
         AttrBool::Row<&C::SetEffectsEnabled>(L"enabledeffect"),
         AttrInt::Row<&C::SetRenderingHint>(L"rhaa"),
@@ -126,27 +126,22 @@ const CAttributeTable<CLabelUI>& CLabelUI::Attributes() {
         AttrInt::Row<&C::SetGradientAngle>(L"gradientangle"),
         AttrBool::Row<&C::SetStrokeEnabled>(L"enabledstroke"),
         AttrBool::Row<&C::SetShadowEnabled>(L"enabledshadow"),
-        AttrInt::Row<&C::SetGradientLength>(L"gradientlength"),
+        AttrLength::Row<&C::SetGradientLength>(L"gradientlength"),
         {L"shadowoffset",
          [](C& c, LPCWSTR v) {
              int values[2] = {0, 0};
              ParseAttrIntList(v, values, 2);
              c.SetShadowOffsetPolar(values[0], values[1]);
          },
-         nullptr},
+         nullptr, EScaledAttr::FirstNumber},  // a distance, then an angle
         AttrColor::Row<&C::SetTextColor1>(L"textcolor1"),
         AttrColor::Row<&C::SetTextShadowColorA>(L"textshadowcolora"),
         AttrColor::Row<&C::SetTextShadowColorB>(L"textshadowcolorb"),
         AttrColor::Row<&C::SetStrokeColor>(L"strokecolor"),
         AttrBool::Row<&C::SetAutoCalcWidth>(L"autocalcwidth"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CLabelUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CLabelUI::SetAlignment(LPCWSTR value) {

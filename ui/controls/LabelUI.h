@@ -47,7 +47,6 @@ public:
     CUIString Text() const override;                           // 10
     void SetText(LPCWSTR text) override;                       // 11: keeps the effect text too
     void ProcessEvent(TControlEvent& event) override;          // 67
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override; // 69
     SIZE DesiredSize(SIZE available) override;                 // 70
     void PaintTextContent(HDC hDC) override;                   // 77
 
@@ -178,7 +177,7 @@ protected:
     int m_nRenderingHint = 0;
     bool m_bAutoCalcWidth = false;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CLabelUI>& Attributes();
 };
 

@@ -9,7 +9,9 @@
 
 namespace SkinUI {
 
-CLinearLayoutUI::CLinearLayoutUI(bool vertical) : m_separator(vertical), m_bVertical(vertical) {}
+CLinearLayoutUI::CLinearLayoutUI(bool vertical) : m_separator(vertical), m_bVertical(vertical) {
+    UseAttributes(Attributes());
+}
 
 UINT CLinearLayoutUI::ControlFlags() const {
     return IsEnabled() && m_separator.Size() != 0 ? kControlFlagSetCursor : 0;
@@ -26,6 +28,10 @@ void CLinearLayoutUI::PaintOverlay(HDC hDC, const RECT& /*dirty*/) {
 
 void CLinearLayoutUI::SetSeparatorSize(int size) { m_separator.SetSize(ClampCoordinate(size)); }
 
+void CLinearLayoutUI::SetSeparatorSizeAlong(bool vertical, LPCWSTR value) {
+    if (vertical == m_bVertical) SetSeparatorSize(ParseAttrInt(value));
+}
+
 LPCWSTR CLinearLayoutUI::ClassName() const {
     return m_bVertical ? L"VerticalLayoutUI" : L"HorizontalLayoutUI";
 }
@@ -40,18 +46,15 @@ const CAttributeTable<CLinearLayoutUI>& CLinearLayoutUI::Attributes() {
     using C = CLinearLayoutUI;
     static const TAttributeRow<C> rows[] = {
         AttrBool::Row<&C::SetSeparatorImmediate>(L"sepimm"),
+        // The separator's size is named after the orientation: "sepheight" in a vertical
+        // layout, "sepwidth" in a horizontal one. The other name changes nothing.
+        {L"sepheight", [](C& c, LPCWSTR v) { c.SetSeparatorSizeAlong(true, v); }, nullptr,
+         EScaledAttr::Number},
+        {L"sepwidth", [](C& c, LPCWSTR v) { c.SetSeparatorSizeAlong(false, v); }, nullptr,
+         EScaledAttr::Number},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CContainerUI::Attributes());
     return table;
-}
-
-void CLinearLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    // The separator's size is named after the orientation ("sepheight" in a vertical layout,
-    // "sepwidth" in a horizontal one): a name that depends on the instance is not a row.
-    if (name != nullptr && wcscmp(name, m_bVertical ? L"sepheight" : L"sepwidth") == 0)
-        SetSeparatorSize(ParseAttrInt(value));
-    else if (!Attributes().Apply(*this, name, value))
-        CContainerUI::ApplyAttribute(name, value);
 }
 
 CLinearLayoutUI::TShare CLinearLayoutUI::BeginShare(SIZE available) {

@@ -20,8 +20,6 @@ public:
     LPVOID InterfaceByName(LPCWSTR name) override;
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;
-    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm"; the rest as a container.
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintOverlay(HDC hDC, const RECT& dirty) override;
 
     // The separator strip on the layout's rectangle, or on the dragged one (useNew).
@@ -58,8 +56,12 @@ protected:
     bxutil::CCriticalSection m_layoutLock;  // held during each pass over the children
     CLayoutSeparator m_separator;
 
-private:
+    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm"; the rest as a container.
     static const CAttributeTable<CLinearLayoutUI>& Attributes();
+
+private:
+    // The separator's size from markup, when the name's orientation is the layout's own.
+    void SetSeparatorSizeAlong(bool vertical, LPCWSTR value);
 
     bool m_bVertical;
 };

@@ -186,19 +186,8 @@ const CAttributeTable<CListTextElementUI>& CListTextElementUI::Attributes() {
     static const TAttributeRow<C> rows[] = {
         AttrText::Row<&C::SetColumnTexts>(L"texts"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CListTextElementUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CListLabelElementUI::ApplyAttribute(name, value);
-}
-
-CUIString CListTextElementUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CListLabelElementUI::QueryAttribute(name);
 }
 
 // ---- Container rows --------------------------------------------------------------------------

@@ -69,10 +69,10 @@ protected:
 
 class CListTextElementUI : public CListLabelElementUI {
 public:
+    CListTextElementUI() { UseAttributes(Attributes()); }
+
     LPCWSTR ClassName() const override;             // "ListTextElementUI"
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ListTextElement"
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
     void PaintTextContent(HDC hDC) override;
 
     // Column 0 is the control's text; the others are kept here (columns past
@@ -88,7 +88,6 @@ private:
 
     std::vector<std::wstring> m_texts;  // columns 1 and up
 
-    friend struct TAttributeTableOf<CListTextElementUI>;
     static const CAttributeTable<CListTextElementUI>& Attributes();
 };
 

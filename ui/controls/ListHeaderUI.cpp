@@ -142,25 +142,14 @@ const CAttributeTable<CListHeaderItemUI>& CListHeaderItemUI::Attributes() {
     using C = CListHeaderItemUI;
     static const TAttributeRow<C> rows[] = {
         AttrBool::Row<&C::m_dragable, &C::m_dragable>(L"dragable"),
-        AttrInt::Row<&C::SetSeparatorWidth, &C::m_sepWidth>(L"sepwidth"),
+        AttrLength::Row<&C::SetSeparatorWidth, &C::m_sepWidth>(L"sepwidth"),
         AttrInt::Row<&C::m_font, &C::m_font>(L"font"),
         AttrColor::Row<&C::m_textColor, &C::m_textColor>(L"textcolor"),
         AttrColor::Row<&C::m_hotBkColor, &C::m_hotBkColor>(L"hotbkcolor"),
         AttrColor::Row<&C::m_sepColor, &C::m_sepColor>(L"sepcolor"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CListHeaderItemUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
-}
-
-CUIString CListHeaderItemUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CControlUI::QueryAttribute(name);
 }
 
 // The markup elements these classes answer to.

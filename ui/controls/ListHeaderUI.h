@@ -28,13 +28,13 @@ public:
     static constexpr int kMinColumnWidth = 16;
     static constexpr int kMaxColumnWidth = 4096;
 
+    CListHeaderItemUI() { UseAttributes(Attributes()); }
+
     LPCWSTR ClassName() const override;             // "ListHeaderItemUI"
     LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "ListHeaderItem"
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
     void PaintBackColor(HDC hDC) override;
     void PaintTextContent(HDC hDC) override;
 
@@ -63,7 +63,6 @@ private:
     LONG m_dragStartX = 0;
     LONG m_dragStartWidth = 0;
 
-    friend struct TAttributeTableOf<CListHeaderItemUI>;
     static const CAttributeTable<CListHeaderItemUI>& Attributes();
 };
 

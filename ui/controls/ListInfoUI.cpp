@@ -20,7 +20,7 @@ void TListInfoUI::SetAlignment(LPCWSTR value) {
     if (wcsstr(value, L"right") != nullptr) textStyle |= DT_RIGHT;
 }
 
-const CAttributeTable<TListInfoUI>& ListInfoAttributes() {
+const CAttributeRows<TListInfoUI>& ListInfoAttributes() {
     using I = TListInfoUI;
     static const TAttributeRow<I> rows[] = {
         AttrInt::Row<&I::font, &I::font>(L"itemfont"),
@@ -34,11 +34,11 @@ const CAttributeTable<TListInfoUI>& ListInfoAttributes() {
         AttrColor::Row<&I::lineColor, &I::lineColor>(L"itemlinecolor"),
         AttrText::Row<&I::SetAlignment>(L"itemalign"),
         {L"itemtextpadding", [](I& i, LPCWSTR v) { i.textPadding = ClampRectCoordinates(ParseAttrRect(v)); },
-         [](I& i) { return FormatAttrRect(i.textPadding); }},
+         [](I& i) { return FormatAttrRect(i.textPadding); }, EScaledAttr::Rect},
         AttrBool::Row<&I::showHtml, &I::showHtml>(L"itemshowhtml"),
-        AttrInt::Row<&I::SetRowHeight, &I::rowHeight>(L"itemheight"),
+        AttrLength::Row<&I::SetRowHeight, &I::rowHeight>(L"itemheight"),
     };
-    static const CAttributeTable<I> table(rows);
+    static const CAttributeRows<I> table(rows);
     return table;
 }
 

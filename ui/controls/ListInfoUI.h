@@ -46,7 +46,7 @@ struct TListInfoUI {
 };
 
 // The item attributes ("itemfont", "itemtextcolor", ...), shared by the list and the combo.
-const CAttributeTable<TListInfoUI>& ListInfoAttributes();
+const CAttributeRows<TListInfoUI>& ListInfoAttributes();
 
 class IListCallbackUI {
 public:

@@ -36,6 +36,7 @@ int ListKeyTarget(UINT key, int current, int count, int page) {
 }
 
 CListUI::CListUI() {
+    UseAttributes(Attributes());
     // The body is a child like any other: the container owns and deletes it.
     CContainerUI::InsertAt(m_body, 0);
 }
@@ -211,29 +212,17 @@ void CListUI::ProcessEvent(TControlEvent& event) {
 
 const CAttributeTable<CListUI>& CListUI::Attributes() {
     using C = CListUI;
+    // The item settings are the rows' look: a change repaints the list.
+    static const CPartAttributes<C, TListInfoUI> items(
+        ListInfoAttributes(), [](C& c) -> TListInfoUI& { return c.m_info; },
+        [](C& c) { c.InvalidateSelf(); }, &CLinearLayoutUI::Attributes());
     static const TAttributeRow<C> rows[] = {
         AttrBool::Row<&C::SetMultiSelect, &C::IsMultiSelect>(L"multiselect"),
         {L"header", [](C& c, LPCWSTR v) { c.SetHeaderShown(!Is(v, L"hidden")); },
          [](C& c) { return CUIString(c.m_headerShown ? L"" : L"hidden"); }},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &items);
     return table;
-}
-
-void CListUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (ListInfoAttributes().Apply(m_info, name, value)) {
-        InvalidateSelf();
-        return;
-    }
-    if (!Attributes().Apply(*this, name, value)) CVerticalLayoutUI::ApplyAttribute(name, value);
-}
-
-CUIString CListUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (ListInfoAttributes().Query(m_info, name, text)) return text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CVerticalLayoutUI::QueryAttribute(name);
 }
 
 // The markup element this class answers to.

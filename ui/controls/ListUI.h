@@ -36,8 +36,6 @@ public:
     LPVOID InterfaceByName(LPCWSTR name) override;  // "List"; "IContainer": the rows
     UINT ControlFlags() const override;
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
 
     // IListOwnerUI.
     const TListInfoUI& ListInfo() const override { return m_info; }
@@ -100,7 +98,6 @@ private:
     int m_current = -1;
     int m_anchor = -1;
 
-    friend struct TAttributeTableOf<CListUI>;
     static const CAttributeTable<CListUI>& Attributes();
 };
 

@@ -116,13 +116,8 @@ const CAttributeTable<COptionUI>& COptionUI::Attributes() {
         AttrColor::Row<&C::SetSelectedBkColor>(L"selectedbkcolor"),
         AttrColor::Row<&C::SetSelectedTextColor>(L"selectedtextcolor"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CButtonUI::Attributes());
     return table;
-}
-
-void COptionUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CButtonUI::ApplyAttribute(name, value);
 }
 
 void COptionUI::SetSelectedImage(LPCWSTR description) {

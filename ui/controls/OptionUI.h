@@ -19,7 +19,7 @@ namespace SkinUI {
 
 class COptionUI : public CButtonUI {
 public:
-    COptionUI() = default;
+    COptionUI() { UseAttributes(Attributes()); }
     ~COptionUI() override;                                      // 0: leaves its group
 
     LPCWSTR ClassName() const override;                         // 3: "OptionUI"
@@ -31,7 +31,6 @@ public:
     void AttachTo(CWindowManagerUI* manager, CContainerUI* parent,
                   bool initialize = true) override;             // 8: joins its group
     void SetEnabled(bool enabled = true) override;              // 54: keeps only the selection
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
     SIZE DesiredSize(SIZE available) override;                  // 70
     void PaintStateImage(HDC hDC) override;                     // 76
     void PaintTextContent(HDC hDC) override;                    // 77
@@ -69,7 +68,7 @@ protected:
     TImageSpec m_selectedImage;
     TImageSpec m_selectedHotImage;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<COptionUI>& Attributes();
 };
 

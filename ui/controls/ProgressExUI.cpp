@@ -40,7 +40,7 @@ CContainerUI* AppendLineColumn(CContainerUI& bar, CVerticalLayoutUI*& column) {
 
 }  // namespace
 
-CProgressExUI::CProgressExUI() = default;
+CProgressExUI::CProgressExUI() { UseAttributes(Attributes()); }
 CProgressExUI::~CProgressExUI() = default;
 
 LPVOID CProgressExUI::InterfaceByName(LPCWSTR name) {
@@ -67,24 +67,24 @@ const CAttributeTable<CProgressExUI>& CProgressExUI::Attributes() {
         AttrInt::Row<&C::m_nMin>(L"min"),
         AttrInt::Row<&C::m_nMax>(L"max"),
         AttrInt::Row<&C::m_nValue>(L"value"),
-        AttrInt::Row<&C::m_nWidth>(L"width"),
-        AttrInt::Row<&C::m_nHeight>(L"height"),
-        AttrInt::Row<&C::m_nLineHeight>(L"lineheight"),
-        AttrInt::Row<&C::m_nPointHeight>(L"pointheight"),
-        AttrInt::Row<&C::m_nPointWidth>(L"pointwidth"),
-        AttrInt::Row<&C::m_nAnimationHeight>(L"animationheight"),
-        AttrInt::Row<&C::m_nAnimationWidth>(L"animationwidth"),
+        AttrLength::Row<&C::m_nWidth>(L"width"),
+        AttrLength::Row<&C::m_nHeight>(L"height"),
+        AttrLength::Row<&C::m_nLineHeight>(L"lineheight"),
+        AttrLength::Row<&C::m_nPointHeight>(L"pointheight"),
+        AttrLength::Row<&C::m_nPointWidth>(L"pointwidth"),
+        AttrLength::Row<&C::m_nAnimationHeight>(L"animationheight"),
+        AttrLength::Row<&C::m_nAnimationWidth>(L"animationwidth"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLinearLayoutUI::Attributes());
     return table;
 }
 
 void CProgressExUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    Attributes().Apply(*this, name, value);
+    Attributes().ApplyOwn(*this, name, value);
     // Stored as read, and the layout sees every attribute too ("width" and "height" size it):
     // the base comes after the table whether or not a row took the name.
-    CHorizontalLayoutUI::ApplyAttribute(name, value);
+    Attributes().ApplyInherited(*this, name, value);
 }
 
 void CProgressExUI::Initialize() {

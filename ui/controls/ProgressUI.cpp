@@ -23,6 +23,7 @@ bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
 }  // namespace
 
 CProgressUI::CProgressUI() {
+    UseAttributes(Attributes());
     m_uTextStyle = DT_SINGLELINE | DT_CENTER;
     m_cxyFixed.cy = 12;
 }
@@ -46,13 +47,8 @@ const CAttributeTable<CProgressUI>& CProgressUI::Attributes() {
         AttrInt::Row<&C::SetValue>(L"value"),
         AttrBool::Row<&C::SetStretchForeImage>(L"isstretchfore"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CLabelUI::Attributes());
     return table;
-}
-
-void CProgressUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 // ---- Values ---------------------------------------------------------------------------------

@@ -24,7 +24,6 @@ public:
     LONG AccessibleRole() const override;
     CUIString AccessibleValue() const override;  // the filled part, "45%"
     LPVOID InterfaceByName(LPCWSTR name) override;              // 4: "Progress"
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
     void PaintStateImage(HDC hDC) override;                     // 76
 
     bool IsHorizontal() const { return m_bHorizontal; }
@@ -57,7 +56,7 @@ protected:
     int m_nValue = 0;
     TImageSpec m_progressForeImage;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CProgressUI>& Attributes();
 };
 

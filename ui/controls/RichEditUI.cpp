@@ -41,6 +41,7 @@ LONG PixelsToTwips(LONG pixels) {
 }  // namespace
 
 CRichEditUI::CRichEditUI() {
+    UseAttributes(Attributes());
     m_charFormat.cbSize = sizeof(m_charFormat);
     m_paraFormat.cbSize = sizeof(m_paraFormat);
     m_paraFormat.dwMask = PFM_ALIGNMENT;
@@ -217,20 +218,10 @@ const CAttributeTable<CRichEditUI>& CRichEditUI::Attributes() {
         AttrBool::Row<&C::SetAutoVScroll, &C::IsAutoVScroll>(L"autovscroll"),
         AttrInt::Row<&C::SetFont, &C::Font>(L"font"),
         AttrColor::Row<&C::SetTextColor, &C::TextColor>(L"textcolor"),
-        AttrRect::Row<&C::SetTextPadding, &C::TextPadding>(L"textpadding"),
+        AttrLengthRect::Row<&C::SetTextPadding, &C::TextPadding>(L"textpadding"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CContainerUI::Attributes());
     return table;
-}
-
-void CRichEditUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
-}
-
-CUIString CRichEditUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CContainerUI::QueryAttribute(name);
 }
 
 // ---- Geometry and scrolling ------------------------------------------------------------------

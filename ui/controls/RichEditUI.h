@@ -38,8 +38,6 @@ public:
     void Place(const RECT& rect, bool invalidate = true) override;
     void MoveBy(SIZE offset, bool invalidate = true) override;
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintTextContent(HDC hDC) override;
     void SetScrollOffset(SIZE offset) override;
 

@@ -13,7 +13,9 @@
 
 namespace SkinUI {
 
-CSequencePictureUI::CSequencePictureUI() : CAnimatedControlUI(kTimerId) {}
+CSequencePictureUI::CSequencePictureUI() : CAnimatedControlUI(kTimerId) {
+    UseAttributes(Attributes());
+}
 CSequencePictureUI::~CSequencePictureUI() = default;
 
 LPVOID CSequencePictureUI::InterfaceByName(LPCWSTR name) {
@@ -89,13 +91,8 @@ const CAttributeTable<CSequencePictureUI>& CSequencePictureUI::Attributes() {
         AttrInt::Row<&C::SetEndIndex>(L"endindex"),
         AttrText::Row<&C::SetPicture>(L"picture"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CAnimatedControlUI::Attributes());
     return table;
-}
-
-void CSequencePictureUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CAnimatedControlUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

@@ -25,7 +25,6 @@ public:
     LPVOID InterfaceByName(LPCWSTR name) override;  // "SequencePic"
     void Initialize() override;
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
 
     // Plays from the current frame on.
     void Start();

@@ -23,7 +23,10 @@ bool Is(LPCWSTR name, LPCWSTR expected) { return wcscmp(name, expected) == 0; }
 
 }  // namespace
 
-CSliderUI::CSliderUI() { m_uTextStyle = DT_SINGLELINE | DT_CENTER; }
+CSliderUI::CSliderUI() {
+    UseAttributes(Attributes());
+    m_uTextStyle = DT_SINGLELINE | DT_CENTER;
+}
 
 CSliderUI::~CSliderUI() = default;
 
@@ -47,16 +50,11 @@ const CAttributeTable<CSliderUI>& CSliderUI::Attributes() {
         AttrText::Row<&C::SetThumbImage>(L"thumbimage"),
         AttrText::Row<&C::SetThumbHotImage>(L"thumbhotimage"),
         AttrText::Row<&C::SetThumbPushedImage>(L"thumbpushedimage"),
-        AttrSize::Row<&C::SetThumbSize>(L"thumbsize"),
+        AttrLengthSize::Row<&C::SetThumbSize>(L"thumbsize"),
         AttrInt::Row<&C::SetChangeStep>(L"step"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CProgressUI::Attributes());
     return table;
-}
-
-void CSliderUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (!Attributes().Apply(*this, name, value)) CProgressUI::ApplyAttribute(name, value);
 }
 
 void CSliderUI::SetThumbSize(SIZE size) {

@@ -21,7 +21,6 @@ public:
     UINT ControlFlags() const override;                         // 5: set-cursor while enabled
     void SetEnabled(bool enabled = true) override;              // 54: disabling clears the state
     void ProcessEvent(TControlEvent& event) override;           // 67
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;  // 69
     void PaintStateImage(HDC hDC) override;                     // 76
 
     // The thumb's rectangle in window coordinates for the current value.

@@ -13,7 +13,7 @@
 
 namespace SkinUI {
 
-CTabLayoutUI::CTabLayoutUI() = default;
+CTabLayoutUI::CTabLayoutUI() { UseAttributes(Attributes()); }
 CTabLayoutUI::~CTabLayoutUI() = default;
 
 LPCWSTR CTabLayoutUI::ClassName() const { return L"TabLayoutUI"; }
@@ -28,14 +28,14 @@ const CAttributeTable<CTabLayoutUI>& CTabLayoutUI::Attributes() {
     static const TAttributeRow<C> rows[] = {
         {L"selectedid", [](C& c, LPCWSTR v) { c.SelectItem(ParseAttrInt(v)); }, nullptr},
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CContainerUI::Attributes());
     return table;
 }
 
 void CTabLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    Attributes().Apply(*this, name, value);
+    Attributes().ApplyOwn(*this, name, value);
     // "selectedid" reaches the container too: the base comes after the table whatever it found.
-    CContainerUI::ApplyAttribute(name, value);
+    Attributes().ApplyInherited(*this, name, value);
 }
 
 void CTabLayoutUI::AdoptChild(CControlUI* control) {

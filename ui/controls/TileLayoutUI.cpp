@@ -30,7 +30,7 @@ bool TakesTile(const CControlUI* control) {
 
 }  // namespace
 
-CTileLayoutUI::CTileLayoutUI() = default;
+CTileLayoutUI::CTileLayoutUI() { UseAttributes(Attributes()); }
 CTileLayoutUI::~CTileLayoutUI() = default;
 
 LPCWSTR CTileLayoutUI::ClassName() const { return L"TileLayoutUI"; }
@@ -55,15 +55,11 @@ void CTileLayoutUI::SetColumns(int columns) {
 const CAttributeTable<CTileLayoutUI>& CTileLayoutUI::Attributes() {
     using C = CTileLayoutUI;
     static const TAttributeRow<C> rows[] = {
-        AttrSize::Row<&C::SetItemSize>(L"itemsize"),
+        AttrLengthSize::Row<&C::SetItemSize>(L"itemsize"),
         AttrInt::Row<&C::SetColumns>(L"columns"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CContainerUI::Attributes());
     return table;
-}
-
-void CTileLayoutUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CContainerUI::ApplyAttribute(name, value);
 }
 
 LONG CTileLayoutUI::MeasureRow(int first, int placed, LONG cellWidth) const {

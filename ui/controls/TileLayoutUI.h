@@ -18,7 +18,6 @@ public:
     LPCWSTR ClassName() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;
     void Place(const RECT& rect, bool invalidate = true) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
 
     SIZE ItemSize() const { return m_szItem; }
     // A width above 0 makes the number of columns follow the layout's width; the height is kept

@@ -27,7 +27,7 @@ DWORD TTreeItemColors::BackFor(bool hot, bool selected) const {
     return hot ? hotBk : 0;
 }
 
-const CAttributeTable<TTreeItemColors>& TreeItemColorAttributes() {
+const CAttributeRows<TTreeItemColors>& TreeItemColorAttributes() {
     using C = TTreeItemColors;
     static const TAttributeRow<C> rows[] = {
         AttrColor::Row<&C::text, &C::text>(L"itemtextcolor"),
@@ -36,7 +36,7 @@ const CAttributeTable<TTreeItemColors>& TreeItemColorAttributes() {
         AttrColor::Row<&C::hotBk, &C::hotBk>(L"itemhotbkcolor"),
         AttrColor::Row<&C::selBk, &C::selBk>(L"selitembkcolor"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeRows<C> table(rows);
     return table;
 }
 

@@ -2,7 +2,7 @@
 // The item colours of tree rows: the text in the normal, hot and selected states and the hot
 // and selected backgrounds. A tree view holds them for all its rows; a node may set its own,
 // where each colour left at 0 takes the view's. Both read the same five markup attributes from
-// one table (TreeItemColorAttributes), which their own tables hand over to.
+// one table (TreeItemColorAttributes), a link of both chains of tables.
 
 #include <windows.h>
 
@@ -25,6 +25,6 @@ struct TTreeItemColors {
 };
 
 // "itemtextcolor", "itemhottextcolor", "selitemtextcolor", "itemhotbkcolor", "selitembkcolor".
-const CAttributeTable<TTreeItemColors>& TreeItemColorAttributes();
+const CAttributeRows<TTreeItemColors>& TreeItemColorAttributes();
 
 }  // namespace SkinUI

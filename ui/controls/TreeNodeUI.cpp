@@ -133,6 +133,7 @@ protected:
 // ---- CTreeNodeUI ---------------------------------------------------------------------------------
 
 CTreeNodeUI::CTreeNodeUI() {
+    UseAttributes(Attributes());
     m_cxyFixed.cy = kRowHeight;
     // The parts are created here and owned as the row's children from then on.
     m_pIndent = new CControlUI;
@@ -358,6 +359,10 @@ TAttributeRow<CTreeNodeUI> FolderImageRow(LPCWSTR name) {
 
 const CAttributeTable<CTreeNodeUI>& CTreeNodeUI::Attributes() {
     using C = CTreeNodeUI;
+    // A node's own colours; SetItemColors repaints the row in them.
+    static const CPartAttributes<C, TTreeItemColors> colors(
+        TreeItemColorAttributes(), [](C& c) -> TTreeItemColors& { return c.m_colors; },
+        [](C& c) { c.SetItemColors(c.m_colors); }, &CLinearLayoutUI::Attributes());
     static const TAttributeRow<C> rows[] = {
         {L"expanded", [](C& c, LPCWSTR v) { c.SetExpanded(ParseAttrBool(v)); },
          [](C& c) { return FormatAttrBool(c.IsExpanded()); }},
@@ -369,22 +374,8 @@ const CAttributeTable<CTreeNodeUI>& CTreeNodeUI::Attributes() {
         FolderImageRow<CTreeFolderButtonUI::kExpanded>(L"folderbtnexpandedimage"),
         FolderImageRow<CTreeFolderButtonUI::kExpandedHot>(L"folderbtnexpandedhotimage"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &colors);
     return table;
-}
-
-CUIString CTreeNodeUI::QueryAttribute(LPCWSTR name) {
-    CUIString value;
-    if (Attributes().Query(*this, name, value)) return value;
-    if (TreeItemColorAttributes().Query(m_colors, name, value)) return value;
-    return CHorizontalLayoutUI::QueryAttribute(name);
-}
-
-void CTreeNodeUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (Attributes().Apply(*this, name, value)) return;
-    TTreeItemColors colors = m_colors;
-    if (TreeItemColorAttributes().Apply(colors, name, value)) SetItemColors(colors);
-    else CHorizontalLayoutUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

@@ -41,8 +41,6 @@ public:
     void SetText(LPCWSTR text) override;
     bool IsVisible() const override;  // false while an ancestor is collapsed
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintBackColor(HDC hDC) override;
 
     // ITreeNodeAttachUI.

@@ -14,7 +14,10 @@
 
 namespace SkinUI {
 
-CTreeViewUI::CTreeViewUI() { EnableScrollBars(true, false); }
+CTreeViewUI::CTreeViewUI() {
+    UseAttributes(Attributes());
+    EnableScrollBars(true, false);
+}
 
 CTreeViewUI::~CTreeViewUI() {
     // The container's destructor deletes the rows one by one; none may then reach for another.
@@ -262,28 +265,18 @@ void CTreeViewUI::SetItemColors(const TTreeItemColors& colors) {
 
 const CAttributeTable<CTreeViewUI>& CTreeViewUI::Attributes() {
     using C = CTreeViewUI;
+    // The item colours reach the nodes through SetItemColors.
+    static const CPartAttributes<C, TTreeItemColors> colors(
+        TreeItemColorAttributes(), [](C& c) -> TTreeItemColors& { return c.m_colors; },
+        [](C& c) { c.SetItemColors(c.m_colors); }, &CLinearLayoutUI::Attributes());
     static const TAttributeRow<C> rows[] = {
         AttrBool::Row<&C::SetFolderButtonVisible, &C::m_bFolderVisible>(L"visiblefolderbtn"),
         AttrBool::Row<&C::SetCheckBoxVisible, &C::m_bCheckVisible>(L"visiblecheckbtn"),
-        AttrInt::Row<&C::SetItemMinWidth, &C::m_nItemMinWidth>(L"itemminwidth"),
-        AttrInt::Row<&C::SetIndent, &C::m_nIndent>(L"indent"),
+        AttrLength::Row<&C::SetItemMinWidth, &C::m_nItemMinWidth>(L"itemminwidth"),
+        AttrLength::Row<&C::SetIndent, &C::m_nIndent>(L"indent"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &colors);
     return table;
-}
-
-CUIString CTreeViewUI::QueryAttribute(LPCWSTR name) {
-    CUIString value;
-    if (Attributes().Query(*this, name, value)) return value;
-    if (TreeItemColorAttributes().Query(m_colors, name, value)) return value;
-    return CVerticalLayoutUI::QueryAttribute(name);
-}
-
-void CTreeViewUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (Attributes().Apply(*this, name, value)) return;
-    TTreeItemColors colors = m_colors;
-    if (TreeItemColorAttributes().Apply(colors, name, value)) SetItemColors(colors);
-    else CVerticalLayoutUI::ApplyAttribute(name, value);
 }
 
 // The markup element this class answers to.

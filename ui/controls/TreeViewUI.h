@@ -34,8 +34,6 @@ public:
     LONG AccessibleRole() const override;
     LPVOID InterfaceByName(LPCWSTR name) override;  // "TreeView": the ITreeViewAttachUI
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
 
     // A tree node appended is taken as a top-level node with its descendants; removing a node
     // removes its descendants too.

@@ -286,7 +286,10 @@ HRESULT STDMETHODCALLTYPE CWebBrowserSink::Invoke(DISPID id, REFIID, LCID, WORD,
 
 // ---- CWebBrowserUI --------------------------------------------------------------------------
 
-CWebBrowserUI::CWebBrowserUI() { SetClsid(kBrowserClass); }
+CWebBrowserUI::CWebBrowserUI() {
+    UseAttributes(Attributes());
+    SetClsid(kBrowserClass);
+}
 
 // Closed here, while OnControlClosing is still this class's.
 CWebBrowserUI::~CWebBrowserUI() { ReleaseControl(); }
@@ -307,18 +310,8 @@ const CAttributeTable<CWebBrowserUI>& CWebBrowserUI::Attributes() {
         AttrBool::Row<&C::SetContextMenuShown, &C::IsContextMenuShown>(L"contextmenu"),
         AttrBool::Row<&C::SetScriptErrorsShown, &C::AreScriptErrorsShown>(L"scripterrors"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CActiveXUI::Attributes());
     return table;
-}
-
-void CWebBrowserUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (!Attributes().Apply(*this, name, value)) CActiveXUI::ApplyAttribute(name, value);
-}
-
-CUIString CWebBrowserUI::QueryAttribute(LPCWSTR name) {
-    CUIString text;
-    if (Attributes().Query(*this, name, text)) return text;
-    return CActiveXUI::QueryAttribute(name);
 }
 
 void CWebBrowserUI::SetScriptErrorsShown(bool shown) {

@@ -75,8 +75,6 @@ public:
     LPCWSTR ClassName() const override;             // "WebBrowserUI"
     LPVOID InterfaceByName(LPCWSTR name) override;  // "WebBrowser"
     void ProcessEvent(TControlEvent& event) override;
-    CUIString QueryAttribute(LPCWSTR name) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void PaintTextContent(HDC hDC) override;
 
     void SetEventHandler(IWebBrowserEventHandler* handler) { m_pHandler = handler; }

@@ -48,6 +48,9 @@ TEST(Dpi, ScalesAttributeTextInTheSyntaxItWasReadIn) {
         {EScaledAttr::Number, L"30px", 192, L"60"},
         {EScaledAttr::NumberOrRect, L"2", 144, L"3"},
         {EScaledAttr::NumberOrRect, L"0,0,0,1", 192, L"0,0,0,2"},
+        {EScaledAttr::FirstNumber, L"3,-135", 192, L"6,-135"},  // a distance, then an angle
+        {EScaledAttr::FirstNumber, L" 2,45,7", 144, L"3,45,7"},
+        {EScaledAttr::FirstNumber, L"x", 192, L"0x"},             // reads as the row reads it
         // Unscaled: not a length, or the skin's own density; the text stays as written.
         {EScaledAttr::None, L"10", 192, L"10"},
         {EScaledAttr::Rect, L"1, 2,x", 96, L"1, 2,x"},

@@ -54,6 +54,11 @@ def edges_exact(picture, box):
     return inside and outside
 
 
+def centre(box):
+    left, top, right, bottom = box
+    return (left + right) // 2, (top + bottom) // 2
+
+
 def dark_pixels(picture, box):
     left, top, right, bottom = box
     return sum(1 for y in range(top + 2, bottom - 2) for x in range(left + 2, right - 2)
@@ -113,8 +118,16 @@ def browser(gallery):
     time.sleep(0.5)
     shot = Picture(gallery.shot("browser"))
     box = gallery.screen_rect("browser")
+    # The browser's window beside the control's covers nothing of it.
+    shown = quadrants_shown(shot, gallery.screen_rect("activex"))
+    check(shown == 4, "beside the browser, the control's four quadrants still fill its host "
+          "(%d of 4)" % shown)
     if outcome.group(1) == "documentcomplete":
-        check(True, "the browser showed its page")
+        # "about:blank": an empty white page, nothing dark in the browser's rectangle.
+        count = dark_pixels(shot, box)
+        check(count == 0 and shot.brightness(*centre(box)) > 200,
+              "the browser shows its blank page (%d dark pixels, brightness %d in the middle)"
+              % (count, shot.brightness(*centre(box))))
         return
     check(int(outcome.group(2)) >= 0x80000000, "navigateerror carries the failure (0x%x)"
           % int(outcome.group(2)))

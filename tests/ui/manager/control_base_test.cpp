@@ -158,11 +158,11 @@ struct TRoundTrip {
 // must follow the value. unsetAnswer, when given, is what every such row answers before.
 template <class Control, size_t N>
 void ExpectEveryAnsweringRow(const TRoundTrip (&cases)[N], LPCWSTR unsetAnswer = nullptr) {
-    const CAttributeTable<Control>& table = TAttributeTableOf<Control>::Get();
+    const CAttributeChain& table = Control().AttributeChain();  // the class's own link
     size_t answering = 0;
     for (size_t i = 0; i < table.Count(); ++i) {
-        const TAttributeRow<Control>& row = table[i];
-        if (row.apply == nullptr || row.query == nullptr) continue;
+        const TAttributeRowInfo row = table.Row(i);
+        if (!row.applies || !row.answers) continue;
         ++answering;
         const TRoundTrip* c =
             std::find_if(std::begin(cases), std::end(cases),

@@ -10,6 +10,7 @@
 #include "tests/common/RectAssert.h"
 #include "tests/ui/render/RenderTestSupport.h"
 #include "ui/core/manager/AttributeTable.h"
+#include "ui/core/manager/ContainerUI.h"
 #include "ui/core/manager/ControlUI.h"
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/render/ImageSpec.h"
@@ -66,21 +67,26 @@ TEST(DpiControl, DefaultListsAreSkinLengthsToo) {
     control.AttachTo(nullptr, nullptr, false);
 }
 
-TEST(DpiControl, LengthAttributesAreKnownByName) {
+TEST(DpiControl, LengthAttributesAreKnownByTheirRows) {
     struct TCase {
         const wchar_t* name;
         EScaledAttr kind;
     };
     const TCase cases[] = {
         {L"pos", EScaledAttr::Rect},       {L"padding", EScaledAttr::Rect},
-        {L"textpadding", EScaledAttr::Rect}, {L"bordersize", EScaledAttr::NumberOrRect},
-        {L"itemsize", EScaledAttr::Size},  {L"minwidth", EScaledAttr::Number},
-        {L"font", EScaledAttr::None},      {L"value", EScaledAttr::None},
+        {L"inset", EScaledAttr::Rect},     {L"bordersize", EScaledAttr::NumberOrRect},
+        {L"borderround", EScaledAttr::Size}, {L"minwidth", EScaledAttr::Number},
+        {L"childpadding", EScaledAttr::Number},
+        {L"bkcolor", EScaledAttr::None},   {L"vscrollbar", EScaledAttr::None},
         {L"Width", EScaledAttr::None},     // names are case-sensitive, as everywhere
         {L"fade", EScaledAttr::None},      {L"max", EScaledAttr::None},
+        {nullptr, EScaledAttr::None},
     };
-    for (const TCase& c : cases)
-        EXPECT_EQ(static_cast<int>(ScaledControlAttribute(c.name)), static_cast<int>(c.kind)) << c.name;
+    CContainerUI container;  // its own rows, then the control base's
+    for (const TCase& c : cases) {
+        EXPECT_EQ(static_cast<int>(container.AttributeChain().Length(c.name)), static_cast<int>(c.kind))
+            << (c.name != nullptr ? c.name : L"(null)");
+    }
 }
 
 // ---- Fonts ----------------------------------------------------------------------------------

@@ -272,6 +272,34 @@ TEST(ShadowSettings, SettersRefuseValuesOutOfRange) {
     EXPECT_TRUE(shadow.IsImageMode());
 }
 
+TEST(ShadowSettings, TheRangesGrowWithTheWindowsDensity) {
+    // The lengths are the window's pixels: twice the skin's reach on a 192 DPI screen.
+    CWindowManagerUI manager;
+    manager.SetDpi(192);
+    CShadowUI shadow(&manager);
+    EXPECT_TRUE(shadow.SetSize(-40));
+    EXPECT_FALSE(shadow.SetSize(41));
+    EXPECT_TRUE(shadow.SetSharpness(40));
+    EXPECT_FALSE(shadow.SetSharpness(41));
+    EXPECT_TRUE(shadow.SetPosition(40, -40));
+    EXPECT_FALSE(shadow.SetPosition(0, 41));
+    EXPECT_EQ(shadow.Shape().size, -40);
+    EXPECT_EQ(shadow.Shape().yOffset, -40);
+    EXPECT_FALSE(shadow.SetDarkness(256)) << "darkness is no length";
+}
+
+TEST(ShadowSettings, TheDefaultSharpnessGrowsWithTheDensityASetOneIsTakenAsItIs) {
+    CWindowManagerUI manager;
+    manager.SetDpi(192);
+    CShadowUI shadow(&manager);
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 10) << "the skin's default blur, at twice the pixels";
+    manager.SetDpi(96);
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 5);
+    manager.SetDpi(192);
+    ASSERT_TRUE(shadow.SetSharpness(4));
+    EXPECT_EQ(shadow.DrawnShape().sharpness, 4);
+}
+
 // ---- The shadow window around a plain Win32 window ----------------------------------------------
 
 namespace {

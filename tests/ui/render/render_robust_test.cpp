@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/GdiHandles.h"
 #include "tests/ui/render/RenderTestSupport.h"
@@ -23,37 +24,95 @@ protected:
     CWindowManagerUI m_manager;
 };
 
+// The pixels of a canvas that differ from a snapshot taken before, compared as whole words
+// (alpha too).
+std::vector<DWORD> Snapshot(const CCanvas& canvas) {
+    ::GdiFlush();
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x) pixels.push_back(canvas.At(x, y));
+    return pixels;
+}
+
+int Changed(const CCanvas& canvas, const std::vector<DWORD>& before) {
+    const std::vector<DWORD> after = Snapshot(canvas);
+    int changed = 0;
+    for (size_t i = 0; i < after.size(); ++i) changed += after[i] != before[i] ? 1 : 0;
+    return changed;
+}
+
+// What a description must come to, whatever rectangle and angle it is drawn with.
+enum class EOutcome {
+    kRefused,    // no picture to be had: DrawImageSpec says so and draws nothing
+    kNothing,    // the picture loads, but the numbers leave nothing to draw
+    kDrawn,      // drawn: every piece that meets the paint rectangle is drawn whole (the
+                 // window's clip region bounds it), so only the result is checked
+};
+
 TEST_F(HostileInput, MalformedImageDescriptions) {
-    const wchar_t* descriptions[] = {
-        L"", L" ", L"'", L"='x'", L"file='", L"file='solid.png", L"file=solid.png",
-        L"file='missing-picture.png'", L"file='solid.png' source='-5,-5,-1,-1'",
-        L"file='solid.png' source='2147483647,2147483647,-2147483648,-2147483648'",
-        L"file='solid.png' corner='2147483647,2147483647,2147483647,2147483647'",
-        L"file='solid.png' corner='-9,-9,-9,-9'",
-        L"file='solid.png' dest='-2147483648,-2147483648,2147483647,2147483647'",
-        L"file='solid.png' dest='99999999999999,0,1,1'",
-        L"file='coords.png' source='0,0,1,1' xtiled='true' ytiled='true'",
-        L"file='coords.png' source='0,0,0,5' xtiled='true'",
-        L"file='coords.png' corner='20,50,20,50'",
-        L"file='coords.png' corner='5,5,5,5' source='10,10,12,12' xtiled='true'",
-        L"file='solid.png' fade='0'", L"res='abc' restype='PNG'", L"res='999999' restype='X'",
-        L"res='' restype=''", L"file='..\\..\\..\\..\\nothing.png'",
-        L"file='solid.png' mask='#zz' fade='x' hole='true' hsl='true'",
+    const struct {
+        const wchar_t* description;
+        EOutcome outcome;
+    } cases[] = {
+        {L"", EOutcome::kRefused},
+        {L" ", EOutcome::kRefused},
+        {L"'", EOutcome::kRefused},
+        {L"='x'", EOutcome::kRefused},
+        {L"file='", EOutcome::kRefused},
+        {L"file='solid.png", EOutcome::kRefused},  // unterminated: the whole text is the name
+        {L"file=solid.png", EOutcome::kRefused},
+        {L"file='missing-picture.png'", EOutcome::kRefused},
+        {L"res='abc' restype='PNG'", EOutcome::kRefused},
+        {L"res='999999' restype='X'", EOutcome::kRefused},
+        {L"res='' restype=''", EOutcome::kRefused},
+        {L"file='..\\..\\..\\..\\nothing.png'", EOutcome::kRefused},
+        {L"file='solid.png' source='-5,-5,-1,-1'", EOutcome::kNothing},
+        {L"file='solid.png' source='2147483647,2147483647,-2147483648,-2147483648'",
+         EOutcome::kNothing},
+        {L"file='solid.png' dest='99999999999999,0,1,1'", EOutcome::kNothing},
+        {L"file='solid.png' fade='0'", EOutcome::kNothing},
+        {L"file='solid.png' mask='#zz' fade='x' hole='true' hsl='true'", EOutcome::kNothing},
+        {L"file='coords.png' source='0,0,0,5' xtiled='true'", EOutcome::kNothing},
+        {L"file='solid.png' corner='2147483647,2147483647,2147483647,2147483647'",
+         EOutcome::kDrawn},
+        {L"file='solid.png' corner='-9,-9,-9,-9'", EOutcome::kDrawn},
+        {L"file='solid.png' dest='-2147483648,-2147483648,2147483647,2147483647'",
+         EOutcome::kDrawn},
+        {L"file='coords.png' source='0,0,1,1' xtiled='true' ytiled='true'", EOutcome::kDrawn},
+        {L"file='coords.png' corner='20,50,20,50'", EOutcome::kDrawn},
+        {L"file='coords.png' corner='5,5,5,5' source='10,10,12,12' xtiled='true'",
+         EOutcome::kDrawn},
     };
     CCanvas canvas(64, 64);
     const RECT controls[] = {{0, 0, 64, 64}, {10, 10, 10, 40}, {60, 60, 20, 20},
                              {-1000000, -1000000, 1000000, 1000000}, {-10, -10, 5, 5}};
-    for (const wchar_t* description : descriptions) {
+    const RECT paints[] = {canvas.Rect(), RECT{5, 5, 6, 6}};
+    for (const auto& c : cases) {
         for (const RECT& control : controls) {
-            for (int angle : {0, 45}) {
-                TImageSpec spec;
-                spec.Reset(description);
-                CUIRender::DrawImageSpec(canvas.DC(), &m_manager, control, canvas.Rect(), spec, angle);
-                CUIRender::DrawImageSpec(canvas.DC(), &m_manager, control, RECT{5, 5, 6, 6}, spec);
+            for (const RECT& paint : paints) {
+                for (int angle : {0, 45}) {
+                    canvas.Fill(0xFFFFFFFF);
+                    const std::vector<DWORD> before = Snapshot(canvas);
+                    TImageSpec spec;
+                    spec.Reset(c.description);
+                    const bool drawn = CUIRender::DrawImageSpec(canvas.DC(), &m_manager, control,
+                                                                paint, spec, angle);
+                    EXPECT_EQ(drawn, c.outcome != EOutcome::kRefused) << c.description;
+                    if (c.outcome == EOutcome::kDrawn) {
+                        // Drawn in the plain case at least: the canvas is the control.
+                        if (control.left == 0 && paint.right == 64 && angle == 0) {
+                            EXPECT_GT(Changed(canvas, before), 0) << c.description;
+                        }
+                        continue;
+                    }
+                    EXPECT_EQ(Changed(canvas, before), 0)
+                        << c.description << " in " << control.left << "," << control.top << ","
+                        << control.right << "," << control.bottom << " painting " << paint.left
+                        << "," << paint.top << " at angle " << angle;
+                }
             }
         }
     }
-    SUCCEED();
 }
 
 TEST_F(HostileInput, DrawImageWithBadRectangles) {

@@ -9,6 +9,7 @@
 #include "tests/ui/window/WindowTestSupport.h"
 #include "ui/core/base/UIGeometry.h"
 #include "ui/core/manager/ControlUI.h"
+#include "ui/core/manager/ShadowUI.h"
 #include "ui/core/skin/ResourceData.h"
 
 using namespace SkinUI;
@@ -21,7 +22,9 @@ namespace {
 
 constexpr UINT kMsgDpiChanged = 0x02E0;
 
-const wchar_t kSkin[] = LR"(<Window size="300,200" caption="0,0,0,30" roundcorner="20,20" mininfo="100,80">
+const wchar_t kSkin[] = LR"(<Window size="300,200" caption="0,0,0,30" roundcorner="20,20" mininfo="100,80"
+  showshadow="true" shadowsize="4" shadowsharpness="3" shadowdarkness="100" shadowposition="1,-2"
+  shadowcorner="5,6,7,8">
   <Font id="0" name="Arial" size="12"/>
   <VerticalLayout>
     <Label name="title" height="30" padding="5,6,0,0" font="0" text="Title" bordersize="1"
@@ -56,6 +59,14 @@ TEST(DpiWindow, DpiChangedTakesTheSuggestedRectangleAndRescalesTheSkin) {
     EXPECT_EQ(manager.CornerEllipse().cx, 40);
     EXPECT_EQ(manager.MinTrackSize().cx, 200);
     EXPECT_EQ(manager.InitialSize().cx, 600);
+    // The shadow's lengths, as the skin's other lengths; its darkness stays.
+    const TShadowShape& shadow = manager.WindowShadow()->Shape();
+    EXPECT_EQ(shadow.size, 8);
+    EXPECT_EQ(shadow.sharpness, 6);
+    EXPECT_EQ(shadow.xOffset, 2);
+    EXPECT_EQ(shadow.yOffset, -4);
+    EXPECT_EQ(shadow.darkness, 100);
+    EXPECT_TRUE(SameRect(manager.WindowShadow()->ShadowCorner(), RECT{10, 12, 14, 16}));
     CControlUI* title = window.Find(L"title");
     ASSERT_NE(title, nullptr);
     EXPECT_TRUE(SameRect(title->Rect(), RECT{10, 12, 600, 72})) << "laid out again at 2x";
@@ -70,6 +81,8 @@ TEST(DpiWindow, DpiChangedTakesTheSuggestedRectangleAndRescalesTheSkin) {
     PumpMessages(50);
     EXPECT_TRUE(SameRect(title->Rect(), RECT{5, 6, 300, 36})) << "back to the skin's own values";
     EXPECT_TRUE(SameRect(manager.CaptionBand(), RECT{0, 0, 0, 30}));
+    EXPECT_EQ(manager.WindowShadow()->Shape().size, 4);
+    EXPECT_EQ(manager.WindowShadow()->Shape().yOffset, -2);
 }
 
 TEST(DpiWindow, TheSameDensityChangesNothingButTheRectangle) {

@@ -40,6 +40,13 @@ CUIString ScaleAttrValue(EScaledAttr kind, LPCWSTR text, int dpi) {
     if (kind == EScaledAttr::NumberOrRect)
         kind = text != nullptr && wcschr(text, L',') != nullptr ? EScaledAttr::Rect
                                                                  : EScaledAttr::Number;
+    if (kind == EScaledAttr::FirstNumber) {
+        LPCWSTR rest = nullptr;
+        const int value = ParseAttrInt(text, &rest);
+        CUIString scaled = FormatScaledList(&value, 1, dpi);
+        if (rest != nullptr) scaled.Append(rest);
+        return scaled;
+    }
     int values[4] = {};
     switch (kind) {
         case EScaledAttr::Number: values[0] = ParseAttrInt(text); return FormatScaledList(values, 1, dpi);

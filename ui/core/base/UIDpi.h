@@ -29,7 +29,8 @@ enum class EScaledAttr {
     Number,      // one integer
     Size,        // "cx,cy"
     Rect,        // "l,t,r,b"
-    NumberOrRect // one integer, or "l,t,r,b" when the text has a comma ("bordersize")
+    NumberOrRect, // one integer, or "l,t,r,b" when the text has a comma ("bordersize")
+    FirstNumber   // one integer, then the rest kept as written ("shadowoffset": distance,angle)
 };
 
 // The text of a length attribute at dpi, written back in the syntax it was read in. The

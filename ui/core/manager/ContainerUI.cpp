@@ -26,7 +26,7 @@ constexpr LONG kHorizontalLineStep = 8;
 
 }  // namespace
 
-CContainerUI::CContainerUI() = default;
+CContainerUI::CContainerUI() { UseAttributes(Attributes()); }
 
 CContainerUI::~CContainerUI() {
     // The children go now, not through the window manager's deferred deletion.
@@ -344,7 +344,7 @@ bool CContainerUI::ScrollByEvent(const TControlEvent& event) {
 const CAttributeTable<CContainerUI>& CContainerUI::Attributes() {
     using C = CContainerUI;
     static const TAttributeRow<C> rows[] = {
-        AttrRect::Row<&C::SetInset>(L"inset"),
+        AttrLengthRect::Row<&C::SetInset>(L"inset"),
         AttrBool::Row<&C::SetChildMouseEnabled>(L"mousechild"),
         // The scroll bar settings keep the other bar as it is; a style creates the bar.
         {L"vscrollbar",
@@ -370,17 +370,11 @@ const CAttributeTable<CContainerUI>& CContainerUI::Attributes() {
                  c.m_pHorizontalScrollBar->ApplyAttributeString(v);
          },
          nullptr},
-        AttrInt::Row<&C::SetChildPadding>(L"childpadding"),
+        AttrLength::Row<&C::SetChildPadding>(L"childpadding"),
         AttrBool::Row<&C::m_bDrawIcon>(L"icon"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
-}
-
-void CContainerUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (value == nullptr) value = L"";
-    if (!Attributes().Apply(*this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 RECT CContainerUI::Inset() const { return m_rcInset; }

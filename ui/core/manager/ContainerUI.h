@@ -51,7 +51,6 @@ public:
     void SetMouseEnabled(bool enabled = true) override;
     CControlUI* Find(FindControlProc visitor, LPVOID data, UINT flags) override;
     void ProcessEvent(TControlEvent& event) override;
-    void ApplyAttribute(LPCWSTR name, LPCWSTR value) override;
     void Paint(HDC hDC, const RECT& dirty) override;
     LONG AccessibleRole() const override;  // a pane
 
@@ -149,7 +148,7 @@ protected:
     HICON m_hIcon = nullptr;                         // not owned
     bool m_bDrawIcon = false;
 
-private:
+    // The class's attribute table, linked to its base's (AttributeTable.h).
     static const CAttributeTable<CContainerUI>& Attributes();
 };
 

@@ -1,4 +1,5 @@
-// The control base's skin attributes: its table, the lookup every subclass chains to, the
+// The control base's skin attributes: its table, the walk of a control's chain of tables that
+// ApplyAttribute and QueryAttribute do for every class, the scaling of skin lengths, the
 // default attribute lists, and the text forms that every table's query side uses.
 
 #include <cwchar>
@@ -46,9 +47,9 @@ const CAttributeTable<CControlUI>& CControlUI::Attributes() {
              c.SetFixedWidth(ClampCoordinate(static_cast<long long>(rc.right) - rc.left));
              c.SetFixedHeight(ClampCoordinate(static_cast<long long>(rc.bottom) - rc.top));
          },
-         [](C& c) { return FormatAttrRect(c.m_rcItem); }},
+         [](C& c) { return FormatAttrRect(c.m_rcItem); }, EScaledAttr::Rect},
         AttrRect::Row<nullptr, &C::RelativeRect>(L"relativepos"),
-        AttrRect::Row<&C::SetPadding, &C::m_rcPadding>(L"padding"),
+        AttrLengthRect::Row<&C::SetPadding, &C::m_rcPadding>(L"padding"),
         AttrColorAfterBlanks::Row<&C::SetBackColor, &C::m_dwBackColor>(L"bkcolor"),
         AttrColorAfterBlanks::Row<&C::SetBackColor, &C::m_dwBackColor>(L"bkcolor1"),
         AttrColorAfterBlanks::Row<&C::SetBackColor2, &C::m_dwBackColor2>(L"bkcolor2"),
@@ -66,22 +67,22 @@ const CAttributeTable<CControlUI>& CControlUI::Attributes() {
                  c.SetBorderSides(ParseAttrRect(v));
              }
          },
-         [](C& c) { return FormatAttrInt(c.m_nBorderSize); }},
-        AttrInt::Row<&C::SetLeftBorderSize>(L"leftbordersize"),
-        AttrInt::Row<&C::SetTopBorderSize>(L"topbordersize"),
-        AttrInt::Row<&C::SetRightBorderSize>(L"rightbordersize"),
-        AttrInt::Row<&C::SetBottomBorderSize>(L"bottombordersize"),
+         [](C& c) { return FormatAttrInt(c.m_nBorderSize); }, EScaledAttr::NumberOrRect},
+        AttrLength::Row<&C::SetLeftBorderSize>(L"leftbordersize"),
+        AttrLength::Row<&C::SetTopBorderSize>(L"topbordersize"),
+        AttrLength::Row<&C::SetRightBorderSize>(L"rightbordersize"),
+        AttrLength::Row<&C::SetBottomBorderSize>(L"bottombordersize"),
         AttrInt::Row<&C::SetBorderStyle>(L"borderstyle"),
-        AttrSize::Row<&C::SetBorderRound, &C::m_cxyBorderRound>(L"borderround"),
+        AttrLengthSize::Row<&C::SetBorderRound, &C::m_cxyBorderRound>(L"borderround"),
         AttrText::Row<&C::SetBackImage, &C::BackImage>(L"bkimage"),
         AttrText::Row<&C::SetForeImage>(L"foreimage"),
         AttrText::Row<&C::SetForeImage>(L"bkimage2"),
-        AttrInt::Row<&C::SetFixedWidth, &C::FixedWidth>(L"width"),
-        AttrInt::Row<&C::SetFixedHeight, &C::FixedHeight>(L"height"),
-        AttrInt::Row<&C::SetMinWidth, &C::MinWidth>(L"minwidth"),
-        AttrInt::Row<&C::SetMinHeight, &C::MinHeight>(L"minheight"),
-        AttrInt::Row<&C::SetMaxWidth, &C::MaxWidth>(L"maxwidth"),
-        AttrInt::Row<&C::SetMaxHeight, &C::MaxHeight>(L"maxheight"),
+        AttrLength::Row<&C::SetFixedWidth, &C::FixedWidth>(L"width"),
+        AttrLength::Row<&C::SetFixedHeight, &C::FixedHeight>(L"height"),
+        AttrLength::Row<&C::SetMinWidth, &C::MinWidth>(L"minwidth"),
+        AttrLength::Row<&C::SetMinHeight, &C::MinHeight>(L"minheight"),
+        AttrLength::Row<&C::SetMaxWidth, &C::MaxWidth>(L"maxwidth"),
+        AttrLength::Row<&C::SetMaxHeight, &C::MaxHeight>(L"maxheight"),
         AttrText::Row<&C::SetName, &C::m_strName>(L"name"),
         AttrText::Row<&C::SetText, &C::m_strText>(L"text"),
         AttrText::Row<&C::SetToolTip, &C::m_strToolTip>(L"tooltip"),
@@ -109,51 +110,53 @@ const CAttributeTable<CControlUI>& CControlUI::Attributes() {
         AttrBool::Row<&C::SetMenuEnabled, &C::m_bMenuUsed>(L"menu"),
         AttrText::Row<&C::SetVirtualWindowName>(L"virtualwnd"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, nullptr);
     return table;
+}
+
+// ---- The chain of tables ----------------------------------------------------------------------
+
+bool CAttributeChain::Apply(CControlUI& control, LPCWSTR name, LPCWSTR value) const {
+    return ApplyOwn(control, name, value) || ApplyInherited(control, name, value);
+}
+
+bool CAttributeChain::ApplyOwn(CControlUI& control, LPCWSTR name, LPCWSTR value) const {
+    if (name == nullptr) return false;
+    return ApplyHere(control, name, value != nullptr ? value : L"");
+}
+
+bool CAttributeChain::ApplyInherited(CControlUI& control, LPCWSTR name, LPCWSTR value) const {
+    for (const CAttributeChain* link = m_pBase; link != nullptr; link = link->m_pBase)
+        if (link->ApplyOwn(control, name, value)) return true;
+    return false;
+}
+
+bool CAttributeChain::Query(CControlUI& control, LPCWSTR name, CUIString& text) const {
+    if (name == nullptr) return false;
+    for (const CAttributeChain* link = this; link != nullptr; link = link->m_pBase)
+        if (link->QueryHere(control, name, text)) return true;
+    return false;
+}
+
+EScaledAttr CAttributeChain::Length(LPCWSTR name) const {
+    if (name == nullptr) return EScaledAttr::None;
+    for (const CAttributeChain* link = this; link != nullptr; link = link->m_pBase) {
+        for (size_t i = 0; i < link->Count(); ++i) {
+            const TAttributeRowInfo row = link->Row(i);
+            if (row.applies && wcscmp(row.name, name) == 0) return row.length;
+        }
+    }
+    return EScaledAttr::None;
 }
 
 CUIString CControlUI::QueryAttribute(LPCWSTR name) {
     CUIString text;
-    if (name != nullptr) Attributes().Query(*this, name, text);
+    m_pAttributes->Query(*this, name, text);
     return text;
 }
 
 void CControlUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return;
-    if (value == nullptr) value = L"";
-    Attributes().Apply(*this, name, value);
-}
-
-EScaledAttr ScaledControlAttribute(LPCWSTR name) {
-    struct TLength {
-        LPCWSTR name;
-        EScaledAttr kind;
-    };
-    // Every attribute of the framework's controls whose value is a length in pixels.
-    static const TLength kLengths[] = {
-        {L"pos", EScaledAttr::Rect},          {L"padding", EScaledAttr::Rect},
-        {L"inset", EScaledAttr::Rect},        {L"textpadding", EScaledAttr::Rect},
-        {L"itemtextpadding", EScaledAttr::Rect},
-        {L"bordersize", EScaledAttr::NumberOrRect},
-        {L"borderround", EScaledAttr::Size},  {L"itemsize", EScaledAttr::Size},
-        {L"dropboxsize", EScaledAttr::Size},  {L"thumbsize", EScaledAttr::Size},
-        {L"width", EScaledAttr::Number},      {L"height", EScaledAttr::Number},
-        {L"minwidth", EScaledAttr::Number},   {L"minheight", EScaledAttr::Number},
-        {L"maxwidth", EScaledAttr::Number},   {L"maxheight", EScaledAttr::Number},
-        {L"leftbordersize", EScaledAttr::Number}, {L"topbordersize", EScaledAttr::Number},
-        {L"rightbordersize", EScaledAttr::Number}, {L"bottombordersize", EScaledAttr::Number},
-        {L"childpadding", EScaledAttr::Number}, {L"sepwidth", EScaledAttr::Number},
-        {L"itemheight", EScaledAttr::Number}, {L"itemminwidth", EScaledAttr::Number},
-        {L"indent", EScaledAttr::Number},     {L"linesize", EScaledAttr::Number},
-        {L"lineheight", EScaledAttr::Number}, {L"pointwidth", EScaledAttr::Number},
-        {L"pointheight", EScaledAttr::Number}, {L"animationwidth", EScaledAttr::Number},
-        {L"animationheight", EScaledAttr::Number},
-    };
-    if (name == nullptr) return EScaledAttr::None;
-    for (const TLength& length : kLengths)
-        if (wcscmp(length.name, name) == 0) return length.kind;
-    return EScaledAttr::None;
+    m_pAttributes->Apply(*this, name, value);
 }
 
 int CControlUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi; }
@@ -161,7 +164,7 @@ int CControlUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() :
 void CControlUI::ApplySkinAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
     if (value == nullptr) value = L"";
-    const EScaledAttr kind = ScaledControlAttribute(name);
+    const EScaledAttr kind = m_pAttributes->Length(name);
     if (kind == EScaledAttr::None) {
         ApplyAttribute(name, value);
         return;
@@ -175,7 +178,7 @@ void CControlUI::RescaleSkinAttributes() {
     // A copy: applying an attribute may not change the list, but the copy makes that certain.
     const std::vector<CLogicalAttributes::TEntry> lengths = m_skinLengths.Entries();
     for (const CLogicalAttributes::TEntry& entry : lengths)
-        ApplyAttribute(entry.name, ScaleAttrValue(ScaledControlAttribute(entry.name), entry.value, dpi));
+        ApplyAttribute(entry.name, ScaleAttrValue(m_pAttributes->Length(entry.name), entry.value, dpi));
 }
 
 void CControlUI::ApplyAttributeString(LPCWSTR list) {

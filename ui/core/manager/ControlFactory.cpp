@@ -40,4 +40,10 @@ CControlUI* CreateRegisteredControl(LPCWSTR elementName) {
     return nullptr;
 }
 
+std::vector<LPCWSTR> RegisteredElementNames() {
+    std::vector<LPCWSTR> names;
+    for (const TElementClass& element : ElementClasses()) names.push_back(element.name);
+    return names;
+}
+
 }  // namespace SkinUI

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <new>
+#include <vector>
 
 namespace SkinUI {
 
@@ -31,6 +32,8 @@ public:
 // A new control of the class registered for the element name; null for an unknown name or when
 // memory runs out.
 CControlUI* CreateRegisteredControl(LPCWSTR elementName);
+// Every registered element name, in the order of registration (tests walk them).
+std::vector<LPCWSTR> RegisteredElementNames();
 
 // The factory every registration uses: a control of class T, or null without memory.
 template <class T>

@@ -20,6 +20,7 @@
 #include "support/ComHolders.h"
 #include "ui/core/base/UIDpi.h"
 #include "ui/core/base/UIString.h"
+#include "ui/core/manager/AttributeTable.h"
 #include "ui/core/manager/ListenerList.h"
 #include "ui/core/manager/WindowManager.h"
 #include "ui/core/render/ImageSpec.h"
@@ -28,10 +29,6 @@ namespace SkinUI {
 
 class CContainerUI;
 class CControlAccessibleUI;
-template <class Control>
-class CAttributeTable;
-template <class Control>
-struct TAttributeTableOf;
 
 // Control state bits shared by buttons, options, check boxes, the slider, the scroll bar and
 // the switch button.
@@ -186,15 +183,19 @@ public:
     // skin attribute.
     void ApplyAttributeString(LPCWSTR list);
     // Applies an attribute written in skin units (markup, default lists): a length (position,
-    // size, padding, border, ...) is scaled to the window's density first and its text kept, so
-    // that RescaleSkinAttributes can apply it again when the density changes. Values given
-    // through ApplyAttribute and the setters are device pixels and are used as they are.
+    // size, padding, border, ...: the row of its name in the attribute tables says so) is
+    // scaled to the window's density first and its text kept, so that RescaleSkinAttributes
+    // can apply it again when the density changes. Values given through ApplyAttribute and the
+    // setters are device pixels and are used as they are.
     void ApplySkinAttribute(LPCWSTR name, LPCWSTR value);
     // Applies every length attribute taken through ApplySkinAttribute again at the window's
     // current density.
     void RescaleSkinAttributes();
     // The density of the window the control is attached to (96 when it is not).
     int Dpi() const;
+    // The control's attribute tables: its own class's first, then its bases' down to the
+    // control base's (AttributeTable.h). ApplyAttribute and QueryAttribute walk them.
+    const CAttributeChain& AttributeChain() const { return *m_pAttributes; }
     // The virtual window this control belongs to: its own name, else its parent's.
     CUIString VirtualWindowName() const;
     void SetVirtualWindowName(LPCWSTR name);
@@ -263,6 +264,11 @@ protected:
     void SetDecoration(DWORD& field, DWORD value);
     // Sends a notification about this control with the event's parameters (when attached).
     void NotifyEvent(LPCWSTR type, const TControlEvent& event);
+    // Names the table of the class being constructed as the first of the control's chain; a
+    // class with a table of its own calls it in its constructor.
+    void UseAttributes(const CAttributeChain& table) { m_pAttributes = &table; }
+    // The skin attributes of every control (ControlAttributes.cpp).
+    static const CAttributeTable<CControlUI>& Attributes();
 
     CListenerList m_initListeners;
     CListenerList m_destroyListeners;
@@ -314,9 +320,7 @@ protected:
 
 private:
     CLogicalAttributes m_skinLengths;  // length attributes as the skin wrote them
-    friend struct TAttributeTableOf<CControlUI>;
-    // The skin attributes of every control (ControlAttributes.cpp).
-    static const CAttributeTable<CControlUI>& Attributes();
+    const CAttributeChain* m_pAttributes = &Attributes();
 };
 
 }  // namespace SkinUI

@@ -51,7 +51,10 @@ bool StartsWith(LPCWSTR text, LPCWSTR prefix, LPCWSTR* rest) {
 
 }  // namespace
 
-CScrollBarUI::CScrollBarUI() { m_cxyFixed.cx = kDefaultThickness; }
+CScrollBarUI::CScrollBarUI() {
+    UseAttributes(Attributes());
+    m_cxyFixed.cx = kDefaultThickness;
+}
 
 LPCWSTR CScrollBarUI::ClassName() const { return L"ScrollBarUI"; }
 
@@ -179,22 +182,22 @@ const CAttributeTable<CScrollBarUI>& CScrollBarUI::Attributes() {
         AttrColor::Row<&C::SetButton2Color>(L"button2color"),
         AttrColor::Row<&C::SetThumbColor>(L"thumbcolor"),
         AttrBool::Row<&C::SetHorizontal>(L"hor"),
-        AttrInt::Row<&C::SetLineSize>(L"linesize"),
+        AttrLength::Row<&C::SetLineSize>(L"linesize"),
         AttrInt::Row<&C::SetRange>(L"range"),
         AttrInt::Row<&C::SetPosition>(L"value"),
         AttrBool::Row<&C::SetShowButton1>(L"showbutton1"),
         AttrBool::Row<&C::SetShowButton2>(L"showbutton2"),
     };
-    static const CAttributeTable<C> table(rows);
+    static const CAttributeTable<C> table(rows, &CControlUI::Attributes());
     return table;
 }
 
 void CScrollBarUI::ApplyAttribute(LPCWSTR name, LPCWSTR value) {
     if (name == nullptr) return;
-    if (Attributes().Apply(*this, name, value)) return;
+    if (Attributes().ApplyOwn(*this, name, value)) return;
     // The twenty image names are a part prefix and a state suffix, read by ApplyImageAttribute
     // from the two short lists instead of twenty rows.
-    if (!ApplyImageAttribute(name, value)) CControlUI::ApplyAttribute(name, value);
+    if (!ApplyImageAttribute(name, value)) Attributes().ApplyInherited(*this, name, value);
 }
 
 // ---- Visibility, enabling, focus ---------------------------------------------------------------

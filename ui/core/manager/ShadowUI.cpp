@@ -26,7 +26,9 @@ constexpr BYTE kEnabled = 0x1;
 constexpr BYTE kShadowVisible = 0x2;
 constexpr BYTE kParentVisible = 0x4;
 
-constexpr int kMaxReach = 20;  // size, offsets and sharpness stay within this many pixels
+// Size, offsets and sharpness stay within this many pixels at 96 DPI; the limit grows with the
+// window's density, as the values the skin gives do.
+constexpr int kMaxReach = 20;
 
 // What the subclass procedure needs for one followed window. The previous procedure lives here
 // rather than in the shadow, so that the window keeps working when its shadow goes first while
@@ -181,15 +183,17 @@ bool CShadowUI::RegisterWindowClass(HINSTANCE instance) {
 // ---- Settings -----------------------------------------------------------------------------------
 
 bool CShadowUI::SetSize(int size) {
-    if (size < -kMaxReach || size > kMaxReach) return false;
+    const int reach = MaxReach();
+    if (size < -reach || size > reach) return false;
     m_shape.size = size;
     RedrawIfVisible();
     return true;
 }
 
 bool CShadowUI::SetSharpness(int sharpness) {
-    if (sharpness < 0 || sharpness > kMaxReach) return false;
+    if (sharpness < 0 || sharpness > MaxReach()) return false;
     m_shape.sharpness = sharpness;
+    m_bSharpnessSet = true;
     RedrawIfVisible();
     return true;
 }
@@ -202,7 +206,8 @@ bool CShadowUI::SetDarkness(int darkness) {
 }
 
 bool CShadowUI::SetPosition(int x, int y) {
-    if (x < -kMaxReach || x > kMaxReach || y < -kMaxReach || y > kMaxReach) return false;
+    const int reach = MaxReach();
+    if (x < -reach || x > reach || y < -reach || y > reach) return false;
     m_shape.xOffset = x;
     m_shape.yOffset = y;
     RedrawIfVisible();
@@ -302,32 +307,22 @@ void CShadowUI::DetachFromParent() {
 
 int CShadowUI::Dpi() const { return m_pManager != nullptr ? m_pManager->Dpi() : kBaseDpi; }
 
-// The settings are in skin units; the shadow of a window on a denser screen reaches as much
-// further as the window is larger.
-TShadowShape CShadowUI::ScaledShape() const {
+// The reach of a window on a denser screen grows as much as the window does.
+int CShadowUI::MaxReach() const { return ScaleByDpi(kMaxReach, Dpi()); }
+
+// A sharpness nobody set is the default blur of a skin, which grows with the window as the skin's
+// lengths do.
+TShadowShape CShadowUI::DrawnShape() const {
     TShadowShape shape = m_shape;
-    const int dpi = Dpi();
-    shape.size = ScaleByDpi(shape.size, dpi);
-    shape.sharpness = ScaleByDpi(shape.sharpness, dpi);
-    shape.xOffset = ScaleByDpi(shape.xOffset, dpi);
-    shape.yOffset = ScaleByDpi(shape.yOffset, dpi);
+    if (!m_bSharpnessSet)
+        shape.sharpness = ScaleByDpi(shape.sharpness, Dpi());
     return shape;
 }
 
-RECT CShadowUI::ScaledCorner() const {
-    const int dpi = Dpi();
-    return RECT{ScaleByDpi(m_rcCorner.left, dpi), ScaleByDpi(m_rcCorner.top, dpi),
-                ScaleByDpi(m_rcCorner.right, dpi), ScaleByDpi(m_rcCorner.bottom, dpi)};
-}
-
 POINT CShadowUI::ShadowOrigin(const RECT& parentRect) const {
-    if (m_bUseImage) {
-        const RECT corner = ScaledCorner();
-        return POINT{parentRect.left - corner.left, parentRect.top - corner.top};
-    }
-    const TShadowShape shape = ScaledShape();
-    return POINT{parentRect.left + shape.xOffset - shape.size,
-                 parentRect.top + shape.yOffset - shape.size};
+    if (m_bUseImage) return POINT{parentRect.left - m_rcCorner.left, parentRect.top - m_rcCorner.top};
+    return POINT{parentRect.left + m_shape.xOffset - m_shape.size,
+                 parentRect.top + m_shape.yOffset - m_shape.size};
 }
 
 void CShadowUI::Update(HWND parent) {
@@ -336,8 +331,8 @@ void CShadowUI::Update(HWND parent) {
     const int width = RectWidth(rc);
     const int height = RectHeight(rc);
     std::unique_ptr<CDibSurfaceUI> surface =
-        m_bUseImage ? DrawPictureShadow(m_pManager, m_strImage, ScaledCorner(), width, height)
-                    : DrawComputedShadow(parent, ScaledShape(), width, height);
+        m_bUseImage ? DrawPictureShadow(m_pManager, m_strImage, m_rcCorner, width, height)
+                    : DrawComputedShadow(parent, DrawnShape(), width, height);
     if (!surface) return;
 
     POINT origin = ShadowOrigin(rc);

@@ -27,7 +27,8 @@ struct TShadowRow {
     int end;
 };
 
-// The settings of a computed shadow, in the ranges the setters accept.
+// The settings of a computed shadow, in the ranges the setters accept (lengths in the window's
+// pixels; the ranges are those at 96 DPI).
 struct TShadowShape {
     int size = 0;       // -20..20: how far the shadow reaches beyond the window
     int sharpness = 5;  // 0..20: width of the blurred edge
@@ -54,7 +55,9 @@ public:
     static bool RegisterWindowClass(HINSTANCE instance);
 
     // Setters refuse values outside their range (false, nothing changes); an accepted value
-    // redraws a visible shadow at once.
+    // redraws a visible shadow at once. Lengths are the window's device pixels (the skin's are
+    // scaled where they enter, as control lengths are): the ranges below are those at 96 DPI
+    // and grow with the window's density.
     bool SetSize(int size);                  // -20..20
     bool SetSharpness(int sharpness);        // 0..20
     bool SetDarkness(int darkness);          // 0..255
@@ -69,6 +72,8 @@ public:
     bool IsShowShadow() const { return m_bShow; }
     bool IsImageMode() const { return m_bUseImage; }
     const TShadowShape& Shape() const { return m_shape; }
+    // The settings as drawn: a sharpness nobody set is the default at the window's density.
+    TShadowShape DrawnShape() const;
     const RECT& ShadowCorner() const { return m_rcCorner; }
     const CUIString& Image() const { return m_strImage; }
     HWND GetHWND() const { return m_hWnd.Get(); }
@@ -97,8 +102,7 @@ private:
     // The shadow window's top-left corner for the parent's window rectangle.
     POINT ShadowOrigin(const RECT& parentRect) const;
     int Dpi() const;
-    TShadowShape ScaledShape() const;  // the settings in pixels of the window's density
-    RECT ScaledCorner() const;
+    int MaxReach() const;  // the limit of size, sharpness and offsets at the window's density
     void SetVisibleBit(bool visible);
     void RedrawIfVisible();
     void DetachFromParent();
@@ -111,6 +115,7 @@ private:
     bool m_bShow = false;
     bool m_bUpdatePending = false;
     TShadowShape m_shape;
+    bool m_bSharpnessSet = false;  // else the default, which follows the window's density
     LPARAM m_lastSize = 0;        // the parent's last client size from WM_SIZE
     CUIString m_strImage;
     RECT m_rcCorner = {0, 0, 0, 0};

@@ -12,35 +12,48 @@ namespace SkinUI {
 
 namespace {
 
-struct TShadowAttribute {
-    LPCWSTR name;
-    void (*apply)(CShadowUI& shadow, LPCWSTR value);
-};
-
-const TShadowAttribute kShadowAttributes[] = {
-    {L"shadowsize", [](CShadowUI& s, LPCWSTR v) { s.SetSize(ParseAttrInt(v)); }},
-    {L"shadowsharpness", [](CShadowUI& s, LPCWSTR v) { s.SetSharpness(ParseAttrInt(v)); }},
-    {L"shadowdarkness", [](CShadowUI& s, LPCWSTR v) { s.SetDarkness(ParseAttrInt(v)); }},
-    {L"shadowposition", [](CShadowUI& s, LPCWSTR v) {
+// The shadow's setters take the window's device pixels: the lengths arrive scaled. Nothing
+// happens while the manager has no shadow.
+using M = CWindowManagerUI;
+const TWindowAttribute kShadowAttributes[] = {
+    {L"shadowsize", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->SetSize(ParseAttrInt(v)); },
+     EScaledAttr::Number},
+    {L"shadowsharpness", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->SetSharpness(ParseAttrInt(v)); },
+     EScaledAttr::Number},
+    {L"shadowdarkness", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->SetDarkness(ParseAttrInt(v)); },
+     EScaledAttr::None},
+    {L"shadowposition", true,
+     [](M& m, LPCWSTR v) {
          const POINT offset = ParseAttrPoint(v);
-         s.SetPosition(offset.x, offset.y);
-     }},
-    {L"shadowcolor", [](CShadowUI& s, LPCWSTR v) { s.SetColor(ParseAttrColor(v)); }},
-    {L"shadowcorner", [](CShadowUI& s, LPCWSTR v) { s.SetShadowCorner(ParseAttrRect(v)); }},
-    {L"shadowimage", [](CShadowUI& s, LPCWSTR v) { s.SetImage(v); }},
-    {L"showshadow", [](CShadowUI& s, LPCWSTR v) { s.ShowShadow(ParseAttrBool(v)); }},
+         if (CShadowUI* s = m.WindowShadow()) s->SetPosition(offset.x, offset.y);
+     },
+     EScaledAttr::Size},
+    {L"shadowcolor", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->SetColor(ParseAttrColor(v)); },
+     EScaledAttr::None},
+    {L"shadowcorner", true,
+     [](M& m, LPCWSTR v) {
+         if (CShadowUI* s = m.WindowShadow()) s->SetShadowCorner(ParseAttrRect(v));
+     },
+     EScaledAttr::Rect},
+    {L"shadowimage", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->SetImage(v); },
+     EScaledAttr::None},
+    {L"showshadow", true,
+     [](M& m, LPCWSTR v) { if (CShadowUI* s = m.WindowShadow()) s->ShowShadow(ParseAttrBool(v)); },
+     EScaledAttr::None},
 };
 
 }  // namespace
 
-bool ApplyShadowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
-    if (name == nullptr) return false;
-    for (const TShadowAttribute& attribute : kShadowAttributes) {
-        if (wcscmp(attribute.name, name) != 0) continue;
-        if (CShadowUI* shadow = manager.WindowShadow()) attribute.apply(*shadow, value);
-        return true;
-    }
-    return false;
+const TWindowAttribute* FindShadowAttribute(LPCWSTR name) {
+    if (name == nullptr) return nullptr;
+    for (const TWindowAttribute& attribute : kShadowAttributes)
+        if (wcscmp(attribute.name, name) == 0) return &attribute;
+    return nullptr;
 }
 
 void ShowWindowShadow(CWindowManagerUI& manager, bool show) {

@@ -105,85 +105,67 @@ void ApplyResourceElements(CSkinXmlNode root, CWindowManagerUI& manager) {
 
 // ---- Window attributes of the root element -----------------------------------------------------
 
-struct TWindowAttribute {
-    LPCWSTR name;
-    bool exactCase;
-    void (*apply)(CWindowManagerUI& manager, LPCWSTR value);
-};
-
+using M = CWindowManagerUI;
 const TWindowAttribute kWindowAttributes[] = {
-    {L"size", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetInitialSize(ParseAttrSize(v)); }},
-    {L"sizebox", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetResizeBorders(ParseAttrRect(v)); }},
-    {L"caption", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetCaptionBand(ParseAttrRect(v)); }},
-    {L"roundcorner", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCornerEllipse(ParseAttrSize(v)); }},
-    {L"mininfo", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMinTrackSize(ParseAttrSize(v)); }},
-    {L"maxinfo", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetMaxTrackSize(ParseAttrSize(v)); }},
-    {L"showdirty", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetShowDirty(ParseAttrBoolNoCase(v)); }},
-    {L"alpha", false, [](CWindowManagerUI& m, LPCWSTR v) { m.SetOpacity(ParseAttrInt(v)); }},
-    {L"bktrans", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetCopyBackdrop(ParseAttrBoolNoCase(v)); }},
+    {L"size", false, [](M& m, LPCWSTR v) { m.SetInitialSize(ParseAttrSize(v)); }, EScaledAttr::Size},
+    {L"sizebox", false, [](M& m, LPCWSTR v) { m.SetResizeBorders(ParseAttrRect(v)); },
+     EScaledAttr::Rect},
+    {L"caption", false, [](M& m, LPCWSTR v) { m.SetCaptionBand(ParseAttrRect(v)); },
+     EScaledAttr::Rect},
+    {L"roundcorner", false, [](M& m, LPCWSTR v) { m.SetCornerEllipse(ParseAttrSize(v)); },
+     EScaledAttr::Size},
+    {L"mininfo", false, [](M& m, LPCWSTR v) { m.SetMinTrackSize(ParseAttrSize(v)); },
+     EScaledAttr::Size},
+    {L"maxinfo", false, [](M& m, LPCWSTR v) { m.SetMaxTrackSize(ParseAttrSize(v)); },
+     EScaledAttr::Size},
+    {L"showdirty", false, [](M& m, LPCWSTR v) { m.SetShowDirty(ParseAttrBoolNoCase(v)); },
+     EScaledAttr::None},
+    {L"alpha", false, [](M& m, LPCWSTR v) { m.SetOpacity(ParseAttrInt(v)); }, EScaledAttr::None},
+    {L"bktrans", false, [](M& m, LPCWSTR v) { m.SetCopyBackdrop(ParseAttrBoolNoCase(v)); },
+     EScaledAttr::None},
     {L"disabledfontcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultDisabledColor(ParseAttrColor(v), false); }},
+     [](M& m, LPCWSTR v) { m.SetDefaultDisabledColor(ParseAttrColor(v), false); },
+     EScaledAttr::None},
     {L"defaultfontcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultFontColor(ParseAttrColor(v), false); }},
+     [](M& m, LPCWSTR v) { m.SetDefaultFontColor(ParseAttrColor(v), false); }, EScaledAttr::None},
     {L"linkfontcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultLinkFontColor(ParseAttrColor(v), false); }},
+     [](M& m, LPCWSTR v) { m.SetDefaultLinkFontColor(ParseAttrColor(v), false); },
+     EScaledAttr::None},
     {L"linkhoverfontcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) {
-         m.SetDefaultLinkHoverFontColor(ParseAttrColor(v), false);
-     }},
+     [](M& m, LPCWSTR v) { m.SetDefaultLinkHoverFontColor(ParseAttrColor(v), false); },
+     EScaledAttr::None},
     {L"selectedcolor", false,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDefaultSelectedBkColor(ParseAttrColor(v), false); }},
-    {L"animateimage", true, [](CWindowManagerUI& m, LPCWSTR v) { m.SetPlaceholderImage(v); }},
-    {L"moveparentwnd", true,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetDragMovesParent(ParseAttrBool(v)); }},
-    {L"alphabktrans", true,
-     [](CWindowManagerUI& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); }},
+     [](M& m, LPCWSTR v) { m.SetDefaultSelectedBkColor(ParseAttrColor(v), false); },
+     EScaledAttr::None},
+    {L"animateimage", true, [](M& m, LPCWSTR v) { m.SetPlaceholderImage(v); }, EScaledAttr::None},
+    {L"moveparentwnd", true, [](M& m, LPCWSTR v) { m.SetDragMovesParent(ParseAttrBool(v)); },
+     EScaledAttr::None},
+    {L"alphabktrans", true, [](M& m, LPCWSTR v) { m.SetPerPixelAlpha(ParseAttrBool(v)); },
+     EScaledAttr::None},
 };
 
-// The window settings that are lengths in skin units (matched ignoring case, as above).
-EScaledAttr ScaledWindowAttribute(LPCWSTR name) {
-    struct TLength {
-        LPCWSTR name;
-        EScaledAttr kind;
-    };
-    static const TLength kLengths[] = {
-        {L"size", EScaledAttr::Size},        {L"mininfo", EScaledAttr::Size},
-        {L"maxinfo", EScaledAttr::Size},     {L"roundcorner", EScaledAttr::Size},
-        {L"sizebox", EScaledAttr::Rect},     {L"caption", EScaledAttr::Rect},
-    };
-    for (const TLength& length : kLengths)
-        if (SameNoCase(length.name, name)) return length.kind;
-    return EScaledAttr::None;
-}
-
-void ApplyWindowAttributeAs(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
+// The row of a root attribute: the window's own, else the shadow's.
+const TWindowAttribute* FindWindowAttribute(LPCWSTR name) {
+    if (name == nullptr) return nullptr;
     for (const TWindowAttribute& attribute : kWindowAttributes) {
         const bool same = attribute.exactCase ? wcscmp(attribute.name, name) == 0
                                               : SameNoCase(attribute.name, name);
-        if (same) {
-            attribute.apply(manager, value);
-            return;
-        }
+        if (same) return &attribute;
     }
-    ApplyShadowAttribute(manager, name, value);
+    return FindShadowAttribute(name);
 }
 
 // A window attribute of the markup: lengths are kept as written and applied scaled to the
 // window's density.
 void ApplyWindowAttribute(CWindowManagerUI& manager, LPCWSTR name, LPCWSTR value) {
-    const EScaledAttr kind = ScaledWindowAttribute(name);
-    if (kind == EScaledAttr::None) {
-        ApplyWindowAttributeAs(manager, name, value);
+    const TWindowAttribute* attribute = FindWindowAttribute(name);
+    if (attribute == nullptr) return;
+    if (attribute->length == EScaledAttr::None) {
+        attribute->apply(manager, value);
         return;
     }
     manager.WindowSkinLengths().Remember(name, value);
-    ApplyWindowAttributeAs(manager, name, ScaleAttrValue(kind, value, manager.Dpi()));
+    attribute->apply(manager, ScaleAttrValue(attribute->length, value, manager.Dpi()));
 }
 
 void ApplyWindowAttributes(CSkinXmlNode root, CWindowManagerUI& manager) {
